@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what Korvello needs on Debian 12: the build tools and libraries, and
+# with --test also what the tests and benchmarks use (a private X server,
+# xdotool for the hot key, ImageMagick as the artwork benchmark's peer).
+set -euo pipefail
+packages=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite libjpeg62-turbo-dev
+          libxcb1-dev libxcb-keysyms1-dev fonts-liberation)
+if [[ "${1:-}" == "--test" ]]; then
+  packages+=(xvfb xauth xdotool x11-apps imagemagick)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if (( ${#missing[@]} )); then
+  sudo=""
+  [[ $(id -u) -eq 0 ]] || sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+// The program's own key: two integer values, "Skin" and "Run", in
+// $XDG_CONFIG_HOME/Korvello.ini. The key exists when the file exists.
+class ProgramSettings {
+public:
+    ProgramSettings();
+    ~ProgramSettings();
+
+    static QString filePath();
+    bool keyExists() const;
+    // Creates the key (the file) when it is missing. Throws KorvelloError when it cannot.
+    void createKey();
+
+    // A value that is absent, or that does not read back as a 32-bit integer, is nullopt.
+    std::optional<int> readInt(const QString& name) const;
+    // Written at once; throws KorvelloError when the file cannot be written.
+    void writeInt(const QString& name, int value);
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+};

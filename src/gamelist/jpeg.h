@@ -1,0 +1,4 @@
+#pragma once
+
+// JPEG decoding and encoding with libjpeg.
+namespace jpeg {}

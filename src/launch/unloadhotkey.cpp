@@ -1,0 +1,1 @@
+#include "unloadhotkey.h"
