@@ -1,13 +1,73 @@
 #pragma once
 
-#include <QString>
+#include "gameprofile.h"
 
-// The operations on table `db` in db.mdb.
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
+#include <optional>
+
+class QSqlQuery;
+
+// The operations on table `db` in db.mdb. Every operation is one SQL statement
+// built as text (values as quoted literals, lines joined by CR LF) and run
+// through the store's one query object. There are no parameters and no
+// transactions: a statement that ran stays done when a later one fails.
+//
+// The connection is opened by the first statement. When db.mdb does not exist
+// it is created with table `db`; an existing file is only ever read and written
+// through those statements, so a file that is not a database, or lacks the
+// table, is reported by the first statement and left as it is. Every failure
+// throws KorvelloError with the database's own text.
 class ProfileStore {
 public:
-    void setDatabasePath(const QString& path) { m_path = path; }
+    ProfileStore();
+    ~ProfileStore();
+    ProfileStore(const ProfileStore&) = delete;
+    ProfileStore& operator=(const ProfileStore&) = delete;
+
+    // Closes an open connection; the next statement opens the new path.
+    void setDatabasePath(const QString& path);
     const QString& databasePath() const { return m_path; }
 
+    // The names in the database's order of `gamename` (without letter case).
+    QStringList listNames();
+    // True when a row has this name, as the database compares names.
+    bool exists(const QString& name);
+    // The row of that name, every column as text (Null as empty text); none when no row has it.
+    std::optional<GameProfile> load(const QString& name);
+    void add(const GameProfile& profile);
+    // Columns 1 to 105 of `values` into the row named curGame; `gamename` is never assigned.
+    void update(const QString& curGame, const GameProfile& values);
+    void rename(const QString& oldName, const QString& newName);
+    void remove(const QString& name);
+
+    // How long a statement waits for another program's lock before it fails.
+    static constexpr int kBusyTimeoutMs = 3000;
+
+    // ---- The statement texts ----
+    // x as a quoted literal: enclosed in single quotes, inner single quotes doubled.
+    static QString quoted(const QString& value);
+    static QString listNamesStatement();
+    static QString existsStatement(const QString& name);
+    static QString loadStatement(const QString& name);
+    static QString addStatement(const GameProfile& profile);
+    static QString updateStatement(const QString& curGame, const GameProfile& values);
+    static QString renameStatement(const QString& oldName, const QString& newName);
+    static QString deleteStatement(const QString& name);
+    // The table as created when db.mdb is missing.
+    static QString createTableStatement();
+    // Column positions in the order the update statement assigns them.
+    static const std::array<int, 105>& updateOrder();
+
 private:
+    QSqlQuery& query();
+    // Runs a statement on the one query object; throws with the database's text.
+    void execute(const QString& statement);
+    void close();
+
     QString m_path;
+    QString m_connection;
+    std::unique_ptr<QSqlQuery> m_query;
 };
