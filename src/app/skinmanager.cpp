@@ -1,0 +1,65 @@
+#include "skinmanager.h"
+
+#include "korvelloerror.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+
+namespace {
+
+QFileInfoList skinFiles(const QString& folder) {
+    if (folder.isEmpty())
+        return {};
+    // Name filters match without letter case: "Dark.QSS" is a skin too.
+    return QDir(folder).entryInfoList({QStringLiteral("*.qss")}, QDir::Files | QDir::Readable);
+}
+
+} // namespace
+
+QStringList SkinManager::GetSkinNames() const {
+    QStringList names;
+    for (const QFileInfo& file : skinFiles(SkinDirectory))
+        names.append(file.completeBaseName());
+    // Without letter case first; names that differ only in case keep a fixed order.
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+    return names;
+}
+
+QString SkinManager::styleSheet(const QString& name) const {
+    for (const QFileInfo& info : skinFiles(SkinDirectory)) {
+        if (info.completeBaseName() != name)
+            continue;
+        QFile file(info.filePath());
+        if (!file.open(QIODevice::ReadOnly))
+            throw KorvelloError(QStringLiteral("Cannot open file \"%1\". %2")
+                                    .arg(QDir::toNativeSeparators(info.filePath()), file.errorString()));
+        return QString::fromUtf8(file.readAll());
+    }
+    throw KorvelloError(QStringLiteral("Skin \"%1\" not found in \"%2\"")
+                            .arg(name, QDir::toNativeSeparators(SkinDirectory)));
+}
+
+void SkinManager::setSkinName(const QString& name) {
+    if (m_active)
+        apply(styleSheet(name));
+    m_skinName = name;
+}
+
+void SkinManager::setActive(bool on) {
+    if (on && !m_skinName.isEmpty())
+        apply(styleSheet(m_skinName));
+    else if (!on)
+        apply(QString());
+    m_active = on;
+}
+
+void SkinManager::apply(const QString& sheet) {
+    // One sheet for the whole application restyles every window at once.
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        app->setStyleSheet(sheet);
+}

@@ -1,0 +1,193 @@
+// Skins: the engine's listing and sheets, and both skin lists of the main window.
+#include "dialogrecorder.h"
+#include "editorpage.h"
+#include "programsettings.h"
+#include "skinmanager.h"
+#include "testfolder.h"
+#include "tfrmmain.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QSettings>
+#include <QtTest>
+
+namespace {
+
+// Sheets that tell the skins apart.
+QByteArray sheetFor(const QString& name) {
+    return QStringLiteral("QWidget { background-color: #102030; } /* %1 */\n").arg(name).toUtf8();
+}
+
+void addSkins(const TestFolder& folder, const QStringList& files) {
+    QDir(folder.path()).mkpath(QStringLiteral("Skins"));
+    for (const QString& file : files)
+        testsupport::writeAll(folder.file(QStringLiteral("Skins/") + file), sheetFor(QFileInfo(file).completeBaseName()));
+}
+
+std::optional<int> storedSkin() { return ProgramSettings().readInt(QStringLiteral("Skin")); }
+
+// The user's pick: the key press on a closed list moves it and reports "activated".
+void pick(QComboBox* list, int position) {
+    list->setFocus();
+    while (list->currentIndex() < position)
+        QTest::keyClick(list, Qt::Key_Down);
+    while (list->currentIndex() > position)
+        QTest::keyClick(list, Qt::Key_Up);
+}
+
+} // namespace
+
+class TestSkins : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        testsupport::removeProgramSettings();
+        qApp->setStyleSheet(QString());
+    }
+
+    void namesAreSortedWithoutLetterCase() {
+        TestFolder folder;
+        addSkins(folder, {QStringLiteral("midnight.qss"), QStringLiteral("Amber.QSS"), QStringLiteral("Paper.qss"),
+                          QStringLiteral("b.old.qss"), QStringLiteral("notes.txt"), QStringLiteral("qss")});
+        QDir(folder.path()).mkpath(QStringLiteral("Skins/folder.qss"));
+        SkinManager engine;
+        engine.SkinDirectory = folder.file(QStringLiteral("Skins"));
+        QCOMPARE(engine.GetSkinNames(), (QStringList{"Amber", "b.old", "midnight", "Paper"}));
+        SkinManager nowhere;
+        nowhere.SkinDirectory = folder.file(QStringLiteral("NoSkins"));
+        QVERIFY(nowhere.GetSkinNames().isEmpty());
+    }
+
+    void activeSwitchesTheSheet() {
+        TestFolder folder;
+        addSkins(folder, {QStringLiteral("One.qss"), QStringLiteral("Two.qss")});
+        SkinManager engine;
+        engine.SkinDirectory = folder.file(QStringLiteral("Skins"));
+        engine.setSkinName(QStringLiteral("Two"));
+        QVERIFY(qApp->styleSheet().isEmpty()); // off until switched on
+        engine.setActive(true);
+        QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("Two")));
+        engine.setSkinName(QStringLiteral("One"));
+        QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("One")));
+        engine.setActive(false);
+        QVERIFY(qApp->styleSheet().isEmpty());
+    }
+
+    void firstStartAppliesTheFirstSkin() {
+        DialogRecorder dialogs;
+        TestFolder folder;
+        addSkins(folder, {QStringLiteral("Slate.qss"), QStringLiteral("aurora.qss"), QStringLiteral("Paper.qss")});
+        TfrmMain w(folder.path());
+        const QStringList expected{"aurora", "Paper", "Slate"};
+        for (QComboBox* list : {w.cmbSkins, w.pgNewGame->cmbASkins}) {
+            QVERIFY(list->isEnabled());
+            QCOMPARE(list->count(), 3);
+            for (int i = 0; i < 3; ++i)
+                QCOMPARE(list->itemText(i), expected[i]);
+            QCOMPARE(list->currentIndex(), 0);
+        }
+        QCOMPARE(storedSkin(), std::optional<int>(0));
+        QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("aurora")));
+        QVERIFY(w.skinManager->Active());
+        QVERIFY(dialogs.requests.isEmpty());
+    }
+
+    // A pick on either page moves the other list, applies the skin at once,
+    // writes its position, and the next start comes back to it.
+    void choiceIsTwinnedAndSurvivesRestart_data() {
+        QTest::addColumn<bool>("onEditorPage");
+        QTest::newRow("game list page") << false;
+        QTest::newRow("editor page") << true;
+    }
+    void choiceIsTwinnedAndSurvivesRestart() {
+        QFETCH(bool, onEditorPage);
+        DialogRecorder dialogs;
+        TestFolder folder;
+        addSkins(folder, {QStringLiteral("a.qss"), QStringLiteral("b.qss"), QStringLiteral("c.qss")});
+        {
+            TfrmMain w(folder.path());
+            QComboBox* changed = onEditorPage ? w.pgNewGame->cmbASkins : w.cmbSkins;
+            QComboBox* other = onEditorPage ? w.cmbSkins : w.pgNewGame->cmbASkins;
+            pick(changed, 2);
+            QCOMPARE(other->currentIndex(), 2);
+            QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("c")));
+            QCOMPARE(storedSkin(), std::optional<int>(2));
+            pick(changed, 1);
+            QCOMPARE(other->currentIndex(), 1);
+            QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("b")));
+            QCOMPARE(storedSkin(), std::optional<int>(1));
+        }
+        qApp->setStyleSheet(QString());
+        TfrmMain again(folder.path());
+        QCOMPARE(again.cmbSkins->currentIndex(), 1);
+        QCOMPARE(again.pgNewGame->cmbASkins->currentIndex(), 1);
+        QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("b")));
+        QVERIFY(dialogs.requests.isEmpty());
+    }
+
+    // Skins removed since the position was stored: start-up completes with the first skin.
+    void storedPositionOutsideTheList_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("past the end") << QStringLiteral("5");
+        QTest::newRow("negative") << QStringLiteral("-1");
+        QTest::newRow("not a number") << QStringLiteral("dark");
+    }
+    void storedPositionOutsideTheList() {
+        QFETCH(QString, stored);
+        DialogRecorder dialogs;
+        TestFolder folder;
+        addSkins(folder, {QStringLiteral("a.qss"), QStringLiteral("b.qss")});
+        QSettings(ProgramSettings::filePath(), QSettings::IniFormat).setValue(QStringLiteral("Skin"), stored);
+        TfrmMain w(folder.path());
+        QCOMPARE(w.cmbSkins->currentIndex(), 0);
+        QCOMPARE(w.pgNewGame->cmbASkins->currentIndex(), 0);
+        QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("a")));
+        QCOMPARE(storedSkin(), std::optional<int>(0));
+        QVERIFY(dialogs.requests.isEmpty());
+    }
+
+    void noSkinsKeepsTheStandardLook_data() {
+        QTest::addColumn<QStringList>("files"); // empty: no Skins folder at all
+        QTest::addColumn<bool>("withFolder");
+        QTest::newRow("no folder") << QStringList() << false;
+        QTest::newRow("empty folder") << QStringList() << true;
+        QTest::newRow("other files only") << QStringList{QStringLiteral("readme.txt")} << true;
+    }
+    void noSkinsKeepsTheStandardLook() {
+        QFETCH(QStringList, files);
+        QFETCH(bool, withFolder);
+        DialogRecorder dialogs;
+        TestFolder folder;
+        if (withFolder)
+            addSkins(folder, files);
+        TfrmMain w(folder.path());
+        QVERIFY(!w.cmbSkins->isEnabled());
+        QVERIFY(!w.pgNewGame->cmbASkins->isEnabled());
+        QCOMPARE(w.cmbSkins->count(), 0);
+        QCOMPARE(w.pgNewGame->cmbASkins->count(), 0);
+        QVERIFY(qApp->styleSheet().isEmpty());
+        QVERIFY(!w.skinManager->Active());
+        QCOMPARE(storedSkin(), std::nullopt);
+        QVERIFY(dialogs.requests.isEmpty());
+    }
+
+    // A skin file deleted while the program runs: the pick is reported, and the
+    // look and the stored choice stay as they were.
+    void vanishedSkinIsReported() {
+        DialogRecorder dialogs;
+        TestFolder folder;
+        addSkins(folder, {QStringLiteral("a.qss"), QStringLiteral("b.qss")});
+        TfrmMain w(folder.path());
+        QVERIFY(QFile::remove(folder.file(QStringLiteral("Skins/b.qss"))));
+        pick(w.cmbSkins, 1);
+        QCOMPARE(dialogs.messageTexts().size(), 1);
+        QVERIFY2(dialogs.messageTexts().first().contains(QStringLiteral("\"b\"")),
+                 qPrintable(dialogs.messageTexts().first()));
+        QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("a")));
+        QCOMPARE(storedSkin(), std::optional<int>(0));
+    }
+};
+
+QTEST_MAIN(TestSkins)
+#include "tst_skins.moc"
