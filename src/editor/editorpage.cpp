@@ -1,20 +1,126 @@
+// Construction of the editor page, the wiring of its change notifications, the
+// Tag marks and the name field's rule for the artwork buttons.
 #include "editorpage.h"
 
+#include "errorreport.h"
+#include "filteringcheckbox.h"
+#include "pathedit.h"
+#include "radiogroup.h"
 #include "spinedit.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSlider>
+#include <QVariant>
+
+namespace {
+const char* const kTagProperty = "Tag";
+}
 
 EditorPage::EditorPage(QWidget* parent) : QWidget(parent) {
-    cmbGSPlugin = new QComboBox(this);
-    cmbRenderer = new QComboBox(this);
-    cmbPCSX2ExeFile = new QComboBox(this);
-    cmbASkins = new QComboBox(this);
-    txtGameName = new QLineEdit(this);
-    txtBlur = new SpinEdit(this);
-    btnThumb = new QPushButton(QStringLiteral("Thumbnail only"), this);
-    btnPoster = new QPushButton(QStringLiteral("Poster and Thumbnail"), this);
-    btnNewGame = new QPushButton(QStringLiteral("Add Game"), this);
-    btnSave = new QPushButton(QStringLiteral("Save"), this);
-    btnGameList = new QPushButton(QStringLiteral("GameList"), this);
+    setObjectName(QStringLiteral("pgNewGame"));
+    layOutGroups();
+    connectRules();
+}
+
+int EditorPage::Tag(const QObject* control) { return control->property(kTagProperty).toInt(); }
+
+void EditorPage::setTag(QObject* control, int value) { control->setProperty(kTagProperty, value); }
+
+QString EditorPage::memoryCardFolder(const QString& settingsFolder) {
+    // Only a whole folder name "inis" is replaced: "/inistall/inis" must not
+    // become "/memcardstall/memcards".
+    static const QRegularExpression inis(QStringLiteral("([/\\\\])inis(?=[/\\\\]|$)"));
+    QString folder = settingsFolder;
+    folder.replace(inis, QStringLiteral("\\1memcards"));
+    return folder;
+}
+
+std::array<QCheckBox*, 14> EditorPage::gameFixes() const {
+    return {chkGameFix1, chkGameFix2, chkGameFix3,  chkGameFix4,  chkGameFix5,  chkGameFix6,  chkGameFix7,
+            chkGameFix8, chkGameFix9, chkGameFix10, chkGameFix11, chkGameFix12, chkGameFix13, chkGameFix14};
+}
+
+template <typename F> void EditorPage::guarded(F&& f) { ErrorReport::guard(this, std::forward<F>(f)); }
+
+void EditorPage::connectRules() {
+    auto onPick = [this](QComboBox* list, void (EditorPage::*rule)()) {
+        // activated: the user's pick only, never a selection made by the program.
+        connect(list, &QComboBox::activated, this, [this, rule] { guarded([this, rule] { (this->*rule)(); }); });
+    };
+    onPick(cmbGSPlugin, &EditorPage::cmbGSPluginChange);
+    onPick(cmbRenderer, &EditorPage::cmbRendererChange);
+    onPick(cmbScaling, &EditorPage::cmbScalingChange);
+
+    auto onState = [this](QCheckBox* box, void (EditorPage::*rule)()) {
+        // Every state change, the program's included; none when the state stays.
+        connect(box, &QCheckBox::stateChanged, this, [this, rule] { guarded([this, rule] { (this->*rule)(); }); });
+    };
+    onState(chkNative, &EditorPage::chkNativeClick);
+    onState(chkHWHacks, &EditorPage::chkHWHacksClick);
+    onState(chkGameFixes, &EditorPage::chkGameFixesClick);
+    onState(chkSpeedHacks, &EditorPage::chkSpeedHacksClick);
+    onState(chkPreset, &EditorPage::chkPresetClick);
+
+    auto onPosition = [this](QSlider* slider, void (EditorPage::*rule)()) {
+        // setValue clamps to the range and signals only a changed position.
+        connect(slider, &QSlider::valueChanged, this, [this, rule] { guarded([this, rule] { (this->*rule)(); }); });
+    };
+    onPosition(trkEECyclerate, &EditorPage::trkEECyclerateChange);
+    onPosition(trkVUCycleStealing, &EditorPage::trkVUCycleStealingChange);
+    onPosition(trkSPU2Latency, &EditorPage::trkSPU2LatencyChange);
+    onPosition(trkPreset, &EditorPage::trkPresetChange);
+
+    auto onPress = [this](QPushButton* button, void (EditorPage::*operation)()) {
+        connect(button, &QPushButton::clicked, this,
+                [this, operation] { guarded([this, operation] { (this->*operation)(); }); });
+    };
+    onPress(btnKeyHelp, &EditorPage::btnKeyHelpClick);
+    onPress(btnDefault, &EditorPage::btnDefaultClick);
+    onPress(btnGSDef, &EditorPage::btnGSDefClick);
+    onPress(btnGSWDef, &EditorPage::btnGSWDefClick);
+    onPress(btnGFDef, &EditorPage::btnGFDefClick);
+    onPress(btnEEDef, &EditorPage::btnEEDefClick);
+    onPress(btnVUDef, &EditorPage::btnVUDefClick);
+    onPress(btnSHDef, &EditorPage::btnSHDefClick);
+
+    auto* filtering = static_cast<FilteringCheckBox*>(chkFiltering);
+    connect(filtering, &FilteringCheckBox::mouseReleased, this,
+            [this] { guarded([this] { chkFilteringMouseUp(); }); });
+    // The cycle continues from the state shown, whoever set it (the default,
+    // a loaded profile, the keyboard): the step after "checked" is "unchecked",
+    // after "unchecked" "grayed", after "grayed" "checked".
+    connect(filtering, &QCheckBox::stateChanged, this, [this](int state) {
+        setTag(chkFiltering, state == Qt::Checked ? 1 : state == Qt::Unchecked ? 2 : 0);
+    });
+
+    txtGameName->installEventFilter(this);
+}
+
+bool EditorPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtGameName && event->type() == QEvent::KeyRelease)
+        guarded([this] { txtGameNameKeyUp(); });
+    return QWidget::eventFilter(watched, event);
+}
+
+void EditorPage::txtGameNameKeyUp() { UpdatePosterButtons(); }
+
+void EditorPage::UpdatePosterButtons() {
+    // The picture files are named after the profile, so the artwork buttons
+    // need a name: leading and trailing blanks and control characters do not count.
+    const QString name = txtGameName->text();
+    qsizetype first = 0;
+    qsizetype end = name.size();
+    while (first < end && name.at(first).unicode() <= 32)
+        ++first;
+    while (end > first && name.at(end - 1).unicode() <= 32)
+        --end;
+    btnPoster->setEnabled(end > first);
+    btnThumb->setEnabled(btnPoster->isEnabled());
 }

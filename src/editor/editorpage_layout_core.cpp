@@ -1,0 +1,335 @@
+// The editor page's emulation-core, sound, memory card and action groups, and
+// the arrangement of all fourteen groups on the page.
+#include "editorpage.h"
+#include "editortables.h"
+#include "editorwidgets.h"
+#include "pathedit.h"
+#include "radiogroup.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+using namespace editorwidgets;
+
+namespace {
+
+const QStringList kInterpolation = {QStringLiteral("0 - Nearest (fastest/bad quality)"),
+                                    QStringLiteral("1 - Linear (simple/okay sound)"),
+                                    QStringLiteral("2 - Cubic (artificial highs)"),
+                                    QStringLiteral("3 - Hermite (better highs)"),
+                                    QStringLiteral("4 - Catmull-Rom (PS2-like/slow)")};
+const QStringList kReverb = {QStringLiteral("1X - Normal Reverb Volume"), QStringLiteral("2X - Reverb Volume * 2"),
+                             QStringLiteral("4X - Reverb Volume * 4"), QStringLiteral("8X - Reverb Volume * 8")};
+const QStringList kModule = {QStringLiteral("0 - No Sound (Emulate SPU2 only)"),
+                             QStringLiteral("1 - XAudio 2 (Recommended)"), QStringLiteral("2 - DircetSound (nice)"),
+                             QStringLiteral("3 - WaveOut (Laggy)"), QStringLiteral("4 - Portaudio (crossplatform)")};
+const QStringList kSync = {QStringLiteral("TimeStretch (Recommendetd)"),
+                           QStringLiteral("Async Mix (Breaks some games!)"), QStringLiteral("None (Audio can skip.)")};
+const QStringList kAudioExpansion = {QStringLiteral("Stereo (none, default)"), QStringLiteral("Quadrafonic"),
+                                     QStringLiteral("Surround 5.1"), QStringLiteral("Surround 7.1")};
+const QStringList kCpuModes = {QStringLiteral("Interpreter"), QStringLiteral("Recompiler")};
+const QStringList kVUModes = {QStringLiteral("Interpreter"), QStringLiteral("microVU Recompiler"),
+                              QStringLiteral("superVU Recompiler [legacy]")};
+const QStringList kRoundModes = {QStringLiteral("Nearest"), QStringLiteral("Negative"), QStringLiteral("Positive"),
+                                 QStringLiteral("Chop / Zero")};
+const QStringList kEEClamping = {QStringLiteral("None"), QStringLiteral("Normal"),
+                                 QStringLiteral("Extra + Preserve Sign"), QStringLiteral("Full")};
+const QStringList kVUClamping = {QStringLiteral("None"), QStringLiteral("Normal"), QStringLiteral("Extra"),
+                                 QStringLiteral("Extra + Preserve Sign")};
+
+// The fixes as the page shows them from top to bottom, with what stands at the
+// right of each: nothing, another fix, the Enable box or the Default button.
+constexpr int kEnableBox = -1;
+constexpr int kDefaultButton = -2;
+constexpr int kFixRows[][2] = {{1, 0}, {3, 0}, {4, 0},  {5, 0},  {6, 0},           {7, 0}, {2, 0},
+                               {8, kDefaultButton}, {9, 0}, {10, 13}, {11, 0}, {12, kEnableBox}, {14, 0}};
+
+constexpr int kButtonWidth = 56;
+
+} // namespace
+
+QGroupBox* EditorPage::buildGameFixes() {
+    grpGameFixes = group(this, "grpGameFixes", QStringLiteral("Game Fixes"));
+    QGridLayout* g = grid(grpGameFixes);
+    g->setVerticalSpacing(0);
+    static const char* const kCaptions[14] = {"VU Add Hack - fixes Tri-Ace games boot crash",
+                                              "FFX video fix - Fixes bad graphics overlay.",
+                                              "VU Clip Flag Hack - for Persona games",
+                                              "FPU Compare Hack - for Digimon Rumble Are",
+                                              "FPU Multiply Hack - for Tales of Destiny.",
+                                              "FPU Negative Div Hack - for Gundam games.",
+                                              "VU XGkick Hack - for Erementar Gerad.",
+                                              "EE timing hack Multi purpose hack.",
+                                              "Skip MPEG hack - Skips videos/FMVs",
+                                              "OPH Flag hack",
+                                              "Irnore DMAC writes when it is busy.",
+                                              "Simulate VIF1 FIFO read ahead.",
+                                              "Delay VIF1 Stalls",
+                                              "Ignore Bus Detection on Path3 Transfer"};
+    QCheckBox** fixes[14] = {&chkGameFix1,  &chkGameFix2,  &chkGameFix3,  &chkGameFix4, &chkGameFix5,
+                             &chkGameFix6,  &chkGameFix7,  &chkGameFix8,  &chkGameFix9, &chkGameFix10,
+                             &chkGameFix11, &chkGameFix12, &chkGameFix13, &chkGameFix14};
+    for (int i = 0; i < 14; ++i) {
+        const QByteArray name = "chkGameFix" + QByteArray::number(i + 1);
+        *fixes[i] = check(grpGameFixes, name.constData(), QLatin1String(kCaptions[i]));
+    }
+    chkGameFixes = check(grpGameFixes, "chkGameFixes", QStringLiteral("Enable"));
+    btnGFDef = button(grpGameFixes, "btnGFDef", QStringLiteral("Default"));
+    btnGFDef->setFixedWidth(kButtonWidth);
+    int r = 0;
+    for (const auto& [left, right] : kFixRows) {
+        g->addWidget(*fixes[left - 1], r, 0, 1, right == 0 ? 2 : 1);
+        if (right > 0)
+            g->addWidget(*fixes[right - 1], r, 1);
+        else if (right == kEnableBox)
+            g->addWidget(chkGameFixes, r, 1);
+        else if (right == kDefaultButton)
+            g->addWidget(btnGFDef, r, 1, Qt::AlignRight);
+        ++r;
+    }
+    g->setColumnStretch(1, 1);
+    return grpGameFixes;
+}
+
+QGroupBox* EditorPage::buildSpeedHacks() {
+    grpSpeedHacks = group(this, "grpSpeedHacks", QStringLiteral("Speed Hacks"));
+    QGridLayout* g = grid(grpSpeedHacks);
+
+    grpEECyclerate = group(grpSpeedHacks, "grpEECyclerate", QStringLiteral("EE Cyclerate"));
+    QVBoxLayout* ee = new QVBoxLayout(grpEECyclerate);
+    ee->setContentsMargins(4, 0, 4, 2);
+    ee->setSpacing(0);
+    trkEECyclerate = slider(grpEECyclerate, "trkEECyclerate", 2);
+    lblEECyclerate = valueLabel(grpEECyclerate, "lblEECyclerate", QStringLiteral("lblEECyclerate"));
+    ee->addWidget(trkEECyclerate);
+    ee->addWidget(lblEECyclerate);
+
+    grpVUCycleStaeling = group(grpSpeedHacks, "grpVUCycleStaeling", QStringLiteral("VU Cycle Staeling"));
+    QVBoxLayout* vu = new QVBoxLayout(grpVUCycleStaeling);
+    vu->setContentsMargins(4, 0, 4, 2);
+    vu->setSpacing(0);
+    trkVUCycleStealing = slider(grpVUCycleStaeling, "trkVUCycleStealing", 3);
+    lblVUCycleStealing = valueLabel(grpVUCycleStaeling, "lblVUCycleStealing", QStringLiteral("lblVUCycleStealing"));
+    vu->addWidget(trkVUCycleStealing);
+    vu->addWidget(lblVUCycleStealing);
+
+    grpOtherHacks = group(grpSpeedHacks, "grpOtherHacks", QStringLiteral("Other Hacks"));
+    QVBoxLayout* other = new QVBoxLayout(grpOtherHacks);
+    other->setContentsMargins(4, 0, 4, 2);
+    other->setSpacing(0);
+    chkINTC = check(grpOtherHacks, "chkINTC", QStringLiteral("Enable INTC Spin Detect"));
+    chkWaitLoop = check(grpOtherHacks, "chkWaitLoop", QStringLiteral("Enable Wait Loop Detect"));
+    chkFastCDVD = check(grpOtherHacks, "chkFastCDVD", QStringLiteral("Enable fast CDVD"));
+    for (QCheckBox* box : {chkINTC, chkWaitLoop, chkFastCDVD})
+        other->addWidget(box);
+
+    grpMicroVUHacks = group(grpSpeedHacks, "grpMicroVUHacks", QStringLiteral("microVU Hacks"));
+    QVBoxLayout* micro = new QVBoxLayout(grpMicroVUHacks);
+    micro->setContentsMargins(4, 0, 4, 2);
+    micro->setSpacing(0);
+    chkMVUFlagHack = check(grpMicroVUHacks, "chkMVUFlagHack", QStringLiteral("mVU Flag Hack"));
+    chkMTVU = check(grpMicroVUHacks, "chkMTVU", QStringLiteral("MTVU (Multi-Threaded)"));
+    micro->addWidget(chkMVUFlagHack);
+    micro->addWidget(chkMTVU);
+
+    chkSpeedHacks = check(grpSpeedHacks, "chkSpeedHacks", QStringLiteral("Enable"));
+    btnSHDef = button(grpSpeedHacks, "btnSHDef", QStringLiteral("Default"));
+    btnSHDef->setFixedWidth(kButtonWidth);
+
+    g->addWidget(grpEECyclerate, 0, 0);
+    g->addWidget(grpVUCycleStaeling, 0, 1);
+    g->addWidget(grpOtherHacks, 1, 0, 2, 1);
+    g->addWidget(grpMicroVUHacks, 1, 1);
+    auto* actions = new QHBoxLayout;
+    actions->setSpacing(4);
+    actions->addWidget(chkSpeedHacks);
+    actions->addStretch(1);
+    actions->addWidget(btnSHDef);
+    g->addLayout(actions, 2, 1);
+    g->setColumnStretch(0, 1);
+    g->setColumnStretch(1, 1);
+    return grpSpeedHacks;
+}
+
+QGroupBox* EditorPage::buildSPU2() {
+    grpSPU2 = group(this, "grpSPU2", QStringLiteral("SPU2-X"));
+    QGridLayout* g = grid(grpSPU2);
+
+    grpSPU2Mixing = group(grpSPU2, "grpSPU2Mixing", QStringLiteral("Mixing Settings"));
+    QGridLayout* m = grid(grpSPU2Mixing);
+    cmbSPU2Interpolation = combo(grpSPU2Mixing, "cmbSPU2Interpolation", kInterpolation);
+    chkSPU2DisableEffects = check(grpSPU2Mixing, "chkSPU2DisableEffects", QStringLiteral("Disable Effects Processing"));
+    chkSPU2DeAlias = check(grpSPU2Mixing, "chkSPU2DeAlias", QStringLiteral("Use the de-alias filter"));
+    cmbSPU2Reverb = combo(grpSPU2Mixing, "cmbSPU2Reverb", kReverb);
+    m->addWidget(label(grpSPU2Mixing, QStringLiteral("Interpolation:")), 0, 0);
+    m->addWidget(cmbSPU2Interpolation, 0, 1);
+    m->addWidget(chkSPU2DisableEffects, 1, 0, 1, 2);
+    m->addWidget(chkSPU2DeAlias, 2, 0, 1, 2);
+    m->addWidget(label(grpSPU2Mixing, QStringLiteral("Reverb Boost Factor:")), 3, 0);
+    m->addWidget(cmbSPU2Reverb, 3, 1);
+    m->setColumnStretch(1, 1);
+
+    grpSPU2Output = group(grpSPU2, "grpSPU2Output", QStringLiteral("Output Settings"));
+    QGridLayout* o = grid(grpSPU2Output);
+    cmbSPU2Module = combo(grpSPU2Output, "cmbSPU2Module", kModule);
+    lblSPU2Latency = valueLabel(grpSPU2Output, "lblSPU2Latency", editortables::latencyText(0));
+    // One line of text is all the latency ever needs; the label keeps the
+    // value labels' look without their second line.
+    lblSPU2Latency->setFixedHeight(lblSPU2Latency->fontMetrics().lineSpacing() + 2);
+    trkSPU2Latency = slider(grpSPU2Output, "trkSPU2Latency", 750);
+    trkSPU2Latency->setPageStep(10);
+    cmbSPU2Sync = combo(grpSPU2Output, "cmbSPU2Sync", kSync);
+    cmbSPU2AudioEpx = combo(grpSPU2Output, "cmbSPU2AudioEpx", kAudioExpansion);
+    chkSPU2UseDSP = check(grpSPU2Output, "chkSPU2UseDSP", QStringLiteral("Use a Winamp DSP plugin"));
+    o->addWidget(label(grpSPU2Output, QStringLiteral("Module:")), 0, 0);
+    o->addWidget(cmbSPU2Module, 0, 1);
+    o->addWidget(lblSPU2Latency, 1, 0, 1, 2);
+    o->addWidget(trkSPU2Latency, 2, 0, 1, 2);
+    o->addWidget(label(grpSPU2Output, QStringLiteral("Synchronizing Mode:")), 3, 0);
+    o->addWidget(cmbSPU2Sync, 3, 1);
+    o->addWidget(label(grpSPU2Output, QStringLiteral("Audio Expansion Mode:")), 4, 0);
+    o->addWidget(cmbSPU2AudioEpx, 4, 1);
+    o->addWidget(chkSPU2UseDSP, 5, 0, 1, 2);
+    o->setColumnStretch(1, 1);
+
+    chkSPU2Debug = check(grpSPU2, "chkSPU2Debug", QStringLiteral("Enable Debug Options"));
+    g->addWidget(grpSPU2Mixing, 0, 0);
+    g->addWidget(grpSPU2Output, 1, 0);
+    g->addWidget(chkSPU2Debug, 2, 0);
+    return grpSPU2;
+}
+
+QGroupBox* EditorPage::buildEEIOP() {
+    grpEEIOP = group(this, "grpEEIOP", QStringLiteral("EE/IOP"));
+    QGridLayout* g = grid(grpEEIOP);
+    rgpEE = named(new RadioGroup(QStringLiteral("EmotionEngine"), kCpuModes, grpEEIOP), "rgpEE");
+    rgpIOP = named(new RadioGroup(QStringLiteral("IOP"), kCpuModes, grpEEIOP), "rgpIOP");
+    chkEnableEECache = check(grpEEIOP, "chkEnableEECache", QStringLiteral("Enable EE Cache"));
+    grpEEFPU = group(grpEEIOP, "grpEEFPU", QStringLiteral("EE/FPU Advanced Recompiler Options"));
+    QGridLayout* f = grid(grpEEFPU);
+    rgpEERoundMode = named(new RadioGroup(QStringLiteral("Round Mode"), kRoundModes, grpEEFPU), "rgpEERoundMode");
+    rgpEEClampingMode =
+        named(new RadioGroup(QStringLiteral("Clamping Mode"), kEEClamping, grpEEFPU), "rgpEEClampingMode");
+    f->addWidget(rgpEERoundMode, 0, 0);
+    f->addWidget(rgpEEClampingMode, 0, 1);
+    btnEEDef = button(grpEEIOP, "btnEEDef", QStringLiteral("Default"));
+    btnEEDef->setFixedWidth(kButtonWidth);
+    g->addWidget(rgpEE, 0, 0);
+    g->addWidget(rgpIOP, 0, 1);
+    g->addWidget(grpEEFPU, 1, 0, 1, 2);
+    g->addWidget(chkEnableEECache, 2, 0);
+    g->addWidget(btnEEDef, 2, 1, Qt::AlignRight);
+    return grpEEIOP;
+}
+
+QGroupBox* EditorPage::buildVUs() {
+    grpVUs = group(this, "grpVUs", QStringLiteral("VUs"));
+    QGridLayout* g = grid(grpVUs);
+    rgpVU0 = named(new RadioGroup(QStringLiteral("VU0"), kVUModes, grpVUs), "rgpVU0");
+    rgpVU1 = named(new RadioGroup(QStringLiteral("VU1"), kVUModes, grpVUs), "rgpVU1");
+    grpVU0VU1 = group(grpVUs, "grpVU0VU1", QStringLiteral("VU0 / VU1 Advanced Recompiler Options"));
+    QGridLayout* a = grid(grpVU0VU1);
+    rgpVURoundMode = named(new RadioGroup(QStringLiteral("Round Mode"), kRoundModes, grpVU0VU1), "rgpVURoundMode");
+    rgpVUClampingMode =
+        named(new RadioGroup(QStringLiteral("Clamping Mode"), kVUClamping, grpVU0VU1), "rgpVUClampingMode");
+    btnVUDef = button(grpVU0VU1, "btnVUDef", QStringLiteral("Default"));
+    btnVUDef->setFixedWidth(kButtonWidth);
+    a->addWidget(rgpVURoundMode, 0, 0);
+    a->addWidget(rgpVUClampingMode, 0, 1);
+    a->addWidget(btnVUDef, 1, 1, Qt::AlignRight);
+    g->addWidget(rgpVU0, 0, 0);
+    g->addWidget(rgpVU1, 0, 1);
+    g->addWidget(grpVU0VU1, 1, 0, 1, 2);
+    return grpVUs;
+}
+
+QGroupBox* EditorPage::buildMC() {
+    grpMC = group(this, "grpMC", QStringLiteral("Memory Cards"));
+    QGridLayout* g = grid(grpMC);
+    txtMCPath = named(new PathEdit(PathEdit::Mode::Folder, grpMC), "txtMCPath");
+    txtMCPath->setFixedHeight(20);
+    txtMC1 = edit(grpMC, "txtMC1");
+    txtMC2 = edit(grpMC, "txtMC2");
+    chkMCAutoEject = check(grpMC, "chkMCAutoEject", QStringLiteral("Auto-eject memory cards when loading savestates"));
+    g->addWidget(label(grpMC, QStringLiteral("MCs Path:")), 0, 0);
+    g->addWidget(txtMCPath, 0, 1, 1, 3);
+    g->addWidget(label(grpMC, QStringLiteral("MC1 filename:")), 1, 0);
+    g->addWidget(txtMC1, 1, 1);
+    g->addWidget(label(grpMC, QStringLiteral("MC2 filename:")), 1, 2);
+    g->addWidget(txtMC2, 1, 3);
+    g->addWidget(chkMCAutoEject, 2, 0, 1, 4);
+    g->setColumnStretch(1, 1);
+    g->setColumnStretch(3, 1);
+    return grpMC;
+}
+
+QGroupBox* EditorPage::buildOther() {
+    grpOther = group(this, "grpOther", QStringLiteral("Other"));
+    QGridLayout* g = grid(grpOther);
+    g->setVerticalSpacing(0);
+    chkConsole = check(grpOther, "chkConsole", QStringLiteral("Show Console"));
+    chkBackup = check(grpOther, "chkBackup", QStringLiteral("Backup bef. save"));
+    chkPatches = check(grpOther, "chkPatches", QStringLiteral("Auto GameFixes"));
+    chkEnableCheats = check(grpOther, "chkEnableCheats", QStringLiteral("Enable Cheats"));
+    chkHostFs = check(grpOther, "chkHostFs", QStringLiteral("Enable Host FS"));
+    int i = 0;
+    for (QCheckBox* box : {chkConsole, chkBackup, chkPatches, chkEnableCheats, chkHostFs}) {
+        g->addWidget(box, i / 2, i % 2);
+        ++i;
+    }
+    return grpOther;
+}
+
+QGroupBox* EditorPage::buildAction() {
+    grpAction = group(this, "grpAction", QStringLiteral("Action"));
+    QGridLayout* g = grid(grpAction);
+    chkPreset = check(grpAction, "chkPreset", QStringLiteral("Preset"));
+    trkPreset = slider(grpAction, "trkPreset", 5);
+    trkPreset->setTickPosition(QSlider::TicksBelow);
+    trkPreset->setTickInterval(1);
+    trkPreset->setFixedHeight(22);
+    lblPreset = valueLabel(grpAction, "lblPreset", editortables::textAt(editortables::kPresetLevels, 0));
+    btnDefault = button(grpAction, "btnDefault", QStringLiteral("Default"));
+    btnNewGame = button(grpAction, "btnNewGame", QStringLiteral("Add Game"));
+    btnSave = button(grpAction, "btnSave", QStringLiteral("Save"));
+    btnGameList = button(grpAction, "btnGameList", QStringLiteral("GameList"));
+    cmbASkins = combo(grpAction, "cmbASkins");
+    g->addWidget(chkPreset, 0, 0);
+    g->addWidget(trkPreset, 0, 1, 1, 3);
+    g->addWidget(lblPreset, 1, 0, 1, 4);
+    g->addWidget(btnDefault, 2, 0, 1, 2);
+    g->addWidget(btnNewGame, 2, 2, 1, 2);
+    g->addWidget(btnSave, 3, 0, 1, 2);
+    g->addWidget(btnGameList, 3, 2, 1, 2);
+    g->addWidget(label(grpAction, QStringLiteral("Skin:")), 4, 0);
+    g->addWidget(cmbASkins, 4, 1, 1, 3);
+    for (int c = 0; c < 4; ++c)
+        g->setColumnStretch(c, 1);
+    return grpAction;
+}
+
+void EditorPage::layOutGroups() {
+    auto* columns = new QHBoxLayout(this);
+    columns->setContentsMargins(3, 3, 3, 3);
+    columns->setSpacing(4);
+    auto column = [columns](std::initializer_list<QGroupBox*> groups, int stretch) {
+        auto* stack = new QVBoxLayout;
+        stack->setSpacing(2);
+        for (QGroupBox* box : groups)
+            stack->addWidget(box);
+        stack->addStretch(1);
+        columns->addLayout(stack, stretch);
+    };
+    column({buildGSDX(), buildProfile(), buildCDVD(), buildAdvanced()}, 26);
+    column({buildGS(), buildGSWindow(), buildOther()}, 22);
+    column({buildGameFixes(), buildSpeedHacks(), buildMC()}, 26);
+    column({buildSPU2(), buildEEIOP(), buildVUs(), buildAction()}, 26);
+}

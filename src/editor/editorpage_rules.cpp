@@ -1,0 +1,155 @@
+// The rules that enable and disable dependent controls, the filtering cycle,
+// the value labels and the key help. None of them changes a setting's value,
+// except the filtering cycle, whose whole purpose is the box's state.
+#include "editorpage.h"
+
+#include "appinfo.h"
+#include "dialogs.h"
+#include "editortables.h"
+#include "keyhelp.h"
+#include "spinedit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <initializer_list>
+
+namespace {
+
+void enable(std::initializer_list<QWidget*> controls, bool on) {
+    for (QWidget* control : controls)
+        control->setEnabled(on);
+}
+
+} // namespace
+
+void EditorPage::cmbGSPluginChange() {
+    // Only GSdx plug-ins offer the graphics settings; the name test is "gsdx"
+    // followed by a space, in any letter case of A to Z.
+    const QString shown = cmbGSPlugin->currentIndex() < 0 ? QString() : cmbGSPlugin->currentText();
+    QString lower = shown;
+    for (QChar& c : lower) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    if (lower.contains(QLatin1String("gsdx "))) {
+        enable({cmbRenderer, cmbInterlacing}, true);
+        cmbRendererChange();
+        chkNativeClick();
+        cmbScalingChange();
+        return;
+    }
+    // chkHWHacks, chkSprite, chkWildArms and the two hack labels stay as they are.
+    enable({cmbRenderer, cmbInterlacing, txtD3D1, txtD3D2, cmbScaling, chkNative, cmbMSAA, txtSWThreads, txtSkipDraw,
+            chkFiltering, chk8Bit, chkAA1, chkAlphaHack, chkLogZ, chkAlpha, chkHalfPixelOffset},
+           false);
+}
+
+void EditorPage::cmbRendererChange() {
+    std::optional<int> number;
+    if (cmbRenderer->currentIndex() >= 0) {
+        const QVariant data = cmbRenderer->currentData(Qt::UserRole);
+        if (data.isValid()) {
+            number = data.toInt();
+        } else {
+            // An entry listed without its number is known by its text.
+            for (const editortables::RendererRow& row : editortables::kRenderers) {
+                if (cmbRenderer->currentText() == QLatin1String(row.text))
+                    number = row.number;
+            }
+        }
+    }
+    const editortables::RendererSwitches on = editortables::rendererSwitches(number);
+
+    enable({txtD3D1, txtD3D2, cmbScaling, chkHWHacks}, on.h);
+    chkHWHacksClick();
+    txtSWThreads->setEnabled(on.s);
+    enable({chkFiltering, chk8Bit}, on.h);
+    chkAA1->setEnabled(on.s);
+    enable({chkLogZ, chkAlpha}, on.d9);
+    chkNative->setEnabled(on.h);
+    // The marks say whether the upscaling controls are live.
+    setTag(chkNative, on.h ? 1 : 0);
+    if (chkNative->isChecked())
+        chkNativeClick();
+    setTag(cmbScaling, on.h ? 1 : 0);
+    if (cmbScaling->currentIndex() > 0)
+        cmbScalingChange();
+}
+
+void EditorPage::chkNativeClick() {
+    if (Tag(chkNative) != 1)
+        return;
+    // The native resolution excludes both a custom resolution and a scaling factor.
+    enable({txtD3D1, txtD3D2, cmbScaling}, !chkNative->isChecked());
+}
+
+void EditorPage::cmbScalingChange() {
+    if (Tag(cmbScaling) != 1)
+        return;
+    const bool multiple = cmbScaling->currentIndex() >= 1;
+    chkNative->setEnabled(!multiple);
+    if (chkNative->isChecked())
+        return;
+    enable({txtD3D1, txtD3D2}, !multiple);
+}
+
+void EditorPage::chkHWHacksClick() {
+    const bool active = chkHWHacks->isChecked() && chkHWHacks->isEnabled();
+    enable({txtSkipDraw, cmbMSAA, chkAlphaHack, chkSprite, chkHalfPixelOffset, chkWildArms, lblMSAA, lblSkipDraw},
+           active);
+}
+
+void EditorPage::chkGameFixesClick() {
+    if (chkPreset->isChecked())
+        return; // the preset governs the group
+    const bool on = chkGameFixes->isChecked();
+    for (QCheckBox* fix : gameFixes())
+        fix->setEnabled(on);
+    btnGFDef->setEnabled(on);
+}
+
+void EditorPage::chkSpeedHacksClick() {
+    if (chkPreset->isChecked())
+        return; // the preset governs the group
+    enable({trkEECyclerate, trkVUCycleStealing, chkINTC, chkWaitLoop, chkFastCDVD, chkMVUFlagHack, lblEECyclerate,
+            lblVUCycleStealing, btnSHDef, chkMTVU},
+           chkSpeedHacks->isChecked());
+}
+
+void EditorPage::chkFilteringMouseUp() {
+    // The box meets its states in the order checked, unchecked, grayed.
+    switch (Tag(chkFiltering)) {
+    case 0:
+        chkFiltering->setCheckState(Qt::Checked);
+        setTag(chkFiltering, 1);
+        break;
+    case 1:
+        chkFiltering->setCheckState(Qt::Unchecked);
+        setTag(chkFiltering, 2);
+        break;
+    case 2:
+        chkFiltering->setCheckState(Qt::PartiallyChecked);
+        setTag(chkFiltering, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void EditorPage::trkEECyclerateChange() {
+    lblEECyclerate->setText(editortables::textAt(editortables::kEECyclerateTexts, trkEECyclerate->value()));
+}
+
+void EditorPage::trkVUCycleStealingChange() {
+    lblVUCycleStealing->setText(
+        editortables::textAt(editortables::kVUCycleStealingTexts, trkVUCycleStealing->value()));
+}
+
+void EditorPage::trkSPU2LatencyChange() { lblSPU2Latency->setText(editortables::latencyText(trkSPU2Latency->value())); }
+
+void EditorPage::btnKeyHelpClick() {
+    Dialogs::message(window(), appinfo::kTitle, keyhelp::text(), QMessageBox::NoIcon, QMessageBox::Ok);
+}

@@ -1,0 +1,93 @@
+#include "editorwidgets.h"
+
+#include "spinedit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+
+namespace editorwidgets {
+
+namespace {
+constexpr int kRowHeight = 18;
+}
+
+QGroupBox* group(QWidget* parent, const char* name, const QString& caption) {
+    return named(new QGroupBox(caption, parent), name);
+}
+
+QGridLayout* grid(QWidget* owner) {
+    auto* layout = new QGridLayout(owner);
+    layout->setContentsMargins(4, 2, 4, 3);
+    layout->setHorizontalSpacing(4);
+    layout->setVerticalSpacing(2);
+    return layout;
+}
+
+QCheckBox* check(QWidget* parent, const char* name, const QString& caption) {
+    return named(new QCheckBox(caption, parent), name);
+}
+
+QComboBox* combo(QWidget* parent, const char* name, const QStringList& entries) {
+    auto* list = named(new QComboBox(parent), name);
+    list->addItems(entries);
+    list->setCurrentIndex(-1);
+    list->setFixedHeight(kRowHeight + 2);
+    list->setMinimumContentsLength(4);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return list;
+}
+
+SpinEdit* spin(QWidget* parent, const char* name, const QString& text, double increment, int decimals) {
+    auto* field = named(new SpinEdit(text, parent), name);
+    field->setIncrement(increment);
+    field->setDecimals(decimals);
+    field->setFixedHeight(kRowHeight);
+    return field;
+}
+
+QLineEdit* edit(QWidget* parent, const char* name, const QString& text) {
+    auto* field = named(new QLineEdit(text, parent), name);
+    field->setFixedHeight(kRowHeight);
+    return field;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
+    auto* b = named(new QPushButton(caption, parent), name);
+    b->setFixedHeight(kRowHeight + 4);
+    return b;
+}
+
+QLabel* label(QWidget* parent, const QString& text, const char* name) {
+    auto* l = new QLabel(text, parent);
+    if (name)
+        l->setObjectName(QLatin1String(name));
+    return l;
+}
+
+QLabel* valueLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* l = named(new QLabel(text, parent), name);
+    l->setAlignment(Qt::AlignCenter);
+    l->setWordWrap(true);
+    // The rules' red, kept over any skin's label colour.
+    l->setStyleSheet(QStringLiteral("color: red;"));
+    l->setFixedHeight(2 * l->fontMetrics().lineSpacing() + 2);
+    return l;
+}
+
+QSlider* slider(QWidget* parent, const char* name, int maximum) {
+    auto* s = named(new QSlider(Qt::Horizontal, parent), name);
+    s->setRange(0, maximum);
+    s->setSingleStep(1);
+    s->setPageStep(1);
+    s->setValue(0);
+    s->setFixedHeight(kRowHeight + 2);
+    return s;
+}
+
+} // namespace editorwidgets
