@@ -1,4 +1,20 @@
 #pragma once
 
-// JPEG decoding and encoding with libjpeg.
-namespace jpeg {}
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+// JPEG decoding with libjpeg. Colour, grayscale and CMYK pictures (plain or
+// Adobe's inverted CMYK) come out as 24-bit colour at full size. The encoder
+// lives in jpegwriter.h.
+namespace jpeg {
+
+// The picture in the file as QImage::Format_RGB888. Throws KorvelloError for a
+// missing or unreadable file and for one that is not a JPEG, is truncated or is
+// corrupt; libjpeg never ends the process.
+QImage decodeFile(const QString& path);
+
+// The same for a JPEG held in memory; `source` names it in error texts.
+QImage decode(const QByteArray& data, const QString& source);
+
+} // namespace jpeg
