@@ -24,14 +24,14 @@ struct ErrorManager {
     char message[JMSG_LENGTH_MAX];
 };
 
-extern "C" void onError(j_common_ptr cinfo) {
+extern "C" [[noreturn]] void onEncoderError(j_common_ptr cinfo) {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
     (*cinfo->err->format_message)(cinfo, err->message);
     std::longjmp(err->jump, 1);
 }
 
 // Warnings are not errors; libjpeg would print them to stderr.
-extern "C" void onMessage(j_common_ptr) {}
+extern "C" void onEncoderMessage(j_common_ptr) {}
 
 struct Encoded {
     unsigned char* data = nullptr; // malloc'ed by libjpeg's memory destination
@@ -43,8 +43,8 @@ bool encode(const QImage& picture, int quality, Encoded& out, ErrorManager& err)
     jpeg_compress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     cinfo.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = onError;
-    err.pub.output_message = onMessage;
+    err.pub.error_exit = onEncoderError;
+    err.pub.output_message = onEncoderMessage;
     err.message[0] = '\0';
     if (setjmp(err.jump)) {
         jpeg_destroy_compress(&cinfo);
@@ -69,9 +69,10 @@ bool encode(const QImage& picture, int quality, Encoded& out, ErrorManager& err)
     return true;
 }
 
+// The file's own bits; WriteUser is left out because Qt answers it from
+// access(), which grants root everything.
 bool hasWriteBits(const QFileInfo& info) {
-    return info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup |
-                                 QFileDevice::WriteOther);
+    return info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
 }
 
 KorvelloError createError(const QString& path, const QString& reason) {

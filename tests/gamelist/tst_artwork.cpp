@@ -1,6 +1,14 @@
 // Artwork sizes and the nearest-neighbour stretch.
 #include "artwork.h"
+#include "artworkimport.h"
+#include "artworksource.h"
+#include "gblur.h"
+#include "jpeg.h"
+#include "jpegwriter.h"
+#include "korvelloerror.h"
+#include "testfolder.h"
 
+#include <QFile>
 #include <QImage>
 #include <QSet>
 #include <QTest>
@@ -26,6 +34,22 @@ QImage coordinates(int w, int h) {
         for (int x = 0; x < w; ++x)
             setPixel(img, x, y, qRgb(x % 256, y % 256, (x / 256) * 16 + y / 256));
     return img;
+}
+
+// A JPEG source of the given size in the folder.
+QString writeSource(const TestFolder& folder, QSize size) {
+    const QString path = folder.file(QStringLiteral("source_%1x%2.jpg").arg(size.width()).arg(size.height()));
+    jpeg::writeFile(coordinates(size.width(), size.height()), path);
+    return path;
+}
+
+QString errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const KorvelloError& e) {
+        return e.text();
+    }
+    return {};
 }
 
 } // namespace
@@ -129,6 +153,101 @@ private slots:
         QCOMPARE(result.size(), QSize(1, 600));
         for (int y = 0; y < 600; ++y)
             QCOMPARE(pixelAt(result, 0, y), pixelAt(source, 0, y * 2000 / 600));
+    }
+
+    // Poster and thumbnail from one decoded source, as the import makes them.
+    void savesPosterAndThumbnail_data() {
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<QSize>("poster");
+        QTest::addColumn<QSize>("thumb");
+        QTest::newRow("tall 300x400") << QSize(300, 400) << QSize(450, 600) << QSize(112, 150);
+        QTest::newRow("wide 800x600") << QSize(800, 600) << QSize(420, 315) << QSize(100, 75);
+        QTest::newRow("square 500x500") << QSize(500, 500) << QSize(420, 420) << QSize(100, 100);
+        QTest::newRow("small 70x105") << QSize(70, 105) << QSize(400, 600) << QSize(100, 150);
+        QTest::newRow("strip 1x2000") << QSize(1, 2000) << QSize(1, 600) << QSize(1, 150);
+    }
+    void savesPosterAndThumbnail() {
+        QFETCH(QSize, source);
+        QFETCH(QSize, poster);
+        QFETCH(QSize, thumb);
+        TestFolder folder;
+        const QString posterPath = folder.file(QStringLiteral("Images/big_Game.jpg"));
+        const QString thumbPath = folder.file(QStringLiteral("Images/thumb_Game.jpg"));
+        ArtworkSource picture(writeSource(folder, source));
+        SaveScaledJpeg(picture, posterPath, 0.0, artwork::kPosterTall, artwork::kPosterWide);
+        SaveScaledJpeg(picture, thumbPath, 1.5, artwork::kThumbTall, artwork::kThumbWide);
+        QCOMPARE(jpeg::decodeFile(posterPath).size(), poster);
+        QCOMPARE(jpeg::decodeFile(thumbPath).size(), thumb);
+    }
+
+    // The file is exactly the stretched (and, above radius 0, blurred) picture encoded at quality 90.
+    void writesTheStretchedAndBlurredPicture_data() {
+        QTest::addColumn<double>("radius");
+        QTest::newRow("no blur") << 0.0;
+        QTest::newRow("1.0") << 1.0;
+        QTest::newRow("3.0") << 3.0;
+    }
+    void writesTheStretchedAndBlurredPicture() {
+        QFETCH(double, radius);
+        TestFolder folder;
+        const QString source = writeSource(folder, QSize(230, 170));
+        const QString made = folder.file(QStringLiteral("Images/thumb_made.jpg"));
+        SaveScaledJpeg(source, made, radius, artwork::kThumbTall, artwork::kThumbWide);
+
+        QImage expected = artwork::StretchNearest(jpeg::decodeFile(source), QSize(100, 74));
+        if (radius > 0)
+            GBlur(expected, radius);
+        const QString reference = folder.file(QStringLiteral("Images/reference.jpg"));
+        jpeg::writeFile(expected, reference, 90);
+        QCOMPARE(testsupport::readAll(made), testsupport::readAll(reference));
+    }
+
+    // One import decodes its source once: the thumbnail comes from the picture
+    // decoded for the poster, even if the file is gone by then.
+    void sourceIsDecodedOnce() {
+        TestFolder folder;
+        const QString path = writeSource(folder, QSize(640, 480));
+        ArtworkSource picture(path);
+        SaveScaledJpeg(picture, folder.file(QStringLiteral("Images/big_x.jpg")), 0.0, 600, 420);
+        QVERIFY(QFile::remove(path));
+        SaveScaledJpeg(picture, folder.file(QStringLiteral("Images/thumb_x.jpg")), 1.0, 150, 100);
+        QCOMPARE(jpeg::decodeFile(folder.file(QStringLiteral("Images/thumb_x.jpg"))).size(), QSize(100, 75));
+    }
+
+    // An unreadable source ends the step before anything is written; an
+    // existing picture of the same name stays as it was.
+    void unreadableSourceWritesNothing_data() {
+        QTest::addColumn<QByteArray>("content"); // empty: no file at all
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("not a JPEG") << QByteArray("GIF89a this is no JPEG");
+        QTest::newRow("cut short") << QByteArray("truncate");
+    }
+    void unreadableSourceWritesNothing() {
+        QFETCH(QByteArray, content);
+        TestFolder folder;
+        QString source = folder.file(QStringLiteral("chosen.jpg"));
+        if (content == "truncate") {
+            const QByteArray whole = testsupport::readAll(writeSource(folder, QSize(300, 200)));
+            testsupport::writeAll(source, whole.left(whole.size() / 2));
+        } else if (!content.isEmpty()) {
+            testsupport::writeAll(source, content);
+        }
+        const QString destination = folder.file(QStringLiteral("Images/big_Game.jpg"));
+        const QString fresh = folder.file(QStringLiteral("Images/thumb_Game.jpg"));
+        testsupport::writeAll(destination, "old poster");
+        QVERIFY(!errorOf([&] { SaveScaledJpeg(source, destination, 0.0, 600, 420); }).isEmpty());
+        QVERIFY(!errorOf([&] { SaveScaledJpeg(source, fresh, 1.0, 150, 100); }).isEmpty());
+        QCOMPARE(testsupport::readAll(destination), QByteArray("old poster"));
+        QVERIFY(!QFile::exists(fresh));
+    }
+
+    void missingImagesFolder() {
+        TestFolder folder(false);
+        const QString source = writeSource(folder, QSize(300, 400));
+        const QString destination = folder.file(QStringLiteral("Images/big_Game.jpg"));
+        const QString error = errorOf([&] { SaveScaledJpeg(source, destination, 0.0, 600, 420); });
+        QVERIFY2(error.startsWith(QStringLiteral("Cannot create file")), qPrintable(error));
+        QVERIFY(!QFile::exists(destination));
     }
 };
 
