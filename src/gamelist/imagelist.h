@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+
+// The game list's large-icon images, each exactly kWidth by kHeight pixels.
+// Entries of the list refer to an image by its position. A picture of another
+// size is fitted into the cell keeping its proportions, centred on a
+// transparent background; a picture of the cell's size is kept as it is.
+class ImageList {
+public:
+    static constexpr int kWidth = 100;
+    static constexpr int kHeight = 150;
+
+    // Appends the picture (fitted) and returns its position.
+    int add(const QImage& picture);
+    const QImage& at(int position) const { return m_images.at(position); }
+    int count() const { return static_cast<int>(m_images.size()); }
+    void clear() { m_images.clear(); }
+    // Bytes of pixel data held.
+    qint64 bytes() const;
+
+    static QImage fitToCell(const QImage& picture);
+
+private:
+    QList<QImage> m_images;
+};
