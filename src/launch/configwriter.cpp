@@ -1,0 +1,208 @@
+#include "configwriter.h"
+
+#include "columntable.h"
+#include "gameprofile.h"
+#include "iniwriter.h"
+
+namespace {
+using R = ValueRule;
+} // namespace
+
+// In the order of writing. Within PCSX2_ui.ini the six line-route keys come after
+// the keyed writes of GSWindow, Framerate and ProgramLog, so that a file the keyed
+// route has just created exists when the line route reads it.
+//
+// "vuMinMax" and "vuBlockHack" of EmuCore/Speedhacks are not written: no profile
+// column holds them, and the emulator's own values survive, like every other
+// setting the profile does not hold.
+const std::array<IniKey, kIniKeyCount> kIniKeys = {{
+    // GSdx.ini [Settings]
+    {IniFile::GSdx, "Settings", "Renderer", col::GSDXRenderer, R::AsStored},
+    {IniFile::GSdx, "Settings", "Interlace", col::GSDXInterlace, R::AsStored},
+    {IniFile::GSdx, "Settings", "resx", col::GSDXresx, R::AsStored},
+    {IniFile::GSdx, "Settings", "resy", col::GSDXresy, R::AsStored},
+    {IniFile::GSdx, "Settings", "upscale_multiplier", col::GSDXupscale_multiplier, R::AsStored},
+    {IniFile::GSdx, "Settings", "nativeres", col::GSDXnativeres, R::AsStored},
+    {IniFile::GSdx, "Settings", "UserHacks_MSAA", col::GSDXUserHacks_MSAA, R::Msaa},
+    {IniFile::GSdx, "Settings", "swthreads", col::GSDXswthreads, R::AsStored},
+    {IniFile::GSdx, "Settings", "filter", col::GSDXfilter, R::AsStored},
+    {IniFile::GSdx, "Settings", "paltex", col::GSDXpaltex, R::AsStored},
+    {IniFile::GSdx, "Settings", "logz", col::GSDXlogz, R::AsStored},
+    {IniFile::GSdx, "Settings", "fba", col::GSDXfba, R::AsStored},
+    {IniFile::GSdx, "Settings", "aa1", col::GSDXaa1, R::AsStored},
+    {IniFile::GSdx, "Settings", "UserHacks_SkipDraw", col::GSDXUserHacks_SkipDraw, R::AsStored},
+    {IniFile::GSdx, "Settings", "UserHacks_AlphaHack", col::GSDXUserHacks_AlphaHack, R::AsStored},
+    {IniFile::GSdx, "Settings", "UserHacks_HalfPixelOffset", col::GSDXUserHacks_HalfPixelOffset, R::AsStored},
+    {IniFile::GSdx, "Settings", "UserHacks_SpriteHack", col::GSDXUserHacks_SpriteHack, R::AsStored},
+    {IniFile::GSdx, "Settings", "UserHacks_WildHack", col::GSDXUserHacks_WildHack, R::AsStored},
+    {IniFile::GSdx, "Settings", "UserHacks", col::GSDXUserHacks, R::AsStored},
+    // PCSX2_ui.ini [GSWindow]
+    {IniFile::Ui, "GSWindow", "AspectRatio", col::PCSX2AspectRatio, R::AsStored},
+    {IniFile::Ui, "GSWindow", "WindowSize", col::PCSX2WindowSize, R::AsStored},
+    {IniFile::Ui, "GSWindow", "DisableResizeBorders", col::PCSX2DisableResizeBorders, R::AsStored},
+    {IniFile::Ui, "GSWindow", "AlwaysHideMouse", col::PCSX2AlwaysHideMouse, R::AsStored},
+    {IniFile::Ui, "GSWindow", "CloseOnEsc", col::PCSX2CloseOnEsc, R::AsStored},
+    {IniFile::Ui, "GSWindow", "DefaultToFullscreen", col::PCSX2DefaultToFullscreen, R::AsStored},
+    {IniFile::Ui, "GSWindow", "IsToggleFullscreenOnDoubleClick", col::PCSX2IsToggleFullscreenOnDoubleClick,
+     R::AsStored},
+    {IniFile::Ui, "GSWindow", "Zoom", col::PCSX2Zoom, R::AsStored},
+    // PCSX2_vm.ini [EmuCore/Gamefixes]
+    {IniFile::Vm, "EmuCore/Gamefixes", "VuAddSubHack", col::PCSX2VuAddSubHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "IPUWaitHack", col::PCSX2IPUWaitHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "VuClipFlagHack", col::PCSX2VuClipFlagHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "FpuCompareHack", col::PCSX2FpuCompareHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "FpuMulHack", col::PCSX2FpuMulHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "FpuNegDivHack", col::PCSX2FpuNegDivHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "XgKickHack", col::PCSX2XgKickHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "EETimingHack", col::PCSX2EETimingHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "SkipMPEGHack", col::PCSX2SkipMPEGHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "OPHFlagHack", col::PCSX2OPHFlagHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "DMABusyHack", col::PCSX2DMABusyHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "VIFFIFOHack", col::PCSX2VIFFIFOHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "VIF1StallHack", col::PCSX2VIF1StallHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Gamefixes", "GIFReverseHack", col::PCSX2GIFReverseHack, R::AsStored},
+    // PCSX2_vm.ini [EmuCore/GS]
+    {IniFile::Vm, "EmuCore/GS", "FrameLimitEnable", col::PCSX2FrameLimitEnable, R::AsStored},
+    {IniFile::Vm, "EmuCore/GS", "DisableOutput", col::PCSX2DisableOutput, R::AsStored},
+    {IniFile::Vm, "EmuCore/GS", "SynchronousMTGS", col::PCSX2SynchronousMTGS, R::AsStored},
+    {IniFile::Vm, "EmuCore/GS", "VsyncEnable", col::PCSX2VsyncEnable, R::AsStored},
+    {IniFile::Vm, "EmuCore/GS", "FramerateNTSC", col::PCSX2FramerateNTSC, R::AsStored},
+    {IniFile::Vm, "EmuCore/GS", "FrameratePAL", col::PCSX2FrameratePAL, R::AsStored},
+    {IniFile::Vm, "EmuCore/GS", "FramesToDraw", col::PCSX2FramesToDraw, R::AsStored},
+    {IniFile::Vm, "EmuCore/GS", "FramesToSkip", col::PCSX2FramesToSkip, R::AsStored},
+    {IniFile::Vm, "EmuCore/GS", "ManagedVsync", col::PCSX2ManagedVsync, R::AsStored},
+    // PCSX2_ui.ini [Framerate]
+    {IniFile::Ui, "Framerate", "NominalScalar", col::PCSX2NominalScalar, R::AsStored},
+    {IniFile::Ui, "Framerate", "SlomoScalar", col::PCSX2SlomoScalar, R::AsStored},
+    {IniFile::Ui, "Framerate", "TurboScalar", col::PCSX2TurboScalar, R::AsStored},
+    {IniFile::Ui, "Framerate", "SkipOnLimit", col::PCSX2SkipOnLimit, R::AsStored},
+    {IniFile::Ui, "Framerate", "SkipOnTurbo", col::PCSX2SkipOnTurbo, R::AsStored},
+    // PCSX2_vm.ini [EmuCore/CPU/Recompiler]
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "EnableEE", col::PCSX2EnableEE, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "EnableIOP", col::PCSX2EnableIOP, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "fpuOverflow", col::PCSX2fpuOverflow, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "fpuExtraOverflow", col::PCSX2fpuExtraOverflow, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "fpuFullMode", col::PCSX2fpuFullMode, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "EnableVU0", col::PCSX2EnableVU0, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "EnableVU1", col::PCSX2EnableVU1, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "UseMicroVU0", col::PCSX2UseMicroVU0, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "UseMicroVU1", col::PCSX2UseMicroVU1, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "vuOverflow", col::PCSX2vuOverflow, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "vuExtraOverflow", col::PCSX2vuExtraOverflow, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "vuSignOverflow", col::PCSX2vuSignOverflow, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU/Recompiler", "EnableEECache", col::PCSX2EnableEECache, R::AsStored},
+    // PCSX2_vm.ini [EmuCore/CPU]
+    {IniFile::Vm, "EmuCore/CPU", "FPU.Roundmode", col::PCSX2FPURoundmode, R::AsStored},
+    {IniFile::Vm, "EmuCore/CPU", "VU.Roundmode", col::PCSX2VURoundmode, R::AsStored},
+    // PCSX2_vm.ini [EmuCore/Speedhacks]
+    {IniFile::Vm, "EmuCore/Speedhacks", "EECycleRate", col::PCSX2EECycleRate, R::AsStored},
+    {IniFile::Vm, "EmuCore/Speedhacks", "VUCycleSteal", col::PCSX2VUCycleSteal, R::AsStored},
+    {IniFile::Vm, "EmuCore/Speedhacks", "fastCDVD", col::PCSX2FastCDVD, R::AsStored},
+    {IniFile::Vm, "EmuCore/Speedhacks", "IntcStat", col::PCSX2IntcStat, R::AsStored},
+    {IniFile::Vm, "EmuCore/Speedhacks", "WaitLoop", col::PCSX2WaitLoop, R::AsStored},
+    {IniFile::Vm, "EmuCore/Speedhacks", "vuFlagHack", col::PCSX2vuFlagHack, R::AsStored},
+    {IniFile::Vm, "EmuCore/Speedhacks", "vuThread", col::PCSX2vuThread, R::AsStored},
+    // PCSX2_vm.ini [EmuCore]
+    {IniFile::Vm, "EmuCore", "EnableCheats", col::PCSX2EnableCheats, R::AsStored},
+    {IniFile::Vm, "EmuCore", "EnablePatches", col::PCSX2EnablePatches, R::AsStored},
+    {IniFile::Vm, "EmuCore", "BackupSavestate", col::PCSX2BackupSavestate, R::AsStored},
+    {IniFile::Vm, "EmuCore", "HostFs", col::PCSX2HostFs, R::AsStored},
+    {IniFile::Vm, "EmuCore", "McdEnableEjection", col::PCSX2McdEnableEjection, R::AsStored},
+    // PCSX2_ui.ini [ProgramLog]
+    {IniFile::Ui, "ProgramLog", "Visible", col::PCSX2Visible, R::AsStored},
+    // PCSX2_ui.ini the line route, no section
+    {IniFile::Ui, nullptr, "EnableSpeedHacks", col::PCSX2EnableSpeedHacks, R::AsStored},
+    {IniFile::Ui, nullptr, "EnableGameFixes", col::PCSX2EnableGameFixes, R::AsStored},
+    {IniFile::Ui, nullptr, "CdvdSource", col::PCSX2CdvdSource, R::AsStored},
+    {IniFile::Ui, nullptr, "CurrentIso", col::PCSX2CurrentIso, R::DoubledBackslash},
+    {IniFile::Ui, nullptr, "EnablePresets", col::PCSX2EnablePresets, R::AsStored},
+    {IniFile::Ui, nullptr, "PresetIndex", col::PCSX2PresetIndex, R::AsStored},
+    // SPU2-X.ini [MIXING]
+    {IniFile::Spu2, "MIXING", "Interpolation", col::SPU2Interpolation, R::AsStored},
+    {IniFile::Spu2, "MIXING", "Reverb_Boost", col::SPU2Reverb_Boost, R::AsStored},
+    {IniFile::Spu2, "MIXING", "Disable_Effects", col::SPU2Disable_Effects, R::AsStored},
+    {IniFile::Spu2, "MIXING", "DealiasFilter", col::SPU2DealiasFilter, R::AsStored},
+    // SPU2-X.ini [OUTPUT]
+    {IniFile::Spu2, "OUTPUT", "Synch_Mode", col::SPU2Synch_Mode, R::AsStored},
+    {IniFile::Spu2, "OUTPUT", "XAudio2_SpeakerConfiguration", col::SPU2XAudio2_SpeakerConfiguration,
+     R::AsStored},
+    {IniFile::Spu2, "OUTPUT", "Latency", col::SPU2Latency, R::AsStored},
+    {IniFile::Spu2, "OUTPUT", "Output_Module", col::SPU2Output_Module, R::AsStored},
+    // SPU2-X.ini [DEBUG]
+    {IniFile::Spu2, "DEBUG", "Global_Enable", col::SPU2Global_Enable, R::AsStored},
+    // SPU2-X.ini [DSP PLUGIN]
+    {IniFile::Spu2, "DSP PLUGIN", "Enabled", col::SPU2Enabled, R::AsStored},
+    // PCSX2_ui.ini [Filenames]
+    {IniFile::Ui, "Filenames", "GS", col::GSDXPluginFile, R::PluginPath},
+    // PCSX2_ui.ini [MemoryCards]
+    {IniFile::Ui, "MemoryCards", "Slot1_Filename", col::PCSX2Slot1_Filename, R::AsStored},
+    {IniFile::Ui, "MemoryCards", "Slot2_Filename", col::PCSX2Slot2_Filename, R::AsStored},
+    // PCSX2_ui.ini [Folders]
+    {IniFile::Ui, "Folders", "UseDefaultMemoryCards", -1, R::AlwaysDisabled},
+    {IniFile::Ui, "Folders", "MemoryCards", col::PCSX2MemoryCards, R::DoubledBackslash},
+}};
+
+QString iniFileName(IniFile file) {
+    switch (file) {
+    case IniFile::GSdx:
+        return QStringLiteral("GSdx.ini");
+    case IniFile::Ui:
+        return QStringLiteral("PCSX2_ui.ini");
+    case IniFile::Vm:
+        return QStringLiteral("PCSX2_vm.ini");
+    case IniFile::Spu2:
+        return QStringLiteral("SPU2-X.ini");
+    }
+    return {};
+}
+
+namespace {
+
+QString doubledBackslashes(QString text) {
+    return text.replace(u'\\', QStringLiteral("\\\\"));
+}
+
+// The anti-aliasing level is stored as a position 0 to 3 and written as the
+// plug-in's sample count. Any other value, also text that is no integer, is written
+// empty rather than ending the start.
+QString msaaSamples(const QString& stored) {
+    static const std::array<const char*, 4> samples = {"0", "2", "4", "8"};
+    bool ok = false;
+    const int position = stored.trimmed().toInt(&ok);
+    if (!ok || position < 0 || position >= int(samples.size()))
+        return {};
+    return QString::fromLatin1(samples[position]);
+}
+
+} // namespace
+
+QString iniValue(const IniKey& key, const GameProfile& profile, const QString& appFolder) {
+    switch (key.rule) {
+    case ValueRule::AsStored:
+        return profile.value(key.column);
+    case ValueRule::Msaa:
+        return msaaSamples(profile.value(key.column));
+    case ValueRule::DoubledBackslash:
+        return doubledBackslashes(profile.value(key.column));
+    case ValueRule::PluginPath:
+        // Always the Plugins folder beside the program, whatever folder the emulator's key names.
+        return doubledBackslashes(appFolder + QStringLiteral("Plugins/") + profile.value(key.column));
+    case ValueRule::AlwaysDisabled:
+        return QStringLiteral("disabled");
+    }
+    return {};
+}
+
+void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder) {
+    const QString folder = iniPath.endsWith(u'/') ? iniPath : iniPath + u'/';
+    for (const IniKey& key : kIniKeys) {
+        const QString value = iniValue(key, profile, appFolder);
+        if (key.section) {
+            WriteIniValue(folder + iniFileName(key.file), QString::fromLatin1(key.section),
+                          QString::fromLatin1(key.key), value);
+        } else {
+            // The line route names the file in lower case; the name resolves without case to the same file.
+            ReplaceKeyLine(QString::fromLatin1(key.key), value, folder + QStringLiteral("pcsx2_ui.ini"));
+        }
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// The two ways the emulator's INI files are written, with the rules of the
+// Windows private-profile functions the emulator's files were made for.
+//
+// Both resolve the file name without letter case inside its folder ("pcsx2_ui.ini"
+// reaches "PCSX2_ui.ini"), and both replace a file only through a temporary file
+// in the same folder that is renamed over it, so that a crash or power cut leaves
+// the old or the new file, never a truncated one. A file without any write
+// permission bit counts as read-only even for root.
+
+// The keyed route. Sets `key` in `section` of the file: sections and keys are
+// found without ASCII letter case; an existing key's line is rewritten where it
+// stands as key, "=" and the value; a missing key is added after the last
+// non-blank line of its section; a missing section is appended with the key; a
+// missing file is created (its folder must exist). Other lines keep their bytes,
+// new lines end in CR LF, the file's byte-order mark and encoding are kept.
+// Throws KorvelloError "Unable to write to <path>" on any failure, and for a value
+// holding a line break, which would otherwise write keys of its own.
+void WriteIniValue(const QString& path, const QString& section, const QString& key, const QString& value);
+
+// The line route. Replaces the first line of the file that contains `key`
+// anywhere (exact, case-sensitive substring) by key, "=" and the value, without
+// regard to sections, then writes every line back ending in CR LF, also when no
+// line matched (nothing is added then). Throws KorvelloError
+// "Cannot open file "<path>". <reason>" when the file cannot be read and
+// "Cannot create file "<path>". <reason>" when it cannot be written.
+void ReplaceKeyLine(const QString& key, const QString& value, const QString& path);
+
+// The file that `path` names in its folder, found without letter case: the exact
+// name when it exists, else the first entry (by name) that differs only in case,
+// else `path` unchanged (a new file gets the name as the program spells it).
+QString resolveIniFile(const QString& path);

@@ -1,0 +1,130 @@
+#include "processtable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readProcFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return {};
+    return f.readAll();
+}
+
+// The process state letter from /proc/<pid>/stat; the command name in brackets
+// may itself hold blanks and brackets, so the state follows the last ")".
+char processState(const QByteArray& stat) {
+    const qsizetype close = stat.lastIndexOf(')');
+    if (close < 0 || close + 2 >= stat.size())
+        return '?';
+    return stat.at(close + 2);
+}
+
+// Letters a to z compare as A to Z; every other character unchanged.
+bool sameLettersNoCase(QStringView a, QStringView b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode();
+        char16_t y = b[i].unicode();
+        if (x >= u'a' && x <= u'z')
+            x -= 32;
+        if (y >= u'a' && y <= u'z')
+            y -= 32;
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString fileNamePart(const QString& name) {
+    return name.mid(name.lastIndexOf(u'/') + 1);
+}
+
+QString recordedExecutableName(const QString& comm, const QStringList& argv, const QString& exeLink) {
+    // comm is the executed file's name cut to 15 bytes: for a program it matches
+    // argv[0] (the name the user started it by) and the exe link; for a script
+    // run through its "#!" line argv[0] is the interpreter, and the script follows
+    // as the second or third argument.
+    QStringList candidates;
+    if (!argv.isEmpty())
+        candidates << argv.at(0);
+    if (!exeLink.isEmpty())
+        candidates << exeLink;
+    for (int i = 1; i < 3 && i < argv.size(); ++i)
+        candidates << argv.at(i);
+    const QByteArray commBytes = comm.toUtf8();
+    for (const QString& candidate : candidates) {
+        if (!comm.isEmpty() && fileNamePart(candidate).toUtf8().startsWith(commBytes))
+            return candidate;
+    }
+    // A process that renamed itself: the program file it runs, else what it calls itself.
+    if (!exeLink.isEmpty())
+        return exeLink;
+    if (!argv.isEmpty() && !argv.at(0).isEmpty())
+        return argv.at(0);
+    return comm;
+}
+
+QList<RunningProcess> runningProcesses() {
+    QList<RunningProcess> result;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        bool numeric = false;
+        const qint64 pid = entry.toLongLong(&numeric);
+        if (!numeric)
+            continue;
+        const QString dir = QStringLiteral("/proc/") + entry + u'/';
+        // A process may end while it is read; whatever is gone reads as empty.
+        const QByteArray stat = readProcFile(dir + QStringLiteral("stat"));
+        if (stat.isEmpty() || processState(stat) == 'Z' || processState(stat) == 'X')
+            continue;
+        QByteArray comm = readProcFile(dir + QStringLiteral("comm"));
+        if (comm.endsWith('\n'))
+            comm.chop(1);
+        QByteArray cmdline = readProcFile(dir + QStringLiteral("cmdline"));
+        if (cmdline.endsWith('\0'))
+            cmdline.chop(1);
+        QStringList argv;
+        if (!cmdline.isEmpty()) {
+            for (const QByteArray& arg : cmdline.split('\0'))
+                argv << QString::fromUtf8(arg);
+        }
+        QString exe = QFileInfo(dir + QStringLiteral("exe")).symLinkTarget();
+        if (exe.endsWith(QStringLiteral(" (deleted)")))
+            exe.chop(10);
+        result.append({pid, recordedExecutableName(QString::fromUtf8(comm), argv, exe)});
+    }
+    return result;
+}
+
+bool IsProcessRunning(const QString& name) {
+    for (const RunningProcess& p : runningProcesses()) {
+        if (sameLettersNoCase(QStringView(fileNamePart(p.exeName)).left(name.size()), name))
+            return true;
+    }
+    return false;
+}
+
+int KillProcess(const QString& name) {
+    int result = 0;
+    if (name.isEmpty())
+        return result; // no process has an empty name
+    const qint64 self = ::getpid();
+    for (const RunningProcess& p : runningProcesses()) {
+        if (p.pid == self)
+            continue;
+        if (!sameLettersNoCase(fileNamePart(p.exeName), name) && !sameLettersNoCase(p.exeName, name))
+            continue;
+        result = ::kill(static_cast<pid_t>(p.pid), SIGKILL) == 0 ? 1 : 0;
+    }
+    return result;
+}

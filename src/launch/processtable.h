@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The running processes as /proc shows them, each with its recorded executable
+// name: the program file it runs as the user named it. The kernel's own name
+// (/proc/<pid>/comm) is cut to 15 bytes and names the interpreter's script only
+// by that cut name, so the recorded name is taken from the command line or the
+// executable link, with comm only telling which of them was executed.
+struct RunningProcess {
+    qint64 pid = 0;
+    QString exeName; // as recorded: a path or a bare name
+};
+
+// Every process that is not a zombie, in the order /proc lists them.
+QList<RunningProcess> runningProcesses();
+
+// The recorded executable name from what /proc holds for one process: `comm`
+// (the executed file's name cut to 15 bytes), the command line's arguments and
+// the target of the exe link (empty when unreadable).
+QString recordedExecutableName(const QString& comm, const QStringList& argv, const QString& exeLink);
+
+// The name's file part: what follows the last "/".
+QString fileNamePart(const QString& name);
+
+// True when a process's file name, cut to the length of `name`, equals `name`
+// with the letters a to z compared without case: a prefix test, so an empty
+// name matches every process.
+bool IsProcessRunning(const QString& name);
+
+// Sends SIGKILL to every process whose file name, or whole recorded name, equals
+// `name` under the same letter rule; not awaited. Processes that may not be
+// signalled are skipped without a report, and so is this program itself.
+// Returns the result of the last signal (1 sent, 0 failed) or 0 when none matched.
+int KillProcess(const QString& name);

@@ -1,0 +1,301 @@
+// The INI writer: the keyed route and the line route on real files.
+#include "iniwriter.h"
+#include "korvelloerror.h"
+#include "testfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using testsupport::readAll;
+using testsupport::writeAll;
+
+namespace {
+
+QByteArray utf16(const QString& text, bool littleEndian) {
+    QByteArray out = littleEndian ? QByteArray("\xFF\xFE", 2) : QByteArray("\xFE\xFF", 2);
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const char hi = char(u >> 8), lo = char(u & 0xFF);
+        out +=
+            littleEndian ? QByteArray{&lo, 1} + QByteArray{&hi, 1} : QByteArray{&hi, 1} + QByteArray{&lo, 1};
+    }
+    return out;
+}
+
+QString errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const KorvelloError& e) {
+        return e.text();
+    }
+    return {};
+}
+
+ino_t inodeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+} // namespace
+
+class TestIniWriter : public QObject {
+    Q_OBJECT
+private slots:
+    void keyedWrite_data();
+    void keyedWrite();
+    void keyedWriteCreatesMissingFile();
+    void lineWrite_data();
+    void lineWrite();
+    void byteOrderMarksKept_data();
+    void byteOrderMarksKept();
+    void fileNamesWithoutCase();
+    void failures();
+    void rewriteReplacesTheFileWhole();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestIniWriter::keyedWrite_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("value replaced where the key stands")
+        << QByteArray("[Settings]\r\nRenderer=0\r\nfilter=1\r\n") << "Settings"
+        << "Renderer"
+        << "3" << QByteArray("[Settings]\r\nRenderer=3\r\nfilter=1\r\n");
+    QTest::newRow("section and key found without case, their spelling kept")
+        << QByteArray("[settings]\r\nRENDERER=0\r\n") << "Settings"
+        << "Renderer"
+        << "3" << QByteArray("[settings]\r\nRENDERER=3\r\n");
+    QTest::newRow("blanks around names, indentation kept")
+        << QByteArray("[ EmuCore/GS ]\r\n  FramesToDraw = 1 \r\n") << "EmuCore/GS"
+        << "FramesToDraw"
+        << "2" << QByteArray("[ EmuCore/GS ]\r\n  FramesToDraw=2\r\n");
+    QTest::newRow("missing key added after the section's last line")
+        << QByteArray("[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n") << "A"
+        << "z"
+        << "5" << QByteArray("[A]\r\nx=1\r\nz=5\r\n\r\n[B]\r\ny=2\r\n");
+    QTest::newRow("missing key in the last section")
+        << QByteArray("[A]\r\nx=1\r\n[B]\r\ny=2\r\n") << "B"
+        << "z"
+        << "5" << QByteArray("[A]\r\nx=1\r\n[B]\r\ny=2\r\nz=5\r\n");
+    QTest::newRow("missing key in an empty section") << QByteArray("[A]\r\n[B]\r\n") << "A"
+                                                     << "z"
+                                                     << "5" << QByteArray("[A]\r\nz=5\r\n[B]\r\n");
+    QTest::newRow("missing section appended with its key")
+        << QByteArray("[A]\r\nx=1\r\n") << "EmuCore/Speedhacks"
+        << "fastCDVD"
+        << "enabled" << QByteArray("[A]\r\nx=1\r\n[EmuCore/Speedhacks]\r\nfastCDVD=enabled\r\n");
+    QTest::newRow("last line without line end gets one before the new line")
+        << QByteArray("[A]\r\nx=1") << "A"
+        << "z"
+        << "5" << QByteArray("[A]\r\nx=1\r\nz=5\r\n");
+    QTest::newRow("LF lines the writer does not change keep their ends")
+        << QByteArray("[A]\nx=1\ny=2\n") << "A"
+        << "x"
+        << "9" << QByteArray("[A]\nx=9\ny=2\n");
+    QTest::newRow("key of another section is not taken") << QByteArray("[A]\r\nk=1\r\n[B]\r\nk=2\r\n") << "B"
+                                                         << "k"
+                                                         << "3" << QByteArray("[A]\r\nk=1\r\n[B]\r\nk=3\r\n");
+    QTest::newRow("key found whole, not inside a longer key")
+        << QByteArray("[A]\r\nRendererX=1\r\n") << "A"
+        << "Renderer"
+        << "0" << QByteArray("[A]\r\nRendererX=1\r\nRenderer=0\r\n");
+    QTest::newRow("first of two equal sections is written")
+        << QByteArray("[A]\r\nx=1\r\n[a]\r\nx=2\r\n") << "A"
+        << "x"
+        << "7" << QByteArray("[A]\r\nx=7\r\n[a]\r\nx=2\r\n");
+    QTest::newRow("empty value") << QByteArray("[A]\r\nx=1\r\n") << "A"
+                                 << "x"
+                                 << "" << QByteArray("[A]\r\nx=\r\n");
+    QTest::newRow("value written unchanged, no quoting")
+        << QByteArray("[A]\r\n") << "A"
+        << "x"
+        << "a;b=\"c\" d\\e" << QByteArray("[A]\r\nx=a;b=\"c\" d\\e\r\n");
+    QTest::newRow("8-bit bytes of other lines kept") << QByteArray("[A]\r\nname=\xE9t\xE9\r\nx=1\r\n") << "A"
+                                                     << "x"
+                                                     << "2" << QByteArray("[A]\r\nname=\xE9t\xE9\r\nx=2\r\n");
+    QTest::newRow("new text in an 8-bit file as UTF-8")
+        << QByteArray("[A]\r\n") << "A"
+        << "x" << QString::fromUtf8("caf\xC3\xA9") << QByteArray("[A]\r\nx=caf\xC3\xA9\r\n");
+    QTest::newRow("empty file") << QByteArray() << "A"
+                                << "x"
+                                << "1" << QByteArray("[A]\r\nx=1\r\n");
+    QTest::newRow("keys before the first section belong to none")
+        << QByteArray("x=0\r\n[A]\r\n") << "A"
+        << "x"
+        << "1" << QByteArray("x=0\r\n[A]\r\nx=1\r\n");
+}
+
+void TestIniWriter::keyedWrite() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    const QString path = m_dir.filePath(QStringLiteral("keyed.ini"));
+    writeAll(path, before);
+    WriteIniValue(path, section, key, value);
+    QCOMPARE(readAll(path), after);
+}
+
+void TestIniWriter::keyedWriteCreatesMissingFile() {
+    const QString path = m_dir.filePath(QStringLiteral("GSdx.ini"));
+    QFile::remove(path);
+    WriteIniValue(path, QStringLiteral("Settings"), QStringLiteral("Renderer"), QStringLiteral("7"));
+    QCOMPARE(readAll(path), QByteArray("[Settings]\r\nRenderer=7\r\n"));
+}
+
+void TestIniWriter::lineWrite_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("line replaced whole, sections ignored")
+        << QByteArray("[ProgramLog]\r\nVisible=disabled\r\n[x]\r\n  EnableSpeedHacks = disabled ;note\r\n")
+        << "EnableSpeedHacks"
+        << "enabled" << QByteArray("[ProgramLog]\r\nVisible=disabled\r\n[x]\r\nEnableSpeedHacks=enabled\r\n");
+    QTest::newRow("first line with the text inside a longer word")
+        << QByteArray("MyEnableGameFixesOld=1\r\nEnableGameFixes=disabled\r\n") << "EnableGameFixes"
+        << "enabled" << QByteArray("EnableGameFixes=enabled\r\nEnableGameFixes=disabled\r\n");
+    QTest::newRow("first line with the text inside a value")
+        << QByteArray("Note=see CurrentIso\r\nCurrentIso=old\r\n") << "CurrentIso"
+        << "D:\\\\game.iso" << QByteArray("CurrentIso=D:\\\\game.iso\r\nCurrentIso=old\r\n");
+    QTest::newRow("text compared with case")
+        << QByteArray("enablepresets=1\r\nEnablePresets=disabled\r\n") << "EnablePresets"
+        << "enabled" << QByteArray("enablepresets=1\r\nEnablePresets=enabled\r\n");
+    QTest::newRow("no line matches: nothing added, line ends made CR LF")
+        << QByteArray("[A]\nx=1\n") << "PresetIndex"
+        << "3" << QByteArray("[A]\r\nx=1\r\n");
+    QTest::newRow("CR ends and a last line without end")
+        << QByteArray("a\rCdvdSource=Iso\rb") << "CdvdSource"
+        << "Plugin" << QByteArray("a\r\nCdvdSource=Plugin\r\nb\r\n");
+    QTest::newRow("empty lines kept") << QByteArray("a\n\n\nb\n") << "z"
+                                      << "1" << QByteArray("a\r\n\r\n\r\nb\r\n");
+    QTest::newRow("8-bit bytes kept") << QByteArray("n=\xE9\nPresetIndex=1\n") << "PresetIndex"
+                                      << "2" << QByteArray("n=\xE9\r\nPresetIndex=2\r\n");
+    QTest::newRow("empty file stays empty") << QByteArray() << "x"
+                                            << "1" << QByteArray();
+}
+
+void TestIniWriter::lineWrite() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    const QString path = m_dir.filePath(QStringLiteral("line.ini"));
+    writeAll(path, before);
+    ReplaceKeyLine(key, value, path);
+    QCOMPARE(readAll(path), after);
+}
+
+void TestIniWriter::byteOrderMarksKept_data() {
+    QTest::addColumn<QString>("encoding");
+    QTest::newRow("UTF-8") << "utf8";
+    QTest::newRow("UTF-16 LE") << "le";
+    QTest::newRow("UTF-16 BE") << "be";
+}
+
+void TestIniWriter::byteOrderMarksKept() {
+    QFETCH(QString, encoding);
+    const auto encode = [&](const QString& text) {
+        if (encoding == QLatin1String("utf8"))
+            return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+        return utf16(text, encoding == QLatin1String("le"));
+    };
+    const QString path = m_dir.filePath(QStringLiteral("bom.ini"));
+    const QString name = QString::fromUtf8("Stra\xC3\x9F"
+                                           "e \xE2\x82\xAC");
+    writeAll(path, encode(QStringLiteral("[MIXING]\nInterpolation=1\nName=") + name + QStringLiteral("\n")));
+
+    WriteIniValue(path, QStringLiteral("mixing"), QStringLiteral("interpolation"), QStringLiteral("4"));
+    WriteIniValue(path, QStringLiteral("OUTPUT"), QStringLiteral("Latency"), name);
+    QCOMPARE(readAll(path), encode(QStringLiteral("[MIXING]\nInterpolation=4\nName=") + name +
+                                   QStringLiteral("\n[OUTPUT]\r\nLatency=") + name + QStringLiteral("\r\n")));
+
+    ReplaceKeyLine(QStringLiteral("Latency"), QStringLiteral("200"), path);
+    QCOMPARE(readAll(path), encode(QStringLiteral("[MIXING]\r\nInterpolation=4\r\nName=") + name +
+                                   QStringLiteral("\r\n[OUTPUT]\r\nLatency=200\r\n")));
+}
+
+void TestIniWriter::fileNamesWithoutCase() {
+    QTemporaryDir dir;
+    const QString lower = dir.filePath(QStringLiteral("pcsx2_ui.ini"));
+    writeAll(lower, "[GSWindow]\r\nZoom=100\r\nCurrentIso=a\r\n");
+    // The keyed route names the file as the program spells it, the line route in lower case.
+    WriteIniValue(dir.filePath(QStringLiteral("PCSX2_ui.ini")), QStringLiteral("GSWindow"),
+                  QStringLiteral("Zoom"), QStringLiteral("0"));
+    ReplaceKeyLine(QStringLiteral("CurrentIso"), QStringLiteral("b"),
+                   dir.filePath(QStringLiteral("PCSX2_UI.INI")));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("pcsx2_ui.ini")});
+    QCOMPARE(readAll(lower), QByteArray("[GSWindow]\r\nZoom=0\r\nCurrentIso=b\r\n"));
+    QCOMPARE(resolveIniFile(dir.filePath(QStringLiteral("GSdx.ini"))),
+             dir.filePath(QStringLiteral("GSdx.ini")));
+}
+
+void TestIniWriter::failures() {
+    QTemporaryDir dir;
+    const QString missingFolder = dir.filePath(QStringLiteral("inis/GSdx.ini"));
+    QCOMPARE(errorOf([&] { WriteIniValue(missingFolder, "Settings", "Renderer", "0"); }),
+             QStringLiteral("Unable to write to ") + missingFolder);
+    QVERIFY(!QFile::exists(missingFolder));
+
+    const QString readOnly = dir.filePath(QStringLiteral("PCSX2_vm.ini"));
+    writeAll(readOnly, "[EmuCore]\r\nHostFs=disabled\r\n");
+    QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QCOMPARE(errorOf([&] { WriteIniValue(readOnly, "EmuCore", "HostFs", "enabled"); }),
+             QStringLiteral("Unable to write to ") + readOnly);
+    QCOMPARE(errorOf([&] { ReplaceKeyLine("HostFs", "enabled", readOnly); }),
+             QStringLiteral("Cannot create file \"%1\". Permission denied").arg(readOnly));
+    QCOMPARE(readAll(readOnly), QByteArray("[EmuCore]\r\nHostFs=disabled\r\n"));
+
+    const QString missingFile = dir.filePath(QStringLiteral("pcsx2_ui.ini"));
+    QCOMPARE(errorOf([&] { ReplaceKeyLine("CurrentIso", "x", missingFile); }),
+             QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(missingFile));
+    QVERIFY(!QFile::exists(missingFile));
+
+    // A line break in a value would write lines of its own into the file.
+    const QString file = dir.filePath(QStringLiteral("SPU2-X.ini"));
+    writeAll(file, "[OUTPUT]\r\nLatency=100\r\n");
+    QCOMPARE(errorOf([&] { WriteIniValue(file, "OUTPUT", "Latency", "1\r\n[EmuCore]"); }),
+             QStringLiteral("Unable to write to ") + file);
+    QCOMPARE(readAll(file), QByteArray("[OUTPUT]\r\nLatency=100\r\n"));
+}
+
+void TestIniWriter::rewriteReplacesTheFileWhole() {
+    // The new file is written beside the old one and renamed over it: another
+    // name for the old file (a hard link) still sees the old bytes, the
+    // permissions stay, and no temporary file is left behind.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("GSdx.ini"));
+    const QString link = dir.filePath(QStringLiteral("old-GSdx.ini"));
+    writeAll(path, "[Settings]\r\nfilter=1\r\n");
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(link).constData()), 0);
+    const ino_t before = inodeOf(path);
+
+    WriteIniValue(path, QStringLiteral("Settings"), QStringLiteral("filter"), QStringLiteral("2"));
+    QCOMPARE(readAll(path), QByteArray("[Settings]\r\nfilter=2\r\n"));
+    QCOMPARE(readAll(link), QByteArray("[Settings]\r\nfilter=1\r\n"));
+    QVERIFY(inodeOf(path) != before);
+    ReplaceKeyLine(QStringLiteral("filter"), QStringLiteral("0"), path);
+    QCOMPARE(readAll(link), QByteArray("[Settings]\r\nfilter=1\r\n"));
+
+    const QFileDevice::Permissions ownerGroupOther(0x7077);
+    QCOMPARE(QFile::permissions(path) & ownerGroupOther,
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("GSdx.ini"), QStringLiteral("old-GSdx.ini")}));
+}
+
+QTEST_GUILESS_MAIN(TestIniWriter)
+#include "tst_iniwriter.moc"
