@@ -1,0 +1,317 @@
+// Add Game, Save, Edit and Delete driven through the main window.
+#include "dialogrecorder.h"
+#include "editorpage.h"
+#include "gamelistview.h"
+#include "pathedit.h"
+#include "profilefixture.h"
+#include "profilemapping.h"
+#include "profilestore.h"
+#include "spinedit.h"
+#include "testfolder.h"
+#include "tfrmmain.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+// A main window over an empty folder, with the editor's lists filled as
+// discovery would fill them from an emulator folder.
+struct Window {
+    TestFolder folder;
+    DialogRecorder dialogs;
+    std::unique_ptr<TfrmMain> w;
+
+    Window() {
+        w = std::make_unique<TfrmMain>(folder.path());
+        profilefixture::fillLists(*w->pgNewGame, w->GSpg);
+    }
+    EditorPage& page() { return *w->pgNewGame; }
+
+    // "New", a name and an image path, "Add Game".
+    void add(const QString& name, const QString& iso = QStringLiteral("/games/disc.iso")) {
+        w->btnAddGameClick();
+        page().txtGameName->setText(name);
+        page().txtISOPath->setText(iso);
+        page().btnNewGame->click();
+    }
+    QStringList names() { return w->DB->listNames(); }
+    QString image(const char* kind, const QString& name) {
+        return folder.file(QStringLiteral("Images/") + QLatin1String(kind) + name + QStringLiteral(".jpg"));
+    }
+    void touch(const QString& path, const QByteArray& bytes = "jpeg") { testsupport::writeAll(path, bytes); }
+    QString selected() { return w->img2->selectedRow() < 0 ? QString() : w->img2->caption(w->img2->selectedRow()); }
+};
+
+const QString kNeedAll = QStringLiteral("Profile Name, CDVD ISO Path, GSDX Plugin, PCSX2 .exe file need field");
+const QString kRefused = QStringLiteral("Not use [ ] < > \\ / : * ? \" |");
+
+} // namespace
+
+class TestCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testsupport::removeProgramSettings(); }
+    void addValidation_data();
+    void addValidation();
+    void addSelectsNewGameWhereverItSorts();
+    void fullRoundTripThroughAddEditSave();
+    void saveValidation();
+    void saveWithoutPluginStopsBeforeStatement();
+    void rename_data();
+    void rename();
+    void renameOntoExistingNameIsRefused();
+    void renameKeepsArtworkImportedUnderNewName();
+    void deleteSelectsNeighbour_data();
+    void deleteSelectsNeighbour();
+    void deleteAnsweredNoKeepsEverything();
+};
+
+void TestCommands::addValidation_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("iso");
+    QTest::addColumn<bool>("plugin");
+    QTest::addColumn<bool>("exe");
+    QTest::addColumn<QString>("message"); // empty: accepted
+    QTest::newRow("blank name") << "   " << "/g.iso" << true << true << kNeedAll;
+    QTest::newRow("no iso") << "Okami" << " " << true << true << kNeedAll;
+    QTest::newRow("no plug-in") << "Okami" << "/g.iso" << false << true << kNeedAll;
+    QTest::newRow("no executable") << "Okami" << "/g.iso" << true << false << kNeedAll;
+    QTest::newRow("colon") << "Okami: HD" << "/g.iso" << true << true << kRefused;
+    QTest::newRow("slash") << "A/B" << "/g.iso" << true << true << kRefused;
+    QTest::newRow("exists, other case") << "FIRST GAME" << "/g.iso" << true << true << "Alredy exists";
+    QTest::newRow("brackets accepted") << "Okami [PAL]" << "/g.iso" << true << true << "";
+    QTest::newRow("quote accepted") << "Jak's Quest" << "/g.iso" << true << true << "";
+}
+
+void TestCommands::addValidation() {
+    QFETCH(QString, name);
+    QFETCH(QString, iso);
+    QFETCH(bool, plugin);
+    QFETCH(bool, exe);
+    QFETCH(QString, message);
+    Window t;
+    t.add(QStringLiteral("First Game"));
+    t.dialogs.clear();
+    t.w->btnAddGameClick();
+    t.page().txtGameName->setText(name);
+    t.page().txtISOPath->setText(iso);
+    if (!plugin)
+        t.page().cmbGSPlugin->setCurrentIndex(-1);
+    if (!exe)
+        t.page().cmbPCSX2ExeFile->setCurrentIndex(-1);
+    t.page().btnNewGame->click();
+    if (message.isEmpty()) {
+        QVERIFY(t.dialogs.messageTexts().isEmpty());
+        QCOMPARE(t.names().size(), 2);
+        QCOMPARE(t.w->CurGame, name);
+        QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgGameList);
+        return;
+    }
+    QCOMPARE(t.dialogs.messageTexts(), QStringList{message});
+    QCOMPARE(t.dialogs.requests.first().title, QStringLiteral("Korvello (Tessaly)"));
+    QCOMPARE(t.dialogs.requests.first().icon, QMessageBox::NoIcon);
+    // Nothing changed: the table, the page, its mode.
+    QCOMPARE(t.names(), QStringList{QStringLiteral("First Game")});
+    QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgNewGame);
+    QCOMPARE(t.page().txtGameName->text(), name);
+    QVERIFY(t.page().btnNewGame->isEnabled());
+    QVERIFY(!t.page().btnSave->isEnabled());
+}
+
+void TestCommands::addSelectsNewGameWhereverItSorts() {
+    Window t;
+    for (const char* name : {"Max Payne", "ape escape", "Zone of the Enders", "Katamari"}) {
+        t.add(QLatin1String(name));
+        QCOMPARE(t.selected(), QLatin1String(name));
+        QCOMPARE(t.w->CurGame, QLatin1String(name));
+        QCOMPARE(t.w->windowTitle(), QStringLiteral("Korvello (Tessaly) ") + QLatin1String(name));
+    }
+    QCOMPARE(t.names(), (QStringList{"ape escape", "Katamari", "Max Payne", "Zone of the Enders"}));
+}
+
+void TestCommands::fullRoundTripThroughAddEditSave() {
+    Window t;
+    const GameProfile row = profilefixture::nonDefaultProfile();
+    t.w->btnAddGameClick();
+    profilemapping::load(t.page(), row, t.w->GSpg);
+    t.page().btnNewGame->click();
+    QVERIFY2(t.dialogs.messageTexts().isEmpty(), qPrintable(t.dialogs.messageTexts().join(u'|')));
+    QCOMPARE(*t.w->DB->load(row.value(col::gamename)), row);
+
+    // Edit shows it in edit mode; collecting again gives the same row.
+    t.w->btnAddGameClick(); // the page holds defaults again
+    t.w->btnGameListClick();
+    t.w->btnEdit->click();
+    QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgNewGame);
+    QVERIFY(!t.page().btnNewGame->isEnabled());
+    QVERIFY(t.page().btnSave->isEnabled());
+    QCOMPARE(profilemapping::collectForAdd(t.page(), t.w->GSpg), row);
+
+    // Save stores the same values again.
+    t.page().btnSave->click();
+    QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgGameList);
+    QCOMPARE(*t.w->DB->load(row.value(col::gamename)), row);
+    QVERIFY(t.dialogs.messageTexts().isEmpty());
+}
+
+void TestCommands::saveValidation() {
+    Window t;
+    t.add(QStringLiteral("Okami"));
+    t.w->btnEdit->click();
+    const GameProfile before = *t.w->DB->load(QStringLiteral("Okami"));
+    t.page().txtISOPath->setText(QStringLiteral("  "));
+    t.page().chkConsole->setChecked(!t.page().chkConsole->isChecked());
+    t.page().btnSave->click();
+    t.page().txtISOPath->setText(QStringLiteral("/g.iso"));
+    t.page().txtGameName->setText(QStringLiteral("Oka*mi"));
+    t.page().btnSave->click();
+    QCOMPARE(t.dialogs.messageTexts(), (QStringList{"Profile Name and CDVD ISO Path need field", kRefused}));
+    QCOMPARE(*t.w->DB->load(QStringLiteral("Okami")), before);
+    QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgNewGame);
+}
+
+void TestCommands::saveWithoutPluginStopsBeforeStatement() {
+    Window t;
+    t.add(QStringLiteral("Okami"));
+    t.w->btnEdit->click();
+    const GameProfile before = *t.w->DB->load(QStringLiteral("Okami"));
+    t.page().cmbGSPlugin->setCurrentIndex(-1);
+    t.page().txtGameName->setText(QStringLiteral("Okami HD"));
+    t.page().btnSave->click();
+    QCOMPARE(t.dialogs.requests.size(), 1);
+    QCOMPARE(t.dialogs.requests.first().icon, QMessageBox::Critical);
+    QCOMPARE(t.names(), QStringList{QStringLiteral("Okami")});
+    QCOMPARE(*t.w->DB->load(QStringLiteral("Okami")), before);
+    QCOMPARE(t.w->CurGame, QStringLiteral("Okami"));
+}
+
+void TestCommands::rename_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<bool>("artwork");
+    QTest::newRow("with artwork") << "Okami" << "Okami HD" << true;
+    QTest::newRow("without artwork") << "Okami" << "Okami HD" << false;
+    QTest::newRow("letter case only") << "okami" << "Okami" << true;
+    QTest::newRow("apostrophe") << "Jak's Quest" << "Jak's 'Other' Quest" << true;
+}
+
+void TestCommands::rename() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(bool, artwork);
+    Window t;
+    t.add(QStringLiteral("Alpha"));
+    t.add(from);
+    if (artwork) {
+        t.touch(t.image("big_", from), "poster");
+        t.touch(t.image("thumb_", from), "thumb");
+    }
+    t.w->btnEdit->click();
+    t.page().txtGameName->setText(QStringLiteral("  ") + to + QStringLiteral(" "));
+    t.page().btnSave->click();
+    QVERIFY(t.dialogs.messageTexts().isEmpty());
+    QCOMPARE(t.names(), (QStringList{QStringLiteral("Alpha"), to}));
+    QVERIFY(t.w->DB->load(to));
+    QCOMPARE(t.w->CurGame, to);
+    QCOMPARE(t.selected(), to);
+    QCOMPARE(t.w->windowTitle(), QStringLiteral("Korvello (Tessaly) ") + to);
+    QCOMPARE(QFile::exists(t.image("big_", to)), artwork);
+    QCOMPARE(QFile::exists(t.image("thumb_", to)), artwork);
+    QVERIFY(!QFile::exists(t.image("big_", from)));
+    if (artwork) {
+        QCOMPARE(testsupport::readAll(t.image("big_", to)), QByteArray("poster"));
+        QCOMPARE(testsupport::readAll(t.image("thumb_", to)), QByteArray("thumb"));
+    }
+}
+
+void TestCommands::renameOntoExistingNameIsRefused() {
+    Window t;
+    t.add(QStringLiteral("Okami"));
+    t.add(QStringLiteral("Katamari"));
+    t.w->btnEdit->click();
+    const GameProfile before = *t.w->DB->load(QStringLiteral("Katamari"));
+    t.page().chkConsole->setChecked(!t.page().chkConsole->isChecked());
+    t.page().txtGameName->setText(QStringLiteral("OKAMI"));
+    t.page().btnSave->click();
+    QCOMPARE(t.dialogs.messageTexts(), QStringList{QStringLiteral("Alredy exists")});
+    QCOMPARE(t.names(), (QStringList{"Katamari", "Okami"}));
+    QCOMPARE(*t.w->DB->load(QStringLiteral("Katamari")), before);
+    QCOMPARE(t.w->CurGame, QStringLiteral("Katamari"));
+    QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgNewGame);
+}
+
+void TestCommands::renameKeepsArtworkImportedUnderNewName() {
+    Window t;
+    t.add(QStringLiteral("Okami"));
+    t.touch(t.image("big_", QStringLiteral("Okami")), "old poster");
+    t.touch(t.image("big_", QStringLiteral("Okami HD")), "new poster");
+    t.w->btnEdit->click();
+    t.page().txtGameName->setText(QStringLiteral("Okami HD"));
+    t.page().btnSave->click();
+    QCOMPARE(testsupport::readAll(t.image("big_", QStringLiteral("Okami HD"))), QByteArray("new poster"));
+    QCOMPARE(testsupport::readAll(t.image("big_", QStringLiteral("Okami"))), QByteArray("old poster"));
+}
+
+void TestCommands::deleteSelectsNeighbour_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("selectedAfter");
+    QTest::newRow("first of three") << 3 << 0 << "Game B";
+    QTest::newRow("middle of three") << 3 << 1 << "Game A";
+    QTest::newRow("last of three") << 3 << 2 << "Game B";
+    QTest::newRow("third of five") << 5 << 2 << "Game B";
+    QTest::newRow("only") << 1 << 0 << "";
+}
+
+void TestCommands::deleteSelectsNeighbour() {
+    QFETCH(int, count);
+    QFETCH(int, position);
+    QFETCH(QString, selectedAfter);
+    Window t;
+    for (int i = 0; i < count; ++i)
+        t.add(QStringLiteral("Game ") + QChar(u'A' + i));
+    const QString victim = QStringLiteral("Game ") + QChar(u'A' + position);
+    t.touch(t.image("big_", victim));
+    t.touch(t.image("thumb_", victim));
+    t.w->SelectItem(position);
+    t.dialogs.clear(); // the stand-in poster is no JPEG: its report is not what this test reads
+    t.dialogs.buttonAnswers.enqueue(QMessageBox::Yes);
+    t.w->btnDelete->click();
+    const Dialogs::Request ask = t.dialogs.requests.first();
+    QCOMPARE(ask.title, QStringLiteral("Warning"));
+    QCOMPARE(ask.text, QStringLiteral("Delete '%1'?").arg(victim));
+    QCOMPARE(ask.icon, QMessageBox::Warning);
+    QCOMPARE(ask.buttons, QMessageBox::Yes | QMessageBox::No);
+    QVERIFY(!t.names().contains(victim));
+    QCOMPARE(t.names().size(), count - 1);
+    QVERIFY(!QFile::exists(t.image("big_", victim)));
+    QVERIFY(!QFile::exists(t.image("thumb_", victim)));
+    QCOMPARE(t.selected(), selectedAfter);
+    if (count == 1) {
+        // The empty list opens the editor in new mode with the buttons disabled.
+        QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgNewGame);
+        QVERIFY(!t.w->btnStart->isEnabled());
+        QVERIFY(!t.page().btnGameList->isEnabled());
+    } else {
+        QCOMPARE(t.w->CurGame, selectedAfter);
+    }
+}
+
+void TestCommands::deleteAnsweredNoKeepsEverything() {
+    Window t;
+    t.add(QStringLiteral("Okami"));
+    t.touch(t.image("big_", QStringLiteral("Okami")));
+    t.dialogs.buttonAnswers.enqueue(QMessageBox::No);
+    t.w->btnDelete->click();
+    QCOMPARE(t.names(), QStringList{QStringLiteral("Okami")});
+    QVERIFY(QFile::exists(t.image("big_", QStringLiteral("Okami"))));
+}
+
+QTEST_MAIN(TestCommands)
+#include "tst_commands.moc"
