@@ -1,0 +1,326 @@
+// The game list page of the main window: rebuild, selection, poster, caption.
+#include "dialogrecorder.h"
+#include "editorpage.h"
+#include "gamelistview.h"
+#include "imagelist.h"
+#include "jpeg.h"
+#include "jpegwriter.h"
+#include "korvelloerror.h"
+#include "posterview.h"
+#include "profilestore.h"
+#include "testfolder.h"
+#include "tfrmmain.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+QImage filled(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB888);
+    image.fill(colour);
+    return image;
+}
+
+bool near(QColor a, QColor b) {
+    return qAbs(a.red() - b.red()) <= 6 && qAbs(a.green() - b.green()) <= 6 && qAbs(a.blue() - b.blue()) <= 6;
+}
+
+// A program folder whose db.mdb holds the named games, added in the given order.
+struct GameFolder {
+    TestFolder folder;
+
+    explicit GameFolder(const QStringList& games) {
+        ProfileStore store;
+        store.setDatabasePath(folder.file(QStringLiteral("db.mdb")));
+        store.listNames(); // creates the file even when no game is added
+        for (const QString& name : games) {
+            GameProfile p;
+            p.setValue(col::gamename, name);
+            p.setValue(col::PCSX2CurrentIso, QStringLiteral("/iso/") + name);
+            store.add(p);
+        }
+    }
+    QString image(const QString& file) const { return folder.file(QStringLiteral("Images/") + file); }
+    void thumb(const QString& game, QColor colour, QSize size = QSize(100, 150)) const {
+        jpeg::writeFile(filled(size, colour), image(QStringLiteral("thumb_%1.jpg").arg(game)));
+    }
+    void poster(const QString& game, QColor colour) const {
+        jpeg::writeFile(filled(QSize(420, 600), colour), image(QStringLiteral("big_%1.jpg").arg(game)));
+    }
+};
+
+QStringList captions(const TfrmMain& w) {
+    QStringList list;
+    for (int row = 0; row < w.img2->count(); ++row)
+        list.append(w.img2->caption(row));
+    return list;
+}
+
+QList<QPushButton*> fiveButtons(const TfrmMain& w) {
+    return {w.btnStart, w.btnDelete, w.pgNewGame->btnSave, w.btnEdit, w.pgNewGame->btnGameList};
+}
+
+} // namespace
+
+class TestGameList : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testsupport::removeProgramSettings(); }
+    void startUpListsSortedAndSelectsFirst();
+    void selectingShowsPosterOrFallback();
+    void thumbnailOfAnotherSizeFillsItsCell();
+    void missingFallbackEndsRebuild();
+    void corruptThumbnailEndsRebuild();
+    void badPosterIsReportedAfterCaption();
+    void manyRebuildsKeepOneImagePerGame();
+    void clickOnEmptySpaceKeepsSelection();
+    void emptyDatabaseOpensNewAndDisablesButtons();
+    void foreignDatabaseIsReportedAndUnchanged_data();
+    void foreignDatabaseIsReportedAndUnchanged();
+};
+
+void TestGameList::startUpListsSortedAndSelectsFirst() {
+    DialogRecorder dialogs;
+    GameFolder g({QStringLiteral("zeta"), QStringLiteral("Tom's Game"), QStringLiteral("alpha"),
+                  QStringLiteral("Beta")});
+    g.thumb(QStringLiteral("Beta"), Qt::red);
+    g.thumb(QStringLiteral("Tom's Game"), Qt::blue);
+    g.poster(QStringLiteral("alpha"), Qt::green);
+    TfrmMain w(g.folder.path());
+    QCOMPARE(captions(w), (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"),
+                                       QStringLiteral("Tom's Game"), QStringLiteral("zeta")}));
+    QCOMPARE(w.img2->imageCount(), 4);
+    QCOMPARE(w.img2->selectedRow(), -1); // the rebuild leaves nothing selected
+    QVERIFY(w.CurGame.isEmpty());
+    QCOMPARE(w.img2->cellSize().width(), 109);
+
+    const QImage unknown = jpeg::decodeFile(g.image(QStringLiteral("thumb_unknown.jpg")));
+    QCOMPARE(w.img2->imageList().at(0), unknown);
+    QVERIFY(near(w.img2->imageList().at(1).pixelColor(50, 75), Qt::red));
+    QVERIFY(near(w.img2->imageList().at(2).pixelColor(50, 75), Qt::blue));
+    QCOMPARE(w.img2->imageList().at(3), unknown);
+    for (QPushButton* b : fiveButtons(w))
+        QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
+
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.img2->selectedRow(), 0);
+    QCOMPARE(w.img2->focusedRow(), 0);
+    QCOMPARE(w.CurGame, QStringLiteral("alpha"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) alpha"));
+    QCOMPARE(w.image1->shownPicture().size(), QSize(429, 636));
+    QVERIFY(near(w.image1->shownPicture().pixelColor(214, 318), Qt::green));
+    QCOMPARE(dialogs.messageTexts(), QStringList());
+}
+
+void TestGameList::selectingShowsPosterOrFallback() {
+    DialogRecorder dialogs;
+    GameFolder g({QStringLiteral("Ico"), QStringLiteral("Rez")});
+    g.poster(QStringLiteral("Ico"), Qt::green);
+    TfrmMain w(g.folder.path());
+    w.SelectItem(1);
+    QCOMPARE(w.CurGame, QStringLiteral("Rez"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) Rez"));
+    const QImage unknown = jpeg::decodeFile(g.image(QStringLiteral("big_unknown.jpg")));
+    QCOMPARE(w.image1->shownPicture().pixelColor(0, 0), unknown.pixelColor(0, 0));
+    QCOMPARE(w.image1->shownPicture().pixelColor(428, 635), unknown.pixelColor(419, 599));
+
+    w.SelectItem(0);
+    QCOMPARE(w.CurGame, QStringLiteral("Ico"));
+    QVERIFY(near(w.image1->shownPicture().pixelColor(10, 10), Qt::green));
+
+    // Positions outside the list, and a change that leaves nothing selected, change nothing.
+    w.SelectItem(2);
+    w.SelectItem(-1);
+    w.img2->clearSelection();
+    QCOMPARE(w.CurGame, QStringLiteral("Ico"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) Ico"));
+    QVERIFY(near(w.image1->shownPicture().pixelColor(10, 10), Qt::green));
+    QCOMPARE(dialogs.messageTexts(), QStringList());
+}
+
+void TestGameList::thumbnailOfAnotherSizeFillsItsCell() {
+    DialogRecorder dialogs;
+    GameFolder g({QStringLiteral("Wide")});
+    g.thumb(QStringLiteral("Wide"), Qt::red, QSize(100, 75));
+    TfrmMain w(g.folder.path());
+    const QImage shown = w.img2->imageList().at(0);
+    QCOMPARE(shown.size(), QSize(ImageList::kWidth, ImageList::kHeight));
+    QVERIFY(near(shown.pixelColor(50, 75), Qt::red));
+    QCOMPARE(shown.pixelColor(50, 5).alpha(), 0);
+}
+
+void TestGameList::missingFallbackEndsRebuild() {
+    DialogRecorder dialogs;
+    GameFolder g({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    g.thumb(QStringLiteral("a"), Qt::red);
+    g.thumb(QStringLiteral("c"), Qt::blue);
+    QVERIFY(QFile::remove(g.image(QStringLiteral("thumb_unknown.jpg"))));
+    TfrmMain w(g.folder.path());
+    QCOMPARE(captions(w), QStringList{QStringLiteral("a")});
+    QCOMPARE(w.img2->imageCount(), 1);
+    QCOMPARE(dialogs.messageTexts().size(), 1);
+    QVERIFY2(dialogs.messageTexts().first().contains(QStringLiteral("thumb_unknown.jpg")),
+             qPrintable(dialogs.messageTexts().first()));
+    QCOMPARE(dialogs.requests.first().title, QStringLiteral("Korvello (Tessaly)"));
+
+    // The program goes on: with the fallback back in place the next rebuild lists all.
+    QVERIFY(QFile::copy(QStringLiteral(KORVELLO_SOURCE_DIR "/Images/thumb_unknown.jpg"),
+                        g.image(QStringLiteral("thumb_unknown.jpg"))));
+    w.LoadGameList();
+    QCOMPARE(captions(w), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+}
+
+void TestGameList::corruptThumbnailEndsRebuild() {
+    DialogRecorder dialogs;
+    GameFolder g({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    g.thumb(QStringLiteral("a"), Qt::red);
+    g.thumb(QStringLiteral("b"), Qt::green);
+    const QByteArray good = testsupport::readAll(g.image(QStringLiteral("thumb_b.jpg")));
+    testsupport::writeAll(g.image(QStringLiteral("thumb_b.jpg")), good.left(good.size() / 2));
+    TfrmMain w(g.folder.path());
+    QCOMPARE(captions(w), QStringList{QStringLiteral("a")});
+    QCOMPARE(dialogs.messageTexts().size(), 1);
+    QVERIFY2(dialogs.messageTexts().first().contains(QStringLiteral("thumb_b.jpg")),
+             qPrintable(dialogs.messageTexts().first()));
+
+    // The buttons keep their state from before the failed rebuild.
+    testsupport::writeAll(g.image(QStringLiteral("thumb_b.jpg")), good);
+    w.LoadGameList();
+    QCOMPARE(w.img2->count(), 3);
+    for (QPushButton* b : fiveButtons(w))
+        b->setEnabled(false);
+    testsupport::writeAll(g.image(QStringLiteral("thumb_b.jpg")), "not a picture");
+    dialogs.clear();
+    w.img2->setFocus();
+    QVERIFY_THROWS_EXCEPTION(KorvelloError, w.LoadGameList());
+    QCOMPARE(w.img2->count(), 1);
+    for (QPushButton* b : fiveButtons(w))
+        QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+    // The window is still usable: the entry that stayed can be selected.
+    w.SelectItem(0);
+    QCOMPARE(w.CurGame, QStringLiteral("a"));
+}
+
+void TestGameList::badPosterIsReportedAfterCaption() {
+    DialogRecorder dialogs;
+    GameFolder g({QStringLiteral("Ico"), QStringLiteral("Rez")});
+    g.poster(QStringLiteral("Ico"), Qt::green);
+    testsupport::writeAll(g.image(QStringLiteral("big_Rez.jpg")), "<html>not a jpeg</html>");
+    TfrmMain w(g.folder.path());
+    w.SelectItem(0);
+    w.SelectItem(1);
+    QCOMPARE(w.CurGame, QStringLiteral("Rez"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) Rez"));
+    QCOMPARE(dialogs.messageTexts().size(), 1);
+    QVERIFY2(dialogs.messageTexts().first().contains(QStringLiteral("big_Rez.jpg")),
+             qPrintable(dialogs.messageTexts().first()));
+    QVERIFY(near(w.image1->shownPicture().pixelColor(10, 10), Qt::green)); // the last poster stays
+
+    // A missing poster fallback is reported the same way.
+    QVERIFY(QFile::remove(g.image(QStringLiteral("big_unknown.jpg"))));
+    QVERIFY(QFile::remove(g.image(QStringLiteral("big_Rez.jpg"))));
+    w.SelectItem(0);
+    w.SelectItem(1);
+    QCOMPARE(dialogs.messageTexts().size(), 2);
+    QVERIFY(dialogs.messageTexts().last().contains(QStringLiteral("big_unknown.jpg")));
+}
+
+void TestGameList::manyRebuildsKeepOneImagePerGame() {
+    DialogRecorder dialogs;
+    GameFolder g({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    g.thumb(QStringLiteral("b"), Qt::red);
+    TfrmMain w(g.folder.path());
+    w.SelectItem(1);
+    w.img2->setEntryImage(1, filled(QSize(100, 150), Qt::yellow));
+    QCOMPARE(w.img2->imageCount(), 4);
+    for (int i = 0; i < 25; ++i) {
+        w.LoadGameList();
+        QCOMPARE(w.img2->count(), 3);
+        QCOMPARE(w.img2->imageCount(), 3);
+    }
+    QCOMPARE(w.img2->imageList().bytes(), 3 * qint64(100 * 150 * 3));
+    QCOMPARE(w.img2->selectedRow(), -1);
+    QCOMPARE(w.CurGame, QStringLiteral("b")); // until another entry is selected
+}
+
+void TestGameList::clickOnEmptySpaceKeepsSelection() {
+    DialogRecorder dialogs;
+    GameFolder g({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    TfrmMain w(g.folder.path());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QWidget* viewport = w.img2->viewport();
+    const QRect second = w.img2->visualRect(w.img2->model()->index(1, 0));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, second.center());
+    QCOMPARE(w.img2->selectedRow(), 1);
+    QCOMPARE(w.CurGame, QStringLiteral("b"));
+
+    // Below the only row of entries.
+    const QPoint empty(viewport->width() / 2, viewport->height() - 20);
+    QVERIFY(!w.img2->indexAt(empty).isValid());
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, empty);
+    QCOMPARE(w.img2->selectedRow(), 1);
+    QCOMPARE(w.CurGame, QStringLiteral("b"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) b"));
+    QCOMPARE(dialogs.messageTexts(), QStringList());
+}
+
+void TestGameList::emptyDatabaseOpensNewAndDisablesButtons() {
+    DialogRecorder dialogs;
+    TestFolder folder; // no db.mdb: start-up creates it
+    TfrmMain w(folder.path());
+    QVERIFY(QFile::exists(folder.file(QStringLiteral("db.mdb"))));
+    QCOMPARE(w.img2->count(), 0);
+    QCOMPARE(w.PageControl->currentWidget(), static_cast<QWidget*>(w.pgNewGame));
+    for (QPushButton* b : fiveButtons(w))
+        QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.CurGame.isEmpty());
+    QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly)"));
+
+    // Once a game is there, the rebuild enables them again.
+    GameProfile p;
+    p.setValue(col::gamename, QStringLiteral("Ico"));
+    w.DB->add(p);
+    w.LoadGameList();
+    for (QPushButton* b : fiveButtons(w))
+        QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
+    QCOMPARE(dialogs.messageTexts(), QStringList());
+}
+
+void TestGameList::foreignDatabaseIsReportedAndUnchanged_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("report");
+    QByteArray jet("\x00\x01\x00\x00Standard Jet DB\x00", 20);
+    jet.append(QByteArray(2048, '\x5a'));
+    QTest::newRow("Jet file") << jet << "file is not a database.";
+    QTest::newRow("empty file") << QByteArray() << "no such table: db.";
+}
+
+void TestGameList::foreignDatabaseIsReportedAndUnchanged() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, report);
+    DialogRecorder dialogs;
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("db.mdb"));
+    testsupport::writeAll(path, bytes);
+    {
+        TfrmMain w(folder.path());
+        QCOMPARE(dialogs.messageTexts(), QStringList{report});
+        QCOMPARE(w.img2->count(), 0);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.CurGame.isEmpty());
+        QVERIFY_THROWS_EXCEPTION(KorvelloError, w.LoadGameList());
+        QCOMPARE(w.img2->count(), 0);
+    }
+    QCOMPARE(testsupport::readAll(path), bytes);
+}
+
+QTEST_MAIN(TestGameList)
+#include "tst_gamelist.moc"
