@@ -1,0 +1,206 @@
+// Start end to end: a temporary emulator folder, the main window, a real emulator process.
+#include "columntable.h"
+#include "dialogrecorder.h"
+#include "emulatorrun.h"
+#include "gamelistview.h"
+#include "gameprofile.h"
+#include "processtable.h"
+#include "profilestore.h"
+#include "testfolder.h"
+#include "tfrmmain.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const QString kGame = QStringLiteral("Shadow of the Test");
+const QStringList kIniFiles = {QStringLiteral("GSdx.ini"), QStringLiteral("PCSX2_ui.ini"),
+                               QStringLiteral("PCSX2_vm.ini"), QStringLiteral("SPU2-X.ini")};
+
+// An emulator folder with the stand-in emulator and one game whose profile starts it.
+struct EmulatorFolder {
+    TestFolder folder;
+    QString exeName = emulatorrun::uniqueName(QStringLiteral("start"));
+    QString exePath;
+
+    explicit EmulatorFolder(const QString& keys = {}, const QString& iso = {}) {
+        exePath = emulatorrun::install(folder.path(), exeName);
+        GameProfile p = emulatorrun::fixtureProfile();
+        p.setValue(col::gamename, kGame);
+        p.setValue(col::PCSX2ExeFile, exeName);
+        p.setValue(col::PCSX2CMDKeys, keys);
+        p.setValue(col::PCSX2CurrentIso, iso);
+        ProfileStore store;
+        store.setDatabasePath(folder.file(QStringLiteral("db.mdb")));
+        store.add(p);
+    }
+    QString record() const { return exePath + QStringLiteral(".record"); }
+};
+
+} // namespace
+
+class TestStart : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testsupport::removeProgramSettings(); }
+    void arguments_data();
+    void arguments();
+    void runningEmulatorEndedFirst();
+    void prefixOnlyIsLeftRunning();
+    void failedWriteStartsNothing_data();
+    void failedWriteStartsNothing();
+    void unknownGame();
+};
+
+void TestStart::arguments_data() {
+    QTest::addColumn<bool>("runCdvd");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("iso");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString iso = QStringLiteral("/games/My Game (Disc 1).iso");
+    QTest::newRow("keys only") << false << "--nogui --cfgpath=\"/tmp/my cfg\"" << iso
+                               << QStringList{"--nogui", "--cfgpath=/tmp/my cfg"};
+    QTest::newRow("image, then keys") << true << "--nogui --cfgpath=\"/tmp/my cfg\"" << iso
+                                      << QStringList{iso, "--nogui", "--cfgpath=/tmp/my cfg"};
+    QTest::newRow("image and no keys") << true << "" << iso << QStringList{iso};
+    QTest::newRow("nothing at all") << false << "" << iso << QStringList{};
+    QTest::newRow("backslashes passed as stored")
+        << true << "--elf=C:\\x.elf"
+        << "D:\\ISO\\game.iso" << QStringList{"D:\\ISO\\game.iso", "--elf=C:\\x.elf"};
+}
+
+void TestStart::arguments() {
+    QFETCH(bool, runCdvd);
+    QFETCH(QString, keys);
+    QFETCH(QString, iso);
+    QFETCH(QStringList, expected);
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    EmulatorFolder f(keys, iso);
+    TfrmMain w(f.folder.path());
+    w.show();
+    QCOMPARE(w.CurGame, kGame);
+    w.chkGoAfterStart->setChecked(runCdvd);
+    QVERIFY(w.btnStart->isEnabled());
+    w.btnStart->click();
+
+    const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(record);
+    reaper.add(record->pid);
+    QCOMPARE(record->arguments, expected);
+    QCOMPARE(record->workingFolder + u'/', f.folder.path());
+    QCOMPARE(w.curexe, f.exeName);
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+    for (const QString& name : kIniFiles)
+        QVERIFY2(QFile::exists(f.folder.file(QStringLiteral("inis/") + name)), qPrintable(name));
+    QVERIFY(testsupport::readAll(f.folder.file(QStringLiteral("inis/GSdx.ini"))).contains("Renderer=7\r\n"));
+    QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.img2));
+}
+
+void TestStart::runningEmulatorEndedFirst() {
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    EmulatorFolder f(QStringLiteral("--nogui"));
+    // Two of the same name, one started under other letter case.
+    const qint64 first = emulatorrun::startDirectly(f.exePath);
+    reaper.add(first);
+    const QString upper = emulatorrun::install(f.folder.path(), f.exeName.toUpper());
+    const qint64 second = emulatorrun::startDirectly(upper);
+    reaper.add(second);
+    QVERIFY(first > 0 && second > 0);
+    QFile::remove(f.record());
+
+    TfrmMain w(f.folder.path());
+    w.show();
+    w.btnStart->click();
+    const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(record);
+    reaper.add(record->pid);
+    QVERIFY(record->pid != first);
+    QVERIFY(emulatorrun::waitForEnd(first));
+    QVERIFY(emulatorrun::waitForEnd(second));
+    QVERIFY(emulatorrun::isAlive(record->pid));
+}
+
+void TestStart::prefixOnlyIsLeftRunning() {
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    EmulatorFolder f;
+    const QString longer = emulatorrun::install(f.folder.path(), f.exeName + QStringLiteral("-helper"));
+    const qint64 other = emulatorrun::startDirectly(longer);
+    QVERIFY(other > 0);
+    reaper.add(other);
+    QVERIFY(IsProcessRunning(f.exeName));
+
+    TfrmMain w(f.folder.path());
+    w.show();
+    w.btnStart->click();
+    const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(record);
+    reaper.add(record->pid);
+    QTest::qWait(200);
+    QVERIFY(emulatorrun::isAlive(other));
+}
+
+void TestStart::failedWriteStartsNothing_data() {
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("failingFile");
+    QTest::newRow("settings folder missing") << "missing folder"
+                                             << "inis/GSdx.ini";
+    QTest::newRow("read-only file") << "read-only"
+                                    << "inis/PCSX2_vm.ini";
+}
+
+void TestStart::failedWriteStartsNothing() {
+    QFETCH(QString, cause);
+    QFETCH(QString, failingFile);
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    EmulatorFolder f;
+    const qint64 running = emulatorrun::startDirectly(f.exePath);
+    QVERIFY(running > 0);
+    reaper.add(running);
+    QFile::remove(f.record());
+    if (cause == QLatin1String("missing folder")) {
+        QVERIFY(QDir(f.folder.file(QStringLiteral("inis"))).removeRecursively());
+    } else {
+        const QString vm = f.folder.file(failingFile);
+        testsupport::writeAll(vm, "[EmuCore]\r\nHostFs=disabled\r\n");
+        QFile::setPermissions(vm, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    }
+
+    TfrmMain w(f.folder.path());
+    w.show();
+    w.curexe = QStringLiteral("earlier.exe");
+    w.btnStart->click();
+
+    QCOMPARE(dialogs.messageTexts(),
+             QStringList{QStringLiteral("Unable to write to ") + f.folder.file(failingFile) + u'.'});
+    QCOMPARE(dialogs.requests.first().icon, QMessageBox::Critical);
+    QTest::qWait(300);
+    QVERIFY(emulatorrun::isAlive(running));
+    QVERIFY(!QFile::exists(f.record()));
+    QCOMPARE(w.curexe, QStringLiteral("earlier.exe"));
+}
+
+void TestStart::unknownGame() {
+    DialogRecorder dialogs;
+    EmulatorFolder f;
+    TfrmMain w(f.folder.path());
+    w.show();
+    w.CurGame = QStringLiteral("No Such Game");
+    w.btnStart->click();
+    QCOMPARE(dialogs.messageTexts().size(), 1);
+    QVERIFY(dialogs.messageTexts().first().contains(QStringLiteral("No Such Game")));
+    QCOMPARE(QDir(f.folder.file(QStringLiteral("inis"))).entryList(QDir::Files), QStringList());
+    QTest::qWait(200);
+    QVERIFY(!QFile::exists(f.record()));
+}
+
+QTEST_MAIN(TestStart)
+#include "tst_start.moc"

@@ -1,0 +1,141 @@
+// The unload hot key on a private X server, pressed with xdotool; the game
+// started by a double click on the list.
+#include "columntable.h"
+#include "dialogrecorder.h"
+#include "emulatorrun.h"
+#include "gamelistview.h"
+#include "gameprofile.h"
+#include "profilestore.h"
+#include "testfolder.h"
+#include "tfrmmain.h"
+#include "unloadhotkey.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const QString kGame = QStringLiteral("Shadow of the Test");
+
+struct EmulatorFolder {
+    TestFolder folder;
+    QString exeName = emulatorrun::uniqueName(QStringLiteral("hotkey"));
+    QString exePath = emulatorrun::install(folder.path(), exeName);
+
+    EmulatorFolder() {
+        GameProfile p = emulatorrun::fixtureProfile();
+        p.setValue(col::gamename, kGame);
+        p.setValue(col::PCSX2ExeFile, exeName);
+        p.setValue(col::PCSX2CMDKeys, QStringLiteral("--nogui --fullscreen"));
+        ProfileStore store;
+        store.setDatabasePath(folder.file(QStringLiteral("db.mdb")));
+        store.add(p);
+    }
+};
+
+bool press(const QStringList& keys) {
+    for (const QString& key : keys) {
+        if (QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), key}) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Lets the window handle what the X server sent for a while.
+void settle() {
+    QTest::qWait(400);
+}
+
+} // namespace
+
+class TestUnloadHotKey : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testsupport::removeProgramSettings(); }
+    void beforeAnyStartNothingEnds();
+    void doubleClickStartsAndHotKeyEnds_data();
+    void doubleClickStartsAndHotKeyEnds();
+    void releasedWhenTheWindowCloses();
+};
+
+void TestUnloadHotKey::beforeAnyStartNothingEnds() {
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    EmulatorFolder f;
+    const qint64 running = emulatorrun::startDirectly(f.exePath);
+    QVERIFY(running > 0);
+    reaper.add(running);
+    TfrmMain w(f.folder.path());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.hotKey->isGrabbed());
+    QVERIFY(w.hk != 0);
+    QVERIFY(w.curexe.isEmpty());
+
+    QVERIFY(press({QStringLiteral("ctrl+alt+u")}));
+    settle();
+    QVERIFY(emulatorrun::isAlive(running));
+    QVERIFY(dialogs.messageTexts().isEmpty());
+}
+
+void TestUnloadHotKey::doubleClickStartsAndHotKeyEnds_data() {
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("plain") << QStringList{} << QStringList{};
+    QTest::newRow("Caps Lock on") << QStringList{"Caps_Lock"} << QStringList{"Caps_Lock"};
+    QTest::newRow("Num Lock on") << QStringList{"Num_Lock"} << QStringList{"Num_Lock"};
+}
+
+void TestUnloadHotKey::doubleClickStartsAndHotKeyEnds() {
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    EmulatorFolder f;
+    TfrmMain w(f.folder.path());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.img2->count(), 1);
+
+    const QRect item = w.img2->visualRect(w.img2->model()->index(0, 0));
+    QTest::mouseDClick(w.img2->viewport(), Qt::LeftButton, {}, item.center());
+    const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(record);
+    reaper.add(record->pid);
+    QCOMPARE(record->arguments, QStringList({QStringLiteral("--nogui"), QStringLiteral("--fullscreen")}));
+    for (const char* ini : {"GSdx.ini", "PCSX2_ui.ini", "PCSX2_vm.ini", "SPU2-X.ini"})
+        QVERIFY2(QFile::exists(f.folder.file(QStringLiteral("inis/") + QLatin1String(ini))), ini);
+    QCOMPARE(w.curexe, f.exeName);
+    QVERIFY(emulatorrun::isAlive(record->pid));
+
+    QVERIFY(press(before));
+    const bool pressed = press({QStringLiteral("ctrl+alt+u")});
+    QVERIFY(press(after));
+    QVERIFY(pressed);
+    QTRY_VERIFY_WITH_TIMEOUT(!emulatorrun::isAlive(record->pid), 5000);
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+}
+
+void TestUnloadHotKey::releasedWhenTheWindowCloses() {
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    EmulatorFolder f;
+    TfrmMain w(f.folder.path());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.btnStart->click();
+    const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(record);
+    reaper.add(record->pid);
+
+    w.close();
+    QVERIFY(!w.hotKey->isGrabbed());
+    QVERIFY(press({QStringLiteral("ctrl+alt+u")}));
+    settle();
+    QVERIFY(emulatorrun::isAlive(record->pid));
+}
+
+QTEST_MAIN(TestUnloadHotKey)
+#include "tst_unloadhotkey.moc"
