@@ -52,7 +52,7 @@ constexpr int kDefaultButton = -2;
 constexpr int kFixRows[][2] = {{1, 0}, {3, 0}, {4, 0},  {5, 0},  {6, 0},           {7, 0}, {2, 0},
                                {8, kDefaultButton}, {9, 0}, {10, 13}, {11, 0}, {12, kEnableBox}, {14, 0}};
 
-constexpr int kButtonWidth = 56;
+constexpr int kButtonWidth = 48;
 
 } // namespace
 
@@ -84,18 +84,24 @@ QGroupBox* EditorPage::buildGameFixes() {
     chkGameFixes = check(grpGameFixes, "chkGameFixes", QStringLiteral("Enable"));
     btnGFDef = button(grpGameFixes, "btnGFDef", QStringLiteral("Default"));
     btnGFDef->setFixedWidth(kButtonWidth);
+    // Each row is its own line, so a short fix beside another does not widen
+    // the long ones' column.
     int r = 0;
     for (const auto& [left, right] : kFixRows) {
-        g->addWidget(*fixes[left - 1], r, 0, 1, right == 0 ? 2 : 1);
+        auto* line = new QHBoxLayout;
+        line->setSpacing(4);
+        line->addWidget(*fixes[left - 1]);
+        line->addStretch(1);
         if (right > 0)
-            g->addWidget(*fixes[right - 1], r, 1);
+            line->addWidget(*fixes[right - 1]);
         else if (right == kEnableBox)
-            g->addWidget(chkGameFixes, r, 1);
+            line->addWidget(chkGameFixes);
         else if (right == kDefaultButton)
-            g->addWidget(btnGFDef, r, 1, Qt::AlignRight);
-        ++r;
+            line->addWidget(btnGFDef);
+        if (right > 0 || right == kEnableBox)
+            line->addSpacing(6);
+        g->addLayout(line, r++, 0);
     }
-    g->setColumnStretch(1, 1);
     return grpGameFixes;
 }
 
@@ -105,7 +111,7 @@ QGroupBox* EditorPage::buildSpeedHacks() {
 
     grpEECyclerate = group(grpSpeedHacks, "grpEECyclerate", QStringLiteral("EE Cyclerate"));
     QVBoxLayout* ee = new QVBoxLayout(grpEECyclerate);
-    ee->setContentsMargins(4, 0, 4, 2);
+    ee->setContentsMargins(3, 0, 3, 1);
     ee->setSpacing(0);
     trkEECyclerate = slider(grpEECyclerate, "trkEECyclerate", 2);
     lblEECyclerate = valueLabel(grpEECyclerate, "lblEECyclerate", QStringLiteral("lblEECyclerate"));
@@ -114,7 +120,7 @@ QGroupBox* EditorPage::buildSpeedHacks() {
 
     grpVUCycleStaeling = group(grpSpeedHacks, "grpVUCycleStaeling", QStringLiteral("VU Cycle Staeling"));
     QVBoxLayout* vu = new QVBoxLayout(grpVUCycleStaeling);
-    vu->setContentsMargins(4, 0, 4, 2);
+    vu->setContentsMargins(3, 0, 3, 1);
     vu->setSpacing(0);
     trkVUCycleStealing = slider(grpVUCycleStaeling, "trkVUCycleStealing", 3);
     lblVUCycleStealing = valueLabel(grpVUCycleStaeling, "lblVUCycleStealing", QStringLiteral("lblVUCycleStealing"));
@@ -122,23 +128,22 @@ QGroupBox* EditorPage::buildSpeedHacks() {
     vu->addWidget(lblVUCycleStealing);
 
     grpOtherHacks = group(grpSpeedHacks, "grpOtherHacks", QStringLiteral("Other Hacks"));
-    QVBoxLayout* other = new QVBoxLayout(grpOtherHacks);
-    other->setContentsMargins(4, 0, 4, 2);
-    other->setSpacing(0);
+    QGridLayout* other = grid(grpOtherHacks);
+    other->setVerticalSpacing(0);
     chkINTC = check(grpOtherHacks, "chkINTC", QStringLiteral("Enable INTC Spin Detect"));
     chkWaitLoop = check(grpOtherHacks, "chkWaitLoop", QStringLiteral("Enable Wait Loop Detect"));
     chkFastCDVD = check(grpOtherHacks, "chkFastCDVD", QStringLiteral("Enable fast CDVD"));
-    for (QCheckBox* box : {chkINTC, chkWaitLoop, chkFastCDVD})
-        other->addWidget(box);
+    other->addWidget(chkINTC, 0, 0);
+    other->addWidget(chkWaitLoop, 1, 0);
+    other->addWidget(chkFastCDVD, 2, 0);
 
     grpMicroVUHacks = group(grpSpeedHacks, "grpMicroVUHacks", QStringLiteral("microVU Hacks"));
-    QVBoxLayout* micro = new QVBoxLayout(grpMicroVUHacks);
-    micro->setContentsMargins(4, 0, 4, 2);
-    micro->setSpacing(0);
+    QGridLayout* micro = grid(grpMicroVUHacks);
     chkMVUFlagHack = check(grpMicroVUHacks, "chkMVUFlagHack", QStringLiteral("mVU Flag Hack"));
     chkMTVU = check(grpMicroVUHacks, "chkMTVU", QStringLiteral("MTVU (Multi-Threaded)"));
-    micro->addWidget(chkMVUFlagHack);
-    micro->addWidget(chkMTVU);
+    micro->setVerticalSpacing(0);
+    micro->addWidget(chkMVUFlagHack, 0, 0);
+    micro->addWidget(chkMTVU, 1, 0);
 
     chkSpeedHacks = check(grpSpeedHacks, "chkSpeedHacks", QStringLiteral("Enable"));
     btnSHDef = button(grpSpeedHacks, "btnSHDef", QStringLiteral("Default"));
@@ -146,14 +151,14 @@ QGroupBox* EditorPage::buildSpeedHacks() {
 
     g->addWidget(grpEECyclerate, 0, 0);
     g->addWidget(grpVUCycleStaeling, 0, 1);
-    g->addWidget(grpOtherHacks, 1, 0, 2, 1);
-    g->addWidget(grpMicroVUHacks, 1, 1);
+    g->addWidget(grpOtherHacks, 1, 0, 1, 2);
+    g->addWidget(grpMicroVUHacks, 2, 0, 1, 2);
     auto* actions = new QHBoxLayout;
     actions->setSpacing(4);
     actions->addWidget(chkSpeedHacks);
     actions->addStretch(1);
     actions->addWidget(btnSHDef);
-    g->addLayout(actions, 2, 1);
+    g->addLayout(actions, 3, 0, 1, 2);
     g->setColumnStretch(0, 1);
     g->setColumnStretch(1, 1);
     return grpSpeedHacks;
@@ -169,13 +174,13 @@ QGroupBox* EditorPage::buildSPU2() {
     chkSPU2DisableEffects = check(grpSPU2Mixing, "chkSPU2DisableEffects", QStringLiteral("Disable Effects Processing"));
     chkSPU2DeAlias = check(grpSPU2Mixing, "chkSPU2DeAlias", QStringLiteral("Use the de-alias filter"));
     cmbSPU2Reverb = combo(grpSPU2Mixing, "cmbSPU2Reverb", kReverb);
+    // Labels stand above the sound lists: their entries are long.
     m->addWidget(label(grpSPU2Mixing, QStringLiteral("Interpolation:")), 0, 0);
-    m->addWidget(cmbSPU2Interpolation, 0, 1);
-    m->addWidget(chkSPU2DisableEffects, 1, 0, 1, 2);
-    m->addWidget(chkSPU2DeAlias, 2, 0, 1, 2);
-    m->addWidget(label(grpSPU2Mixing, QStringLiteral("Reverb Boost Factor:")), 3, 0);
-    m->addWidget(cmbSPU2Reverb, 3, 1);
-    m->setColumnStretch(1, 1);
+    m->addWidget(cmbSPU2Interpolation, 1, 0);
+    m->addWidget(chkSPU2DisableEffects, 2, 0);
+    m->addWidget(chkSPU2DeAlias, 3, 0);
+    m->addWidget(label(grpSPU2Mixing, QStringLiteral("Reverb Boost Factor:")), 4, 0);
+    m->addWidget(cmbSPU2Reverb, 5, 0);
 
     grpSPU2Output = group(grpSPU2, "grpSPU2Output", QStringLiteral("Output Settings"));
     QGridLayout* o = grid(grpSPU2Output);
@@ -190,15 +195,14 @@ QGroupBox* EditorPage::buildSPU2() {
     cmbSPU2AudioEpx = combo(grpSPU2Output, "cmbSPU2AudioEpx", kAudioExpansion);
     chkSPU2UseDSP = check(grpSPU2Output, "chkSPU2UseDSP", QStringLiteral("Use a Winamp DSP plugin"));
     o->addWidget(label(grpSPU2Output, QStringLiteral("Module:")), 0, 0);
-    o->addWidget(cmbSPU2Module, 0, 1);
-    o->addWidget(lblSPU2Latency, 1, 0, 1, 2);
-    o->addWidget(trkSPU2Latency, 2, 0, 1, 2);
-    o->addWidget(label(grpSPU2Output, QStringLiteral("Synchronizing Mode:")), 3, 0);
-    o->addWidget(cmbSPU2Sync, 3, 1);
-    o->addWidget(label(grpSPU2Output, QStringLiteral("Audio Expansion Mode:")), 4, 0);
-    o->addWidget(cmbSPU2AudioEpx, 4, 1);
-    o->addWidget(chkSPU2UseDSP, 5, 0, 1, 2);
-    o->setColumnStretch(1, 1);
+    o->addWidget(cmbSPU2Module, 1, 0);
+    o->addWidget(lblSPU2Latency, 2, 0);
+    o->addWidget(trkSPU2Latency, 3, 0);
+    o->addWidget(label(grpSPU2Output, QStringLiteral("Synchronizing Mode:")), 4, 0);
+    o->addWidget(cmbSPU2Sync, 5, 0);
+    o->addWidget(label(grpSPU2Output, QStringLiteral("Audio Expansion Mode:")), 6, 0);
+    o->addWidget(cmbSPU2AudioEpx, 7, 0);
+    o->addWidget(chkSPU2UseDSP, 8, 0);
 
     chkSPU2Debug = check(grpSPU2, "chkSPU2Debug", QStringLiteral("Enable Debug Options"));
     g->addWidget(grpSPU2Mixing, 0, 0);
@@ -245,9 +249,10 @@ QGroupBox* EditorPage::buildVUs() {
     a->addWidget(rgpVURoundMode, 0, 0);
     a->addWidget(rgpVUClampingMode, 0, 1);
     a->addWidget(btnVUDef, 1, 1, Qt::AlignRight);
+    // "superVU Recompiler [legacy]" is too wide for the two to stand side by side.
     g->addWidget(rgpVU0, 0, 0);
-    g->addWidget(rgpVU1, 0, 1);
-    g->addWidget(grpVU0VU1, 1, 0, 1, 2);
+    g->addWidget(rgpVU1, 1, 0);
+    g->addWidget(grpVU0VU1, 2, 0);
     return grpVUs;
 }
 
@@ -260,14 +265,13 @@ QGroupBox* EditorPage::buildMC() {
     txtMC2 = edit(grpMC, "txtMC2");
     chkMCAutoEject = check(grpMC, "chkMCAutoEject", QStringLiteral("Auto-eject memory cards when loading savestates"));
     g->addWidget(label(grpMC, QStringLiteral("MCs Path:")), 0, 0);
-    g->addWidget(txtMCPath, 0, 1, 1, 3);
+    g->addWidget(txtMCPath, 0, 1);
     g->addWidget(label(grpMC, QStringLiteral("MC1 filename:")), 1, 0);
     g->addWidget(txtMC1, 1, 1);
-    g->addWidget(label(grpMC, QStringLiteral("MC2 filename:")), 1, 2);
-    g->addWidget(txtMC2, 1, 3);
-    g->addWidget(chkMCAutoEject, 2, 0, 1, 4);
+    g->addWidget(label(grpMC, QStringLiteral("MC2 filename:")), 2, 0);
+    g->addWidget(txtMC2, 2, 1);
+    g->addWidget(chkMCAutoEject, 3, 0, 1, 2);
     g->setColumnStretch(1, 1);
-    g->setColumnStretch(3, 1);
     return grpMC;
 }
 
@@ -297,6 +301,8 @@ QGroupBox* EditorPage::buildAction() {
     trkPreset->setTickInterval(1);
     trkPreset->setFixedHeight(22);
     lblPreset = valueLabel(grpAction, "lblPreset", editortables::textAt(editortables::kPresetLevels, 0));
+    // The level names are short: one line is all they need.
+    lblPreset->setFixedHeight(lblPreset->fontMetrics().lineSpacing() + 2);
     btnDefault = button(grpAction, "btnDefault", QStringLiteral("Default"));
     btnNewGame = button(grpAction, "btnNewGame", QStringLiteral("Add Game"));
     btnSave = button(grpAction, "btnSave", QStringLiteral("Save"));
@@ -317,19 +323,29 @@ QGroupBox* EditorPage::buildAction() {
 }
 
 void EditorPage::layOutGroups() {
+    // Four columns of fixed widths (pixels at the 10 px font), filled from the
+    // top; every group is visible at once on the 1006 by 700 page.
     auto* columns = new QHBoxLayout(this);
-    columns->setContentsMargins(3, 3, 3, 3);
-    columns->setSpacing(4);
-    auto column = [columns](std::initializer_list<QGroupBox*> groups, int stretch) {
+    columns->setContentsMargins(3, 2, 3, 2);
+    columns->setSpacing(3);
+    auto column = [columns](int width, std::initializer_list<QGroupBox*> groups) {
         auto* stack = new QVBoxLayout;
-        stack->setSpacing(2);
-        for (QGroupBox* box : groups)
+        stack->setSpacing(1);
+        for (QGroupBox* box : groups) {
+            box->setFixedWidth(width);
             stack->addWidget(box);
-        stack->addStretch(1);
-        columns->addLayout(stack, stretch);
+        }
+        // The last group reaches down to the page's foot, its controls at its
+        // top, so the four columns end on one line.
+        QGroupBox* last = *(groups.end() - 1);
+        stack->setStretchFactor(last, 1);
+        if (auto* grid = qobject_cast<QGridLayout*>(last->layout()))
+            grid->setRowStretch(grid->rowCount(), 1);
+        columns->addLayout(stack);
     };
-    column({buildGSDX(), buildProfile(), buildCDVD(), buildAdvanced()}, 26);
-    column({buildGS(), buildGSWindow(), buildOther()}, 22);
-    column({buildGameFixes(), buildSpeedHacks(), buildMC()}, 26);
-    column({buildSPU2(), buildEEIOP(), buildVUs(), buildAction()}, 26);
+    column(261, {buildGSDX(), buildProfile(), buildCDVD(), buildAdvanced(), buildMC(), buildOther()});
+    column(222, {buildGS(), buildGSWindow(), buildAction()});
+    column(254, {buildGameFixes(), buildSpeedHacks(), buildEEIOP()});
+    column(254, {buildSPU2(), buildVUs()});
+    columns->addStretch(1);
 }

@@ -231,7 +231,7 @@ QGroupBox* EditorPage::buildGS() {
     chkMTGS = check(grpGS, "chkMTGS", QStringLiteral("USE Synchronized MTGS"));
     chkDisableGS = check(grpGS, "chkDisableGS", QStringLiteral("Disable all GS output"));
     btnGSDef = button(grpGS, "btnGSDef", QStringLiteral("Default"));
-    btnGSDef->setFixedWidth(56);
+    btnGSDef->setFixedWidth(48);
     g->addWidget(chkMTGS, 2, 0);
     g->addWidget(chkDisableGS, 3, 0);
     g->addWidget(btnGSDef, 2, 1, 2, 1, Qt::AlignRight | Qt::AlignVCenter);
@@ -247,12 +247,11 @@ QGroupBox* EditorPage::buildGSWindow() {
     txtZoom = edit(grpGSWindow, "txtZoom");
     for (QLineEdit* e : {txtSizeW, txtSizeH, txtZoom})
         e->setFixedWidth(kNumberWidth);
-    g->addWidget(label(grpGSWindow, QStringLiteral("Aspect Ratio:")), 0, 0);
-    g->addWidget(cmbAspectRatio, 0, 1, 1, 2);
-    g->addWidget(label(grpGSWindow, QStringLiteral("Custom Window Size:")), 1, 0);
-    g->addLayout(row({txtSizeW, txtSizeH}, true), 1, 1, 1, 2);
-    g->addWidget(label(grpGSWindow, QStringLiteral("Zoom:")), 2, 0);
-    g->addLayout(row({txtZoom}, true), 2, 1, 1, 2);
+    // One line per field: the long size caption must not push the list aside.
+    g->addLayout(row({label(grpGSWindow, QStringLiteral("Aspect Ratio:")), cmbAspectRatio}, true), 0, 0, 1, 3);
+    g->addLayout(row({label(grpGSWindow, QStringLiteral("Custom Window Size:")), txtSizeW, txtSizeH}, true), 1, 0, 1,
+                 3);
+    g->addLayout(row({label(grpGSWindow, QStringLiteral("Zoom:")), txtZoom}, true), 2, 0, 1, 3);
 
     chkResizeBorder = check(grpGSWindow, "chkResizeBorder", QStringLiteral("Disable window resize border"));
     chkHideCursor = check(grpGSWindow, "chkHideCursor", QStringLiteral("Always hide mouse cursor"));
@@ -265,9 +264,8 @@ QGroupBox* EditorPage::buildGSWindow() {
     for (QCheckBox* box : {chkResizeBorder, chkHideCursor, chkHideSuspend, chkFullScreen, chkDoubleClick, chkVSync})
         g->addWidget(box, r++, 0, 1, 3);
     btnGSWDef = button(grpGSWindow, "btnGSWDef", QStringLiteral("Default"));
-    btnGSWDef->setFixedWidth(56);
-    g->addWidget(chkManagedVsync, r, 0, 1, 2);
+    btnGSWDef->setFixedWidth(48);
+    g->addLayout(row({chkManagedVsync}, true), r, 0, 1, 3);
     g->addWidget(btnGSWDef, r, 2, Qt::AlignRight);
-    g->setColumnStretch(2, 1);
     return grpGSWindow;
 }

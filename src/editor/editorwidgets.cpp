@@ -10,11 +10,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <algorithm>
 
 namespace editorwidgets {
 
 namespace {
 constexpr int kRowHeight = 18;
+constexpr int kCheckHeight = 15;
 }
 
 QGroupBox* group(QWidget* parent, const char* name, const QString& caption) {
@@ -23,23 +25,35 @@ QGroupBox* group(QWidget* parent, const char* name, const QString& caption) {
 
 QGridLayout* grid(QWidget* owner) {
     auto* layout = new QGridLayout(owner);
-    layout->setContentsMargins(4, 2, 4, 3);
+    layout->setContentsMargins(3, 1, 3, 2);
     layout->setHorizontalSpacing(4);
-    layout->setVerticalSpacing(2);
+    layout->setVerticalSpacing(1);
     return layout;
 }
 
 QCheckBox* check(QWidget* parent, const char* name, const QString& caption) {
-    return named(new QCheckBox(caption, parent), name);
+    auto* box = named(new QCheckBox(caption, parent), name);
+    box->setFixedHeight(kCheckHeight);
+    return box;
 }
 
 QComboBox* combo(QWidget* parent, const char* name, const QStringList& entries) {
     auto* list = named(new QComboBox(parent), name);
     list->addItems(entries);
     list->setCurrentIndex(-1);
-    list->setFixedHeight(kRowHeight + 2);
-    list->setMinimumContentsLength(4);
-    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setFixedHeight(kRowHeight);
+    if (entries.isEmpty()) {
+        // Filled at start-up with names of any length: the list takes the room
+        // its cell offers instead of widening the page.
+        list->setMinimumContentsLength(6);
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    } else {
+        // Wide enough for the longest entry at the page's font, no wider.
+        int widest = 0;
+        for (const QString& entry : entries)
+            widest = std::max(widest, list->fontMetrics().horizontalAdvance(entry));
+        list->setMinimumWidth(widest + 26);
+    }
     return list;
 }
 
@@ -59,7 +73,7 @@ QLineEdit* edit(QWidget* parent, const char* name, const QString& text) {
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
     auto* b = named(new QPushButton(caption, parent), name);
-    b->setFixedHeight(kRowHeight + 4);
+    b->setFixedHeight(kRowHeight + 3);
     return b;
 }
 
@@ -86,7 +100,7 @@ QSlider* slider(QWidget* parent, const char* name, int maximum) {
     s->setSingleStep(1);
     s->setPageStep(1);
     s->setValue(0);
-    s->setFixedHeight(kRowHeight + 2);
+    s->setFixedHeight(kRowHeight);
     return s;
 }
 

@@ -14,17 +14,21 @@
 namespace {
 
 // Limits what the user types to kMaxLength characters without cutting a longer
-// text that the program put there: such a text may still be shortened.
+// text that the program put there: such a text may still be shortened, never
+// lengthened.
 class LengthLimit : public QValidator {
 public:
-    explicit LengthLimit(QLineEdit* edit) : QValidator(edit), m_edit(edit) {}
+    explicit LengthLimit(QObject* parent) : QValidator(parent) {}
+    void allowAtLeast(qsizetype length) { m_allowed = std::max<qsizetype>(PathEdit::kMaxLength, length); }
     State validate(QString& input, int&) const override {
-        const qsizetype allowed = std::max<qsizetype>(PathEdit::kMaxLength, m_edit->text().size());
-        return input.size() <= allowed ? Acceptable : Invalid;
+        if (input.size() > m_allowed)
+            return Invalid;
+        m_allowed = std::max<qsizetype>(PathEdit::kMaxLength, input.size());
+        return Acceptable;
     }
 
 private:
-    QLineEdit* m_edit;
+    mutable qsizetype m_allowed = PathEdit::kMaxLength;
 };
 
 } // namespace
@@ -35,7 +39,8 @@ PathEdit::PathEdit(Mode mode, QWidget* parent) : QWidget(parent), m_mode(mode) {
     row->setSpacing(1);
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("edit"));
-    m_edit->setValidator(new LengthLimit(m_edit));
+    m_limit = new LengthLimit(m_edit);
+    m_edit->setValidator(m_limit);
     m_browse = new QToolButton(this);
     m_browse->setObjectName(QStringLiteral("browse"));
     m_browse->setText(QStringLiteral("..."));
@@ -49,7 +54,10 @@ PathEdit::PathEdit(Mode mode, QWidget* parent) : QWidget(parent), m_mode(mode) {
 
 QString PathEdit::text() const { return m_edit->text(); }
 
-void PathEdit::setText(const QString& text) { m_edit->setText(text); }
+void PathEdit::setText(const QString& text) {
+    static_cast<LengthLimit*>(m_limit)->allowAtLeast(text.size());
+    m_edit->setText(text);
+}
 
 QString PathEdit::qtFilter(const QString& filter) {
     const QStringList parts = filter.split(u'|');

@@ -5,6 +5,7 @@
 
 class QLineEdit;
 class QToolButton;
+class QValidator;
 
 // A path field with a browse button: a file edit (file-open dialog with the
 // field's filter) or a folder edit (folder chooser rooted at the desktop). The
@@ -47,4 +48,5 @@ private:
     QString m_filter;
     QLineEdit* m_edit = nullptr;
     QToolButton* m_browse = nullptr;
+    QValidator* m_limit = nullptr;
 };

@@ -9,12 +9,13 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget
     m_group = new QButtonGroup(this);
     m_group->setExclusive(true);
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(4, caption.isEmpty() ? 2 : 0, 4, 2);
+    grid->setContentsMargins(3, caption.isEmpty() ? 2 : 0, 3, 1);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(0);
     const int perRow = columns < 1 ? 1 : columns;
     for (int i = 0; i < items.size(); ++i) {
         auto* radio = new QRadioButton(items.at(i), this);
+        radio->setFixedHeight(15);
         m_group->addButton(radio, i);
         grid->addWidget(radio, i / perRow, i % perRow);
         m_buttons.append(radio);
