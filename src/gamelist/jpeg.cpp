@@ -84,6 +84,9 @@ bool decodeInto(const unsigned char* data, unsigned long size, QImage* out, Erro
         return false;
     }
 
+    // Row addresses are worked out here: QImage::scanLine() checks for sharing on every call.
+    uchar* const bits = out->bits();
+    const qsizetype stride = out->bytesPerLine();
     if (!cmyk) {
         // RGB888 scan lines have exactly libjpeg's layout: decode straight into the picture.
         constexpr JDIMENSION kBatch = 16;
@@ -91,7 +94,7 @@ bool decodeInto(const unsigned char* data, unsigned long size, QImage* out, Erro
         while (cinfo.output_scanline < height) {
             JDIMENSION n = 0;
             for (; n < kBatch && cinfo.output_scanline + n < height; ++n)
-                rows[n] = out->scanLine(static_cast<int>(cinfo.output_scanline + n));
+                rows[n] = bits + stride * (cinfo.output_scanline + n);
             jpeg_read_scanlines(&cinfo, rows, n);
         }
     } else {
@@ -101,7 +104,7 @@ bool decodeInto(const unsigned char* data, unsigned long size, QImage* out, Erro
         JSAMPARRAY line =
             (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, width * 4, 1);
         while (cinfo.output_scanline < height) {
-            uchar* target = out->scanLine(static_cast<int>(cinfo.output_scanline));
+            uchar* target = bits + stride * cinfo.output_scanline;
             jpeg_read_scanlines(&cinfo, line, 1);
             const JSAMPLE* in = line[0];
             for (JDIMENSION x = 0; x < width; ++x, in += 4, target += 3) {
