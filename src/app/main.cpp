@@ -6,7 +6,6 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(appinfo::kTitle);
-    QApplication::setApplicationDisplayName(appinfo::kTitle);
     TfrmMain frmMain(appinfo::AppFolder());
     frmMain.show();
     return QApplication::exec();
