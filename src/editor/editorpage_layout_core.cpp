@@ -330,7 +330,7 @@ void EditorPage::layOutGroups() {
     columns->setSpacing(3);
     auto column = [columns](int width, std::initializer_list<QGroupBox*> groups) {
         auto* stack = new QVBoxLayout;
-        stack->setSpacing(1);
+        stack->setSpacing(3);
         for (QGroupBox* box : groups) {
             box->setFixedWidth(width);
             stack->addWidget(box);

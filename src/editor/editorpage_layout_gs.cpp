@@ -60,8 +60,11 @@ QGroupBox* EditorPage::buildGSDX() {
     cmbGSPlugin = combo(grpGSDX, "cmbGSPlugin");
     cmbRenderer = combo(grpGSDX, "cmbRenderer");
     cmbInterlacing = combo(grpGSDX, "cmbInterlacing", kInterlacing);
-    g->addWidget(label(grpGSDX, QStringLiteral("Plugin:")), 0, 0);
-    g->addWidget(cmbGSPlugin, 0, 1);
+    // Plug-in names come from the libraries and run long: the list takes the
+    // whole row.
+    auto* plugin = row({label(grpGSDX, QStringLiteral("Plugin:")), cmbGSPlugin});
+    plugin->setStretch(1, 1);
+    g->addLayout(plugin, 0, 0, 1, 2);
     g->addWidget(label(grpGSDX, QStringLiteral("Renderer:")), 1, 0);
     g->addWidget(cmbRenderer, 1, 1);
     g->addWidget(label(grpGSDX, QStringLiteral("Interlacing (F5):")), 2, 0);

@@ -3,6 +3,7 @@
 #include "spinedit.h"
 
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -47,6 +48,10 @@ QComboBox* combo(QWidget* parent, const char* name, const QStringList& entries) 
         // its cell offers instead of widening the page.
         list->setMinimumContentsLength(6);
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        // A name longer than the field is shown whole in the opened list.
+        QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, [list] {
+            list->view()->setMinimumWidth(list->view()->sizeHintForColumn(0) + 8);
+        });
     } else {
         // Wide enough for the longest entry at the page's font, no wider.
         int widest = 0;

@@ -9,6 +9,7 @@
 #include "tfrmmain.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +20,7 @@ class TestEditorModes : public QObject {
     Q_OBJECT
 private slots:
     void init() { testsupport::removeProgramSettings(); }
+    void emptyListOpensEditorInNewMode();
     void newShowsDefaultsInNewMode();
     void newLeavesEditMode();
     void gameListButtonKeepsPageAndMode();
@@ -35,6 +37,22 @@ void showOn(TfrmMain& w, QWidget* page) {
 }
 
 } // namespace
+
+void TestEditorModes::emptyListOpensEditorInNewMode() {
+    DialogRecorder dialogs;
+    TestFolder folder;
+    TfrmMain w(folder.path());
+    // No game yet: the list rebuild pressed "New" itself and there is no way back.
+    QCOMPARE(w.PageControl->currentWidget(), w.pgNewGame);
+    QVERIFY(w.pgNewGame->btnNewGame->isEnabled());
+    QVERIFY(!w.pgNewGame->btnSave->isEnabled());
+    QVERIFY(!w.pgNewGame->btnGameList->isEnabled());
+    QCOMPARE(w.pgNewGame->cmbInterlacing->currentIndex(), 7);
+    QCOMPARE(w.pgNewGame->chkFiltering->checkState(), Qt::PartiallyChecked);
+    // The renderer list as discovery filled it, the first entry chosen by the default.
+    QCOMPARE(w.pgNewGame->cmbRenderer->currentText(), QStringLiteral("Direct3D9 (Hardware)"));
+    QVERIFY(!w.pgNewGame->txtSWThreads->isEnabled());
+}
 
 void TestEditorModes::newShowsDefaultsInNewMode() {
     DialogRecorder dialogs;

@@ -1,44 +1,37 @@
-// Shows the editor page as the main window holds it (1006 by 700, Arial 10 px,
-// in a page control without tabs), in new mode with the lists filled as
-// discovery fills them, and saves a picture of it. A tool for looking at the
-// layout under Xvfb:  xvfb-run -a -s "-screen 0 1280x1024x24" editorshot /tmp/editor.png
+// Shows the main window on its editor page in new mode, as "New" leaves it,
+// prints every control drawn too small to read and saves a picture of the
+// window. A tool for looking at the layout under Xvfb:
+//   xvfb-run -a -s "-screen 0 1280x1024x24" editorshot /tmp/editor.png [hold-ms]
+// While it holds, `xwd -root -display $DISPLAY | convert xwd:- shot.png` takes
+// the screen as the X server shows it.
+#include "dialogrecorder.h"
 #include "editorpage.h"
 #include "pagefixture.h"
+#include "testfolder.h"
+#include "tfrmmain.h"
 
 #include <QApplication>
-#include <QScreen>
-#include <QTabBar>
-#include <QTabWidget>
+#include <QComboBox>
 #include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/editor.png");
-    QWidget window;
-    window.setFixedSize(1006, 700);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(10);
-    window.setFont(font);
-    auto* pages = new QTabWidget(&window);
-    pages->setGeometry(0, 0, 1006, 700);
-    pages->tabBar()->hide();
-    pages->setDocumentMode(true);
-    auto* page = new EditorPage(pages);
-    pages->addTab(page, QStringLiteral("New/Edit Game"));
-    pagefixture::fillLists(*page, true);
-    page->iniPath = QStringLiteral("/opt/pcsx2/inis");
-    page->btnDefaultClick();
+    const int hold = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 800;
+    DialogRecorder dialogs;
+    TestFolder folder;
+    TfrmMain window(folder.path());
+    // Lists as discovery fills them on a system with every renderer and plug-ins.
+    window.pgNewGame->cmbGSPlugin->addItem(QStringLiteral("GSdx 5334 (MSVC 16.00, SSE2) 0.1.16"));
+    window.pgNewGame->cmbRenderer->clear();
+    pagefixture::fillRenderers(*window.pgNewGame, true);
+    window.btnAddGameClick();
     window.move(0, 0);
     window.show();
-    QTimer::singleShot(800, [&] {
+    QTimer::singleShot(hold, [&] {
         window.grab().save(out);
-        for (const QString& line : pagefixture::crampedControls(page))
+        for (const QString& line : pagefixture::crampedControls(window.pgNewGame))
             qInfo("%s", qPrintable(line));
-        for (QWidget* w : page->findChildren<QWidget*>()) {
-            if (w->parentWidget() == page)
-                qInfo("%s at %d,%d size %dx%d, minimum %dx%d", qPrintable(w->objectName()), w->x(), w->y(),
-                      w->width(), w->height(), w->minimumSizeHint().width(), w->minimumSizeHint().height());
-        }
         app.quit();
     });
     return app.exec();
