@@ -13,7 +13,8 @@
 
 void TfrmMain::connectEditorHandlers() {
     connect(btnAddGame, &QPushButton::clicked, this, [this] { run([this] { btnAddGameClick(); }); });
-    connect(pgNewGame->btnGameList, &QPushButton::clicked, this, [this] { run([this] { btnGameListClick(); }); });
+    connect(pgNewGame->btnGameList, &QPushButton::clicked, this,
+            [this] { run([this] { btnGameListClick(); }); });
 }
 
 void TfrmMain::btnAddGameClick() {

@@ -29,9 +29,13 @@ EditorPage::EditorPage(QWidget* parent) : QWidget(parent) {
     connectRules();
 }
 
-int EditorPage::Tag(const QObject* control) { return control->property(kTagProperty).toInt(); }
+int EditorPage::Tag(const QObject* control) {
+    return control->property(kTagProperty).toInt();
+}
 
-void EditorPage::setTag(QObject* control, int value) { control->setProperty(kTagProperty, value); }
+void EditorPage::setTag(QObject* control, int value) {
+    control->setProperty(kTagProperty, value);
+}
 
 QString EditorPage::memoryCardFolder(const QString& settingsFolder) {
     // Only a whole folder name "inis" is replaced: "/inistall/inis" must not
@@ -47,12 +51,15 @@ std::array<QCheckBox*, 14> EditorPage::gameFixes() const {
             chkGameFix8, chkGameFix9, chkGameFix10, chkGameFix11, chkGameFix12, chkGameFix13, chkGameFix14};
 }
 
-template <typename F> void EditorPage::guarded(F&& f) { ErrorReport::guard(this, std::forward<F>(f)); }
+template <typename F> void EditorPage::guarded(F&& f) {
+    ErrorReport::guard(this, std::forward<F>(f));
+}
 
 void EditorPage::connectRules() {
     auto onPick = [this](QComboBox* list, void (EditorPage::*rule)()) {
         // activated: the user's pick only, never a selection made by the program.
-        connect(list, &QComboBox::activated, this, [this, rule] { guarded([this, rule] { (this->*rule)(); }); });
+        connect(list, &QComboBox::activated, this,
+                [this, rule] { guarded([this, rule] { (this->*rule)(); }); });
     };
     onPick(cmbGSPlugin, &EditorPage::cmbGSPluginChange);
     onPick(cmbRenderer, &EditorPage::cmbRendererChange);
@@ -60,7 +67,8 @@ void EditorPage::connectRules() {
 
     auto onState = [this](QCheckBox* box, void (EditorPage::*rule)()) {
         // Every state change, the program's included; none when the state stays.
-        connect(box, &QCheckBox::stateChanged, this, [this, rule] { guarded([this, rule] { (this->*rule)(); }); });
+        connect(box, &QCheckBox::stateChanged, this,
+                [this, rule] { guarded([this, rule] { (this->*rule)(); }); });
     };
     onState(chkNative, &EditorPage::chkNativeClick);
     onState(chkHWHacks, &EditorPage::chkHWHacksClick);
@@ -70,7 +78,8 @@ void EditorPage::connectRules() {
 
     auto onPosition = [this](QSlider* slider, void (EditorPage::*rule)()) {
         // setValue clamps to the range and signals only a changed position.
-        connect(slider, &QSlider::valueChanged, this, [this, rule] { guarded([this, rule] { (this->*rule)(); }); });
+        connect(slider, &QSlider::valueChanged, this,
+                [this, rule] { guarded([this, rule] { (this->*rule)(); }); });
     };
     onPosition(trkEECyclerate, &EditorPage::trkEECyclerateChange);
     onPosition(trkVUCycleStealing, &EditorPage::trkVUCycleStealingChange);
@@ -109,7 +118,9 @@ bool EditorPage::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void EditorPage::txtGameNameKeyUp() { UpdatePosterButtons(); }
+void EditorPage::txtGameNameKeyUp() {
+    UpdatePosterButtons();
+}
 
 void EditorPage::UpdatePosterButtons() {
     // The picture files are named after the profile, so the artwork buttons

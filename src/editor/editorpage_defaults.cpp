@@ -23,7 +23,9 @@ void setChecked(std::initializer_list<QCheckBox*> boxes, bool checked) {
 }
 
 // Position 0 of a list, or nothing when the list is empty.
-void selectFirst(QComboBox* list) { list->setCurrentIndex(list->count() > 0 ? 0 : -1); }
+void selectFirst(QComboBox* list) {
+    list->setCurrentIndex(list->count() > 0 ? 0 : -1);
+}
 
 } // namespace
 
@@ -93,49 +95,51 @@ void EditorPage::btnSHDefClick() {
     chkSpeedHacksClick();
 }
 
+// The steps are numbered in the order they run. The order matters: the rules
+// that a step runs read the values the steps before it set.
 void EditorPage::btnDefaultClick() {
     selectFirst(cmbGSPlugin);     // 1 (the plug-in rule does not run)
     selectFirst(cmbPCSX2ExeFile); // 2
     selectFirst(cmbRenderer);     // 3 "Direct3D9 (Hardware)", renderer 0
     cmbRendererChange();
-    cmbInterlacing->setCurrentIndex(7); // 4 "Auto"
+    cmbInterlacing->setCurrentIndex(7);       // 4 "Auto"
     txtD3D1->setText(QStringLiteral("1024")); // 5
     txtD3D2->setText(QStringLiteral("1024"));
     cmbScaling->setCurrentIndex(0); // 6 "Custom"
     cmbScalingChange();
-    txtSWThreads->setText(QStringLiteral("1"));                                  // 7
-    setChecked({chkLogZ, chkAlpha}, true);                                       // 8
-    chkHWHacks->setChecked(false);                                               // 9
+    txtSWThreads->setText(QStringLiteral("1"));                                    // 7
+    setChecked({chkLogZ, chkAlpha}, true);                                         // 8
+    chkHWHacks->setChecked(false);                                                 // 9
     setChecked({chkAlphaHack, chkSprite, chkWildArms, chkHalfPixelOffset}, false); // 10
-    cmbMSAA->setCurrentIndex(0);                                                 // 11 "0x Z-32"
-    txtSkipDraw->setText(QStringLiteral("0"));                                   // 12
-    chkNative->setChecked(false);                                                // 13
+    cmbMSAA->setCurrentIndex(0);                                                   // 11 "0x Z-32"
+    txtSkipDraw->setText(QStringLiteral("0"));                                     // 12
+    chkNative->setChecked(false);                                                  // 13
     chkNativeClick();
-    chkFiltering->setCheckState(Qt::PartiallyChecked); // 14
-    btnGSWDefClick();                                  // 15
-    btnGFDefClick();                                   // 16
-    btnGSDefClick();                                   // 17
-    btnEEDefClick();                                   // 18
-    btnVUDefClick();                                   // 19
-    cmbCDVDSource->setCurrentIndex(0);                 // 20 "Iso"
-    txtCMDKeys->clear();                               // 21
-    btnSHDefClick();                                   // 22
-    chkBackup->setChecked(false);                      // 23
-    chkPatches->setChecked(true);                      // 24
-    setChecked({chkConsole, chkEnableCheats, chkHostFs}, false); // 25
-    cmbSPU2Interpolation->setCurrentIndex(4);          // 26 "4 - Catmull-Rom (PS2-like/slow)"
-    cmbSPU2Reverb->setCurrentIndex(0);                 // 27 "1X - Normal Reverb Volume"
-    chkSPU2DisableEffects->setChecked(false);          // 28
-    cmbSPU2Sync->setCurrentIndex(0);                   // 29 "TimeStretch (Recommendetd)"
-    cmbSPU2AudioEpx->setCurrentIndex(0);               // 30 "Stereo (none, default)"
-    trkSPU2Latency->setValue(150);                     // 31 (its label rule follows a change)
-    cmbSPU2Module->setCurrentIndex(1);                 // 32 "1 - XAudio 2 (Recommended)"
+    chkFiltering->setCheckState(Qt::PartiallyChecked);                // 14
+    btnGSWDefClick();                                                 // 15
+    btnGFDefClick();                                                  // 16
+    btnGSDefClick();                                                  // 17
+    btnEEDefClick();                                                  // 18
+    btnVUDefClick();                                                  // 19
+    cmbCDVDSource->setCurrentIndex(0);                                // 20 "Iso"
+    txtCMDKeys->clear();                                              // 21
+    btnSHDefClick();                                                  // 22
+    chkBackup->setChecked(false);                                     // 23
+    chkPatches->setChecked(true);                                     // 24
+    setChecked({chkConsole, chkEnableCheats, chkHostFs}, false);      // 25
+    cmbSPU2Interpolation->setCurrentIndex(4);                         // 26 "4 - Catmull-Rom (PS2-like/slow)"
+    cmbSPU2Reverb->setCurrentIndex(0);                                // 27 "1X - Normal Reverb Volume"
+    chkSPU2DisableEffects->setChecked(false);                         // 28
+    cmbSPU2Sync->setCurrentIndex(0);                                  // 29 "TimeStretch (Recommendetd)"
+    cmbSPU2AudioEpx->setCurrentIndex(0);                              // 30 "Stereo (none, default)"
+    trkSPU2Latency->setValue(150);                                    // 31 (its label rule follows a change)
+    cmbSPU2Module->setCurrentIndex(1);                                // 32 "1 - XAudio 2 (Recommended)"
     setChecked({chkSPU2Debug, chkSPU2UseDSP, chkSPU2DeAlias}, false); // 33
-    txtMCPath->setText(memoryCardFolder(iniPath));     // 34
-    txtMC1->setText(QStringLiteral("Mcd001.ps2"));     // 35
-    txtMC2->setText(QStringLiteral("Mcd002.ps2"));     // 36
-    chkMCAutoEject->setChecked(true);                  // 37
-    trkPreset->setValue(0);                            // 38 (the level rule follows a change)
-    chkPreset->setChecked(false);                      // 39
+    txtMCPath->setText(memoryCardFolder(iniPath));                    // 34
+    txtMC1->setText(QStringLiteral("Mcd001.ps2"));                    // 35
+    txtMC2->setText(QStringLiteral("Mcd002.ps2"));                    // 36
+    chkMCAutoEject->setChecked(true);                                 // 37
+    trkPreset->setValue(0);                                           // 38 (the level rule follows a change)
+    chkPreset->setChecked(false);                                     // 39
     chkPresetClick();
 }

@@ -21,25 +21,27 @@ using namespace editorwidgets;
 
 namespace {
 
-const QStringList kInterpolation = {QStringLiteral("0 - Nearest (fastest/bad quality)"),
-                                    QStringLiteral("1 - Linear (simple/okay sound)"),
-                                    QStringLiteral("2 - Cubic (artificial highs)"),
-                                    QStringLiteral("3 - Hermite (better highs)"),
-                                    QStringLiteral("4 - Catmull-Rom (PS2-like/slow)")};
-const QStringList kReverb = {QStringLiteral("1X - Normal Reverb Volume"), QStringLiteral("2X - Reverb Volume * 2"),
-                             QStringLiteral("4X - Reverb Volume * 4"), QStringLiteral("8X - Reverb Volume * 8")};
+const QStringList kInterpolation = {
+    QStringLiteral("0 - Nearest (fastest/bad quality)"), QStringLiteral("1 - Linear (simple/okay sound)"),
+    QStringLiteral("2 - Cubic (artificial highs)"), QStringLiteral("3 - Hermite (better highs)"),
+    QStringLiteral("4 - Catmull-Rom (PS2-like/slow)")};
+const QStringList kReverb = {
+    QStringLiteral("1X - Normal Reverb Volume"), QStringLiteral("2X - Reverb Volume * 2"),
+    QStringLiteral("4X - Reverb Volume * 4"), QStringLiteral("8X - Reverb Volume * 8")};
 const QStringList kModule = {QStringLiteral("0 - No Sound (Emulate SPU2 only)"),
-                             QStringLiteral("1 - XAudio 2 (Recommended)"), QStringLiteral("2 - DircetSound (nice)"),
-                             QStringLiteral("3 - WaveOut (Laggy)"), QStringLiteral("4 - Portaudio (crossplatform)")};
+                             QStringLiteral("1 - XAudio 2 (Recommended)"),
+                             QStringLiteral("2 - DircetSound (nice)"), QStringLiteral("3 - WaveOut (Laggy)"),
+                             QStringLiteral("4 - Portaudio (crossplatform)")};
 const QStringList kSync = {QStringLiteral("TimeStretch (Recommendetd)"),
-                           QStringLiteral("Async Mix (Breaks some games!)"), QStringLiteral("None (Audio can skip.)")};
+                           QStringLiteral("Async Mix (Breaks some games!)"),
+                           QStringLiteral("None (Audio can skip.)")};
 const QStringList kAudioExpansion = {QStringLiteral("Stereo (none, default)"), QStringLiteral("Quadrafonic"),
                                      QStringLiteral("Surround 5.1"), QStringLiteral("Surround 7.1")};
 const QStringList kCpuModes = {QStringLiteral("Interpreter"), QStringLiteral("Recompiler")};
 const QStringList kVUModes = {QStringLiteral("Interpreter"), QStringLiteral("microVU Recompiler"),
                               QStringLiteral("superVU Recompiler [legacy]")};
-const QStringList kRoundModes = {QStringLiteral("Nearest"), QStringLiteral("Negative"), QStringLiteral("Positive"),
-                                 QStringLiteral("Chop / Zero")};
+const QStringList kRoundModes = {QStringLiteral("Nearest"), QStringLiteral("Negative"),
+                                 QStringLiteral("Positive"), QStringLiteral("Chop / Zero")};
 const QStringList kEEClamping = {QStringLiteral("None"), QStringLiteral("Normal"),
                                  QStringLiteral("Extra + Preserve Sign"), QStringLiteral("Full")};
 const QStringList kVUClamping = {QStringLiteral("None"), QStringLiteral("Normal"), QStringLiteral("Extra"),
@@ -49,8 +51,9 @@ const QStringList kVUClamping = {QStringLiteral("None"), QStringLiteral("Normal"
 // right of each: nothing, another fix, the Enable box or the Default button.
 constexpr int kEnableBox = -1;
 constexpr int kDefaultButton = -2;
-constexpr int kFixRows[][2] = {{1, 0}, {3, 0}, {4, 0},  {5, 0},  {6, 0},           {7, 0}, {2, 0},
-                               {8, kDefaultButton}, {9, 0}, {10, 13}, {11, 0}, {12, kEnableBox}, {14, 0}};
+constexpr int kFixRows[][2] = {
+    {1, 0}, {3, 0},   {4, 0},  {5, 0},           {6, 0}, {7, 0}, {2, 0}, {8, kDefaultButton},
+    {9, 0}, {10, 13}, {11, 0}, {12, kEnableBox}, {14, 0}};
 
 constexpr int kButtonWidth = 48;
 
@@ -123,7 +126,8 @@ QGroupBox* EditorPage::buildSpeedHacks() {
     vu->setContentsMargins(3, 0, 3, 1);
     vu->setSpacing(0);
     trkVUCycleStealing = slider(grpVUCycleStaeling, "trkVUCycleStealing", 3);
-    lblVUCycleStealing = valueLabel(grpVUCycleStaeling, "lblVUCycleStealing", QStringLiteral("lblVUCycleStealing"));
+    lblVUCycleStealing =
+        valueLabel(grpVUCycleStaeling, "lblVUCycleStealing", QStringLiteral("lblVUCycleStealing"));
     vu->addWidget(trkVUCycleStealing);
     vu->addWidget(lblVUCycleStealing);
 
@@ -171,7 +175,8 @@ QGroupBox* EditorPage::buildSPU2() {
     grpSPU2Mixing = group(grpSPU2, "grpSPU2Mixing", QStringLiteral("Mixing Settings"));
     QGridLayout* m = grid(grpSPU2Mixing);
     cmbSPU2Interpolation = combo(grpSPU2Mixing, "cmbSPU2Interpolation", kInterpolation);
-    chkSPU2DisableEffects = check(grpSPU2Mixing, "chkSPU2DisableEffects", QStringLiteral("Disable Effects Processing"));
+    chkSPU2DisableEffects =
+        check(grpSPU2Mixing, "chkSPU2DisableEffects", QStringLiteral("Disable Effects Processing"));
     chkSPU2DeAlias = check(grpSPU2Mixing, "chkSPU2DeAlias", QStringLiteral("Use the de-alias filter"));
     cmbSPU2Reverb = combo(grpSPU2Mixing, "cmbSPU2Reverb", kReverb);
     // Labels stand above the sound lists: their entries are long.
@@ -219,7 +224,8 @@ QGroupBox* EditorPage::buildEEIOP() {
     chkEnableEECache = check(grpEEIOP, "chkEnableEECache", QStringLiteral("Enable EE Cache"));
     grpEEFPU = group(grpEEIOP, "grpEEFPU", QStringLiteral("EE/FPU Advanced Recompiler Options"));
     QGridLayout* f = grid(grpEEFPU);
-    rgpEERoundMode = named(new RadioGroup(QStringLiteral("Round Mode"), kRoundModes, grpEEFPU), "rgpEERoundMode");
+    rgpEERoundMode =
+        named(new RadioGroup(QStringLiteral("Round Mode"), kRoundModes, grpEEFPU), "rgpEERoundMode");
     rgpEEClampingMode =
         named(new RadioGroup(QStringLiteral("Clamping Mode"), kEEClamping, grpEEFPU), "rgpEEClampingMode");
     f->addWidget(rgpEERoundMode, 0, 0);
@@ -241,7 +247,8 @@ QGroupBox* EditorPage::buildVUs() {
     rgpVU1 = named(new RadioGroup(QStringLiteral("VU1"), kVUModes, grpVUs), "rgpVU1");
     grpVU0VU1 = group(grpVUs, "grpVU0VU1", QStringLiteral("VU0 / VU1 Advanced Recompiler Options"));
     QGridLayout* a = grid(grpVU0VU1);
-    rgpVURoundMode = named(new RadioGroup(QStringLiteral("Round Mode"), kRoundModes, grpVU0VU1), "rgpVURoundMode");
+    rgpVURoundMode =
+        named(new RadioGroup(QStringLiteral("Round Mode"), kRoundModes, grpVU0VU1), "rgpVURoundMode");
     rgpVUClampingMode =
         named(new RadioGroup(QStringLiteral("Clamping Mode"), kVUClamping, grpVU0VU1), "rgpVUClampingMode");
     btnVUDef = button(grpVU0VU1, "btnVUDef", QStringLiteral("Default"));
@@ -263,7 +270,8 @@ QGroupBox* EditorPage::buildMC() {
     txtMCPath->setFixedHeight(20);
     txtMC1 = edit(grpMC, "txtMC1");
     txtMC2 = edit(grpMC, "txtMC2");
-    chkMCAutoEject = check(grpMC, "chkMCAutoEject", QStringLiteral("Auto-eject memory cards when loading savestates"));
+    chkMCAutoEject =
+        check(grpMC, "chkMCAutoEject", QStringLiteral("Auto-eject memory cards when loading savestates"));
     g->addWidget(label(grpMC, QStringLiteral("MCs Path:")), 0, 0);
     g->addWidget(txtMCPath, 0, 1);
     g->addWidget(label(grpMC, QStringLiteral("MC1 filename:")), 1, 0);

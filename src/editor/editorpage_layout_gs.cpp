@@ -29,8 +29,9 @@ const QStringList kInterlacing = {QStringLiteral("None"),
                                   QStringLiteral("Auto")};
 const QStringList kMSAA = {QStringLiteral("0x Z-32"), QStringLiteral("2x Z-24"), QStringLiteral("4x Z-24"),
                            QStringLiteral("8x Z-24")};
-const QStringList kScaling = {QStringLiteral("Custom"),    QStringLiteral("2x Native"), QStringLiteral("3x Native"),
-                              QStringLiteral("4x Native"), QStringLiteral("5x Native"), QStringLiteral("6x Native")};
+const QStringList kScaling = {QStringLiteral("Custom"),    QStringLiteral("2x Native"),
+                              QStringLiteral("3x Native"), QStringLiteral("4x Native"),
+                              QStringLiteral("5x Native"), QStringLiteral("6x Native")};
 const QStringList kCDVDSource = {QStringLiteral("Iso"), QStringLiteral("Plugin"), QStringLiteral("NoDisc")};
 const QStringList kSkip = {QStringLiteral("Disabled [default]"), QStringLiteral("Skip when on Turbo only"),
                            QStringLiteral("Constatnt skipping")};
@@ -102,7 +103,8 @@ QGroupBox* EditorPage::buildGSDX() {
     hackBoxes->addWidget(chkWildArms, 1, 1);
     g->addLayout(hackBoxes, 5, 0, 1, 2);
 
-    grpD3DEnhacements = group(grpGSDX, "grpD3DEnhacements", QStringLiteral("D3D Upscaling (can cause glitches)"));
+    grpD3DEnhacements =
+        group(grpGSDX, "grpD3DEnhacements", QStringLiteral("D3D Upscaling (can cause glitches)"));
     QGridLayout* d = grid(grpD3DEnhacements);
     chkNative = check(grpD3DEnhacements, "chkNative", QStringLiteral("Native"));
     setTag(chkNative, 1);
@@ -192,7 +194,8 @@ QGroupBox* EditorPage::buildGS() {
 
     grpFramelimiter = group(grpGS, "grpFramelimiter", QStringLiteral("Framelimiter"));
     QGridLayout* f = grid(grpFramelimiter);
-    chkDisableFramelimiting = check(grpFramelimiter, "chkDisableFramelimiting", QStringLiteral("Disable Framelimiting"));
+    chkDisableFramelimiting =
+        check(grpFramelimiter, "chkDisableFramelimiting", QStringLiteral("Disable Framelimiting"));
     txtBaseFramerate = spin(grpFramelimiter, "txtBaseFramerate", QStringLiteral("0"));
     txtSlowMotion = spin(grpFramelimiter, "txtSlowMotion", QStringLiteral("0"));
     txtTurbo = spin(grpFramelimiter, "txtTurbo", QStringLiteral("0"));
@@ -202,10 +205,11 @@ QGroupBox* EditorPage::buildGS() {
     txtNTSC->setEnabled(false);
     txtPAL->setEnabled(false);
     f->addWidget(chkDisableFramelimiting, 0, 0, 1, 2);
-    const std::pair<const char*, QWidget*> fields[] = {
-        {"Base Framerate Ajust:", txtBaseFramerate}, {"Slow Motion Adjust:", txtSlowMotion},
-        {"Turbo Adjust:", txtTurbo},                 {"NTSC Framerate:", txtNTSC},
-        {"PAL Framerate:", txtPAL}};
+    const std::pair<const char*, QWidget*> fields[] = {{"Base Framerate Ajust:", txtBaseFramerate},
+                                                       {"Slow Motion Adjust:", txtSlowMotion},
+                                                       {"Turbo Adjust:", txtTurbo},
+                                                       {"NTSC Framerate:", txtNTSC},
+                                                       {"PAL Framerate:", txtPAL}};
     int r = 1;
     for (const auto& [caption, field] : fields) {
         field->setFixedWidth(kNumberWidth + 8);
@@ -251,20 +255,23 @@ QGroupBox* EditorPage::buildGSWindow() {
     for (QLineEdit* e : {txtSizeW, txtSizeH, txtZoom})
         e->setFixedWidth(kNumberWidth);
     // One line per field: the long size caption must not push the list aside.
-    g->addLayout(row({label(grpGSWindow, QStringLiteral("Aspect Ratio:")), cmbAspectRatio}, true), 0, 0, 1, 3);
-    g->addLayout(row({label(grpGSWindow, QStringLiteral("Custom Window Size:")), txtSizeW, txtSizeH}, true), 1, 0, 1,
+    g->addLayout(row({label(grpGSWindow, QStringLiteral("Aspect Ratio:")), cmbAspectRatio}, true), 0, 0, 1,
                  3);
+    g->addLayout(row({label(grpGSWindow, QStringLiteral("Custom Window Size:")), txtSizeW, txtSizeH}, true),
+                 1, 0, 1, 3);
     g->addLayout(row({label(grpGSWindow, QStringLiteral("Zoom:")), txtZoom}, true), 2, 0, 1, 3);
 
     chkResizeBorder = check(grpGSWindow, "chkResizeBorder", QStringLiteral("Disable window resize border"));
     chkHideCursor = check(grpGSWindow, "chkHideCursor", QStringLiteral("Always hide mouse cursor"));
     chkHideSuspend = check(grpGSWindow, "chkHideSuspend", QStringLiteral("Hide window when paused"));
     chkFullScreen = check(grpGSWindow, "chkFullScreen", QStringLiteral("Default to fullscreen mode on open"));
-    chkDoubleClick = check(grpGSWindow, "chkDoubleClick", QStringLiteral("Double-click Toggles Full-Screen mode"));
+    chkDoubleClick =
+        check(grpGSWindow, "chkDoubleClick", QStringLiteral("Double-click Toggles Full-Screen mode"));
     chkVSync = check(grpGSWindow, "chkVSync", QStringLiteral("Wait for vsync on refresh"));
     chkManagedVsync = check(grpGSWindow, "chkManagedVsync", QStringLiteral("Dynamically toggle Vsync"));
     int r = 3;
-    for (QCheckBox* box : {chkResizeBorder, chkHideCursor, chkHideSuspend, chkFullScreen, chkDoubleClick, chkVSync})
+    for (QCheckBox* box :
+         {chkResizeBorder, chkHideCursor, chkHideSuspend, chkFullScreen, chkDoubleClick, chkVSync})
         g->addWidget(box, r++, 0, 1, 3);
     btnGSWDef = button(grpGSWindow, "btnGSWDef", QStringLiteral("Default"));
     btnGSWDef->setFixedWidth(48);

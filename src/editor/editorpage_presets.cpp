@@ -51,8 +51,8 @@ void EditorPage::chkPresetClick() {
     chkSpeedHacks->setEnabled(unlocked);
     if (chkSpeedHacks->isChecked()) {
         for (QWidget* control : std::initializer_list<QWidget*>{
-                 trkEECyclerate, trkVUCycleStealing, chkINTC, chkWaitLoop, chkFastCDVD, chkMVUFlagHack, lblEECyclerate,
-                 lblVUCycleStealing, btnSHDef, chkMTVU})
+                 trkEECyclerate, trkVUCycleStealing, chkINTC, chkWaitLoop, chkFastCDVD, chkMVUFlagHack,
+                 lblEECyclerate, lblVUCycleStealing, btnSHDef, chkMTVU})
             control->setEnabled(unlocked);
     } else {
         chkSpeedHacksClick();
@@ -69,9 +69,12 @@ void EditorPage::chkPresetClick() {
 
     // chkDisableFramelimiting stays free: the next application of a level
     // unchecks it again.
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             rgpEE, rgpIOP, rgpEERoundMode, rgpEEClampingMode, rgpVU0, rgpVU1, rgpVURoundMode, rgpVUClampingMode,
-             btnEEDef, btnVUDef, chkEnableEECache, chkVSync, btnGSWDef, txtBaseFramerate, txtSlowMotion, txtTurbo,
-             rgpSkip, txtDrawFrames, txtSkipFrames, chkDisableGS, chkMTGS, btnGSDef, chkManagedVsync})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{rgpEE,     rgpIOP,           rgpEERoundMode,   rgpEEClampingMode,
+                                         rgpVU0,    rgpVU1,           rgpVURoundMode,   rgpVUClampingMode,
+                                         btnEEDef,  btnVUDef,         chkEnableEECache, chkVSync,
+                                         btnGSWDef, txtBaseFramerate, txtSlowMotion,    txtTurbo,
+                                         rgpSkip,   txtDrawFrames,    txtSkipFrames,    chkDisableGS,
+                                         chkMTGS,   btnGSDef,         chkManagedVsync})
         control->setEnabled(unlocked);
 }

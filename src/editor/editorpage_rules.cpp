@@ -42,8 +42,8 @@ void EditorPage::cmbGSPluginChange() {
         return;
     }
     // chkHWHacks, chkSprite, chkWildArms and the two hack labels stay as they are.
-    enable({cmbRenderer, cmbInterlacing, txtD3D1, txtD3D2, cmbScaling, chkNative, cmbMSAA, txtSWThreads, txtSkipDraw,
-            chkFiltering, chk8Bit, chkAA1, chkAlphaHack, chkLogZ, chkAlpha, chkHalfPixelOffset},
+    enable({cmbRenderer, cmbInterlacing, txtD3D1, txtD3D2, cmbScaling, chkNative, cmbMSAA, txtSWThreads,
+            txtSkipDraw, chkFiltering, chk8Bit, chkAA1, chkAlphaHack, chkLogZ, chkAlpha, chkHalfPixelOffset},
            false);
 }
 
@@ -98,7 +98,8 @@ void EditorPage::cmbScalingChange() {
 
 void EditorPage::chkHWHacksClick() {
     const bool active = chkHWHacks->isChecked() && chkHWHacks->isEnabled();
-    enable({txtSkipDraw, cmbMSAA, chkAlphaHack, chkSprite, chkHalfPixelOffset, chkWildArms, lblMSAA, lblSkipDraw},
+    enable({txtSkipDraw, cmbMSAA, chkAlphaHack, chkSprite, chkHalfPixelOffset, chkWildArms, lblMSAA,
+            lblSkipDraw},
            active);
 }
 
@@ -114,8 +115,8 @@ void EditorPage::chkGameFixesClick() {
 void EditorPage::chkSpeedHacksClick() {
     if (chkPreset->isChecked())
         return; // the preset governs the group
-    enable({trkEECyclerate, trkVUCycleStealing, chkINTC, chkWaitLoop, chkFastCDVD, chkMVUFlagHack, lblEECyclerate,
-            lblVUCycleStealing, btnSHDef, chkMTVU},
+    enable({trkEECyclerate, trkVUCycleStealing, chkINTC, chkWaitLoop, chkFastCDVD, chkMVUFlagHack,
+            lblEECyclerate, lblVUCycleStealing, btnSHDef, chkMTVU},
            chkSpeedHacks->isChecked());
 }
 
@@ -148,7 +149,9 @@ void EditorPage::trkVUCycleStealingChange() {
         editortables::textAt(editortables::kVUCycleStealingTexts, trkVUCycleStealing->value()));
 }
 
-void EditorPage::trkSPU2LatencyChange() { lblSPU2Latency->setText(editortables::latencyText(trkSPU2Latency->value())); }
+void EditorPage::trkSPU2LatencyChange() {
+    lblSPU2Latency->setText(editortables::latencyText(trkSPU2Latency->value()));
+}
 
 void EditorPage::btnKeyHelpClick() {
     Dialogs::message(window(), appinfo::kTitle, keyhelp::text(), QMessageBox::NoIcon, QMessageBox::Ok);

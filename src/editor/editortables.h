@@ -25,9 +25,12 @@ struct RendererRow {
 
 // Every renderer entry the program may list, by its fixed number (no entry has 6).
 inline constexpr RendererRow kRenderers[] = {
-    {"Direct3D9 (Hardware)", 0, {false, true, true}},      {"Direct3D9 (Software)", 1, {true, false, false}},
-    {"Direct3D9 (Null)", 2, {false, false, false}},        {"Direct3D10/11 (Hardware)", 3, {false, false, true}},
-    {"Direct3D10/11 (Software)", 4, {true, false, false}}, {"Direct3D10/11 (Null)", 5, {false, false, false}},
+    {"Direct3D9 (Hardware)", 0, {false, true, true}},
+    {"Direct3D9 (Software)", 1, {true, false, false}},
+    {"Direct3D9 (Null)", 2, {false, false, false}},
+    {"Direct3D10/11 (Hardware)", 3, {false, false, true}},
+    {"Direct3D10/11 (Software)", 4, {true, false, false}},
+    {"Direct3D10/11 (Null)", 5, {false, false, false}},
     {"SDL 1.3 (Software)", 7, {true, false, false}},
 };
 
@@ -36,11 +39,13 @@ inline constexpr RendererRow kRenderers[] = {
 RendererSwitches rendererSwitches(std::optional<int> number);
 
 // lblPreset by slider position 0..5 (level = position + 1).
-inline constexpr const char* kPresetLevels[] = {"1 - Safest",     "2 - Safe (faster)",   "3 - Balanced",
-                                                "4 - Aggressive", "5 - Aggressive plus", "6 - Mostly Harmful"};
+inline constexpr const char* kPresetLevels[] = {"1 - Safest",          "2 - Safe (faster)",
+                                                "3 - Balanced",        "4 - Aggressive",
+                                                "5 - Aggressive plus", "6 - Mostly Harmful"};
 
 // lblEECyclerate by position of trkEECyclerate (0..2).
-inline constexpr const char* kEECyclerateTexts[] = {"Default cyclerate.", "Reduces the EE's cyclerate by about 33%.",
+inline constexpr const char* kEECyclerateTexts[] = {"Default cyclerate.",
+                                                    "Reduces the EE's cyclerate by about 33%.",
                                                     "Reduces the EE's cyclerate by about 50%."};
 
 // lblVUCycleStealing by position of trkVUCycleStealing (0..3).

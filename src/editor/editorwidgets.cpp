@@ -2,8 +2,8 @@
 
 #include "spinedit.h"
 
-#include <QCheckBox>
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -18,7 +18,7 @@ namespace editorwidgets {
 namespace {
 constexpr int kRowHeight = 18;
 constexpr int kCheckHeight = 15;
-}
+} // namespace
 
 QGroupBox* group(QWidget* parent, const char* name, const QString& caption) {
     return named(new QGroupBox(caption, parent), name);
@@ -49,9 +49,8 @@ QComboBox* combo(QWidget* parent, const char* name, const QStringList& entries) 
         list->setMinimumContentsLength(6);
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         // A name longer than the field is shown whole in the opened list.
-        QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, [list] {
-            list->view()->setMinimumWidth(list->view()->sizeHintForColumn(0) + 8);
-        });
+        QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list,
+                         [list] { list->view()->setMinimumWidth(list->view()->sizeHintForColumn(0) + 8); });
     } else {
         // Wide enough for the longest entry at the page's font, no wider.
         int widest = 0;

@@ -29,7 +29,8 @@ QGridLayout* grid(QWidget* owner);
 QCheckBox* check(QWidget* parent, const char* name, const QString& caption);
 // A pick-only list with no entry chosen.
 QComboBox* combo(QWidget* parent, const char* name, const QStringList& entries = {});
-SpinEdit* spin(QWidget* parent, const char* name, const QString& text, double increment = 1.0, int decimals = 0);
+SpinEdit* spin(QWidget* parent, const char* name, const QString& text, double increment = 1.0,
+               int decimals = 0);
 QLineEdit* edit(QWidget* parent, const char* name, const QString& text = {});
 QPushButton* button(QWidget* parent, const char* name, const QString& caption);
 // A fixed caption; name only for labels a rule changes or enables.

@@ -49,10 +49,13 @@ PathEdit::PathEdit(Mode mode, QWidget* parent) : QWidget(parent), m_mode(mode) {
     row->addWidget(m_browse);
     setFocusProxy(m_edit);
     connect(m_edit, &QLineEdit::textChanged, this, &PathEdit::textChanged);
-    connect(m_browse, &QToolButton::clicked, this, [this] { ErrorReport::guard(this, [this] { browse(); }); });
+    connect(m_browse, &QToolButton::clicked, this,
+            [this] { ErrorReport::guard(this, [this] { browse(); }); });
 }
 
-QString PathEdit::text() const { return m_edit->text(); }
+QString PathEdit::text() const {
+    return m_edit->text();
+}
 
 void PathEdit::setText(const QString& text) {
     static_cast<LengthLimit*>(m_limit)->allowAtLeast(text.size());
@@ -84,7 +87,8 @@ void PathEdit::browse() {
     QString chosen;
     if (m_mode == Mode::File) {
         const QFileInfo current(text());
-        const QString folder = !text().isEmpty() && current.dir().exists() ? current.absolutePath() : QString();
+        const QString folder =
+            !text().isEmpty() && current.dir().exists() ? current.absolutePath() : QString();
         chosen = Dialogs::openFile(window(), QStringLiteral("Open"), qtFilter(m_filter), folder);
     } else {
         const QString folder = !text().isEmpty() && QFileInfo(text()).isDir() ? text() : QString();
@@ -94,8 +98,7 @@ void PathEdit::browse() {
         return;
     chosen = QDir::toNativeSeparators(chosen);
     if (chosen.size() > kMaxLength)
-        throw KorvelloError(QStringLiteral("The chosen path is longer than %1 characters: %2")
-                                .arg(kMaxLength)
-                                .arg(chosen));
+        throw KorvelloError(
+            QStringLiteral("The chosen path is longer than %1 characters: %2").arg(kMaxLength).arg(chosen));
     setText(chosen);
 }

@@ -23,7 +23,9 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget
     connect(m_group, &QButtonGroup::idClicked, this, &RadioGroup::itemClicked);
 }
 
-int RadioGroup::itemIndex() const { return m_group->checkedId(); }
+int RadioGroup::itemIndex() const {
+    return m_group->checkedId();
+}
 
 void RadioGroup::setItemIndex(int index) {
     if (m_buttons.isEmpty())

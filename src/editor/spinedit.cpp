@@ -14,9 +14,13 @@ namespace {
 constexpr int kButtonWidth = 13;
 }
 
-SpinEdit::SpinEdit(QWidget* parent) : QLineEdit(parent) { build(); }
+SpinEdit::SpinEdit(QWidget* parent) : QLineEdit(parent) {
+    build();
+}
 
-SpinEdit::SpinEdit(const QString& text, QWidget* parent) : QLineEdit(text, parent) { build(); }
+SpinEdit::SpinEdit(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
+    build();
+}
 
 void SpinEdit::build() {
     auto makeButton = [this](Qt::ArrowType arrow, const char* name) {
@@ -32,7 +36,8 @@ void SpinEdit::build() {
     m_up = makeButton(Qt::UpArrow, "up");
     m_down = makeButton(Qt::DownArrow, "down");
     connect(m_up, &QToolButton::clicked, this, [this] { ErrorReport::guard(this, [this] { stepUp(); }); });
-    connect(m_down, &QToolButton::clicked, this, [this] { ErrorReport::guard(this, [this] { stepDown(); }); });
+    connect(m_down, &QToolButton::clicked, this,
+            [this] { ErrorReport::guard(this, [this] { stepDown(); }); });
     connect(this, &QLineEdit::editingFinished, this, [this] { clampTypedNumber(); });
     setTextMargins(0, 0, kButtonWidth, 0);
 }

@@ -4,12 +4,12 @@
 
 #include <QAbstractItemView>
 #include <QCheckBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QtTest>
 
@@ -53,7 +53,8 @@ QStringList crampedControls(QWidget* page) {
             found.append(name + QStringLiteral(" outside the page"));
             continue;
         }
-        if (QWidget* parent = w->parentWidget(); parent && parent != page && !parent->rect().contains(w->geometry()))
+        if (QWidget* parent = w->parentWidget();
+            parent && parent != page && !parent->rect().contains(w->geometry()))
             found.append(name + QStringLiteral(" outside its parent"));
         QSize need;
         if (auto* list = qobject_cast<QComboBox*>(w)) {
@@ -66,7 +67,8 @@ QStringList crampedControls(QWidget* page) {
             need = label->wordWrap() ? QSize(0, label->heightForWidth(label->width()))
                                      : QSize(label->sizeHint().width(), label->fontMetrics().height());
         } else if (auto* push = qobject_cast<QPushButton*>(w)) {
-            need = QSize(push->fontMetrics().horizontalAdvance(push->text()) + 10, push->fontMetrics().height() + 4);
+            need = QSize(push->fontMetrics().horizontalAdvance(push->text()) + 10,
+                         push->fontMetrics().height() + 4);
         } else if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
             // The indicator and the caption side by side; the height of the text.
             need = QSize(w->sizeHint().width(), w->fontMetrics().height());

@@ -162,7 +162,8 @@ void TestEditorControls::pathEditFilter_data() {
                                 << "All files (*);;ISO (*.iso)";
     QTest::newRow("several patterns") << "Pictures|*.jpg;*.jpeg"
                                       << "Pictures (*.jpg *.jpeg)";
-    QTest::newRow("no filter") << "" << "";
+    QTest::newRow("no filter") << ""
+                               << "";
 }
 
 void TestEditorControls::pathEditFilter() {
@@ -325,31 +326,32 @@ void TestEditorControls::lists_data() {
                                                    "Auto"}
                                     << -1;
     QTest::newRow("cmbMSAA") << "cmbMSAA" << QStringList{"0x Z-32", "2x Z-24", "4x Z-24", "8x Z-24"} << 0;
-    QTest::newRow("cmbScaling") << "cmbScaling"
-                                << QStringList{"Custom",    "2x Native", "3x Native",
-                                               "4x Native", "5x Native", "6x Native"}
+    QTest::newRow("cmbScaling") << "cmbScaling" << QStringList{"Custom",    "2x Native", "3x Native",
+                                                               "4x Native", "5x Native", "6x Native"}
                                 << -1;
     QTest::newRow("cmbCDVDSource") << "cmbCDVDSource" << QStringList{"Iso", "Plugin", "NoDisc"} << -1;
     QTest::newRow("cmbAspectRatio") << "cmbAspectRatio"
-                                    << QStringList{"Fit to Window/Screen", "Standard (4:3)", "Widescreen (16:9)"}
+                                    << QStringList{"Fit to Window/Screen", "Standard (4:3)",
+                                                   "Widescreen (16:9)"}
                                     << -1;
     QTest::newRow("cmbSPU2Interpolation")
         << "cmbSPU2Interpolation"
         << QStringList{"0 - Nearest (fastest/bad quality)", "1 - Linear (simple/okay sound)",
-                       "2 - Cubic (artificial highs)", "3 - Hermite (better highs)", "4 - Catmull-Rom (PS2-like/slow)"}
+                       "2 - Cubic (artificial highs)", "3 - Hermite (better highs)",
+                       "4 - Catmull-Rom (PS2-like/slow)"}
         << -1;
     QTest::newRow("cmbSPU2Reverb") << "cmbSPU2Reverb"
                                    << QStringList{"1X - Normal Reverb Volume", "2X - Reverb Volume * 2",
                                                   "4X - Reverb Volume * 4", "8X - Reverb Volume * 8"}
                                    << -1;
     QTest::newRow("cmbSPU2Module") << "cmbSPU2Module"
-                                   << QStringList{"0 - No Sound (Emulate SPU2 only)", "1 - XAudio 2 (Recommended)",
-                                                  "2 - DircetSound (nice)", "3 - WaveOut (Laggy)",
-                                                  "4 - Portaudio (crossplatform)"}
+                                   << QStringList{"0 - No Sound (Emulate SPU2 only)",
+                                                  "1 - XAudio 2 (Recommended)", "2 - DircetSound (nice)",
+                                                  "3 - WaveOut (Laggy)", "4 - Portaudio (crossplatform)"}
                                    << -1;
     QTest::newRow("cmbSPU2Sync") << "cmbSPU2Sync"
-                                 << QStringList{"TimeStretch (Recommendetd)", "Async Mix (Breaks some games!)",
-                                                "None (Audio can skip.)"}
+                                 << QStringList{"TimeStretch (Recommendetd)",
+                                                "Async Mix (Breaks some games!)", "None (Audio can skip.)"}
                                  << -1;
     QTest::newRow("cmbSPU2AudioEpx") << "cmbSPU2AudioEpx"
                                      << QStringList{"Stereo (none, default)", "Quadrafonic", "Surround 5.1",
@@ -380,18 +382,28 @@ void TestEditorControls::radioGroups_data() {
     const QStringList cpu{"Interpreter", "Recompiler"};
     const QStringList vu{"Interpreter", "microVU Recompiler", "superVU Recompiler [legacy]"};
     const QStringList round{"Nearest", "Negative", "Positive", "Chop / Zero"};
-    QTest::newRow("rgpSkip") << "rgpSkip" << ""
-                             << QStringList{"Disabled [default]", "Skip when on Turbo only", "Constatnt skipping"};
-    QTest::newRow("rgpEE") << "rgpEE" << "EmotionEngine" << cpu;
-    QTest::newRow("rgpIOP") << "rgpIOP" << "IOP" << cpu;
-    QTest::newRow("rgpEERoundMode") << "rgpEERoundMode" << "Round Mode" << round;
-    QTest::newRow("rgpEEClampingMode") << "rgpEEClampingMode" << "Clamping Mode"
-                                       << QStringList{"None", "Normal", "Extra + Preserve Sign", "Full"};
-    QTest::newRow("rgpVU0") << "rgpVU0" << "VU0" << vu;
-    QTest::newRow("rgpVU1") << "rgpVU1" << "VU1" << vu;
-    QTest::newRow("rgpVURoundMode") << "rgpVURoundMode" << "Round Mode" << round;
-    QTest::newRow("rgpVUClampingMode") << "rgpVUClampingMode" << "Clamping Mode"
-                                       << QStringList{"None", "Normal", "Extra", "Extra + Preserve Sign"};
+    QTest::newRow("rgpSkip") << "rgpSkip"
+                             << ""
+                             << QStringList{"Disabled [default]", "Skip when on Turbo only",
+                                            "Constatnt skipping"};
+    QTest::newRow("rgpEE") << "rgpEE"
+                           << "EmotionEngine" << cpu;
+    QTest::newRow("rgpIOP") << "rgpIOP"
+                            << "IOP" << cpu;
+    QTest::newRow("rgpEERoundMode") << "rgpEERoundMode"
+                                    << "Round Mode" << round;
+    QTest::newRow("rgpEEClampingMode")
+        << "rgpEEClampingMode"
+        << "Clamping Mode" << QStringList{"None", "Normal", "Extra + Preserve Sign", "Full"};
+    QTest::newRow("rgpVU0") << "rgpVU0"
+                            << "VU0" << vu;
+    QTest::newRow("rgpVU1") << "rgpVU1"
+                            << "VU1" << vu;
+    QTest::newRow("rgpVURoundMode") << "rgpVURoundMode"
+                                    << "Round Mode" << round;
+    QTest::newRow("rgpVUClampingMode")
+        << "rgpVUClampingMode"
+        << "Clamping Mode" << QStringList{"None", "Normal", "Extra", "Extra + Preserve Sign"};
 }
 
 void TestEditorControls::radioGroups() {
@@ -412,13 +424,15 @@ void TestEditorControls::spinEdits_data() {
     QTest::addColumn<double>("increment");
     QTest::addColumn<int>("decimals");
     QTest::addColumn<bool>("bounded");
-    const char* const whole[][2] = {{"txtSWThreads", "1"},     {"txtSkipDraw", "0"},      {"txtD3D1", "0"},
-                                    {"txtD3D2", "0"},          {"txtBaseFramerate", "0"}, {"txtSlowMotion", "0"},
-                                    {"txtTurbo", "0"},         {"txtDrawFrames", "0"},    {"txtSkipFrames", "0"}};
+    const char* const whole[][2] = {{"txtSWThreads", "1"}, {"txtSkipDraw", "0"},      {"txtD3D1", "0"},
+                                    {"txtD3D2", "0"},      {"txtBaseFramerate", "0"}, {"txtSlowMotion", "0"},
+                                    {"txtTurbo", "0"},     {"txtDrawFrames", "0"},    {"txtSkipFrames", "0"}};
     for (const auto& row : whole)
-        QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1]) << 1.0 << 0 << false;
+        QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1]) << 1.0 << 0
+                              << false;
     // The blur field's "0.0" comes from start-up, not from the page.
-    QTest::newRow("txtBlur") << "txtBlur" << "" << 0.1 << 1 << true;
+    QTest::newRow("txtBlur") << "txtBlur"
+                             << "" << 0.1 << 1 << true;
 }
 
 void TestEditorControls::spinEdits() {
@@ -447,10 +461,20 @@ void TestEditorControls::groupsAndOtherControls() {
     const QStringList topGroups{"grpGSDX",     "grpProfile",   "grpCDVD",       "grpAdvanced", "grpGS",
                                 "grpGSWindow", "grpGameFixes", "grpSpeedHacks", "grpSPU2",     "grpEEIOP",
                                 "grpVUs",      "grpMC",        "grpOther",      "grpAction"};
-    const QStringList topCaptions{"GSDX Plugin Settings", "Profile",      "CDVD",       "Advanced options",
-                                  "GS",                   "GS Window",    "Game Fixes", "Speed Hacks",
-                                  "SPU2-X",               "EE/IOP",       "VUs",        "Memory Cards",
-                                  "Other",                "Action"};
+    const QStringList topCaptions{"GSDX Plugin Settings",
+                                  "Profile",
+                                  "CDVD",
+                                  "Advanced options",
+                                  "GS",
+                                  "GS Window",
+                                  "Game Fixes",
+                                  "Speed Hacks",
+                                  "SPU2-X",
+                                  "EE/IOP",
+                                  "VUs",
+                                  "Memory Cards",
+                                  "Other",
+                                  "Action"};
     for (int i = 0; i < topGroups.size(); ++i) {
         auto* group = page.findChild<QGroupBox*>(topGroups.at(i));
         QVERIFY2(group, qPrintable(topGroups.at(i)));
@@ -480,10 +504,12 @@ void TestEditorControls::groupsAndOtherControls() {
     QCOMPARE(page.btnVUDef->parentWidget(), page.grpVU0VU1);
 
     const std::pair<const char*, const char*> buttons[] = {
-        {"btnThumb", "Thumbnail only"}, {"btnPoster", "Poster and Thumbnail"}, {"btnKeyHelp", "Help"},
-        {"btnGSDef", "Default"},        {"btnGSWDef", "Default"},              {"btnGFDef", "Default"},
-        {"btnSHDef", "Default"},        {"btnEEDef", "Default"},               {"btnVUDef", "Default"},
-        {"btnDefault", "Default"},      {"btnNewGame", "Add Game"},            {"btnSave", "Save"},
+        {"btnThumb", "Thumbnail only"}, {"btnPoster", "Poster and Thumbnail"},
+        {"btnKeyHelp", "Help"},         {"btnGSDef", "Default"},
+        {"btnGSWDef", "Default"},       {"btnGFDef", "Default"},
+        {"btnSHDef", "Default"},        {"btnEEDef", "Default"},
+        {"btnVUDef", "Default"},        {"btnDefault", "Default"},
+        {"btnNewGame", "Add Game"},     {"btnSave", "Save"},
         {"btnGameList", "GameList"}};
     for (const auto& [name, caption] : buttons) {
         auto* b = page.findChild<QPushButton*>(QLatin1String(name));
@@ -505,8 +531,8 @@ void TestEditorControls::groupsAndOtherControls() {
         QCOMPARE(s->value(), maximum);
     }
 
-    for (const char* name : {"txtGameName", "txtCMDKeys", "txtNTSC", "txtPAL", "txtSizeW", "txtSizeH", "txtZoom",
-                             "txtMC1", "txtMC2"}) {
+    for (const char* name : {"txtGameName", "txtCMDKeys", "txtNTSC", "txtPAL", "txtSizeW", "txtSizeH",
+                             "txtZoom", "txtMC1", "txtMC2"}) {
         auto* field = page.findChild<QLineEdit*>(QLatin1String(name));
         QVERIFY2(field, name);
         QVERIFY(field->text().isEmpty());

@@ -39,9 +39,10 @@ QMap<QString, QString> snapshot(EditorPage& page) {
     QMap<QString, QString> values;
     for (QWidget* w : page.findChildren<QWidget*>()) {
         const QString name = w->objectName();
-        if (name.size() < 4 || !(name.startsWith(QLatin1String("chk")) || name.startsWith(QLatin1String("cmb")) ||
-                                 name.startsWith(QLatin1String("rgp")) || name.startsWith(QLatin1String("trk")) ||
-                                 name.startsWith(QLatin1String("txt")) || name.startsWith(QLatin1String("lbl"))))
+        if (name.size() < 4 ||
+            !(name.startsWith(QLatin1String("chk")) || name.startsWith(QLatin1String("cmb")) ||
+              name.startsWith(QLatin1String("rgp")) || name.startsWith(QLatin1String("trk")) ||
+              name.startsWith(QLatin1String("txt")) || name.startsWith(QLatin1String("lbl"))))
             continue;
         values.insert(name, valueOf(w));
     }
@@ -80,15 +81,17 @@ QStringList changedNames(const QMap<QString, QString>& before, const QMap<QStrin
 
 // The controls the preset locks through its box rule, step 5.
 QList<QWidget*> lockedAlways(EditorPage& p) {
-    return {p.rgpEE,          p.rgpIOP,           p.rgpEERoundMode, p.rgpEEClampingMode, p.rgpVU0,
-            p.rgpVU1,         p.rgpVURoundMode,   p.rgpVUClampingMode, p.btnEEDef,       p.btnVUDef,
-            p.chkEnableEECache, p.chkVSync,       p.btnGSWDef,      p.txtBaseFramerate,  p.txtSlowMotion,
-            p.txtTurbo,       p.rgpSkip,          p.txtDrawFrames,  p.txtSkipFrames,     p.chkDisableGS,
-            p.chkMTGS,        p.btnGSDef,         p.chkManagedVsync};
+    return {p.rgpEE,     p.rgpIOP,           p.rgpEERoundMode,   p.rgpEEClampingMode,
+            p.rgpVU0,    p.rgpVU1,           p.rgpVURoundMode,   p.rgpVUClampingMode,
+            p.btnEEDef,  p.btnVUDef,         p.chkEnableEECache, p.chkVSync,
+            p.btnGSWDef, p.txtBaseFramerate, p.txtSlowMotion,    p.txtTurbo,
+            p.rgpSkip,   p.txtDrawFrames,    p.txtSkipFrames,    p.chkDisableGS,
+            p.chkMTGS,   p.btnGSDef,         p.chkManagedVsync};
 }
 QList<QWidget*> speedHackControls(EditorPage& p) {
-    return {p.trkEECyclerate, p.trkVUCycleStealing, p.chkINTC,  p.chkWaitLoop, p.chkFastCDVD,
-            p.chkMVUFlagHack, p.lblEECyclerate,     p.lblVUCycleStealing, p.btnSHDef,    p.chkMTVU};
+    return {
+        p.trkEECyclerate, p.trkVUCycleStealing, p.chkINTC,  p.chkWaitLoop, p.chkFastCDVD, p.chkMVUFlagHack,
+        p.lblEECyclerate, p.lblVUCycleStealing, p.btnSHDef, p.chkMTVU};
 }
 QList<QWidget*> gameFixControls(EditorPage& p) {
     QList<QWidget*> controls{p.btnGFDef};
@@ -106,12 +109,12 @@ QStringList wrongEnabled(const QList<QWidget*>& controls, bool wanted) {
     return wrong;
 }
 
-#define VERIFY_ENABLED(controls, wanted)                                                                          \
-    do {                                                                                                          \
-        const QStringList wrong_ = wrongEnabled(controls, wanted);                                                \
-        QVERIFY2(wrong_.isEmpty(), qPrintable(QStringLiteral("should be %1: ")                                    \
-                                                  .arg((wanted) ? "enabled" : "disabled") +                       \
-                                              wrong_.join(u',')));                                                \
+#define VERIFY_ENABLED(controls, wanted)                                                                     \
+    do {                                                                                                     \
+        const QStringList wrong_ = wrongEnabled(controls, wanted);                                           \
+        QVERIFY2(wrong_.isEmpty(),                                                                           \
+                 qPrintable(QStringLiteral("should be %1: ").arg((wanted) ? "enabled" : "disabled") +        \
+                            wrong_.join(u',')));                                                             \
     } while (false)
 
 } // namespace
@@ -140,38 +143,95 @@ private slots:
 void TestEditorDefaults::wholeProfileValues_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("value");
-    const char* const rows[][2] = {
-        {"cmbGSPlugin", "0"},          {"cmbPCSX2ExeFile", "0"},        {"cmbRenderer", "0"},
-        {"cmbInterlacing", "7"},       {"txtD3D1", "1024"},             {"txtD3D2", "1024"},
-        {"cmbScaling", "0"},           {"txtSWThreads", "1"},           {"chkLogZ", "1"},
-        {"chkAlpha", "1"},             {"chkHWHacks", "0"},             {"chkAlphaHack", "0"},
-        {"chkSprite", "0"},            {"chkWildArms", "0"},            {"chkHalfPixelOffset", "0"},
-        {"cmbMSAA", "0"},              {"txtSkipDraw", "0"},            {"chkNative", "0"},
-        {"chkFiltering", "2"},         {"cmbAspectRatio", "1"},         {"txtSizeW", "640"},
-        {"txtSizeH", "480"},           {"chkResizeBorder", "0"},        {"chkHideCursor", "0"},
-        {"chkHideSuspend", "1"},       {"chkFullScreen", "0"},          {"chkManagedVsync", "0"},
-        {"chkVSync", "0"},             {"chkMTVU", "0"},                {"chkDoubleClick", "1"},
-        {"txtZoom", "100.0"},          {"chkGameFix1", "0"},            {"chkGameFix7", "0"},
-        {"chkGameFix14", "0"},         {"chkGameFixes", "0"},           {"chkDisableFramelimiting", "0"},
-        {"txtBaseFramerate", "100"},   {"txtSlowMotion", "50"},         {"txtTurbo", "200"},
-        {"txtNTSC", "59.94"},          {"txtPAL", "50.0"},              {"rgpSkip", "0"},
-        {"txtDrawFrames", "2"},        {"txtSkipFrames", "2"},          {"chkDisableGS", "0"},
-        {"chkMTGS", "0"},              {"rgpEE", "1"},                  {"rgpIOP", "1"},
-        {"rgpEERoundMode", "3"},       {"rgpEEClampingMode", "1"},      {"chkEnableEECache", "0"},
-        {"rgpVU0", "1"},               {"rgpVU1", "1"},                 {"rgpVURoundMode", "3"},
-        {"rgpVUClampingMode", "1"},    {"cmbCDVDSource", "0"},          {"txtCMDKeys", ""},
-        {"trkEECyclerate", "0"},       {"lblEECyclerate", "Default cyclerate."},
-        {"trkVUCycleStealing", "0"},   {"lblVUCycleStealing", "0 - Disables VU Cycle Stealing."},
-        {"chkINTC", "0"},              {"chkWaitLoop", "0"},            {"chkFastCDVD", "0"},
-        {"chkMVUFlagHack", "0"},       {"chkSpeedHacks", "0"},          {"chkBackup", "0"},
-        {"chkPatches", "1"},           {"chkConsole", "0"},             {"chkEnableCheats", "0"},
-        {"chkHostFs", "0"},            {"cmbSPU2Interpolation", "4"},   {"cmbSPU2Reverb", "0"},
-        {"chkSPU2DisableEffects", "0"}, {"cmbSPU2Sync", "0"},           {"cmbSPU2AudioEpx", "0"},
-        {"trkSPU2Latency", "150"},     {"lblSPU2Latency", "Latency: 150 ms (avg)"},
-        {"cmbSPU2Module", "1"},        {"chkSPU2Debug", "0"},           {"chkSPU2UseDSP", "0"},
-        {"chkSPU2DeAlias", "0"},       {"txtMCPath", "/opt/pcsx2/memcards"},
-        {"txtMC1", "Mcd001.ps2"},      {"txtMC2", "Mcd002.ps2"},        {"chkMCAutoEject", "1"},
-        {"trkPreset", "0"},            {"lblPreset", "1 - Safest"},     {"chkPreset", "0"}};
+    const char* const rows[][2] = {{"cmbGSPlugin", "0"},
+                                   {"cmbPCSX2ExeFile", "0"},
+                                   {"cmbRenderer", "0"},
+                                   {"cmbInterlacing", "7"},
+                                   {"txtD3D1", "1024"},
+                                   {"txtD3D2", "1024"},
+                                   {"cmbScaling", "0"},
+                                   {"txtSWThreads", "1"},
+                                   {"chkLogZ", "1"},
+                                   {"chkAlpha", "1"},
+                                   {"chkHWHacks", "0"},
+                                   {"chkAlphaHack", "0"},
+                                   {"chkSprite", "0"},
+                                   {"chkWildArms", "0"},
+                                   {"chkHalfPixelOffset", "0"},
+                                   {"cmbMSAA", "0"},
+                                   {"txtSkipDraw", "0"},
+                                   {"chkNative", "0"},
+                                   {"chkFiltering", "2"},
+                                   {"cmbAspectRatio", "1"},
+                                   {"txtSizeW", "640"},
+                                   {"txtSizeH", "480"},
+                                   {"chkResizeBorder", "0"},
+                                   {"chkHideCursor", "0"},
+                                   {"chkHideSuspend", "1"},
+                                   {"chkFullScreen", "0"},
+                                   {"chkManagedVsync", "0"},
+                                   {"chkVSync", "0"},
+                                   {"chkMTVU", "0"},
+                                   {"chkDoubleClick", "1"},
+                                   {"txtZoom", "100.0"},
+                                   {"chkGameFix1", "0"},
+                                   {"chkGameFix7", "0"},
+                                   {"chkGameFix14", "0"},
+                                   {"chkGameFixes", "0"},
+                                   {"chkDisableFramelimiting", "0"},
+                                   {"txtBaseFramerate", "100"},
+                                   {"txtSlowMotion", "50"},
+                                   {"txtTurbo", "200"},
+                                   {"txtNTSC", "59.94"},
+                                   {"txtPAL", "50.0"},
+                                   {"rgpSkip", "0"},
+                                   {"txtDrawFrames", "2"},
+                                   {"txtSkipFrames", "2"},
+                                   {"chkDisableGS", "0"},
+                                   {"chkMTGS", "0"},
+                                   {"rgpEE", "1"},
+                                   {"rgpIOP", "1"},
+                                   {"rgpEERoundMode", "3"},
+                                   {"rgpEEClampingMode", "1"},
+                                   {"chkEnableEECache", "0"},
+                                   {"rgpVU0", "1"},
+                                   {"rgpVU1", "1"},
+                                   {"rgpVURoundMode", "3"},
+                                   {"rgpVUClampingMode", "1"},
+                                   {"cmbCDVDSource", "0"},
+                                   {"txtCMDKeys", ""},
+                                   {"trkEECyclerate", "0"},
+                                   {"lblEECyclerate", "Default cyclerate."},
+                                   {"trkVUCycleStealing", "0"},
+                                   {"lblVUCycleStealing", "0 - Disables VU Cycle Stealing."},
+                                   {"chkINTC", "0"},
+                                   {"chkWaitLoop", "0"},
+                                   {"chkFastCDVD", "0"},
+                                   {"chkMVUFlagHack", "0"},
+                                   {"chkSpeedHacks", "0"},
+                                   {"chkBackup", "0"},
+                                   {"chkPatches", "1"},
+                                   {"chkConsole", "0"},
+                                   {"chkEnableCheats", "0"},
+                                   {"chkHostFs", "0"},
+                                   {"cmbSPU2Interpolation", "4"},
+                                   {"cmbSPU2Reverb", "0"},
+                                   {"chkSPU2DisableEffects", "0"},
+                                   {"cmbSPU2Sync", "0"},
+                                   {"cmbSPU2AudioEpx", "0"},
+                                   {"trkSPU2Latency", "150"},
+                                   {"lblSPU2Latency", "Latency: 150 ms (avg)"},
+                                   {"cmbSPU2Module", "1"},
+                                   {"chkSPU2Debug", "0"},
+                                   {"chkSPU2UseDSP", "0"},
+                                   {"chkSPU2DeAlias", "0"},
+                                   {"txtMCPath", "/opt/pcsx2/memcards"},
+                                   {"txtMC1", "Mcd001.ps2"},
+                                   {"txtMC2", "Mcd002.ps2"},
+                                   {"chkMCAutoEject", "1"},
+                                   {"trkPreset", "0"},
+                                   {"lblPreset", "1 - Safest"},
+                                   {"chkPreset", "0"}};
     for (const auto& row : rows)
         QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1]);
 }
@@ -198,7 +258,8 @@ void TestEditorDefaults::wholeProfileEnabledStates() {
         w->setEnabled(false);
     page.setEnabled(true);
     for (QWidget* w : page.findChildren<QWidget*>()) {
-        if (!w->objectName().startsWith(QLatin1String("grp")) && w->objectName() != QLatin1String("cmbRenderer") &&
+        if (!w->objectName().startsWith(QLatin1String("grp")) &&
+            w->objectName() != QLatin1String("cmbRenderer") &&
             w->objectName() != QLatin1String("cmbInterlacing"))
             continue;
         w->setEnabled(true);
@@ -208,13 +269,15 @@ void TestEditorDefaults::wholeProfileEnabledStates() {
     page.chkSpeedHacks->setChecked(true);
     page.btnDefaultClick();
 
-    VERIFY_ENABLED((QList<QWidget*>{page.chkNative, page.cmbScaling, page.txtD3D1, page.txtD3D2, page.chkHWHacks,
-                                    page.chkFiltering, page.chk8Bit, page.chkLogZ, page.chkAlpha}),
-                   true);
+    VERIFY_ENABLED(
+        (QList<QWidget*>{page.chkNative, page.cmbScaling, page.txtD3D1, page.txtD3D2, page.chkHWHacks,
+                         page.chkFiltering, page.chk8Bit, page.chkLogZ, page.chkAlpha}),
+        true);
     VERIFY_ENABLED((QList<QWidget*>{page.txtSWThreads, page.chkAA1}), false);
-    VERIFY_ENABLED((QList<QWidget*>{page.txtSkipDraw, page.cmbMSAA, page.chkAlphaHack, page.chkSprite,
-                                    page.chkHalfPixelOffset, page.chkWildArms, page.lblMSAA, page.lblSkipDraw}),
-                   false);
+    VERIFY_ENABLED(
+        (QList<QWidget*>{page.txtSkipDraw, page.cmbMSAA, page.chkAlphaHack, page.chkSprite,
+                         page.chkHalfPixelOffset, page.chkWildArms, page.lblMSAA, page.lblSkipDraw}),
+        false);
     VERIFY_ENABLED(gameFixControls(page), false);
     VERIFY_ENABLED(speedHackControls(page), false);
     QVERIFY(!page.trkPreset->isEnabled());
@@ -257,14 +320,22 @@ void TestEditorDefaults::wholeProfileWithEmptyLists() {
 void TestEditorDefaults::memoryCardFolder_data() {
     QTest::addColumn<QString>("settings");
     QTest::addColumn<QString>("cards");
-    QTest::newRow("program folder") << "/opt/pcsx2/inis" << "/opt/pcsx2/memcards";
-    QTest::newRow("backslashes") << "C:\\PCSX2\\inis" << "C:\\PCSX2\\memcards";
-    QTest::newRow("trailing separator") << "/opt/pcsx2/inis/" << "/opt/pcsx2/memcards/";
-    QTest::newRow("every occurrence") << "/a/inis/b/inis" << "/a/memcards/b/memcards";
-    QTest::newRow("only whole folder names") << "/home/u/inistall/inis" << "/home/u/inistall/memcards";
-    QTest::newRow("letter case counts") << "/opt/pcsx2/INIS" << "/opt/pcsx2/INIS";
-    QTest::newRow("no inis") << "/home/u/.config/PCSX2" << "/home/u/.config/PCSX2";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("program folder") << "/opt/pcsx2/inis"
+                                    << "/opt/pcsx2/memcards";
+    QTest::newRow("backslashes") << "C:\\PCSX2\\inis"
+                                 << "C:\\PCSX2\\memcards";
+    QTest::newRow("trailing separator") << "/opt/pcsx2/inis/"
+                                        << "/opt/pcsx2/memcards/";
+    QTest::newRow("every occurrence") << "/a/inis/b/inis"
+                                      << "/a/memcards/b/memcards";
+    QTest::newRow("only whole folder names") << "/home/u/inistall/inis"
+                                             << "/home/u/inistall/memcards";
+    QTest::newRow("letter case counts") << "/opt/pcsx2/INIS"
+                                        << "/opt/pcsx2/INIS";
+    QTest::newRow("no inis") << "/home/u/.config/PCSX2"
+                             << "/home/u/.config/PCSX2";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestEditorDefaults::memoryCardFolder() {
@@ -277,13 +348,13 @@ void TestEditorDefaults::groupDefaultsTouchOnlyTheirGroup_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("changed");
     QTest::newRow("GS") << "btnGSDef"
-                        << QStringList{"chkDisableFramelimiting", "chkDisableGS",  "chkMTGS",  "rgpSkip",
-                                       "txtBaseFramerate",        "txtDrawFrames", "txtNTSC",  "txtPAL",
+                        << QStringList{"chkDisableFramelimiting", "chkDisableGS",  "chkMTGS", "rgpSkip",
+                                       "txtBaseFramerate",        "txtDrawFrames", "txtNTSC", "txtPAL",
                                        "txtSkipFrames",           "txtSlowMotion", "txtTurbo"};
-    QTest::newRow("GS Window") << "btnGSWDef"
-                               << QStringList{"chkFullScreen",   "chkHideCursor", "chkMTVU",        "chkManagedVsync",
-                                              "chkResizeBorder", "chkVSync",      "cmbAspectRatio", "txtSizeH",
-                                              "txtSizeW",        "txtZoom"};
+    QTest::newRow("GS Window") << "btnGSWDef" << QStringList{"chkFullScreen",   "chkHideCursor",   "chkMTVU",
+                                                             "chkManagedVsync", "chkResizeBorder", "chkVSync",
+                                                             "cmbAspectRatio",  "txtSizeH",        "txtSizeW",
+                                                             "txtZoom"};
     QTest::newRow("Game Fixes") << "btnGFDef"
                                 << QStringList{"chkGameFix1",  "chkGameFix10", "chkGameFix11", "chkGameFix12",
                                                "chkGameFix13", "chkGameFix14", "chkGameFix2",  "chkGameFix3",
@@ -431,10 +502,11 @@ void TestEditorDefaults::presetLocks() {
     QVERIFY(page.chkSpeedHacks->isChecked());
     VERIFY_ENABLED(speedHackControls(page), false);
     // Never locked: the rest of GS Window, graphics, sound, cards, the Action buttons.
-    VERIFY_ENABLED((QList<QWidget*>{page.chkDisableFramelimiting, page.cmbAspectRatio, page.chkFullScreen,
-                                    page.chkHideSuspend, page.cmbSPU2Module, page.trkSPU2Latency, page.txtMCPath,
-                                    page.btnDefault, page.btnNewGame, page.cmbInterlacing, page.txtGameName}),
-                   true);
+    VERIFY_ENABLED(
+        (QList<QWidget*>{page.chkDisableFramelimiting, page.cmbAspectRatio, page.chkFullScreen,
+                         page.chkHideSuspend, page.cmbSPU2Module, page.trkSPU2Latency, page.txtMCPath,
+                         page.btnDefault, page.btnNewGame, page.cmbInterlacing, page.txtGameName}),
+        true);
 
     QTest::mouseClick(page.chkPreset, Qt::LeftButton);
     QVERIFY(!page.chkPreset->isChecked());

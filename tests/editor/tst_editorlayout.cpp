@@ -8,8 +8,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QSlider>
 #include <QGroupBox>
+#include <QSlider>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -46,9 +46,8 @@ void TestEditorLayout::everyGroupVisibleAndNothingCramped() {
     QCOMPARE(page->font().pixelSize(), 10);
 
     const QRect area = page->rect();
-    QVERIFY2(area.width() >= 1000 && area.height() >= 690, qPrintable(QStringLiteral("page %1x%2")
-                                                                          .arg(area.width())
-                                                                          .arg(area.height())));
+    QVERIFY2(area.width() >= 1000 && area.height() >= 690,
+             qPrintable(QStringLiteral("page %1x%2").arg(area.width()).arg(area.height())));
     int groups = 0;
     QList<QRect> placed;
     for (QGroupBox* group : page->findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly)) {

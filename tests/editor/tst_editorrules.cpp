@@ -19,14 +19,18 @@ struct Enabled {
 };
 
 // The controls the renderer rule governs, by switch.
-QList<QWidget*> softwareControls(EditorPage& p) { return {p.txtSWThreads, p.chkAA1}; }
-QList<QWidget*> direct3D9Controls(EditorPage& p) { return {p.chkLogZ, p.chkAlpha}; }
+QList<QWidget*> softwareControls(EditorPage& p) {
+    return {p.txtSWThreads, p.chkAA1};
+}
+QList<QWidget*> direct3D9Controls(EditorPage& p) {
+    return {p.chkLogZ, p.chkAlpha};
+}
 QList<QWidget*> hardwareControls(EditorPage& p) {
     return {p.txtD3D1, p.txtD3D2, p.cmbScaling, p.chkHWHacks, p.chkFiltering, p.chk8Bit, p.chkNative};
 }
 QList<QWidget*> hackControls(EditorPage& p) {
-    return {p.txtSkipDraw, p.cmbMSAA, p.chkAlphaHack, p.chkSprite, p.chkHalfPixelOffset, p.chkWildArms,
-            p.lblMSAA,     p.lblSkipDraw};
+    return {p.txtSkipDraw,        p.cmbMSAA,     p.chkAlphaHack, p.chkSprite,
+            p.chkHalfPixelOffset, p.chkWildArms, p.lblMSAA,      p.lblSkipDraw};
 }
 
 QString enabledNames(const QList<QWidget*>& controls, bool wanted) {
@@ -38,9 +42,9 @@ QString enabledNames(const QList<QWidget*>& controls, bool wanted) {
     return wrong.join(u',');
 }
 
-#define VERIFY_ENABLED(controls, wanted)                                                                          \
-    QVERIFY2(enabledNames(controls, wanted).isEmpty(),                                                            \
-             qPrintable(QStringLiteral("should be %1: ").arg((wanted) ? "enabled" : "disabled") +                  \
+#define VERIFY_ENABLED(controls, wanted)                                                                     \
+    QVERIFY2(enabledNames(controls, wanted).isEmpty(),                                                       \
+             qPrintable(QStringLiteral("should be %1: ").arg((wanted) ? "enabled" : "disabled") +            \
                         enabledNames(controls, wanted)))
 
 } // namespace
@@ -167,10 +171,11 @@ void TestEditorRules::pluginRule() {
     QVERIFY(QTest::qWaitForWindowExposed(&page));
     pagefixture::pick(page.cmbGSPlugin, 1);
 
-    const QList<QWidget*> offWhenMissing{page.cmbRenderer, page.cmbInterlacing, page.txtD3D1,      page.txtD3D2,
-                                         page.cmbScaling,  page.chkNative,      page.cmbMSAA,      page.txtSWThreads,
-                                         page.txtSkipDraw, page.chkFiltering,   page.chk8Bit,      page.chkAA1,
-                                         page.chkAlphaHack, page.chkLogZ,       page.chkAlpha,     page.chkHalfPixelOffset};
+    const QList<QWidget*> offWhenMissing{
+        page.cmbRenderer,  page.cmbInterlacing, page.txtD3D1,  page.txtD3D2,
+        page.cmbScaling,   page.chkNative,      page.cmbMSAA,  page.txtSWThreads,
+        page.txtSkipDraw,  page.chkFiltering,   page.chk8Bit,  page.chkAA1,
+        page.chkAlphaHack, page.chkLogZ,        page.chkAlpha, page.chkHalfPixelOffset};
     if (!found) {
         VERIFY_ENABLED(offWhenMissing, false);
         // Left as they were by this branch.
@@ -350,9 +355,12 @@ void TestEditorRules::filteringCycle() {
         Qt::MouseButton button;
         Qt::CheckState state;
         int tag;
-    } steps[] = {{Qt::LeftButton, Qt::Checked, 1},          {Qt::RightButton, Qt::Unchecked, 2},
-                 {Qt::MiddleButton, Qt::PartiallyChecked, 0}, {Qt::LeftButton, Qt::Checked, 1},
-                 {Qt::LeftButton, Qt::Unchecked, 2},         {Qt::LeftButton, Qt::PartiallyChecked, 0}};
+    } steps[] = {{Qt::LeftButton, Qt::Checked, 1},
+                 {Qt::RightButton, Qt::Unchecked, 2},
+                 {Qt::MiddleButton, Qt::PartiallyChecked, 0},
+                 {Qt::LeftButton, Qt::Checked, 1},
+                 {Qt::LeftButton, Qt::Unchecked, 2},
+                 {Qt::LeftButton, Qt::PartiallyChecked, 0}};
     for (const auto& step : steps) {
         QTest::mouseClick(box, step.button);
         QCOMPARE(box->checkState(), step.state);
@@ -441,31 +449,31 @@ void TestEditorRules::keyHelp() {
     QCOMPARE(box.kind, Dialogs::Kind::Message);
     QCOMPARE(box.title, QStringLiteral("Korvello (Tessaly)"));
     QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    const QString expected = QStringLiteral(
-        "-h, --help       \tdisplays this list of command line options\r\n"
-        "--console        \tforces the program log/console to be visible\r\n"
-        "--fullscreen     \tuse fullscreen GS mode\r\n"
-        "--windowed       \tuse windowed GS mode\r\n"
-        "--nogui          \tdisables display of the gui while running games\r\n"
-        "--elf=<str>      \texecutes an ELF image\r\n"
-        "--nodisc         \tboots an empty dvd tray; use to enter the PS2 system menu\r\n"
-        "--usecd          \tboots from the CDVD plugin (overrides IsoFile parameter)\r\n"
-        "--nohacks        \tdisables all speedhacks\r\n"
-        "--gamefixes=<str>\tuse the specified comma or pipe-delimited list of gamefixes.\r\n"
-        "                VuAddSub,VuClipFlag,FpuCompare,FpuMul,FpuNeg\r\n"
-        "                ,EETiming,SkipMpeg,OPHFlag,DMABusy\r\n"
-        "--fullboot       \tdisables fast booting\r\n"
-        "--cfgpath=<str>  \tchanges the configuration file path\r\n"
-        "--cfg=<str>      \tspecifies the PCSX2 configuration file to use\r\n"
-        "--forcewiz       \tforces PCSX2 to start the First-time Wizard\r\n"
-        "--portable       \tenables portable mode operation (requires admin/root access)\r\n"
-        "--gs=<str>       \tspecify the file to use as the GS plugin\r\n"
-        "--pad=<str>      \tspecify the file to use as the PAD plugin\r\n"
-        "--spu2=<str>     \tspecify the file to use as the SPU2 plugin\r\n"
-        "--cdvd=<str>     \tspecify the file to use as the CDVD plugin\r\n"
-        "--usb=<str>      \tspecify the file to use as the USB plugin\r\n"
-        "--fw=<str>       \tspecify the file to use as the FW plugin\r\n"
-        "--dev9=<str>     \tspecify the file to use as the DEV9 plugin");
+    const QString expected =
+        QStringLiteral("-h, --help       \tdisplays this list of command line options\r\n"
+                       "--console        \tforces the program log/console to be visible\r\n"
+                       "--fullscreen     \tuse fullscreen GS mode\r\n"
+                       "--windowed       \tuse windowed GS mode\r\n"
+                       "--nogui          \tdisables display of the gui while running games\r\n"
+                       "--elf=<str>      \texecutes an ELF image\r\n"
+                       "--nodisc         \tboots an empty dvd tray; use to enter the PS2 system menu\r\n"
+                       "--usecd          \tboots from the CDVD plugin (overrides IsoFile parameter)\r\n"
+                       "--nohacks        \tdisables all speedhacks\r\n"
+                       "--gamefixes=<str>\tuse the specified comma or pipe-delimited list of gamefixes.\r\n"
+                       "                VuAddSub,VuClipFlag,FpuCompare,FpuMul,FpuNeg\r\n"
+                       "                ,EETiming,SkipMpeg,OPHFlag,DMABusy\r\n"
+                       "--fullboot       \tdisables fast booting\r\n"
+                       "--cfgpath=<str>  \tchanges the configuration file path\r\n"
+                       "--cfg=<str>      \tspecifies the PCSX2 configuration file to use\r\n"
+                       "--forcewiz       \tforces PCSX2 to start the First-time Wizard\r\n"
+                       "--portable       \tenables portable mode operation (requires admin/root access)\r\n"
+                       "--gs=<str>       \tspecify the file to use as the GS plugin\r\n"
+                       "--pad=<str>      \tspecify the file to use as the PAD plugin\r\n"
+                       "--spu2=<str>     \tspecify the file to use as the SPU2 plugin\r\n"
+                       "--cdvd=<str>     \tspecify the file to use as the CDVD plugin\r\n"
+                       "--usb=<str>      \tspecify the file to use as the USB plugin\r\n"
+                       "--fw=<str>       \tspecify the file to use as the FW plugin\r\n"
+                       "--dev9=<str>     \tspecify the file to use as the DEV9 plugin");
     QCOMPARE(box.text, expected);
     QCOMPARE(box.text.count(QStringLiteral("\r\n")), 23);
 }
