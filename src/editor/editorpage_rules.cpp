@@ -97,7 +97,9 @@ void EditorPage::cmbScalingChange() {
 }
 
 void EditorPage::chkHWHacksClick() {
-    const bool active = chkHWHacks->isChecked() && chkHWHacks->isEnabled();
+    // The box's own enabled flag, as the renderer rule set it, whatever its
+    // parents' state.
+    const bool active = chkHWHacks->isChecked() && !chkHWHacks->testAttribute(Qt::WA_Disabled);
     enable({txtSkipDraw, cmbMSAA, chkAlphaHack, chkSprite, chkHalfPixelOffset, chkWildArms, lblMSAA,
             lblSkipDraw},
            active);
