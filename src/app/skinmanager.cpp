@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPalette>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -17,6 +19,9 @@ QFileInfoList skinFiles(const QString& folder) {
 }
 
 } // namespace
+
+SkinManager::SkinManager() = default;
+SkinManager::~SkinManager() = default;
 
 QStringList SkinManager::GetSkinNames() const {
     QStringList names;
@@ -58,8 +63,28 @@ void SkinManager::setActive(bool on) {
     m_active = on;
 }
 
+QColor SkinManager::linkColor(const QString& sheet) {
+    static const QRegularExpression declaration(QStringLiteral(R"(\blink-color\s*:\s*([^;}\s]+))"));
+    const QRegularExpressionMatch match = declaration.match(sheet);
+    return match.hasMatch() ? QColor(match.captured(1)) : QColor();
+}
+
 void SkinManager::apply(const QString& sheet) {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app)
+        return;
+    // Pictures of a skin: url(skin:<path>) names a file under SkinDirectory.
+    QDir::setSearchPaths(QStringLiteral("skin"), {SkinDirectory});
+    // Links in rich-text labels take the palette's link colour, which style
+    // sheets cannot set: a skin names it with "link-color", and without one the
+    // colour the program started with comes back.
+    if (!m_basePalette)
+        m_basePalette = std::make_unique<QPalette>(QApplication::palette());
+    QPalette palette = QApplication::palette();
+    const QColor link = linkColor(sheet);
+    for (const QPalette::ColorRole role : {QPalette::Link, QPalette::LinkVisited})
+        palette.setColor(role, link.isValid() ? link : m_basePalette->color(role));
+    QApplication::setPalette(palette);
     // One sheet for the whole application restyles every window at once.
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        app->setStyleSheet(sheet);
+    app->setStyleSheet(sheet);
 }

@@ -5,6 +5,7 @@
 #include "skinmanager.h"
 #include "tfrmmain.h"
 
+#include <QApplication>
 #include <QComboBox>
 
 void TfrmMain::connectSkinHandlers() {
@@ -14,6 +15,11 @@ void TfrmMain::connectSkinHandlers() {
 }
 
 void TfrmMain::SetupSkins() {
+    // A new application style sheet re-polishes every widget, and Qt then gives
+    // widgets without a font rule the application's font rather than the one
+    // they inherited from the window. With the window's font as the
+    // application's font, every skin change keeps the program's font.
+    QApplication::setFont(font());
     skinManager->SkinDirectory = AppFolder + QStringLiteral("Skins");
     const QStringList names = skinManager->GetSkinNames();
     cmbSkins->clear();

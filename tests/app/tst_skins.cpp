@@ -9,6 +9,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QtTest>
 
@@ -34,6 +37,12 @@ void pick(QComboBox* list, int position) {
         QTest::keyClick(list, Qt::Key_Down);
     while (list->currentIndex() > position)
         QTest::keyClick(list, Qt::Key_Up);
+}
+
+QStringList g_warnings;
+void recordWarning(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        g_warnings.append(text);
 }
 
 } // namespace
@@ -186,6 +195,88 @@ private slots:
                  qPrintable(dialogs.messageTexts().first()));
         QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("a")));
         QCOMPARE(storedSkin(), std::optional<int>(0));
+    }
+
+    // Re-applying the application's sheet re-polishes every widget; the
+    // window's font (Arial, 10 px) must survive every change of skin.
+    void fontSurvivesSkinChanges() {
+        DialogRecorder dialogs;
+        TestFolder folder;
+        addSkins(folder, {QStringLiteral("a.qss"), QStringLiteral("b.qss")});
+        testsupport::writeAll(folder.file(QStringLiteral("Skins/b.qss")), "QPushButton { font-weight: bold; }");
+        TfrmMain w(folder.path());
+        w.show();
+        pick(w.cmbSkins, 1);
+        pick(w.pgNewGame->cmbASkins, 0);
+        pick(w.pgNewGame->cmbASkins, 1);
+        const QList<QWidget*> probes{w.pgNewGame->findChild<QLabel*>(), w.pgNewGame->btnPoster, w.btnStart, w.cmbSkins};
+        for (QWidget* probe : probes) {
+            QVERIFY(probe);
+            QCOMPARE(probe->font().family(), w.font().family());
+            QCOMPARE(probe->font().pixelSize(), w.font().pixelSize());
+        }
+        QVERIFY(w.btnStart->font().bold());
+    }
+
+    // Sheets cannot colour links; a skin names the colour and leaving the skin restores it.
+    void linkColourFollowsTheSkin() {
+        TestFolder folder;
+        QDir(folder.path()).mkpath(QStringLiteral("Skins"));
+        testsupport::writeAll(folder.file(QStringLiteral("Skins/Lit.qss")),
+                              "/* link-color: #12ab34; */\nQLabel { color: white; }\n");
+        testsupport::writeAll(folder.file(QStringLiteral("Skins/Plain.qss")), "QLabel { color: black; }\n");
+        const QColor original = QApplication::palette().color(QPalette::Link);
+        SkinManager engine;
+        engine.SkinDirectory = folder.file(QStringLiteral("Skins"));
+        engine.setSkinName(QStringLiteral("Lit"));
+        engine.setActive(true);
+        QCOMPARE(QApplication::palette().color(QPalette::Link), QColor(0x12, 0xab, 0x34));
+        QCOMPARE(QApplication::palette().color(QPalette::LinkVisited), QColor(0x12, 0xab, 0x34));
+        engine.setSkinName(QStringLiteral("Plain"));
+        QCOMPARE(QApplication::palette().color(QPalette::Link), original);
+        engine.setSkinName(QStringLiteral("Lit"));
+        engine.setActive(false);
+        QCOMPARE(QApplication::palette().color(QPalette::Link), original);
+    }
+
+    // The skins that ship with the program: listed by name, every sheet parses
+    // without a warning on both pages, and every picture it names is there.
+    void shippedSkins() {
+        const QString shipped = QStringLiteral(KORVELLO_SOURCE_DIR "/Skins");
+        SkinManager engine;
+        engine.SkinDirectory = shipped;
+        QCOMPARE(engine.GetSkinNames(), (QStringList{"Daylight", "Ember", "Midnight"}));
+
+        DialogRecorder dialogs;
+        TestFolder folder;
+        QDir(folder.path()).mkpath(QStringLiteral("Skins"));
+        for (const QString& name : engine.GetSkinNames()) {
+            const QString sheet = engine.styleSheet(name);
+            QVERIFY2(SkinManager::linkColor(sheet).isValid(), qPrintable(name));
+            static const QRegularExpression picture(QStringLiteral(R"(url\(skin:([^)]+)\))"));
+            for (const QRegularExpressionMatch& m : picture.globalMatch(sheet)) {
+                QVERIFY2(QFile::exists(shipped + u'/' + m.captured(1)), qPrintable(m.captured(1)));
+                QVERIFY2(!QImage(shipped + u'/' + m.captured(1)).isNull(), qPrintable(m.captured(1)));
+            }
+            testsupport::writeAll(folder.file(QStringLiteral("Skins/") + name + QStringLiteral(".qss")), sheet.toUtf8());
+        }
+
+        g_warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(recordWarning);
+        {
+            TfrmMain w(folder.path());
+            w.show();
+            for (int i = 0; i < w.cmbSkins->count(); ++i) {
+                pick(w.cmbSkins, i);
+                for (QWidget* page : {w.pgGameList, static_cast<QWidget*>(w.pgNewGame)}) {
+                    w.PageControl->setCurrentWidget(page);
+                    w.grab(); // draws every control of the page in the skin
+                }
+            }
+        }
+        qInstallMessageHandler(previous);
+        g_warnings.removeIf([](const QString& text) { return text.contains(QStringLiteral("systemTray")); });
+        QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(u'\n')));
     }
 };
 
