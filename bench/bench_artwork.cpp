@@ -88,7 +88,8 @@ void decodeWithLibjpeg(const QString& path) {
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()), (unsigned long)data.size());
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()),
+                 (unsigned long)data.size());
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
@@ -123,7 +124,8 @@ int main(int argc, char** argv) {
 
     const QString poster = dir.filePath(QStringLiteral("big_photo.jpg"));
     const QString thumb = dir.filePath(QStringLiteral("thumb_photo.jpg"));
-    const QSize posterSize = artwork::ScaledSize({kWidth, kHeight}, artwork::kPosterTall, artwork::kPosterWide);
+    const QSize posterSize =
+        artwork::ScaledSize({kWidth, kHeight}, artwork::kPosterTall, artwork::kPosterWide);
     const QSize thumbSize = artwork::ScaledSize({kWidth, kHeight}, artwork::kThumbTall, artwork::kThumbWide);
 
     const double ours = timeRuns([&] {
@@ -144,11 +146,21 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto sizeArg = [](QSize s) { return QStringLiteral("%1x%2!").arg(s.width()).arg(s.height()); };
-    const QStringList args{source, QStringLiteral("("), QStringLiteral("+clone"), QStringLiteral("-sample"),
-                           sizeArg(posterSize), QStringLiteral("-quality"), QStringLiteral("90"),
-                           QStringLiteral("-write"), dir.filePath(QStringLiteral("im_big.jpg")),
-                           QStringLiteral("+delete"), QStringLiteral(")"), QStringLiteral("-sample"),
-                           sizeArg(thumbSize), QStringLiteral("-quality"), QStringLiteral("90"),
+    const QStringList args{source,
+                           QStringLiteral("("),
+                           QStringLiteral("+clone"),
+                           QStringLiteral("-sample"),
+                           sizeArg(posterSize),
+                           QStringLiteral("-quality"),
+                           QStringLiteral("90"),
+                           QStringLiteral("-write"),
+                           dir.filePath(QStringLiteral("im_big.jpg")),
+                           QStringLiteral("+delete"),
+                           QStringLiteral(")"),
+                           QStringLiteral("-sample"),
+                           sizeArg(thumbSize),
+                           QStringLiteral("-quality"),
+                           QStringLiteral("90"),
                            dir.filePath(QStringLiteral("im_thumb.jpg"))};
     bool convertFailed = false;
     const double magick = timeRuns([&] {

@@ -45,8 +45,8 @@ QString SkinManager::styleSheet(const QString& name) const {
                                     .arg(QDir::toNativeSeparators(info.filePath()), file.errorString()));
         return QString::fromUtf8(file.readAll());
     }
-    throw KorvelloError(QStringLiteral("Skin \"%1\" not found in \"%2\"")
-                            .arg(name, QDir::toNativeSeparators(SkinDirectory)));
+    throw KorvelloError(
+        QStringLiteral("Skin \"%1\" not found in \"%2\"").arg(name, QDir::toNativeSeparators(SkinDirectory)));
 }
 
 void SkinManager::setSkinName(const QString& name) {

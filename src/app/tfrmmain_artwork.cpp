@@ -19,7 +19,8 @@
 
 void TfrmMain::connectArtworkHandlers() {
     for (QPushButton* button : {pgNewGame->btnPoster, pgNewGame->btnThumb})
-        connect(button, &QPushButton::clicked, this, [this, button] { run([this, button] { btnPosterClick(button); }); });
+        connect(button, &QPushButton::clicked, this,
+                [this, button] { run([this, button] { btnPosterClick(button); }); });
 }
 
 void TfrmMain::btnPosterClick(QPushButton* pressed) {

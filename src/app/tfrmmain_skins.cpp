@@ -11,7 +11,8 @@
 void TfrmMain::connectSkinHandlers() {
     // activated: only the user's pick runs the handler, not a selection by program.
     for (QComboBox* list : {cmbSkins, pgNewGame->cmbASkins})
-        connect(list, &QComboBox::activated, this, [this, list] { run([this, list] { cmbSkinsChange(list); }); });
+        connect(list, &QComboBox::activated, this,
+                [this, list] { run([this, list] { cmbSkinsChange(list); }); });
 }
 
 void TfrmMain::SetupSkins() {

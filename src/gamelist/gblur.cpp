@@ -3,6 +3,7 @@
 #include "korvelloerror.h"
 
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -84,13 +85,15 @@ void BlurLine(std::span<quint8> line, const GaussKernel& kernel, std::span<quint
     const int innerBegin = std::min(size, n);
     const int innerEnd = std::max(innerBegin, n - size); // exclusive
     auto clamped = [&](int i) {
-        blurPixel(weights, size, [&](int k) { return src + 3 * ClampIndex(i - k, last); }, dst + 3 * i);
+        blurPixel(
+            weights, size, [&](int k) { return src + 3 * ClampIndex(i - k, last); }, dst + 3 * i);
     };
     for (int i = 0; i < innerBegin; ++i)
         clamped(i);
     for (int i = innerBegin; i < innerEnd; ++i) {
         const quint8* centre = src + 3 * i;
-        blurPixel(weights, size, [centre](int k) { return centre - 3 * k; }, dst + 3 * i);
+        blurPixel(
+            weights, size, [centre](int k) { return centre - 3 * k; }, dst + 3 * i);
     }
     for (int i = innerEnd; i < n; ++i)
         clamped(i);

@@ -29,7 +29,9 @@ struct GaussKernel {
 GaussKernel BuildGaussKernel(double radius);
 
 // i when 0 <= i <= last, last above that, 0 below 0.
-inline int ClampIndex(int i, int last) { return i > last ? last : (i < 0 ? 0 : i); }
+inline int ClampIndex(int i, int last) {
+    return i > last ? last : (i < 0 ? 0 : i);
+}
 
 // The integer part of x for 0 <= x < 255, 255 from 255 on, 0 below 0.
 inline quint8 ClampChannel(double x) {

@@ -76,7 +76,8 @@ bool hasWriteBits(const QFileInfo& info) {
 }
 
 KorvelloError createError(const QString& path, const QString& reason) {
-    return KorvelloError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
+    return KorvelloError(
+        QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 } // namespace

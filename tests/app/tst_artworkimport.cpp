@@ -19,7 +19,8 @@
 namespace {
 
 // A picture with some structure, written as the user's JPEG.
-QString writePicture(const TestFolder& folder, QSize size, const QString& name = QStringLiteral("chosen.jpg")) {
+QString writePicture(const TestFolder& folder, QSize size,
+                     const QString& name = QStringLiteral("chosen.jpg")) {
     QImage img(size, QImage::Format_RGB888);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x) {
@@ -44,8 +45,12 @@ struct Editor {
         w.pgNewGame->txtGameName->setText(name);
         w.pgNewGame->UpdatePosterButtons();
     }
-    QString poster(const TestFolder& folder) const { return folder.file(QStringLiteral("Images/big_Big Game.jpg")); }
-    QString thumb(const TestFolder& folder) const { return folder.file(QStringLiteral("Images/thumb_Big Game.jpg")); }
+    QString poster(const TestFolder& folder) const {
+        return folder.file(QStringLiteral("Images/big_Big Game.jpg"));
+    }
+    QString thumb(const TestFolder& folder) const {
+        return folder.file(QStringLiteral("Images/thumb_Big Game.jpg"));
+    }
     TfrmMain w;
 };
 
@@ -151,7 +156,8 @@ private slots:
         e.w.pgNewGame->findChild<QPushButton*>(button)->click();
         QCOMPARE(dialogs.messageTexts().size(), 1);
         const QString text = dialogs.messageTexts()[0];
-        QVERIFY2(text.startsWith(QStringLiteral("Cannot create file")) && text.contains(failing), qPrintable(text));
+        QVERIFY2(text.startsWith(QStringLiteral("Cannot create file")) && text.contains(failing),
+                 qPrintable(text));
         QVERIFY(!QDir(folder.file(QStringLiteral("Images"))).exists());
     }
 

@@ -25,10 +25,13 @@ QByteArray sheetFor(const QString& name) {
 void addSkins(const TestFolder& folder, const QStringList& files) {
     QDir(folder.path()).mkpath(QStringLiteral("Skins"));
     for (const QString& file : files)
-        testsupport::writeAll(folder.file(QStringLiteral("Skins/") + file), sheetFor(QFileInfo(file).completeBaseName()));
+        testsupport::writeAll(folder.file(QStringLiteral("Skins/") + file),
+                              sheetFor(QFileInfo(file).completeBaseName()));
 }
 
-std::optional<int> storedSkin() { return ProgramSettings().readInt(QStringLiteral("Skin")); }
+std::optional<int> storedSkin() {
+    return ProgramSettings().readInt(QStringLiteral("Skin"));
+}
 
 // The user's pick: the key press on a closed list moves it and reports "activated".
 void pick(QComboBox* list, int position) {
@@ -57,8 +60,9 @@ private slots:
 
     void namesAreSortedWithoutLetterCase() {
         TestFolder folder;
-        addSkins(folder, {QStringLiteral("midnight.qss"), QStringLiteral("Amber.QSS"), QStringLiteral("Paper.qss"),
-                          QStringLiteral("b.old.qss"), QStringLiteral("notes.txt"), QStringLiteral("qss")});
+        addSkins(folder,
+                 {QStringLiteral("midnight.qss"), QStringLiteral("Amber.QSS"), QStringLiteral("Paper.qss"),
+                  QStringLiteral("b.old.qss"), QStringLiteral("notes.txt"), QStringLiteral("qss")});
         QDir(folder.path()).mkpath(QStringLiteral("Skins/folder.qss"));
         SkinManager engine;
         engine.SkinDirectory = folder.file(QStringLiteral("Skins"));
@@ -86,7 +90,8 @@ private slots:
     void firstStartAppliesTheFirstSkin() {
         DialogRecorder dialogs;
         TestFolder folder;
-        addSkins(folder, {QStringLiteral("Slate.qss"), QStringLiteral("aurora.qss"), QStringLiteral("Paper.qss")});
+        addSkins(folder,
+                 {QStringLiteral("Slate.qss"), QStringLiteral("aurora.qss"), QStringLiteral("Paper.qss")});
         TfrmMain w(folder.path());
         const QStringList expected{"aurora", "Paper", "Slate"};
         for (QComboBox* list : {w.cmbSkins, w.pgNewGame->cmbASkins}) {
@@ -203,13 +208,15 @@ private slots:
         DialogRecorder dialogs;
         TestFolder folder;
         addSkins(folder, {QStringLiteral("a.qss"), QStringLiteral("b.qss")});
-        testsupport::writeAll(folder.file(QStringLiteral("Skins/b.qss")), "QPushButton { font-weight: bold; }");
+        testsupport::writeAll(folder.file(QStringLiteral("Skins/b.qss")),
+                              "QPushButton { font-weight: bold; }");
         TfrmMain w(folder.path());
         w.show();
         pick(w.cmbSkins, 1);
         pick(w.pgNewGame->cmbASkins, 0);
         pick(w.pgNewGame->cmbASkins, 1);
-        const QList<QWidget*> probes{w.pgNewGame->findChild<QLabel*>(), w.pgNewGame->btnPoster, w.btnStart, w.cmbSkins};
+        const QList<QWidget*> probes{w.pgNewGame->findChild<QLabel*>(), w.pgNewGame->btnPoster, w.btnStart,
+                                     w.cmbSkins};
         for (QWidget* probe : probes) {
             QVERIFY(probe);
             QCOMPARE(probe->font().family(), w.font().family());
@@ -258,7 +265,8 @@ private slots:
                 QVERIFY2(QFile::exists(shipped + u'/' + m.captured(1)), qPrintable(m.captured(1)));
                 QVERIFY2(!QImage(shipped + u'/' + m.captured(1)).isNull(), qPrintable(m.captured(1)));
             }
-            testsupport::writeAll(folder.file(QStringLiteral("Skins/") + name + QStringLiteral(".qss")), sheet.toUtf8());
+            testsupport::writeAll(folder.file(QStringLiteral("Skins/") + name + QStringLiteral(".qss")),
+                                  sheet.toUtf8());
         }
 
         g_warnings.clear();

@@ -72,7 +72,8 @@ private slots:
         QTest::newRow("single pixel") << QSize(1, 1) << QSize(420, 420) << QSize(100, 100);
         // 250 * 420 / 280 = 375 exactly; 250 * 100 / 280 = 89.28...
         QTest::newRow("280x250") << QSize(280, 250) << QSize(420, 375) << QSize(100, 89);
-        QTest::newRow("photo 4000x3000 (the benchmark)") << QSize(4000, 3000) << QSize(420, 315) << QSize(100, 75);
+        QTest::newRow("photo 4000x3000 (the benchmark)")
+            << QSize(4000, 3000) << QSize(420, 315) << QSize(100, 75);
         QTest::newRow("5x4") << QSize(5, 4) << QSize(420, 336) << QSize(100, 80);
         QTest::newRow("4x5") << QSize(4, 5) << QSize(480, 600) << QSize(120, 150);
     }

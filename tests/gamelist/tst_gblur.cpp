@@ -22,7 +22,8 @@ QImage referenceBlur(const QImage& in, const GaussKernel& kernel) {
             for (int c = 0; c < 3; ++c) {
                 double acc = 0.0;
                 for (int k = -s; k <= s; ++k)
-                    acc = acc + in.constScanLine(y)[3 * ClampIndex(x - k, w - 1) + c] * double(kernel.weight(k));
+                    acc = acc +
+                          in.constScanLine(y)[3 * ClampIndex(x - k, w - 1) + c] * double(kernel.weight(k));
                 horizontal.scanLine(y)[3 * x + c] = ClampChannel(acc);
             }
     QImage out = horizontal.copy();

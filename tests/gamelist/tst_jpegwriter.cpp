@@ -89,10 +89,10 @@ private slots:
             QVERIFY2(s.marker != 0xC2 && s.marker != 0xC1, "not baseline");
             if (s.marker == 0xC0) {
                 baseline = true;
-                QCOMPARE(int(quint8(s.body[0])), 8);                                      // precision
-                QCOMPARE((quint8(s.body[1]) << 8) | quint8(s.body[2]), 21);               // height
-                QCOMPARE((quint8(s.body[3]) << 8) | quint8(s.body[4]), 37);               // width
-                QCOMPARE(int(quint8(s.body[5])), 3);                                      // colour
+                QCOMPARE(int(quint8(s.body[0])), 8);                        // precision
+                QCOMPARE((quint8(s.body[1]) << 8) | quint8(s.body[2]), 21); // height
+                QCOMPARE((quint8(s.body[3]) << 8) | quint8(s.body[4]), 37); // width
+                QCOMPARE(int(quint8(s.body[5])), 3);                        // colour
             }
             if (s.marker == 0xDB && quint8(s.body[0]) == 0) // luminance table, 8-bit
                 QCOMPARE(int(quint8(s.body[1])), firstLuminanceStep);
@@ -116,7 +116,8 @@ private slots:
         jpeg::writeFile(picture, path);
         const QImage back = jpeg::decodeFile(path);
         QCOMPARE(back.size(), size);
-        QVERIFY2(maxDifference(picture, back) <= 8, qPrintable(QString::number(maxDifference(picture, back))));
+        QVERIFY2(maxDifference(picture, back) <= 8,
+                 qPrintable(QString::number(maxDifference(picture, back))));
     }
 
     void replacesAnExistingFile() {
@@ -126,7 +127,8 @@ private slots:
         jpeg::writeFile(gradient(20, 10), path);
         QVERIFY(QFileInfo(path).size() < 200000);
         QCOMPARE(jpeg::decodeFile(path).size(), QSize(20, 10));
-        QCOMPARE(QDir(folder.file(QStringLiteral("Images"))).entryList(QDir::Files).size(), 3); // no leftovers
+        QCOMPARE(QDir(folder.file(QStringLiteral("Images"))).entryList(QDir::Files).size(),
+                 3); // no leftovers
     }
 
     void missingFolder() {
@@ -144,13 +146,18 @@ private slots:
         jpeg::writeFile(gradient(30, 20), path);
         const QByteArray before = testsupport::readAll(path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-        QVERIFY(errorOf([&] { jpeg::writeFile(gradient(8, 8), path); }).startsWith(QStringLiteral("Cannot create file")));
+        QVERIFY(errorOf([&] {
+                    jpeg::writeFile(gradient(8, 8), path);
+                }).startsWith(QStringLiteral("Cannot create file")));
         QCOMPARE(testsupport::readAll(path), before);
 
         const QString images = folder.file(QStringLiteral("Images"));
-        QFile::setPermissions(images, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        QFile::setPermissions(images,
+                              QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
         const QString fresh = folder.file(QStringLiteral("Images/new.jpg"));
-        QVERIFY(errorOf([&] { jpeg::writeFile(gradient(8, 8), fresh); }).startsWith(QStringLiteral("Cannot create file")));
+        QVERIFY(errorOf([&] {
+                    jpeg::writeFile(gradient(8, 8), fresh);
+                }).startsWith(QStringLiteral("Cannot create file")));
         QVERIFY(!QFile::exists(fresh));
         QFile::setPermissions(images, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
