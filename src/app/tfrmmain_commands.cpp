@@ -1,5 +1,6 @@
 // The profile commands: Add Game, Save, Edit and Delete.
 #include "appinfo.h"
+#include "asciicase.h"
 #include "dialogs.h"
 #include "editorpage.h"
 #include "encodings.h"
@@ -18,27 +19,14 @@
 
 namespace {
 
-const QString kNeedFieldsForAdd = QStringLiteral("Profile Name, CDVD ISO Path, GSDX Plugin, PCSX2 .exe file need field");
+const QString kNeedFieldsForAdd =
+    QStringLiteral("Profile Name, CDVD ISO Path, GSDX Plugin, PCSX2 .exe file need field");
 const QString kNeedFieldsForSave = QStringLiteral("Profile Name and CDVD ISO Path need field");
 const QString kExists = QStringLiteral("Alredy exists");
 const QString kRefusedName = QStringLiteral("Not use [ ] < > \\ / : * ? \" |");
 
-void tell(QWidget* owner, const QString& text) { Dialogs::message(owner, appinfo::kTitle, text); }
-
-// Names compare as the database compares them (NOCASE: ASCII letters without case).
-bool sameNameForDatabase(const QString& a, const QString& b) {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x >= u'A' && x <= u'Z')
-            x += 32;
-        if (y >= u'A' && y <= u'Z')
-            y += 32;
-        if (x != y)
-            return false;
-    }
-    return true;
+void tell(QWidget* owner, const QString& text) {
+    Dialogs::message(owner, appinfo::kTitle, text);
 }
 
 // Moves an artwork file to the new name. Never replaces a file that already has
@@ -55,7 +43,8 @@ void moveArtwork(const QString& from, const QString& to) {
 } // namespace
 
 void TfrmMain::connectCommandHandlers() {
-    connect(pgNewGame->btnNewGame, &QPushButton::clicked, this, [this] { run([this] { btnNewGameClick(); }); });
+    connect(pgNewGame->btnNewGame, &QPushButton::clicked, this,
+            [this] { run([this] { btnNewGameClick(); }); });
     connect(pgNewGame->btnSave, &QPushButton::clicked, this, [this] { run([this] { btnSaveClick(); }); });
     connect(btnEdit, &QPushButton::clicked, this, [this] { run([this] { btnEditClick(); }); });
     connect(btnDelete, &QPushButton::clicked, this, [this] { run([this] { btnDeleteClick(); }); });
@@ -64,7 +53,8 @@ void TfrmMain::connectCommandHandlers() {
 void TfrmMain::btnNewGameClick() {
     const QString name = enc::trimmed(pgNewGame->txtGameName->text());
     const QString isoPath = enc::trimmed(pgNewGame->txtISOPath->text());
-    if (name.isEmpty() || isoPath.isEmpty() || enc::trimmed(pgNewGame->cmbGSPlugin->currentText()).isEmpty() ||
+    if (name.isEmpty() || isoPath.isEmpty() ||
+        enc::trimmed(pgNewGame->cmbGSPlugin->currentText()).isEmpty() ||
         enc::trimmed(pgNewGame->cmbPCSX2ExeFile->currentText()).isEmpty()) {
         tell(this, kNeedFieldsForAdd);
         return;
@@ -102,7 +92,7 @@ void TfrmMain::btnSaveClick() {
     // A rename onto a name that another profile has would leave two rows with one
     // name (and a later Delete would remove both): refuse it before any statement.
     // Changing only the letter case of the profile's own name is still a rename.
-    if (renamed && !sameNameForDatabase(name, CurGame) && DB->exists(name)) {
+    if (renamed && !equalAsciiNoCase(name, CurGame) && DB->exists(name)) {
         tell(this, kExists);
         return;
     }
@@ -137,13 +127,15 @@ void TfrmMain::btnEditClick() {
 void TfrmMain::btnDeleteClick() {
     if (CurGame.isEmpty())
         return;
-    const auto answer = Dialogs::message(this, QStringLiteral("Warning"), QStringLiteral("Delete '%1'?").arg(CurGame),
-                                         QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No);
+    const auto answer =
+        Dialogs::message(this, QStringLiteral("Warning"), QStringLiteral("Delete '%1'?").arg(CurGame),
+                         QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
     DB->remove(CurGame);
     for (const char* kind : {"big_", "thumb_"}) {
-        const QString file = AppFolder + QStringLiteral("Images/") + QLatin1String(kind) + CurGame + QStringLiteral(".jpg");
+        const QString file =
+            AppFolder + QStringLiteral("Images/") + QLatin1String(kind) + CurGame + QStringLiteral(".jpg");
         if (QFile::exists(file))
             QFile::remove(file);
     }

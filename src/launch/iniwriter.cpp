@@ -1,4 +1,5 @@
 #include "iniwriter.h"
+#include "asciicase.h"
 
 #include "initext.h"
 #include "korvelloerror.h"
@@ -13,23 +14,6 @@
 #include <optional>
 
 namespace {
-
-// Sections and keys compare with the letters a to z folded, every other character unchanged.
-bool sameAsciiNoCase(QStringView a, QStringView b) {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode();
-        char16_t y = b[i].unicode();
-        if (x >= u'a' && x <= u'z')
-            x -= 32;
-        if (y >= u'a' && y <= u'z')
-            y -= 32;
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 bool hasWriteBit(const QString& path) {
     constexpr QFileDevice::Permissions anyWrite =
@@ -82,7 +66,7 @@ void setKey(IniText& ini, const QString& section, const QString& key, const QStr
             end = i;
             break;
         }
-        if (sameAsciiNoCase(*name, section))
+        if (equalAsciiNoCase(*name, section))
             header = i;
     }
     const QString newLine = key + u'=' + value;
@@ -94,7 +78,7 @@ void setKey(IniText& ini, const QString& section, const QString& key, const QStr
     int lastNonBlank = header;
     for (int i = header + 1; i < end; ++i) {
         const QString text = ini.text(i);
-        if (const std::optional<QString> name = keyName(text); name && sameAsciiNoCase(*name, key)) {
+        if (const std::optional<QString> name = keyName(text); name && equalAsciiNoCase(*name, key)) {
             // Rewritten where it stands; its indentation and its key's spelling stay.
             qsizetype indent = 0;
             while (indent < text.size() && text.at(indent).isSpace())

@@ -1,4 +1,5 @@
 #include "processtable.h"
+#include "asciicase.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,23 +25,6 @@ char processState(const QByteArray& stat) {
     if (close < 0 || close + 2 >= stat.size())
         return '?';
     return stat.at(close + 2);
-}
-
-// Letters a to z compare as A to Z; every other character unchanged.
-bool sameLettersNoCase(QStringView a, QStringView b) {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode();
-        char16_t y = b[i].unicode();
-        if (x >= u'a' && x <= u'z')
-            x -= 32;
-        if (y >= u'a' && y <= u'z')
-            y -= 32;
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -108,7 +92,7 @@ QList<RunningProcess> runningProcesses() {
 
 bool IsProcessRunning(const QString& name) {
     for (const RunningProcess& p : runningProcesses()) {
-        if (sameLettersNoCase(QStringView(fileNamePart(p.exeName)).left(name.size()), name))
+        if (equalAsciiNoCase(QStringView(fileNamePart(p.exeName)).left(name.size()), name))
             return true;
     }
     return false;
@@ -122,7 +106,7 @@ int KillProcess(const QString& name) {
     for (const RunningProcess& p : runningProcesses()) {
         if (p.pid == self)
             continue;
-        if (!sameLettersNoCase(fileNamePart(p.exeName), name) && !sameLettersNoCase(p.exeName, name))
+        if (!equalAsciiNoCase(fileNamePart(p.exeName), name) && !equalAsciiNoCase(p.exeName, name))
             continue;
         result = ::kill(static_cast<pid_t>(p.pid), SIGKILL) == 0 ? 1 : 0;
     }

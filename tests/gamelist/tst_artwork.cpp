@@ -2,6 +2,7 @@
 #include "artwork.h"
 #include "artworkimport.h"
 #include "artworksource.h"
+#include "errortext.h"
 #include "gblur.h"
 #include "jpeg.h"
 #include "jpegwriter.h"
@@ -41,15 +42,6 @@ QString writeSource(const TestFolder& folder, QSize size) {
     const QString path = folder.file(QStringLiteral("source_%1x%2.jpg").arg(size.width()).arg(size.height()));
     jpeg::writeFile(coordinates(size.width(), size.height()), path);
     return path;
-}
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const KorvelloError& e) {
-        return e.text();
-    }
-    return {};
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The JPEG encoder: what it writes (baseline colour JFIF at the asked quality),
 // that the pictures come back through the decoder, and its errors.
+#include "errortext.h"
 #include "jpeg.h"
 #include "jpegwriter.h"
 #include "korvelloerror.h"
@@ -52,15 +53,6 @@ int maxDifference(const QImage& a, const QImage& b) {
         for (int i = 0; i < 3 * a.width(); ++i)
             worst = std::max(worst, std::abs(int(a.constScanLine(y)[i]) - int(b.constScanLine(y)[i])));
     return worst;
-}
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const KorvelloError& e) {
-        return e.text();
-    }
-    return {};
 }
 
 } // namespace

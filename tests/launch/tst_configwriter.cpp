@@ -2,6 +2,7 @@
 #include "columntable.h"
 #include "configwriter.h"
 #include "emulatorrun.h"
+#include "errortext.h"
 #include "gameprofile.h"
 #include "korvelloerror.h"
 #include "testfolder.h"
@@ -19,15 +20,6 @@ namespace {
 
 const QStringList kFiles = {QStringLiteral("GSdx.ini"), QStringLiteral("PCSX2_ui.ini"),
                             QStringLiteral("PCSX2_vm.ini"), QStringLiteral("SPU2-X.ini")};
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const KorvelloError& e) {
-        return e.text();
-    }
-    return {};
-}
 
 } // namespace
 

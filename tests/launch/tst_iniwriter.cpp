@@ -1,4 +1,5 @@
 // The INI writer: the keyed route and the line route on real files.
+#include "errortext.h"
 #include "iniwriter.h"
 #include "korvelloerror.h"
 #include "testfolder.h"
@@ -24,15 +25,6 @@ QByteArray utf16(const QString& text, bool littleEndian) {
             littleEndian ? QByteArray{&lo, 1} + QByteArray{&hi, 1} : QByteArray{&hi, 1} + QByteArray{&lo, 1};
     }
     return out;
-}
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const KorvelloError& e) {
-        return e.text();
-    }
-    return {};
 }
 
 ino_t inodeOf(const QString& path) {

@@ -1,0 +1,12 @@
+#include "errortext.h"
+
+#include "korvelloerror.h"
+
+QString errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const KorvelloError& e) {
+        return e.text();
+    }
+    return {};
+}
