@@ -23,6 +23,7 @@ void TfrmMain::btnAddGameClick() {
     pgNewGame->btnNewGame->setEnabled(true);
     pgNewGame->btnSave->setEnabled(false);
     pgNewGame->txtISOPath->setText(QString());
+    pgNewGame->txtISOPath->setToolTip(QString()); // no stale hint of the last loaded path
     pgNewGame->txtGameName->clear();
     pgNewGame->UpdatePosterButtons();
 }
