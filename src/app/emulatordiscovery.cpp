@@ -1,6 +1,7 @@
 #include "emulatordiscovery.h"
 
 #include "emulatorregistry.h"
+#include "encodings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,10 +11,6 @@
 namespace emulatordiscovery {
 
 namespace {
-
-QString singleBackslashes(QString text) {
-    return text.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
-}
 
 VersionQuery& versionQuery() {
     static VersionQuery query;
@@ -34,9 +31,9 @@ Folders deriveFolders(const QString& appFolder, const EmulatorRegistry& registry
     if (!registry.keyExists())
         return f;
     if (const std::optional<QString> settings = registry.value(QStringLiteral("SettingsFolder")))
-        f.iniPath = singleBackslashes(*settings);
+        f.iniPath = enc::singleBackslashes(*settings);
     if (const std::optional<QString> plugins = registry.value(QStringLiteral("PluginsFolder")))
-        f.plgPath = singleBackslashes(*plugins);
+        f.plgPath = enc::singleBackslashes(*plugins);
     return f;
 }
 

@@ -2,6 +2,7 @@
 // (btnPoster) makes both pictures from a chosen JPEG, "Thumbnail only"
 // (btnThumb) only the thumbnail.
 #include "artwork.h"
+#include "artworkfiles.h"
 #include "artworkimport.h"
 #include "artworksource.h"
 #include "dialogs.h"
@@ -29,8 +30,8 @@ void TfrmMain::btnPosterClick(QPushButton* pressed) {
         return; // cancelled
 
     const QString name = enc::trimmed(pgNewGame->txtGameName->text());
-    const QString posterPath = AppFolder + QStringLiteral("Images/big_") + name + QStringLiteral(".jpg");
-    const QString thumbPath = AppFolder + QStringLiteral("Images/thumb_") + name + QStringLiteral(".jpg");
+    const QString posterPath = artworkfiles::path(AppFolder, artworkfiles::Kind::Poster, name);
+    const QString thumbPath = artworkfiles::path(AppFolder, artworkfiles::Kind::Thumbnail, name);
     // Decoded at full size once, when the first picture needs it, and shared by both.
     ArtworkSource source(chosen);
 

@@ -1,5 +1,6 @@
 // The profile commands: Add Game, Save, Edit and Delete.
 #include "appinfo.h"
+#include "artworkfiles.h"
 #include "asciicase.h"
 #include "dialogs.h"
 #include "editorpage.h"
@@ -99,10 +100,9 @@ void TfrmMain::btnSaveClick() {
     DB->update(CurGame, profilemapping::collectForUpdate(*pgNewGame, GSpg));
     if (renamed) {
         DB->rename(CurGame, name);
-        moveArtwork(AppFolder + QStringLiteral("Images/big_") + CurGame + QStringLiteral(".jpg"),
-                    AppFolder + QStringLiteral("Images/big_") + name + QStringLiteral(".jpg"));
-        moveArtwork(AppFolder + QStringLiteral("Images/thumb_") + CurGame + QStringLiteral(".jpg"),
-                    AppFolder + QStringLiteral("Images/thumb_") + name + QStringLiteral(".jpg"));
+        for (const artworkfiles::Kind kind : {artworkfiles::Kind::Poster, artworkfiles::Kind::Thumbnail})
+            moveArtwork(artworkfiles::path(AppFolder, kind, CurGame),
+                        artworkfiles::path(AppFolder, kind, name));
         CurGame = name;
         const int selected = img2->selectedRow();
         if (selected >= 0)
@@ -133,9 +133,8 @@ void TfrmMain::btnDeleteClick() {
     if (answer != QMessageBox::Yes)
         return;
     DB->remove(CurGame);
-    for (const char* kind : {"big_", "thumb_"}) {
-        const QString file =
-            AppFolder + QStringLiteral("Images/") + QLatin1String(kind) + CurGame + QStringLiteral(".jpg");
+    for (const artworkfiles::Kind kind : {artworkfiles::Kind::Poster, artworkfiles::Kind::Thumbnail}) {
+        const QString file = artworkfiles::path(AppFolder, kind, CurGame);
         if (QFile::exists(file))
             QFile::remove(file);
     }

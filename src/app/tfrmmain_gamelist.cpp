@@ -1,4 +1,5 @@
 // The game list page: rebuild, selection, poster and caption.
+#include "artworkfiles.h"
 #include "editorpage.h"
 #include "gamelistview.h"
 #include "jpeg.h"
@@ -6,20 +7,8 @@
 #include "profilestore.h"
 #include "tfrmmain.h"
 
-#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QPushButton>
-
-namespace {
-
-// The game's own picture under Images, or the fallback when the game has none.
-QString pictureFile(const QString& appFolder, const QString& prefix, const QString& gameName) {
-    const QString images = appFolder + QStringLiteral("Images/");
-    const QString own = images + prefix + gameName + QStringLiteral(".jpg");
-    return QFileInfo::exists(own) ? own : images + prefix + QStringLiteral("unknown.jpg");
-}
-
-} // namespace
 
 void TfrmMain::connectGameListHandlers() {
     connect(img2->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -36,7 +25,8 @@ void TfrmMain::LoadGameList() {
     img2->clear();                             // 1
     const QStringList names = DB->listNames(); // 2 and 4: the store closes its query
     for (const QString& name : names)          // 3
-        img2->addEntry(name, jpeg::decodeFile(pictureFile(AppFolder, QStringLiteral("thumb_"), name)));
+        img2->addEntry(name, jpeg::decodeFile(artworkfiles::pathOrFallback(
+                                 AppFolder, artworkfiles::Kind::Thumbnail, name)));
     const int n = img2->count();
     if (n == 0) // 5
         btnAddGameClick();
@@ -56,7 +46,8 @@ void TfrmMain::img2SelectItem() {
         return;
     CurGame = img2->caption(row);
     setWindowTitle(progname + CurGame);
-    image1->showPicture(jpeg::decodeFile(pictureFile(AppFolder, QStringLiteral("big_"), CurGame)));
+    image1->showPicture(
+        jpeg::decodeFile(artworkfiles::pathOrFallback(AppFolder, artworkfiles::Kind::Poster, CurGame)));
 }
 
 void TfrmMain::img2Click() {

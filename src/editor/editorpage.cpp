@@ -2,6 +2,8 @@
 // Tag marks and the name field's rule for the artwork buttons.
 #include "editorpage.h"
 
+#include "encodings.h"
+
 #include "errorreport.h"
 #include "filteringcheckbox.h"
 #include "pathedit.h"
@@ -125,13 +127,6 @@ void EditorPage::txtGameNameKeyUp() {
 void EditorPage::UpdatePosterButtons() {
     // The picture files are named after the profile, so the artwork buttons
     // need a name: leading and trailing blanks and control characters do not count.
-    const QString name = txtGameName->text();
-    qsizetype first = 0;
-    qsizetype end = name.size();
-    while (first < end && name.at(first).unicode() <= 32)
-        ++first;
-    while (end > first && name.at(end - 1).unicode() <= 32)
-        --end;
-    btnPoster->setEnabled(end > first);
+    btnPoster->setEnabled(!enc::trimmed(txtGameName->text()).isEmpty());
     btnThumb->setEnabled(btnPoster->isEnabled());
 }

@@ -5,16 +5,34 @@
 
 namespace enc {
 
-QString BoolToText(bool value) { return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); }
-bool IsTrueText(const QString& text) { return text == QLatin1String("TRUE"); }
-QString BoolToDigit(bool value) { return QString::number(BoolToInt(value)); }
-int BoolToInt(bool value) { return value ? 1 : 0; }
-bool IntToBool(int value) { return value > 0; }
-QString BoolToEnabledText(bool value) { return value ? QStringLiteral("enabled") : QStringLiteral("disabled"); }
-QString IntToEnabledText(int value) { return BoolToEnabledText(value > 0); }
-bool IsEnabledText(const QString& text) { return text == QLatin1String("enabled"); }
+QString BoolToText(bool value) {
+    return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+}
+bool IsTrueText(const QString& text) {
+    return text == QLatin1String("TRUE");
+}
+QString BoolToDigit(bool value) {
+    return QString::number(BoolToInt(value));
+}
+int BoolToInt(bool value) {
+    return value ? 1 : 0;
+}
+bool IntToBool(int value) {
+    return value > 0;
+}
+QString BoolToEnabledText(bool value) {
+    return value ? QStringLiteral("enabled") : QStringLiteral("disabled");
+}
+QString IntToEnabledText(int value) {
+    return BoolToEnabledText(value > 0);
+}
+bool IsEnabledText(const QString& text) {
+    return text == QLatin1String("enabled");
+}
 
-SkipFlags skipToFlags(int position) { return {IntToEnabledText(position - 1), IntToEnabledText(position)}; }
+SkipFlags skipToFlags(int position) {
+    return {IntToEnabledText(position - 1), IntToEnabledText(position)};
+}
 
 int skipFromFlags(const QString& skipOnLimit, const QString& skipOnTurbo) {
     const bool limit = IsEnabledText(skipOnLimit), turbo = IsEnabledText(skipOnTurbo);
@@ -40,7 +58,9 @@ int clampFromFlags(const QString& first, const QString& second, const QString& t
     return 0;
 }
 
-VuFlags vuToFlags(int position) { return {IntToEnabledText(position), IntToEnabledText(position == 2 ? 0 : position)}; }
+VuFlags vuToFlags(int position) {
+    return {IntToEnabledText(position), IntToEnabledText(position == 2 ? 0 : position)};
+}
 
 int vuFromFlags(const QString& enable, const QString& useMicro) {
     if (!IsEnabledText(enable))
@@ -48,11 +68,19 @@ int vuFromFlags(const QString& enable, const QString& useMicro) {
     return IsEnabledText(useMicro) ? 1 : 2;
 }
 
-QString coreToFlag(int position) { return IntToEnabledText(position); }
-int coreFromFlag(const QString& flag) { return IsEnabledText(flag) ? 1 : 0; }
+QString coreToFlag(int position) {
+    return IntToEnabledText(position);
+}
+int coreFromFlag(const QString& flag) {
+    return IsEnabledText(flag) ? 1 : 0;
+}
 
-int upscaleFromScaling(int scalingPosition) { return scalingPosition + 1; }
-int scalingFromUpscale(int stored) { return stored - 1; }
+int upscaleFromScaling(int scalingPosition) {
+    return scalingPosition + 1;
+}
+int scalingFromUpscale(int stored) {
+    return stored - 1;
+}
 
 const QStringList& aspectRatioWords() {
     static const QStringList words{QStringLiteral("Stretch"), QStringLiteral("4:3"), QStringLiteral("16:9")};
@@ -63,11 +91,14 @@ const QStringList& cdvdSourceWords() {
     return words;
 }
 const QStringList& outputModuleWords() {
-    static const QStringList words{QStringLiteral("nullout"), QStringLiteral("xaudio2"), QStringLiteral("dsound"),
-                                   QStringLiteral("waveout"), QStringLiteral("portaudio")};
+    static const QStringList words{QStringLiteral("nullout"), QStringLiteral("xaudio2"),
+                                   QStringLiteral("dsound"), QStringLiteral("waveout"),
+                                   QStringLiteral("portaudio")};
     return words;
 }
-int wordPosition(const QStringList& words, const QString& text) { return static_cast<int>(words.indexOf(text)); }
+int wordPosition(const QStringList& words, const QString& text) {
+    return static_cast<int>(words.indexOf(text));
+}
 
 QString scalarFromPercentText(const QString& percentText) {
     return numbertext::formatGeneral(numbertext::toDouble(trimmed(percentText)) / 100.0);
@@ -77,7 +108,9 @@ QString percentTextFromScalar(const QString& stored) {
     return numbertext::formatGeneral(numbertext::toDouble(stored) * 100.0);
 }
 
-QString joinWindowSize(const QString& width, const QString& height) { return width + u',' + height; }
+QString joinWindowSize(const QString& width, const QString& height) {
+    return width + u',' + height;
+}
 
 WindowSize splitWindowSize(const QString& stored) {
     QStringList parts;
@@ -100,6 +133,10 @@ WindowSize splitWindowSize(const QString& stored) {
     if (parts.size() < 2)
         throw KorvelloError(QStringLiteral("Window size '%1' needs a width and a height").arg(stored));
     return {parts[0], parts[1]};
+}
+
+QString singleBackslashes(QString text) {
+    return text.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
 }
 
 QString trimmed(const QString& text) {

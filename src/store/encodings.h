@@ -17,17 +17,23 @@ QString IntToEnabledText(int value);     // "enabled" when > 0
 bool IsEnabledText(const QString& text); // exactly "enabled"
 
 // Frame-skip mode (0 disabled, 1 on turbo only, 2 constant): columns 45, 46.
-struct SkipFlags { QString skipOnLimit, skipOnTurbo; };
+struct SkipFlags {
+    QString skipOnLimit, skipOnTurbo;
+};
 SkipFlags skipToFlags(int position);
 int skipFromFlags(const QString& skipOnLimit, const QString& skipOnTurbo);
 
 // EE and VU clamping modes (0 to 3): three flags each (49-51, 56-58).
-struct ClampFlags { QString first, second, third; };
+struct ClampFlags {
+    QString first, second, third;
+};
 ClampFlags clampToFlags(int position);
 int clampFromFlags(const QString& first, const QString& second, const QString& third);
 
 // VU0 / VU1 core (0 interpreter, 1 microVU, 2 superVU): "Enable" and "UseMicro" flags.
-struct VuFlags { QString enable, useMicro; };
+struct VuFlags {
+    QString enable, useMicro;
+};
 VuFlags vuToFlags(int position);
 int vuFromFlags(const QString& enable, const QString& useMicro);
 
@@ -54,8 +60,13 @@ QString percentTextFromScalar(const QString& stored);
 // Window size (18): "640,480"; reading splits at "," or ";", skips leading blanks
 // of each part and drops empty parts. Throws KorvelloError with fewer than two parts.
 QString joinWindowSize(const QString& width, const QString& height);
-struct WindowSize { QString width, height; };
+struct WindowSize {
+    QString width, height;
+};
 WindowSize splitWindowSize(const QString& stored);
+
+// Paths typed or stored with doubled separators: every "\\" pair becomes one "\".
+QString singleBackslashes(QString text);
 
 // Names: trimming removes leading and trailing characters up to code 32.
 QString trimmed(const QString& text);

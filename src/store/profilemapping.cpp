@@ -20,30 +20,30 @@ namespace {
 
 // How a column's stored text relates to its control.
 enum class Form {
-    Text,           // copied both ways
-    Trimmed,        // collected trimmed, loaded as stored
-    TrimOnUpdate,   // collected as entered by add, trimmed by update (3, 4, 14)
-    CheckED,        // "enabled" / "disabled"
-    CheckTF,        // "TRUE" / "FALSE"
-    CheckDigit,     // "1" / "0", read by integer conversion
-    CheckInverted,  // "enabled" when the box is NOT checked (frame limiter)
-    Position,       // list, radio group or slider position as a decimal integer
-    Renderer,       // renderer number of the chosen entry, -1 for none
-    Scaling,        // list position + 1
-    Filtering,      // 0 unchecked, 1 checked, 2 grayed
-    AspectWord,     // "Stretch", "4:3", "16:9"
-    ModuleWord,     // "nullout" ... "portaudio"
-    SourceText,     // the chosen item's text
-    WindowSize,     // width "," height, over two controls
-    Scalar,         // percent in the editor, fraction in the row
-    SkipFlags,      // two flags
-    CoreFlag,       // one flag
-    ClampFlags,     // three flags
-    VuFlags,        // two flags
-    ExeFile,        // chosen executable name, untrimmed
-    PluginFile,     // the file behind the chosen plug-in
-    Path,           // trimmed, loaded with the text as hint (ISO path)
-    MemoryCards,    // add: trimmed; update: "\\" pairs made single; loaded with hint
+    Text,          // copied both ways
+    Trimmed,       // collected trimmed, loaded as stored
+    TrimOnUpdate,  // collected as entered by add, trimmed by update (3, 4, 14)
+    CheckED,       // "enabled" / "disabled"
+    CheckTF,       // "TRUE" / "FALSE"
+    CheckDigit,    // "1" / "0", read by integer conversion
+    CheckInverted, // "enabled" when the box is NOT checked (frame limiter)
+    Position,      // list, radio group or slider position as a decimal integer
+    Renderer,      // renderer number of the chosen entry, -1 for none
+    Scaling,       // list position + 1
+    Filtering,     // 0 unchecked, 1 checked, 2 grayed
+    AspectWord,    // "Stretch", "4:3", "16:9"
+    ModuleWord,    // "nullout" ... "portaudio"
+    SourceText,    // the chosen item's text
+    WindowSize,    // width "," height, over two controls
+    Scalar,        // percent in the editor, fraction in the row
+    SkipFlags,     // two flags
+    CoreFlag,      // one flag
+    ClampFlags,    // three flags
+    VuFlags,       // two flags
+    ExeFile,       // chosen executable name, untrimmed
+    PluginFile,    // the file behind the chosen plug-in
+    Path,          // trimmed, loaded with the text as hint (ISO path)
+    MemoryCards,   // add: trimmed; update: "\\" pairs made single; loaded with hint
 };
 
 using Rule = void (EditorPage::*)();
@@ -52,7 +52,7 @@ struct Binding {
     std::vector<int> columns;
     const char* control;
     Form form;
-    Rule then = nullptr;         // the rule that loading runs right after setting the control
+    Rule then = nullptr;          // the rule that loading runs right after setting the control
     const char* second = nullptr; // the height field of the window size
 };
 
@@ -116,17 +116,22 @@ const std::vector<Binding>& bindings() {
         {{col::PCSX2SkipOnLimit, col::PCSX2SkipOnTurbo}, "rgpSkip", Form::SkipFlags},
         {{col::PCSX2EnableEE}, "rgpEE", Form::CoreFlag},
         {{col::PCSX2EnableIOP}, "rgpIOP", Form::CoreFlag},
-        {{col::PCSX2fpuOverflow, col::PCSX2fpuExtraOverflow, col::PCSX2fpuFullMode}, "rgpEEClampingMode",
+        {{col::PCSX2fpuOverflow, col::PCSX2fpuExtraOverflow, col::PCSX2fpuFullMode},
+         "rgpEEClampingMode",
          Form::ClampFlags},
         {{col::PCSX2EnableVU0, col::PCSX2UseMicroVU0}, "rgpVU0", Form::VuFlags},
         {{col::PCSX2EnableVU1, col::PCSX2UseMicroVU1}, "rgpVU1", Form::VuFlags},
-        {{col::PCSX2vuOverflow, col::PCSX2vuExtraOverflow, col::PCSX2vuSignOverflow}, "rgpVUClampingMode",
+        {{col::PCSX2vuOverflow, col::PCSX2vuExtraOverflow, col::PCSX2vuSignOverflow},
+         "rgpVUClampingMode",
          Form::ClampFlags},
         {{col::PCSX2EnableEECache}, "chkEnableEECache", Form::CheckED},
         {{col::PCSX2FPURoundmode}, "rgpEERoundMode", Form::Position},
         {{col::PCSX2VURoundmode}, "rgpVURoundMode", Form::Position},
         {{col::PCSX2EECycleRate}, "trkEECyclerate", Form::Position, &EditorPage::trkEECyclerateChange},
-        {{col::PCSX2VUCycleSteal}, "trkVUCycleStealing", Form::Position, &EditorPage::trkVUCycleStealingChange},
+        {{col::PCSX2VUCycleSteal},
+         "trkVUCycleStealing",
+         Form::Position,
+         &EditorPage::trkVUCycleStealingChange},
         {{col::PCSX2FastCDVD}, "chkFastCDVD", Form::CheckED},
         {{col::PCSX2IntcStat}, "chkINTC", Form::CheckED},
         {{col::PCSX2WaitLoop}, "chkWaitLoop", Form::CheckED},
@@ -220,19 +225,21 @@ void setPositionOf(EditorPage& page, const char* name, int position) {
         throw KorvelloError(QStringLiteral("%1 has no position").arg(QLatin1String(name)));
 }
 
-bool checked(const EditorPage& page, const char* name) { return control<QCheckBox>(page, name)->isChecked(); }
-void setChecked(EditorPage& page, const char* name, bool on) { control<QCheckBox>(page, name)->setChecked(on); }
+bool checked(const EditorPage& page, const char* name) {
+    return control<QCheckBox>(page, name)->isChecked();
+}
+void setChecked(EditorPage& page, const char* name, bool on) {
+    control<QCheckBox>(page, name)->setChecked(on);
+}
 
 QString wordAt(const QStringList& words, int position) {
     return position >= 0 && position < words.size() ? words[position] : QString();
 }
 
-// "\\" pairs in a typed path become single backslashes.
-QString singleBackslashes(QString path) { return path.replace(QStringLiteral("\\\\"), QStringLiteral("\\")); }
-
 enum class Purpose { Add, Update };
 
-void collect(const EditorPage& page, const QStringList& GSpg, const Binding& b, Purpose purpose, GameProfile& row) {
+void collect(const EditorPage& page, const QStringList& GSpg, const Binding& b, Purpose purpose,
+             GameProfile& row) {
     const int c = b.columns.front();
     auto set = [&](int column, const QString& value) { row.setValue(column, value); };
     switch (b.form) {
@@ -328,7 +335,7 @@ void collect(const EditorPage& page, const QStringList& GSpg, const Binding& b, 
     }
     case Form::MemoryCards: {
         const QString text = textOf(page, b.control);
-        set(c, purpose == Purpose::Update ? singleBackslashes(text) : enc::trimmed(text));
+        set(c, purpose == Purpose::Update ? enc::singleBackslashes(text) : enc::trimmed(text));
         break;
     }
     }
@@ -393,7 +400,9 @@ void loadBinding(EditorPage& page, const GameProfile& row, const QStringList& GS
         const int state = numbertext::toInt(v);
         if (state >= 0 && state <= 2) // any other value leaves the box as it was
             control<QCheckBox>(page, b.control)
-                ->setCheckState(state == 0 ? Qt::Unchecked : state == 1 ? Qt::Checked : Qt::PartiallyChecked);
+                ->setCheckState(state == 0   ? Qt::Unchecked
+                                : state == 1 ? Qt::Checked
+                                             : Qt::PartiallyChecked);
         break;
     }
     case Form::AspectWord:
@@ -415,14 +424,16 @@ void loadBinding(EditorPage& page, const GameProfile& row, const QStringList& GS
         setTextOf(page, b.control, enc::percentTextFromScalar(v));
         break;
     case Form::SkipFlags:
-        setPositionOf(page, b.control, enc::skipFromFlags(row.value(col::PCSX2SkipOnLimit), row.value(col::PCSX2SkipOnTurbo)));
+        setPositionOf(page, b.control,
+                      enc::skipFromFlags(row.value(col::PCSX2SkipOnLimit), row.value(col::PCSX2SkipOnTurbo)));
         break;
     case Form::CoreFlag:
         setPositionOf(page, b.control, enc::coreFromFlag(v));
         break;
     case Form::ClampFlags: {
         const std::vector<int>& it = b.columns;
-        setPositionOf(page, b.control, enc::clampFromFlags(row.value(it[0]), row.value(it[1]), row.value(it[2])));
+        setPositionOf(page, b.control,
+                      enc::clampFromFlags(row.value(it[0]), row.value(it[1]), row.value(it[2])));
         break;
     }
     case Form::VuFlags: {

@@ -44,22 +44,27 @@ QString writeSource(const TestFolder& folder, QSize size) {
     return path;
 }
 
+// Picture sizes with the poster and thumbnail sizes they give.
+void addSizeRows() {
+    QTest::addColumn<QSize>("source");
+    QTest::addColumn<QSize>("poster");
+    QTest::addColumn<QSize>("thumb");
+    // 300 * 150 / 400 = 112.5: the half goes to the even neighbour.
+    QTest::newRow("tall 300x400") << QSize(300, 400) << QSize(450, 600) << QSize(112, 150);
+    QTest::newRow("wide 800x600") << QSize(800, 600) << QSize(420, 315) << QSize(100, 75);
+    QTest::newRow("square 500x500") << QSize(500, 500) << QSize(420, 420) << QSize(100, 100);
+    QTest::newRow("small 70x105 enlarged") << QSize(70, 105) << QSize(400, 600) << QSize(100, 150);
+    // 0.3 and 0.075 pixels would round to 0: the side keeps 1 pixel.
+    QTest::newRow("strip 1x2000") << QSize(1, 2000) << QSize(1, 600) << QSize(1, 150);
+}
+
 } // namespace
 
 class TestArtwork : public QObject {
     Q_OBJECT
 private slots:
     void scaledSize_data() {
-        QTest::addColumn<QSize>("source");
-        QTest::addColumn<QSize>("poster");
-        QTest::addColumn<QSize>("thumb");
-        // 300 * 150 / 400 = 112.5: the half goes to the even neighbour.
-        QTest::newRow("tall 300x400") << QSize(300, 400) << QSize(450, 600) << QSize(112, 150);
-        QTest::newRow("wide 800x600") << QSize(800, 600) << QSize(420, 315) << QSize(100, 75);
-        QTest::newRow("square 500x500") << QSize(500, 500) << QSize(420, 420) << QSize(100, 100);
-        QTest::newRow("small 70x105 enlarged") << QSize(70, 105) << QSize(400, 600) << QSize(100, 150);
-        // 0.3 and 0.075 pixels would round to 0: the side keeps 1 pixel.
-        QTest::newRow("strip 1x2000") << QSize(1, 2000) << QSize(1, 600) << QSize(1, 150);
+        addSizeRows();
         QTest::newRow("strip 2000x1") << QSize(2000, 1) << QSize(420, 1) << QSize(100, 1);
         QTest::newRow("single pixel") << QSize(1, 1) << QSize(420, 420) << QSize(100, 100);
         // 250 * 420 / 280 = 375 exactly; 250 * 100 / 280 = 89.28...
@@ -149,16 +154,7 @@ private slots:
     }
 
     // Poster and thumbnail from one decoded source, as the import makes them.
-    void savesPosterAndThumbnail_data() {
-        QTest::addColumn<QSize>("source");
-        QTest::addColumn<QSize>("poster");
-        QTest::addColumn<QSize>("thumb");
-        QTest::newRow("tall 300x400") << QSize(300, 400) << QSize(450, 600) << QSize(112, 150);
-        QTest::newRow("wide 800x600") << QSize(800, 600) << QSize(420, 315) << QSize(100, 75);
-        QTest::newRow("square 500x500") << QSize(500, 500) << QSize(420, 420) << QSize(100, 100);
-        QTest::newRow("small 70x105") << QSize(70, 105) << QSize(400, 600) << QSize(100, 150);
-        QTest::newRow("strip 1x2000") << QSize(1, 2000) << QSize(1, 600) << QSize(1, 150);
-    }
+    void savesPosterAndThumbnail_data() { addSizeRows(); }
     void savesPosterAndThumbnail() {
         QFETCH(QSize, source);
         QFETCH(QSize, poster);
