@@ -6,11 +6,11 @@
 //   - decoding the source with libjpeg alone (file read included).
 // Prints the median of several runs of each; the last line is the ratio to
 // ImageMagick. Targets: at most 0.7 x ImageMagick, at most 1.3 x decode alone.
-#include "artwork.h"
-#include "artworkimport.h"
-#include "artworksource.h"
-#include "jpeg.h"
-#include "jpegwriter.h"
+#include "gamelist/artwork.h"
+#include "gamelist/artworkimport.h"
+#include "gamelist/artworksource.h"
+#include "gamelist/jpeg.h"
+#include "gamelist/jpegwriter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

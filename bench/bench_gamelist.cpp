@@ -1,14 +1,14 @@
 // Game list benchmark: a program folder with 2,000 games (rows in db.mdb and
 // 100 x 150 thumbnails, JPEG quality 90) is listed by the real main window's
-// LoadGameList, offscreen, and timed against decoding the same 2,000 files
+// loadGameList, offscreen, and timed against decoding the same 2,000 files
 // with libjpeg alone (file reading included). Also measures the memory the
 // list holds per game. Targets: rebuild at most 1.5 x decode alone, at most
 // 80 KB per game. The last line printed is the ratio rebuild / decode alone.
-#include "gamelistview.h"
-#include "imagelist.h"
-#include "jpegwriter.h"
-#include "profilestore.h"
-#include "tfrmmain.h"
+#include "app/mainwindow.h"
+#include "gamelist/gamelistview.h"
+#include "gamelist/imagelist.h"
+#include "gamelist/jpegwriter.h"
+#include "store/profilestore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -167,9 +167,9 @@ int main(int argc, char* argv[]) {
     std::printf("games: %d, thumbnails 100 x 150 at quality 90, %.1f KB per file on average\n", kGames,
                 fileBytes / 1024.0 / kGames);
 
-    TfrmMain w(folder.path() + u'/'); // start-up runs the first rebuild
-    if (w.img2->count() != kGames) {
-        std::fprintf(stderr, "the list holds %d games, not %d\n", w.img2->count(), kGames);
+    MainWindow w(folder.path() + u'/'); // start-up runs the first rebuild
+    if (w.m_gameGrid->count() != kGames) {
+        std::fprintf(stderr, "the list holds %d games, not %d\n", w.m_gameGrid->count(), kGames);
         return 1;
     }
 
@@ -178,25 +178,25 @@ int main(int argc, char* argv[]) {
         alone.push_back(decodeAlone(thumbs));
         QElapsedTimer timer;
         timer.start();
-        w.LoadGameList();
+        w.loadGameList();
         rebuild.push_back(timer.nsecsElapsed() / 1e6);
     }
     const double aloneMs = median(alone);
     const double rebuildMs = median(rebuild);
     std::printf("decode alone with libjpeg: %.1f ms (median of %d; best %.1f)\n", aloneMs, kRuns,
                 *std::min_element(alone.begin(), alone.end()));
-    std::printf("LoadGameList rebuild:      %.1f ms (median of %d; best %.1f), %.1f us per game\n", rebuildMs,
+    std::printf("loadGameList rebuild:      %.1f ms (median of %d; best %.1f), %.1f us per game\n", rebuildMs,
                 kRuns, *std::min_element(rebuild.begin(), rebuild.end()), rebuildMs * 1000 / kGames);
 
     // Memory held by the list: the image list's pixels, and the process's growth
     // from an empty list to a full one.
-    w.img2->clear();
+    w.m_gameGrid->clear();
     malloc_trim(0);
     const long before = rssKb();
-    w.LoadGameList();
+    w.loadGameList();
     const long after = rssKb();
     std::printf("memory per game: image list %.1f KB, resident set growth %.1f KB (target 80 KB)\n",
-                w.img2->imageList().bytes() / 1024.0 / kGames, double(after - before) / kGames);
+                w.m_gameGrid->imageList().bytes() / 1024.0 / kGames, double(after - before) / kGames);
 
     const double ratio = rebuildMs / aloneMs;
     std::printf("rebuild / decode alone (target at most 1.5):\n%.2f\n", ratio);

@@ -1,7 +1,7 @@
-#include "emulatordiscovery.h"
+#include "app/emulatordiscovery.h"
 
-#include "emulatorregistry.h"
-#include "encodings.h"
+#include "app/emulatorregistry.h"
+#include "store/encodings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,9 +31,9 @@ Folders deriveFolders(const QString& appFolder, const EmulatorRegistry& registry
     if (!registry.keyExists())
         return f;
     if (const std::optional<QString> settings = registry.value(QStringLiteral("SettingsFolder")))
-        f.iniPath = enc::singleBackslashes(*settings);
+        f.settingsFolder = enc::singleBackslashes(*settings);
     if (const std::optional<QString> plugins = registry.value(QStringLiteral("PluginsFolder")))
-        f.plgPath = enc::singleBackslashes(*plugins);
+        f.pluginsFolder = enc::singleBackslashes(*plugins);
     return f;
 }
 

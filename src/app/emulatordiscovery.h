@@ -16,8 +16,8 @@ class EmulatorRegistry;
 namespace emulatordiscovery {
 
 struct Folders {
-    QString iniPath; // settings folder
-    QString plgPath; // plug-ins folder
+    QString settingsFolder; // settings folder
+    QString pluginsFolder;  // plug-ins folder
 };
 
 // AppFolder + "inis" and AppFolder + "Plugins" (no trailing separator), each

@@ -1,4 +1,4 @@
-#include "emulatorregistry.h"
+#include "app/emulatorregistry.h"
 
 #include <QFile>
 #include <QStandardPaths>

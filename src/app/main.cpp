@@ -1,12 +1,12 @@
-#include "appinfo.h"
-#include "tfrmmain.h"
+#include "app/mainwindow.h"
+#include "core/appinfo.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(appinfo::kTitle);
-    TfrmMain frmMain(appinfo::AppFolder());
+    MainWindow frmMain(appinfo::AppFolder());
     frmMain.show();
     return QApplication::exec();
 }

@@ -1,6 +1,6 @@
-#include "programsettings.h"
+#include "app/programsettings.h"
 
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,16 +9,21 @@
 
 namespace {
 std::unique_ptr<QSettings> openSettings() {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Korvello"));
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                       QStringLiteral("Korvello"));
 }
 } // namespace
 
 ProgramSettings::ProgramSettings() : m_settings(openSettings()) {}
 ProgramSettings::~ProgramSettings() = default;
 
-QString ProgramSettings::filePath() { return openSettings()->fileName(); }
+QString ProgramSettings::filePath() {
+    return openSettings()->fileName();
+}
 
-bool ProgramSettings::keyExists() const { return QFileInfo::exists(m_settings->fileName()); }
+bool ProgramSettings::keyExists() const {
+    return QFileInfo::exists(m_settings->fileName());
+}
 
 void ProgramSettings::createKey() {
     if (keyExists())
@@ -27,7 +32,8 @@ void ProgramSettings::createKey() {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw KorvelloError(QStringLiteral("Unable to create the settings file %1: %2").arg(path, file.errorString()));
+        throw KorvelloError(
+            QStringLiteral("Unable to create the settings file %1: %2").arg(path, file.errorString()));
     file.close();
     m_settings = openSettings();
 }
@@ -46,5 +52,6 @@ void ProgramSettings::writeInt(const QString& name, int value) {
     m_settings->setValue(name, value);
     m_settings->sync();
     if (m_settings->status() != QSettings::NoError)
-        throw KorvelloError(QStringLiteral("Unable to write the value %1 to %2").arg(name, m_settings->fileName()));
+        throw KorvelloError(
+            QStringLiteral("Unable to write the value %1 to %2").arg(name, m_settings->fileName()));
 }

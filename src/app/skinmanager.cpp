@@ -1,6 +1,6 @@
-#include "skinmanager.h"
+#include "app/skinmanager.h"
 
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
 
 #include <QApplication>
 #include <QDir>

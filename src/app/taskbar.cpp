@@ -1,4 +1,4 @@
-#include "taskbar.h"
+#include "app/taskbar.h"
 
 #include <QGuiApplication>
 #include <QWidget>

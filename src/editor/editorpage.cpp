@@ -1,14 +1,14 @@
 // Construction of the editor page, the wiring of its change notifications, the
 // Tag marks and the name field's rule for the artwork buttons.
-#include "editorpage.h"
+#include "editor/editorpage.h"
 
-#include "encodings.h"
+#include "store/encodings.h"
 
-#include "errorreport.h"
-#include "filteringcheckbox.h"
-#include "pathedit.h"
-#include "radiogroup.h"
-#include "spinedit.h"
+#include "editor/filteringcheckbox.h"
+#include "editor/pathedit.h"
+#include "editor/radiogroup.h"
+#include "editor/spinedit.h"
+#include "ui/errorreport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,7 +26,7 @@ const char* const kTagProperty = "Tag";
 }
 
 EditorPage::EditorPage(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("pgNewGame"));
+    setObjectName(QStringLiteral("editorPage"));
     layOutGroups();
     connectRules();
 }
@@ -72,7 +72,7 @@ void EditorPage::connectRules() {
         connect(box, &QCheckBox::stateChanged, this,
                 [this, rule] { guarded([this, rule] { (this->*rule)(); }); });
     };
-    onState(chkNative, &EditorPage::chkNativeClick);
+    onState(chkNativeResolution, &EditorPage::chkNativeClick);
     onState(chkHWHacks, &EditorPage::chkHWHacksClick);
     onState(chkGameFixes, &EditorPage::chkGameFixesClick);
     onState(chkSpeedHacks, &EditorPage::chkSpeedHacksClick);
@@ -101,14 +101,14 @@ void EditorPage::connectRules() {
     onPress(btnVUDef, &EditorPage::btnVUDefClick);
     onPress(btnSHDef, &EditorPage::btnSHDefClick);
 
-    auto* filtering = static_cast<FilteringCheckBox*>(chkFiltering);
+    auto* filtering = static_cast<FilteringCheckBox*>(chkTextureFiltering);
     connect(filtering, &FilteringCheckBox::mouseReleased, this,
             [this] { guarded([this] { chkFilteringMouseUp(); }); });
     // The cycle continues from the state shown, whoever set it (the default,
     // a loaded profile, the keyboard): the step after "checked" is "unchecked",
     // after "unchecked" "grayed", after "grayed" "checked".
     connect(filtering, &QCheckBox::stateChanged, this, [this](int state) {
-        setTag(chkFiltering, state == Qt::Checked ? 1 : state == Qt::Unchecked ? 2 : 0);
+        setTag(chkTextureFiltering, state == Qt::Checked ? 1 : state == Qt::Unchecked ? 2 : 0);
     });
 
     txtGameName->installEventFilter(this);

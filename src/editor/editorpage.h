@@ -34,11 +34,11 @@ class EditorPage : public QWidget {
 public:
     explicit EditorPage(QWidget* parent = nullptr);
 
-    // The emulator settings folder; TfrmMain sets it once it has worked out the
+    // The emulator settings folder; MainWindow sets it once it has worked out the
     // emulator's folders. The memory card default is derived from it.
-    QString iniPath;
+    QString m_settingsFolder;
 
-    // The integer mark of chkNative, cmbScaling and chkFiltering ("Tag"), kept
+    // The integer mark of chkNativeResolution, cmbScaling and chkTextureFiltering ("Tag"), kept
     // as the widget's dynamic property "Tag".
     static int Tag(const QObject* control);
     static void setTag(QObject* control, int value);
@@ -53,7 +53,7 @@ public:
     QComboBox* cmbRenderer = nullptr;
     QComboBox* cmbInterlacing = nullptr;
     SpinEdit* txtSWThreads = nullptr;
-    QCheckBox* chkAA1 = nullptr;
+    QCheckBox* chkEdgeAntiAliasing = nullptr;
     QCheckBox* chkHWHacks = nullptr;
     QLabel* lblSkipDraw = nullptr;
     SpinEdit* txtSkipDraw = nullptr;
@@ -63,16 +63,16 @@ public:
     QCheckBox* chkWildArms = nullptr;
     QLabel* lblMSAA = nullptr;
     QComboBox* cmbMSAA = nullptr;
-    QGroupBox* grpD3DEnhacements = nullptr;
-    QCheckBox* chkNative = nullptr;
+    QGroupBox* grpUpscaling = nullptr;
+    QCheckBox* chkNativeResolution = nullptr;
     QComboBox* cmbScaling = nullptr;
-    SpinEdit* txtD3D1 = nullptr;
-    SpinEdit* txtD3D2 = nullptr;
+    SpinEdit* txtCustomWidth = nullptr;
+    SpinEdit* txtCustomHeight = nullptr;
     QGroupBox* grpHW = nullptr;
-    QCheckBox* chkFiltering = nullptr; // three states
-    QCheckBox* chk8Bit = nullptr;
-    QCheckBox* chkLogZ = nullptr;
-    QCheckBox* chkAlpha = nullptr;
+    QCheckBox* chkTextureFiltering = nullptr; // three states
+    QCheckBox* chk8BitTextures = nullptr;
+    QCheckBox* chkLogDepth = nullptr;
+    QCheckBox* chkAlphaCorrection = nullptr;
 
     // ---- Group "Profile" ----
     QGroupBox* grpProfile = nullptr;
@@ -150,7 +150,7 @@ public:
     QGroupBox* grpEECyclerate = nullptr;
     QSlider* trkEECyclerate = nullptr;
     QLabel* lblEECyclerate = nullptr;
-    QGroupBox* grpVUCycleStaeling = nullptr;
+    QGroupBox* grpVUCycleStealing = nullptr;
     QSlider* trkVUCycleStealing = nullptr;
     QLabel* lblVUCycleStealing = nullptr;
     QGroupBox* grpOtherHacks = nullptr;
@@ -181,8 +181,8 @@ public:
 
     // ---- Group "EE/IOP" ----
     QGroupBox* grpEEIOP = nullptr;
-    RadioGroup* rgpEE = nullptr;
-    RadioGroup* rgpIOP = nullptr;
+    RadioGroup* rgpEECore = nullptr;
+    RadioGroup* rgpIOPCore = nullptr;
     QCheckBox* chkEnableEECache = nullptr;
     QGroupBox* grpEEFPU = nullptr;
     RadioGroup* rgpEERoundMode = nullptr;
@@ -191,8 +191,8 @@ public:
 
     // ---- Group "VUs" ----
     QGroupBox* grpVUs = nullptr;
-    RadioGroup* rgpVU0 = nullptr;
-    RadioGroup* rgpVU1 = nullptr;
+    RadioGroup* rgpVU0Core = nullptr;
+    RadioGroup* rgpVU1Core = nullptr;
     QGroupBox* grpVU0VU1 = nullptr;
     RadioGroup* rgpVURoundMode = nullptr;
     RadioGroup* rgpVUClampingMode = nullptr;

@@ -2,11 +2,11 @@
 // into the page's controls in a fixed order. Setting a check box or a slider
 // runs its rule when the value changes; selecting a list entry runs none, so
 // where a rule must follow a selection the default runs it itself.
-#include "editorpage.h"
+#include "editor/editorpage.h"
 
-#include "pathedit.h"
-#include "radiogroup.h"
-#include "spinedit.h"
+#include "editor/pathedit.h"
+#include "editor/radiogroup.h"
+#include "editor/spinedit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -69,16 +69,16 @@ void EditorPage::btnGFDefClick() {
 }
 
 void EditorPage::btnEEDefClick() {
-    rgpEE->setItemIndex(1);             // "Recompiler"
-    rgpIOP->setItemIndex(1);            // "Recompiler"
+    rgpEECore->setItemIndex(1);         // "Recompiler"
+    rgpIOPCore->setItemIndex(1);        // "Recompiler"
     rgpEERoundMode->setItemIndex(3);    // "Chop / Zero"
     rgpEEClampingMode->setItemIndex(1); // "Normal"
     chkEnableEECache->setChecked(false);
 }
 
 void EditorPage::btnVUDefClick() {
-    rgpVU0->setItemIndex(1);            // "microVU Recompiler"
-    rgpVU1->setItemIndex(1);            // "microVU Recompiler"
+    rgpVU0Core->setItemIndex(1);        // "microVU Recompiler"
+    rgpVU1Core->setItemIndex(1);        // "microVU Recompiler"
     rgpVURoundMode->setItemIndex(3);    // "Chop / Zero"
     rgpVUClampingMode->setItemIndex(1); // "Normal"
 }
@@ -102,20 +102,20 @@ void EditorPage::btnDefaultClick() {
     selectFirst(cmbPCSX2ExeFile); // 2
     selectFirst(cmbRenderer);     // 3 "Direct3D9 (Hardware)", renderer 0
     cmbRendererChange();
-    cmbInterlacing->setCurrentIndex(7);       // 4 "Auto"
-    txtD3D1->setText(QStringLiteral("1024")); // 5
-    txtD3D2->setText(QStringLiteral("1024"));
+    cmbInterlacing->setCurrentIndex(7);              // 4 "Auto"
+    txtCustomWidth->setText(QStringLiteral("1024")); // 5
+    txtCustomHeight->setText(QStringLiteral("1024"));
     cmbScaling->setCurrentIndex(0); // 6 "Custom"
     cmbScalingChange();
     txtSWThreads->setText(QStringLiteral("1"));                                    // 7
-    setChecked({chkLogZ, chkAlpha}, true);                                         // 8
+    setChecked({chkLogDepth, chkAlphaCorrection}, true);                           // 8
     chkHWHacks->setChecked(false);                                                 // 9
     setChecked({chkAlphaHack, chkSprite, chkWildArms, chkHalfPixelOffset}, false); // 10
     cmbMSAA->setCurrentIndex(0);                                                   // 11 "0x Z-32"
     txtSkipDraw->setText(QStringLiteral("0"));                                     // 12
-    chkNative->setChecked(false);                                                  // 13
+    chkNativeResolution->setChecked(false);                                        // 13
     chkNativeClick();
-    chkFiltering->setCheckState(Qt::PartiallyChecked);                // 14
+    chkTextureFiltering->setCheckState(Qt::PartiallyChecked);         // 14
     btnGSWDefClick();                                                 // 15
     btnGFDefClick();                                                  // 16
     btnGSDefClick();                                                  // 17
@@ -135,7 +135,7 @@ void EditorPage::btnDefaultClick() {
     trkSPU2Latency->setValue(150);                                    // 31 (its label rule follows a change)
     cmbSPU2Module->setCurrentIndex(1);                                // 32 "1 - XAudio 2 (Recommended)"
     setChecked({chkSPU2Debug, chkSPU2UseDSP, chkSPU2DeAlias}, false); // 33
-    txtMCPath->setText(memoryCardFolder(iniPath));                    // 34
+    txtMCPath->setText(memoryCardFolder(m_settingsFolder));           // 34
     txtMC1->setText(QStringLiteral("Mcd001.ps2"));                    // 35
     txtMC2->setText(QStringLiteral("Mcd002.ps2"));                    // 36
     chkMCAutoEject->setChecked(true);                                 // 37

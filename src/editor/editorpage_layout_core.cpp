@@ -1,10 +1,10 @@
 // The editor page's emulation-core, sound, memory card and action groups, and
 // the arrangement of all fourteen groups on the page.
-#include "editorpage.h"
-#include "editortables.h"
-#include "editorwidgets.h"
-#include "pathedit.h"
-#include "radiogroup.h"
+#include "editor/editorpage.h"
+#include "editor/editortables.h"
+#include "editor/editorwidgets.h"
+#include "editor/pathedit.h"
+#include "editor/radiogroup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -121,13 +121,13 @@ QGroupBox* EditorPage::buildSpeedHacks() {
     ee->addWidget(trkEECyclerate);
     ee->addWidget(lblEECyclerate);
 
-    grpVUCycleStaeling = group(grpSpeedHacks, "grpVUCycleStaeling", QStringLiteral("VU Cycle Staeling"));
-    QVBoxLayout* vu = new QVBoxLayout(grpVUCycleStaeling);
+    grpVUCycleStealing = group(grpSpeedHacks, "grpVUCycleStealing", QStringLiteral("VU Cycle Staeling"));
+    QVBoxLayout* vu = new QVBoxLayout(grpVUCycleStealing);
     vu->setContentsMargins(3, 0, 3, 1);
     vu->setSpacing(0);
-    trkVUCycleStealing = slider(grpVUCycleStaeling, "trkVUCycleStealing", 3);
+    trkVUCycleStealing = slider(grpVUCycleStealing, "trkVUCycleStealing", 3);
     lblVUCycleStealing =
-        valueLabel(grpVUCycleStaeling, "lblVUCycleStealing", QStringLiteral("lblVUCycleStealing"));
+        valueLabel(grpVUCycleStealing, "lblVUCycleStealing", QStringLiteral("lblVUCycleStealing"));
     vu->addWidget(trkVUCycleStealing);
     vu->addWidget(lblVUCycleStealing);
 
@@ -154,7 +154,7 @@ QGroupBox* EditorPage::buildSpeedHacks() {
     btnSHDef->setFixedWidth(kButtonWidth);
 
     g->addWidget(grpEECyclerate, 0, 0);
-    g->addWidget(grpVUCycleStaeling, 0, 1);
+    g->addWidget(grpVUCycleStealing, 0, 1);
     g->addWidget(grpOtherHacks, 1, 0, 1, 2);
     g->addWidget(grpMicroVUHacks, 2, 0, 1, 2);
     auto* actions = new QHBoxLayout;
@@ -219,8 +219,8 @@ QGroupBox* EditorPage::buildSPU2() {
 QGroupBox* EditorPage::buildEEIOP() {
     grpEEIOP = group(this, "grpEEIOP", QStringLiteral("EE/IOP"));
     QGridLayout* g = grid(grpEEIOP);
-    rgpEE = named(new RadioGroup(QStringLiteral("EmotionEngine"), kCpuModes, grpEEIOP), "rgpEE");
-    rgpIOP = named(new RadioGroup(QStringLiteral("IOP"), kCpuModes, grpEEIOP), "rgpIOP");
+    rgpEECore = named(new RadioGroup(QStringLiteral("EmotionEngine"), kCpuModes, grpEEIOP), "rgpEECore");
+    rgpIOPCore = named(new RadioGroup(QStringLiteral("IOP"), kCpuModes, grpEEIOP), "rgpIOPCore");
     chkEnableEECache = check(grpEEIOP, "chkEnableEECache", QStringLiteral("Enable EE Cache"));
     grpEEFPU = group(grpEEIOP, "grpEEFPU", QStringLiteral("EE/FPU Advanced Recompiler Options"));
     QGridLayout* f = grid(grpEEFPU);
@@ -232,8 +232,8 @@ QGroupBox* EditorPage::buildEEIOP() {
     f->addWidget(rgpEEClampingMode, 0, 1);
     btnEEDef = button(grpEEIOP, "btnEEDef", QStringLiteral("Default"));
     btnEEDef->setFixedWidth(kButtonWidth);
-    g->addWidget(rgpEE, 0, 0);
-    g->addWidget(rgpIOP, 0, 1);
+    g->addWidget(rgpEECore, 0, 0);
+    g->addWidget(rgpIOPCore, 0, 1);
     g->addWidget(grpEEFPU, 1, 0, 1, 2);
     g->addWidget(chkEnableEECache, 2, 0);
     g->addWidget(btnEEDef, 2, 1, Qt::AlignRight);
@@ -243,8 +243,8 @@ QGroupBox* EditorPage::buildEEIOP() {
 QGroupBox* EditorPage::buildVUs() {
     grpVUs = group(this, "grpVUs", QStringLiteral("VUs"));
     QGridLayout* g = grid(grpVUs);
-    rgpVU0 = named(new RadioGroup(QStringLiteral("VU0"), kVUModes, grpVUs), "rgpVU0");
-    rgpVU1 = named(new RadioGroup(QStringLiteral("VU1"), kVUModes, grpVUs), "rgpVU1");
+    rgpVU0Core = named(new RadioGroup(QStringLiteral("VU0"), kVUModes, grpVUs), "rgpVU0Core");
+    rgpVU1Core = named(new RadioGroup(QStringLiteral("VU1"), kVUModes, grpVUs), "rgpVU1Core");
     grpVU0VU1 = group(grpVUs, "grpVU0VU1", QStringLiteral("VU0 / VU1 Advanced Recompiler Options"));
     QGridLayout* a = grid(grpVU0VU1);
     rgpVURoundMode =
@@ -257,8 +257,8 @@ QGroupBox* EditorPage::buildVUs() {
     a->addWidget(rgpVUClampingMode, 0, 1);
     a->addWidget(btnVUDef, 1, 1, Qt::AlignRight);
     // "superVU Recompiler [legacy]" is too wide for the two to stand side by side.
-    g->addWidget(rgpVU0, 0, 0);
-    g->addWidget(rgpVU1, 1, 0);
+    g->addWidget(rgpVU0Core, 0, 0);
+    g->addWidget(rgpVU1Core, 1, 0);
     g->addWidget(grpVU0VU1, 2, 0);
     return grpVUs;
 }

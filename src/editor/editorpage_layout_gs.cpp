@@ -1,10 +1,10 @@
 // The editor page's graphics, profile, disc and emulator groups.
-#include "editorpage.h"
-#include "editorwidgets.h"
-#include "filteringcheckbox.h"
-#include "pathedit.h"
-#include "radiogroup.h"
-#include "spinedit.h"
+#include "editor/editorpage.h"
+#include "editor/editorwidgets.h"
+#include "editor/filteringcheckbox.h"
+#include "editor/pathedit.h"
+#include "editor/radiogroup.h"
+#include "editor/spinedit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -73,9 +73,9 @@ QGroupBox* EditorPage::buildGSDX() {
 
     txtSWThreads = spin(grpGSDX, "txtSWThreads", QStringLiteral("1"));
     txtSWThreads->setFixedWidth(kNumberWidth);
-    chkAA1 = check(grpGSDX, "chkAA1", QStringLiteral("Edge anti-aliasing"));
+    chkEdgeAntiAliasing = check(grpGSDX, "chkEdgeAntiAliasing", QStringLiteral("Edge anti-aliasing"));
     g->addWidget(label(grpGSDX, QStringLiteral("Rend. threads:")), 3, 0);
-    g->addLayout(row({txtSWThreads, chkAA1}, true), 3, 1);
+    g->addLayout(row({txtSWThreads, chkEdgeAntiAliasing}, true), 3, 1);
 
     chkHWHacks = check(grpGSDX, "chkHWHacks", QString());
     chkHWHacks->setToolTip(QStringLiteral("Enable HW Hacks"));
@@ -103,36 +103,36 @@ QGroupBox* EditorPage::buildGSDX() {
     hackBoxes->addWidget(chkWildArms, 1, 1);
     g->addLayout(hackBoxes, 5, 0, 1, 2);
 
-    grpD3DEnhacements =
-        group(grpGSDX, "grpD3DEnhacements", QStringLiteral("D3D Upscaling (can cause glitches)"));
-    QGridLayout* d = grid(grpD3DEnhacements);
-    chkNative = check(grpD3DEnhacements, "chkNative", QStringLiteral("Native"));
-    setTag(chkNative, 1);
-    cmbScaling = combo(grpD3DEnhacements, "cmbScaling", kScaling);
+    grpUpscaling = group(grpGSDX, "grpUpscaling", QStringLiteral("D3D Upscaling (can cause glitches)"));
+    QGridLayout* d = grid(grpUpscaling);
+    chkNativeResolution = check(grpUpscaling, "chkNativeResolution", QStringLiteral("Native"));
+    setTag(chkNativeResolution, 1);
+    cmbScaling = combo(grpUpscaling, "cmbScaling", kScaling);
     setTag(cmbScaling, 0);
-    txtD3D1 = spin(grpD3DEnhacements, "txtD3D1", QStringLiteral("0"));
-    txtD3D2 = spin(grpD3DEnhacements, "txtD3D2", QStringLiteral("0"));
-    txtD3D1->setFixedWidth(kNumberWidth + 8);
-    txtD3D2->setFixedWidth(kNumberWidth + 8);
-    d->addWidget(label(grpD3DEnhacements, QStringLiteral("Original PS2 resolution:")), 0, 0);
-    d->addWidget(chkNative, 0, 1);
-    d->addWidget(label(grpD3DEnhacements, QStringLiteral("Or use Scaling:")), 1, 0);
+    txtCustomWidth = spin(grpUpscaling, "txtCustomWidth", QStringLiteral("0"));
+    txtCustomHeight = spin(grpUpscaling, "txtCustomHeight", QStringLiteral("0"));
+    txtCustomWidth->setFixedWidth(kNumberWidth + 8);
+    txtCustomHeight->setFixedWidth(kNumberWidth + 8);
+    d->addWidget(label(grpUpscaling, QStringLiteral("Original PS2 resolution:")), 0, 0);
+    d->addWidget(chkNativeResolution, 0, 1);
+    d->addWidget(label(grpUpscaling, QStringLiteral("Or use Scaling:")), 1, 0);
     d->addWidget(cmbScaling, 1, 1);
-    d->addWidget(label(grpD3DEnhacements, QStringLiteral("Custom resolution:")), 2, 0);
-    d->addLayout(row({txtD3D1, txtD3D2}, true), 2, 1);
-    g->addWidget(grpD3DEnhacements, 6, 0, 1, 2);
+    d->addWidget(label(grpUpscaling, QStringLiteral("Custom resolution:")), 2, 0);
+    d->addLayout(row({txtCustomWidth, txtCustomHeight}, true), 2, 1);
+    g->addWidget(grpUpscaling, 6, 0, 1, 2);
 
     grpHW = group(grpGSDX, "grpHW", QStringLiteral("Hardware"));
     QGridLayout* h = grid(grpHW);
-    chkFiltering = named(new FilteringCheckBox(QStringLiteral("Texture filtering"), grpHW), "chkFiltering");
-    setTag(chkFiltering, 0);
-    chk8Bit = check(grpHW, "chk8Bit", QStringLiteral("Allow 8-bit textures"));
-    chkLogZ = check(grpHW, "chkLogZ", QStringLiteral("Logarithmic Z"));
-    chkAlpha = check(grpHW, "chkAlpha", QStringLiteral("Alpha corrction (FBA)"));
-    h->addWidget(chkFiltering, 0, 0);
-    h->addWidget(chk8Bit, 0, 1);
-    h->addWidget(chkLogZ, 1, 0);
-    h->addWidget(chkAlpha, 1, 1);
+    chkTextureFiltering =
+        named(new FilteringCheckBox(QStringLiteral("Texture filtering"), grpHW), "chkTextureFiltering");
+    setTag(chkTextureFiltering, 0);
+    chk8BitTextures = check(grpHW, "chk8BitTextures", QStringLiteral("Allow 8-bit textures"));
+    chkLogDepth = check(grpHW, "chkLogDepth", QStringLiteral("Logarithmic Z"));
+    chkAlphaCorrection = check(grpHW, "chkAlphaCorrection", QStringLiteral("Alpha corrction (FBA)"));
+    h->addWidget(chkTextureFiltering, 0, 0);
+    h->addWidget(chk8BitTextures, 0, 1);
+    h->addWidget(chkLogDepth, 1, 0);
+    h->addWidget(chkAlphaCorrection, 1, 1);
     g->addWidget(grpHW, 7, 0, 1, 2);
     g->setColumnStretch(1, 1);
     return grpGSDX;

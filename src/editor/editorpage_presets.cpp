@@ -1,11 +1,11 @@
 // The preset levels: while "Preset" is checked, the level on the slider sets
 // the GS, EE/IOP, VUs, Speed Hacks and Game Fixes groups and the vsync box, and
 // the controls it sets are locked so that only the slider changes them.
-#include "editorpage.h"
+#include "editor/editorpage.h"
 
-#include "editortables.h"
-#include "radiogroup.h"
-#include "spinedit.h"
+#include "editor/editortables.h"
+#include "editor/radiogroup.h"
+#include "editor/spinedit.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -69,12 +69,11 @@ void EditorPage::chkPresetClick() {
 
     // chkDisableFramelimiting stays free: the next application of a level
     // unchecks it again.
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{rgpEE,     rgpIOP,           rgpEERoundMode,   rgpEEClampingMode,
-                                         rgpVU0,    rgpVU1,           rgpVURoundMode,   rgpVUClampingMode,
-                                         btnEEDef,  btnVUDef,         chkEnableEECache, chkVSync,
-                                         btnGSWDef, txtBaseFramerate, txtSlowMotion,    txtTurbo,
-                                         rgpSkip,   txtDrawFrames,    txtSkipFrames,    chkDisableGS,
-                                         chkMTGS,   btnGSDef,         chkManagedVsync})
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             rgpEECore,        rgpIOPCore,     rgpEERoundMode,    rgpEEClampingMode, rgpVU0Core,
+             rgpVU1Core,       rgpVURoundMode, rgpVUClampingMode, btnEEDef,          btnVUDef,
+             chkEnableEECache, chkVSync,       btnGSWDef,         txtBaseFramerate,  txtSlowMotion,
+             txtTurbo,         rgpSkip,        txtDrawFrames,     txtSkipFrames,     chkDisableGS,
+             chkMTGS,          btnGSDef,       chkManagedVsync})
         control->setEnabled(unlocked);
 }

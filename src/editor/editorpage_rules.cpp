@@ -1,13 +1,13 @@
 // The rules that enable and disable dependent controls, the filtering cycle,
 // the value labels and the key help. None of them changes a setting's value,
 // except the filtering cycle, whose whole purpose is the box's state.
-#include "editorpage.h"
+#include "editor/editorpage.h"
 
-#include "appinfo.h"
-#include "dialogs.h"
-#include "editortables.h"
-#include "keyhelp.h"
-#include "spinedit.h"
+#include "core/appinfo.h"
+#include "editor/editortables.h"
+#include "editor/keyhelp.h"
+#include "editor/spinedit.h"
+#include "ui/dialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,8 +42,9 @@ void EditorPage::cmbGSPluginChange() {
         return;
     }
     // chkHWHacks, chkSprite, chkWildArms and the two hack labels stay as they are.
-    enable({cmbRenderer, cmbInterlacing, txtD3D1, txtD3D2, cmbScaling, chkNative, cmbMSAA, txtSWThreads,
-            txtSkipDraw, chkFiltering, chk8Bit, chkAA1, chkAlphaHack, chkLogZ, chkAlpha, chkHalfPixelOffset},
+    enable({cmbRenderer, cmbInterlacing, txtCustomWidth, txtCustomHeight, cmbScaling, chkNativeResolution,
+            cmbMSAA, txtSWThreads, txtSkipDraw, chkTextureFiltering, chk8BitTextures, chkEdgeAntiAliasing,
+            chkAlphaHack, chkLogDepth, chkAlphaCorrection, chkHalfPixelOffset},
            false);
 }
 
@@ -63,16 +64,16 @@ void EditorPage::cmbRendererChange() {
     }
     const editortables::RendererSwitches on = editortables::rendererSwitches(number);
 
-    enable({txtD3D1, txtD3D2, cmbScaling, chkHWHacks}, on.h);
+    enable({txtCustomWidth, txtCustomHeight, cmbScaling, chkHWHacks}, on.h);
     chkHWHacksClick();
     txtSWThreads->setEnabled(on.s);
-    enable({chkFiltering, chk8Bit}, on.h);
-    chkAA1->setEnabled(on.s);
-    enable({chkLogZ, chkAlpha}, on.d9);
-    chkNative->setEnabled(on.h);
+    enable({chkTextureFiltering, chk8BitTextures}, on.h);
+    chkEdgeAntiAliasing->setEnabled(on.s);
+    enable({chkLogDepth, chkAlphaCorrection}, on.d9);
+    chkNativeResolution->setEnabled(on.h);
     // The marks say whether the upscaling controls are live.
-    setTag(chkNative, on.h ? 1 : 0);
-    if (chkNative->isChecked())
+    setTag(chkNativeResolution, on.h ? 1 : 0);
+    if (chkNativeResolution->isChecked())
         chkNativeClick();
     setTag(cmbScaling, on.h ? 1 : 0);
     if (cmbScaling->currentIndex() > 0)
@@ -80,20 +81,20 @@ void EditorPage::cmbRendererChange() {
 }
 
 void EditorPage::chkNativeClick() {
-    if (Tag(chkNative) != 1)
+    if (Tag(chkNativeResolution) != 1)
         return;
     // The native resolution excludes both a custom resolution and a scaling factor.
-    enable({txtD3D1, txtD3D2, cmbScaling}, !chkNative->isChecked());
+    enable({txtCustomWidth, txtCustomHeight, cmbScaling}, !chkNativeResolution->isChecked());
 }
 
 void EditorPage::cmbScalingChange() {
     if (Tag(cmbScaling) != 1)
         return;
     const bool multiple = cmbScaling->currentIndex() >= 1;
-    chkNative->setEnabled(!multiple);
-    if (chkNative->isChecked())
+    chkNativeResolution->setEnabled(!multiple);
+    if (chkNativeResolution->isChecked())
         return;
-    enable({txtD3D1, txtD3D2}, !multiple);
+    enable({txtCustomWidth, txtCustomHeight}, !multiple);
 }
 
 void EditorPage::chkHWHacksClick() {
@@ -124,18 +125,18 @@ void EditorPage::chkSpeedHacksClick() {
 
 void EditorPage::chkFilteringMouseUp() {
     // The box meets its states in the order checked, unchecked, grayed.
-    switch (Tag(chkFiltering)) {
+    switch (Tag(chkTextureFiltering)) {
     case 0:
-        chkFiltering->setCheckState(Qt::Checked);
-        setTag(chkFiltering, 1);
+        chkTextureFiltering->setCheckState(Qt::Checked);
+        setTag(chkTextureFiltering, 1);
         break;
     case 1:
-        chkFiltering->setCheckState(Qt::Unchecked);
-        setTag(chkFiltering, 2);
+        chkTextureFiltering->setCheckState(Qt::Unchecked);
+        setTag(chkTextureFiltering, 2);
         break;
     case 2:
-        chkFiltering->setCheckState(Qt::PartiallyChecked);
-        setTag(chkFiltering, 0);
+        chkTextureFiltering->setCheckState(Qt::PartiallyChecked);
+        setTag(chkTextureFiltering, 0);
         break;
     default:
         break;

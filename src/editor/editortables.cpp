@@ -1,4 +1,4 @@
-#include "editortables.h"
+#include "editor/editortables.h"
 
 namespace editortables {
 

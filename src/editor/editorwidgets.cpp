@@ -1,6 +1,6 @@
-#include "editorwidgets.h"
+#include "editor/editorwidgets.h"
 
-#include "spinedit.h"
+#include "editor/spinedit.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

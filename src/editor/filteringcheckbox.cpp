@@ -1,4 +1,4 @@
-#include "filteringcheckbox.h"
+#include "editor/filteringcheckbox.h"
 
 #include <QMouseEvent>
 

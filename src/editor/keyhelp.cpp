@@ -1,4 +1,4 @@
-#include "keyhelp.h"
+#include "editor/keyhelp.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
-#include "pathedit.h"
+#include "editor/pathedit.h"
 
-#include "dialogs.h"
-#include "errorreport.h"
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
+#include "ui/dialogs.h"
+#include "ui/errorreport.h"
 
 #include <QDir>
 #include <QFileInfo>

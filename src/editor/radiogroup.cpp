@@ -1,4 +1,4 @@
-#include "radiogroup.h"
+#include "editor/radiogroup.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

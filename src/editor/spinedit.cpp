@@ -1,8 +1,8 @@
-#include "spinedit.h"
+#include "editor/spinedit.h"
 
-#include "errorreport.h"
-#include "korvelloerror.h"
-#include "numbertext.h"
+#include "core/korvelloerror.h"
+#include "core/numbertext.h"
+#include "ui/errorreport.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "artwork.h"
+#include "gamelist/artwork.h"
 
 #include <QImage>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "artworkfiles.h"
+#include "gamelist/artworkfiles.h"
 
 #include <QFileInfo>
 

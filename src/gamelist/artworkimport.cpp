@@ -1,9 +1,9 @@
-#include "artworkimport.h"
+#include "gamelist/artworkimport.h"
 
-#include "artwork.h"
-#include "artworksource.h"
-#include "gblur.h"
-#include "jpegwriter.h"
+#include "gamelist/artwork.h"
+#include "gamelist/artworksource.h"
+#include "gamelist/gblur.h"
+#include "gamelist/jpegwriter.h"
 
 #include <QImage>
 

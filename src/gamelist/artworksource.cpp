@@ -1,6 +1,6 @@
-#include "artworksource.h"
+#include "gamelist/artworksource.h"
 
-#include "jpeg.h"
+#include "gamelist/jpeg.h"
 
 const QImage& ArtworkSource::picture() {
     if (m_picture.isNull())

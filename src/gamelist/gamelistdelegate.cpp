@@ -1,7 +1,7 @@
-#include "gamelistdelegate.h"
+#include "gamelist/gamelistdelegate.h"
 
-#include "gamelistmodel.h"
-#include "imagelist.h"
+#include "gamelist/gamelistmodel.h"
+#include "gamelist/imagelist.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "gamelistmodel.h"
+#include "gamelist/gamelistmodel.h"
 
 int GameListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_entries.size());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imagelist.h"
+#include "gamelist/imagelist.h"
 
 #include <QAbstractListModel>
 #include <QList>

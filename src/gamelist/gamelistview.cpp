@@ -1,7 +1,7 @@
-#include "gamelistview.h"
+#include "gamelist/gamelistview.h"
 
-#include "gamelistdelegate.h"
-#include "gamelistmodel.h"
+#include "gamelist/gamelistdelegate.h"
+#include "gamelist/gamelistmodel.h"
 
 #include <QEvent>
 #include <QMouseEvent>

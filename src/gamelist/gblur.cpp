@@ -1,6 +1,6 @@
-#include "gblur.h"
+#include "gamelist/gblur.h"
 
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
 
 #include <QImage>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "imagelist.h"
+#include "gamelist/imagelist.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
-#include "jpeg.h"
+#include "gamelist/jpeg.h"
 
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "jpegwriter.h"
+#include "gamelist/jpegwriter.h"
 
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "posterview.h"
+#include "gamelist/posterview.h"
 
-#include "artwork.h"
+#include "gamelist/artwork.h"
 
 #include <QPainter>
 

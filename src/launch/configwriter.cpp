@@ -1,8 +1,8 @@
-#include "configwriter.h"
+#include "launch/configwriter.h"
 
-#include "columntable.h"
-#include "gameprofile.h"
-#include "iniwriter.h"
+#include "launch/iniwriter.h"
+#include "store/columntable.h"
+#include "store/gameprofile.h"
 
 namespace {
 using R = ValueRule;

@@ -1,4 +1,4 @@
-#include "emulatorlauncher.h"
+#include "launch/emulatorlauncher.h"
 
 #include <QProcess>
 

@@ -1,4 +1,4 @@
-#include "initext.h"
+#include "launch/initext.h"
 
 #include <QtEndian>
 

@@ -1,8 +1,8 @@
-#include "iniwriter.h"
-#include "asciicase.h"
+#include "launch/iniwriter.h"
+#include "core/asciicase.h"
 
-#include "initext.h"
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
+#include "launch/initext.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "processtable.h"
-#include "asciicase.h"
+#include "launch/processtable.h"
+#include "core/asciicase.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "unloadhotkey.h"
+#include "launch/unloadhotkey.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "columntable.h"
+#include "store/columntable.h"
 
 const std::array<Column, kColumnCount> kColumns = {{
     Column{0, "gamename", ColumnForm::T},

@@ -1,7 +1,7 @@
-#include "encodings.h"
+#include "store/encodings.h"
 
-#include "korvelloerror.h"
-#include "numbertext.h"
+#include "core/korvelloerror.h"
+#include "core/numbertext.h"
 
 namespace enc {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "columntable.h"
+#include "store/columntable.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "profilestore.h"
+#include "store/profilestore.h"
 
-#include "columntable.h"
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
+#include "store/columntable.h"
 
 #include <QAtomicInt>
 #include <QFile>

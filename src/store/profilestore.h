@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gameprofile.h"
+#include "store/gameprofile.h"
 
 #include <QString>
 #include <QStringList>

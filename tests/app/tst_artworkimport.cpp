@@ -1,15 +1,15 @@
 // Poster and thumbnail import through the editor page's two buttons.
-#include "dialogrecorder.h"
-#include "editorpage.h"
-#include "gamelistmodel.h"
-#include "gamelistview.h"
-#include "imagelist.h"
-#include "jpeg.h"
-#include "jpegwriter.h"
-#include "posterview.h"
-#include "spinedit.h"
-#include "testfolder.h"
-#include "tfrmmain.h"
+#include "app/mainwindow.h"
+#include "editor/editorpage.h"
+#include "editor/spinedit.h"
+#include "gamelist/gamelistmodel.h"
+#include "gamelist/gamelistview.h"
+#include "gamelist/imagelist.h"
+#include "gamelist/jpeg.h"
+#include "gamelist/jpegwriter.h"
+#include "gamelist/posterview.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -41,9 +41,9 @@ QImage entryImage(const GameListView* list, int row) {
 struct Editor {
     explicit Editor(const TestFolder& folder, const QString& name = QStringLiteral("  Big Game  "))
         : w(folder.path()) {
-        w.PageControl->setCurrentWidget(w.pgNewGame);
-        w.pgNewGame->txtGameName->setText(name);
-        w.pgNewGame->UpdatePosterButtons();
+        w.m_pages->setCurrentWidget(w.m_editorPage);
+        w.m_editorPage->txtGameName->setText(name);
+        w.m_editorPage->UpdatePosterButtons();
     }
     QString poster(const TestFolder& folder) const {
         return folder.file(QStringLiteral("Images/big_Big Game.jpg"));
@@ -51,7 +51,7 @@ struct Editor {
     QString thumb(const TestFolder& folder) const {
         return folder.file(QStringLiteral("Images/thumb_Big Game.jpg"));
     }
-    TfrmMain w;
+    MainWindow w;
 };
 
 } // namespace
@@ -72,7 +72,7 @@ private slots:
         TestFolder folder;
         Editor e(folder);
         const QStringList before = QDir(folder.file(QStringLiteral("Images"))).entryList(QDir::Files);
-        e.w.pgNewGame->findChild<QPushButton*>(button)->click();
+        e.w.m_editorPage->findChild<QPushButton*>(button)->click();
         QCOMPARE(dialogs.requests.size(), 1);
         QCOMPARE(dialogs.requests[0].kind, Dialogs::Kind::OpenFile);
         QCOMPARE(dialogs.requests[0].filter, QStringLiteral("*.jpg (*.jpg)"));
@@ -84,18 +84,18 @@ private slots:
         DialogRecorder dialogs;
         TestFolder folder;
         Editor e(folder);
-        e.w.pgNewGame->txtBlur->setText(QStringLiteral("1.5"));
+        e.w.m_editorPage->txtBlur->setText(QStringLiteral("1.5"));
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(300, 400)));
-        QVERIFY(e.w.pgNewGame->btnPoster->isEnabled());
-        e.w.pgNewGame->btnPoster->click();
+        QVERIFY(e.w.m_editorPage->btnPoster->isEnabled());
+        e.w.m_editorPage->btnPoster->click();
         QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join('\n')));
         const QImage poster = jpeg::decodeFile(e.poster(folder));
         QCOMPARE(poster.size(), QSize(450, 600));
         QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(112, 150));
         PosterView expected;
-        expected.resize(e.w.image1->size());
+        expected.resize(e.w.m_poster->size());
         expected.showPicture(poster);
-        QCOMPARE(e.w.image1->shownPicture(), expected.shownPicture());
+        QCOMPARE(e.w.m_poster->shownPicture(), expected.shownPicture());
     }
 
     void thumbnailOnlyLeavesThePoster() {
@@ -103,13 +103,13 @@ private slots:
         TestFolder folder;
         Editor e(folder);
         testsupport::writeAll(e.poster(folder), "the old poster");
-        const QImage shownBefore = e.w.image1->shownPicture();
+        const QImage shownBefore = e.w.m_poster->shownPicture();
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(800, 600)));
-        e.w.pgNewGame->btnThumb->click();
+        e.w.m_editorPage->btnThumb->click();
         QVERIFY(dialogs.messageTexts().isEmpty());
         QCOMPARE(testsupport::readAll(e.poster(folder)), QByteArray("the old poster"));
         QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(100, 75));
-        QCOMPARE(e.w.image1->shownPicture(), shownBefore);
+        QCOMPARE(e.w.m_poster->shownPicture(), shownBefore);
     }
 
     void unreadablePictureWritesNothing_data() {
@@ -129,7 +129,7 @@ private slots:
         if (exists)
             testsupport::writeAll(chosen, "BM not a jpeg at all");
         dialogs.pathAnswers.enqueue(chosen);
-        e.w.pgNewGame->findChild<QPushButton*>(button)->click();
+        e.w.m_editorPage->findChild<QPushButton*>(button)->click();
         QCOMPARE(dialogs.messageTexts().size(), 1);
         QVERIFY2(dialogs.messageTexts()[0].contains(QDir::toNativeSeparators(chosen)),
                  qPrintable(dialogs.messageTexts()[0]));
@@ -153,7 +153,7 @@ private slots:
         Editor e(folder);
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(300, 400)));
         dialogs.clear();
-        e.w.pgNewGame->findChild<QPushButton*>(button)->click();
+        e.w.m_editorPage->findChild<QPushButton*>(button)->click();
         QCOMPARE(dialogs.messageTexts().size(), 1);
         const QString text = dialogs.messageTexts()[0];
         QVERIFY2(text.startsWith(QStringLiteral("Cannot create file")) && text.contains(failing),
@@ -166,9 +166,9 @@ private slots:
         DialogRecorder dialogs;
         TestFolder folder;
         Editor e(folder);
-        e.w.pgNewGame->txtBlur->setText(QStringLiteral("1,5"));
+        e.w.m_editorPage->txtBlur->setText(QStringLiteral("1,5"));
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(500, 500)));
-        e.w.pgNewGame->btnPoster->click();
+        e.w.m_editorPage->btnPoster->click();
         QCOMPARE(dialogs.messageTexts().size(), 1);
         QCOMPARE(jpeg::decodeFile(e.poster(folder)).size(), QSize(420, 420));
         QVERIFY(!QFile::exists(e.thumb(folder)));
@@ -181,8 +181,8 @@ private slots:
         Editor e(folder);
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(300, 400), QStringLiteral("first.jpg")));
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(800, 600), QStringLiteral("second.jpg")));
-        e.w.pgNewGame->btnPoster->click();
-        e.w.pgNewGame->btnPoster->click();
+        e.w.m_editorPage->btnPoster->click();
+        e.w.m_editorPage->btnPoster->click();
         QVERIFY(dialogs.messageTexts().isEmpty());
         QCOMPARE(jpeg::decodeFile(e.poster(folder)).size(), QSize(420, 315));
         QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(100, 75));
@@ -207,28 +207,28 @@ private slots:
         Editor e(folder);
         QImage grey(100, 150, QImage::Format_RGB888);
         grey.fill(Qt::gray);
-        e.w.img2->addEntry(QStringLiteral("Another"), grey);
-        e.w.img2->addEntry(QStringLiteral("Big Game"), grey);
+        e.w.m_gameGrid->addEntry(QStringLiteral("Another"), grey);
+        e.w.m_gameGrid->addEntry(QStringLiteral("Big Game"), grey);
         if (selected)
-            e.w.img2->selectRow(1);
+            e.w.m_gameGrid->selectRow(1);
         else
-            e.w.img2->clearSelection();
-        e.w.pgNewGame->btnSave->setEnabled(editMode);
-        const int imagesBefore = e.w.img2->imageCount();
-        const QImage before = entryImage(e.w.img2, 1);
-        const QImage other = entryImage(e.w.img2, 0);
+            e.w.m_gameGrid->clearSelection();
+        e.w.m_editorPage->btnSave->setEnabled(editMode);
+        const int imagesBefore = e.w.m_gameGrid->imageCount();
+        const QImage before = entryImage(e.w.m_gameGrid, 1);
+        const QImage other = entryImage(e.w.m_gameGrid, 0);
 
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(800, 600)));
-        e.w.pgNewGame->btnThumb->click();
+        e.w.m_editorPage->btnThumb->click();
         QVERIFY(dialogs.messageTexts().isEmpty());
         if (replaced) {
-            QCOMPARE(e.w.img2->imageCount(), imagesBefore + 1);
-            QCOMPARE(entryImage(e.w.img2, 1), ImageList::fitToCell(jpeg::decodeFile(e.thumb(folder))));
+            QCOMPARE(e.w.m_gameGrid->imageCount(), imagesBefore + 1);
+            QCOMPARE(entryImage(e.w.m_gameGrid, 1), ImageList::fitToCell(jpeg::decodeFile(e.thumb(folder))));
         } else {
-            QCOMPARE(e.w.img2->imageCount(), imagesBefore);
-            QCOMPARE(entryImage(e.w.img2, 1), before);
+            QCOMPARE(e.w.m_gameGrid->imageCount(), imagesBefore);
+            QCOMPARE(entryImage(e.w.m_gameGrid, 1), before);
         }
-        QCOMPARE(entryImage(e.w.img2, 0), other);
+        QCOMPARE(entryImage(e.w.m_gameGrid, 0), other);
     }
 };
 

@@ -1,14 +1,14 @@
 // Add Game, Save, Edit and Delete driven through the main window.
-#include "dialogrecorder.h"
-#include "editorpage.h"
-#include "gamelistview.h"
-#include "pathedit.h"
-#include "profilefixture.h"
-#include "profilemapping.h"
-#include "profilestore.h"
-#include "spinedit.h"
-#include "testfolder.h"
-#include "tfrmmain.h"
+#include "app/mainwindow.h"
+#include "editor/editorpage.h"
+#include "editor/pathedit.h"
+#include "editor/profilemapping.h"
+#include "editor/spinedit.h"
+#include "gamelist/gamelistview.h"
+#include "store/profilestore.h"
+#include "support/dialogrecorder.h"
+#include "support/profilefixture.h"
+#include "support/testfolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,30 +25,34 @@ namespace {
 struct Window {
     TestFolder folder;
     DialogRecorder dialogs;
-    std::unique_ptr<TfrmMain> w;
+    std::unique_ptr<MainWindow> w;
 
     Window() {
-        w = std::make_unique<TfrmMain>(folder.path());
-        profilefixture::fillLists(*w->pgNewGame, w->GSpg);
+        w = std::make_unique<MainWindow>(folder.path());
+        profilefixture::fillLists(*w->m_editorPage, w->m_pluginFiles);
     }
-    EditorPage& page() { return *w->pgNewGame; }
+    EditorPage& page() { return *w->m_editorPage; }
 
     // "New", a name and an image path, "Add Game".
     void add(const QString& name, const QString& iso = QStringLiteral("/games/disc.iso")) {
-        w->btnAddGameClick();
+        w->openNewProfile();
         page().txtGameName->setText(name);
         page().txtISOPath->setText(iso);
         page().btnNewGame->click();
     }
-    QStringList names() { return w->DB->listNames(); }
+    QStringList names() { return w->m_store->listNames(); }
     QString image(const char* kind, const QString& name) {
         return folder.file(QStringLiteral("Images/") + QLatin1String(kind) + name + QStringLiteral(".jpg"));
     }
     void touch(const QString& path, const QByteArray& bytes = "jpeg") { testsupport::writeAll(path, bytes); }
-    QString selected() { return w->img2->selectedRow() < 0 ? QString() : w->img2->caption(w->img2->selectedRow()); }
+    QString selected() {
+        return w->m_gameGrid->selectedRow() < 0 ? QString()
+                                                : w->m_gameGrid->caption(w->m_gameGrid->selectedRow());
+    }
 };
 
-const QString kNeedAll = QStringLiteral("Profile Name, CDVD ISO Path, GSDX Plugin, PCSX2 .exe file need field");
+const QString kNeedAll =
+    QStringLiteral("Profile Name, CDVD ISO Path, GSDX Plugin, PCSX2 .exe file need field");
 const QString kRefused = QStringLiteral("Not use [ ] < > \\ / : * ? \" |");
 
 } // namespace
@@ -78,15 +82,24 @@ void TestCommands::addValidation_data() {
     QTest::addColumn<bool>("plugin");
     QTest::addColumn<bool>("exe");
     QTest::addColumn<QString>("message"); // empty: accepted
-    QTest::newRow("blank name") << "   " << "/g.iso" << true << true << kNeedAll;
-    QTest::newRow("no iso") << "Okami" << " " << true << true << kNeedAll;
-    QTest::newRow("no plug-in") << "Okami" << "/g.iso" << false << true << kNeedAll;
-    QTest::newRow("no executable") << "Okami" << "/g.iso" << true << false << kNeedAll;
-    QTest::newRow("colon") << "Okami: HD" << "/g.iso" << true << true << kRefused;
-    QTest::newRow("slash") << "A/B" << "/g.iso" << true << true << kRefused;
-    QTest::newRow("exists, other case") << "FIRST GAME" << "/g.iso" << true << true << "Alredy exists";
-    QTest::newRow("brackets accepted") << "Okami [PAL]" << "/g.iso" << true << true << "";
-    QTest::newRow("quote accepted") << "Jak's Quest" << "/g.iso" << true << true << "";
+    QTest::newRow("blank name") << "   "
+                                << "/g.iso" << true << true << kNeedAll;
+    QTest::newRow("no iso") << "Okami"
+                            << " " << true << true << kNeedAll;
+    QTest::newRow("no plug-in") << "Okami"
+                                << "/g.iso" << false << true << kNeedAll;
+    QTest::newRow("no executable") << "Okami"
+                                   << "/g.iso" << true << false << kNeedAll;
+    QTest::newRow("colon") << "Okami: HD"
+                           << "/g.iso" << true << true << kRefused;
+    QTest::newRow("slash") << "A/B"
+                           << "/g.iso" << true << true << kRefused;
+    QTest::newRow("exists, other case") << "FIRST GAME"
+                                        << "/g.iso" << true << true << "Alredy exists";
+    QTest::newRow("brackets accepted") << "Okami [PAL]"
+                                       << "/g.iso" << true << true << "";
+    QTest::newRow("quote accepted") << "Jak's Quest"
+                                    << "/g.iso" << true << true << "";
 }
 
 void TestCommands::addValidation() {
@@ -98,7 +111,7 @@ void TestCommands::addValidation() {
     Window t;
     t.add(QStringLiteral("First Game"));
     t.dialogs.clear();
-    t.w->btnAddGameClick();
+    t.w->openNewProfile();
     t.page().txtGameName->setText(name);
     t.page().txtISOPath->setText(iso);
     if (!plugin)
@@ -109,8 +122,8 @@ void TestCommands::addValidation() {
     if (message.isEmpty()) {
         QVERIFY(t.dialogs.messageTexts().isEmpty());
         QCOMPARE(t.names().size(), 2);
-        QCOMPARE(t.w->CurGame, name);
-        QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgGameList);
+        QCOMPARE(t.w->m_currentGame, name);
+        QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_gameListPage);
         return;
     }
     QCOMPARE(t.dialogs.messageTexts(), QStringList{message});
@@ -118,7 +131,7 @@ void TestCommands::addValidation() {
     QCOMPARE(t.dialogs.requests.first().icon, QMessageBox::NoIcon);
     // Nothing changed: the table, the page, its mode.
     QCOMPARE(t.names(), QStringList{QStringLiteral("First Game")});
-    QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgNewGame);
+    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
     QCOMPARE(t.page().txtGameName->text(), name);
     QVERIFY(t.page().btnNewGame->isEnabled());
     QVERIFY(!t.page().btnSave->isEnabled());
@@ -129,7 +142,7 @@ void TestCommands::addSelectsNewGameWhereverItSorts() {
     for (const char* name : {"Max Payne", "ape escape", "Zone of the Enders", "Katamari"}) {
         t.add(QLatin1String(name));
         QCOMPARE(t.selected(), QLatin1String(name));
-        QCOMPARE(t.w->CurGame, QLatin1String(name));
+        QCOMPARE(t.w->m_currentGame, QLatin1String(name));
         QCOMPARE(t.w->windowTitle(), QStringLiteral("Korvello (Tessaly) ") + QLatin1String(name));
     }
     QCOMPARE(t.names(), (QStringList{"ape escape", "Katamari", "Max Payne", "Zone of the Enders"}));
@@ -138,33 +151,33 @@ void TestCommands::addSelectsNewGameWhereverItSorts() {
 void TestCommands::fullRoundTripThroughAddEditSave() {
     Window t;
     const GameProfile row = profilefixture::nonDefaultProfile();
-    t.w->btnAddGameClick();
-    profilemapping::load(t.page(), row, t.w->GSpg);
+    t.w->openNewProfile();
+    profilemapping::load(t.page(), row, t.w->m_pluginFiles);
     t.page().btnNewGame->click();
     QVERIFY2(t.dialogs.messageTexts().isEmpty(), qPrintable(t.dialogs.messageTexts().join(u'|')));
-    QCOMPARE(*t.w->DB->load(row.value(col::gamename)), row);
+    QCOMPARE(*t.w->m_store->load(row.value(col::gamename)), row);
 
     // Edit shows it in edit mode; collecting again gives the same row.
-    t.w->btnAddGameClick(); // the page holds defaults again
-    t.w->btnGameListClick();
-    t.w->btnEdit->click();
-    QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgNewGame);
+    t.w->openNewProfile(); // the page holds defaults again
+    t.w->showGameList();
+    t.w->m_editButton->click();
+    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
     QVERIFY(!t.page().btnNewGame->isEnabled());
     QVERIFY(t.page().btnSave->isEnabled());
-    QCOMPARE(profilemapping::collectForAdd(t.page(), t.w->GSpg), row);
+    QCOMPARE(profilemapping::collectForAdd(t.page(), t.w->m_pluginFiles), row);
 
     // Save stores the same values again.
     t.page().btnSave->click();
-    QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgGameList);
-    QCOMPARE(*t.w->DB->load(row.value(col::gamename)), row);
+    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_gameListPage);
+    QCOMPARE(*t.w->m_store->load(row.value(col::gamename)), row);
     QVERIFY(t.dialogs.messageTexts().isEmpty());
 }
 
 void TestCommands::saveValidation() {
     Window t;
     t.add(QStringLiteral("Okami"));
-    t.w->btnEdit->click();
-    const GameProfile before = *t.w->DB->load(QStringLiteral("Okami"));
+    t.w->m_editButton->click();
+    const GameProfile before = *t.w->m_store->load(QStringLiteral("Okami"));
     t.page().txtISOPath->setText(QStringLiteral("  "));
     t.page().chkConsole->setChecked(!t.page().chkConsole->isChecked());
     t.page().btnSave->click();
@@ -172,33 +185,37 @@ void TestCommands::saveValidation() {
     t.page().txtGameName->setText(QStringLiteral("Oka*mi"));
     t.page().btnSave->click();
     QCOMPARE(t.dialogs.messageTexts(), (QStringList{"Profile Name and CDVD ISO Path need field", kRefused}));
-    QCOMPARE(*t.w->DB->load(QStringLiteral("Okami")), before);
-    QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgNewGame);
+    QCOMPARE(*t.w->m_store->load(QStringLiteral("Okami")), before);
+    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
 }
 
 void TestCommands::saveWithoutPluginStopsBeforeStatement() {
     Window t;
     t.add(QStringLiteral("Okami"));
-    t.w->btnEdit->click();
-    const GameProfile before = *t.w->DB->load(QStringLiteral("Okami"));
+    t.w->m_editButton->click();
+    const GameProfile before = *t.w->m_store->load(QStringLiteral("Okami"));
     t.page().cmbGSPlugin->setCurrentIndex(-1);
     t.page().txtGameName->setText(QStringLiteral("Okami HD"));
     t.page().btnSave->click();
     QCOMPARE(t.dialogs.requests.size(), 1);
     QCOMPARE(t.dialogs.requests.first().icon, QMessageBox::Critical);
     QCOMPARE(t.names(), QStringList{QStringLiteral("Okami")});
-    QCOMPARE(*t.w->DB->load(QStringLiteral("Okami")), before);
-    QCOMPARE(t.w->CurGame, QStringLiteral("Okami"));
+    QCOMPARE(*t.w->m_store->load(QStringLiteral("Okami")), before);
+    QCOMPARE(t.w->m_currentGame, QStringLiteral("Okami"));
 }
 
 void TestCommands::rename_data() {
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<bool>("artwork");
-    QTest::newRow("with artwork") << "Okami" << "Okami HD" << true;
-    QTest::newRow("without artwork") << "Okami" << "Okami HD" << false;
-    QTest::newRow("letter case only") << "okami" << "Okami" << true;
-    QTest::newRow("apostrophe") << "Jak's Quest" << "Jak's 'Other' Quest" << true;
+    QTest::newRow("with artwork") << "Okami"
+                                  << "Okami HD" << true;
+    QTest::newRow("without artwork") << "Okami"
+                                     << "Okami HD" << false;
+    QTest::newRow("letter case only") << "okami"
+                                      << "Okami" << true;
+    QTest::newRow("apostrophe") << "Jak's Quest"
+                                << "Jak's 'Other' Quest" << true;
 }
 
 void TestCommands::rename() {
@@ -212,13 +229,13 @@ void TestCommands::rename() {
         t.touch(t.image("big_", from), "poster");
         t.touch(t.image("thumb_", from), "thumb");
     }
-    t.w->btnEdit->click();
+    t.w->m_editButton->click();
     t.page().txtGameName->setText(QStringLiteral("  ") + to + QStringLiteral(" "));
     t.page().btnSave->click();
     QVERIFY(t.dialogs.messageTexts().isEmpty());
     QCOMPARE(t.names(), (QStringList{QStringLiteral("Alpha"), to}));
-    QVERIFY(t.w->DB->load(to));
-    QCOMPARE(t.w->CurGame, to);
+    QVERIFY(t.w->m_store->load(to));
+    QCOMPARE(t.w->m_currentGame, to);
     QCOMPARE(t.selected(), to);
     QCOMPARE(t.w->windowTitle(), QStringLiteral("Korvello (Tessaly) ") + to);
     QCOMPARE(QFile::exists(t.image("big_", to)), artwork);
@@ -234,16 +251,16 @@ void TestCommands::renameOntoExistingNameIsRefused() {
     Window t;
     t.add(QStringLiteral("Okami"));
     t.add(QStringLiteral("Katamari"));
-    t.w->btnEdit->click();
-    const GameProfile before = *t.w->DB->load(QStringLiteral("Katamari"));
+    t.w->m_editButton->click();
+    const GameProfile before = *t.w->m_store->load(QStringLiteral("Katamari"));
     t.page().chkConsole->setChecked(!t.page().chkConsole->isChecked());
     t.page().txtGameName->setText(QStringLiteral("OKAMI"));
     t.page().btnSave->click();
     QCOMPARE(t.dialogs.messageTexts(), QStringList{QStringLiteral("Alredy exists")});
     QCOMPARE(t.names(), (QStringList{"Katamari", "Okami"}));
-    QCOMPARE(*t.w->DB->load(QStringLiteral("Katamari")), before);
-    QCOMPARE(t.w->CurGame, QStringLiteral("Katamari"));
-    QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgNewGame);
+    QCOMPARE(*t.w->m_store->load(QStringLiteral("Katamari")), before);
+    QCOMPARE(t.w->m_currentGame, QStringLiteral("Katamari"));
+    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
 }
 
 void TestCommands::renameKeepsArtworkImportedUnderNewName() {
@@ -251,7 +268,7 @@ void TestCommands::renameKeepsArtworkImportedUnderNewName() {
     t.add(QStringLiteral("Okami"));
     t.touch(t.image("big_", QStringLiteral("Okami")), "old poster");
     t.touch(t.image("big_", QStringLiteral("Okami HD")), "new poster");
-    t.w->btnEdit->click();
+    t.w->m_editButton->click();
     t.page().txtGameName->setText(QStringLiteral("Okami HD"));
     t.page().btnSave->click();
     QCOMPARE(testsupport::readAll(t.image("big_", QStringLiteral("Okami HD"))), QByteArray("new poster"));
@@ -279,10 +296,10 @@ void TestCommands::deleteSelectsNeighbour() {
     const QString victim = QStringLiteral("Game ") + QChar(u'A' + position);
     t.touch(t.image("big_", victim));
     t.touch(t.image("thumb_", victim));
-    t.w->SelectItem(position);
+    t.w->selectGame(position);
     t.dialogs.clear(); // the stand-in poster is no JPEG: its report is not what this test reads
     t.dialogs.buttonAnswers.enqueue(QMessageBox::Yes);
-    t.w->btnDelete->click();
+    t.w->m_deleteButton->click();
     const Dialogs::Request ask = t.dialogs.requests.first();
     QCOMPARE(ask.title, QStringLiteral("Warning"));
     QCOMPARE(ask.text, QStringLiteral("Delete '%1'?").arg(victim));
@@ -295,11 +312,11 @@ void TestCommands::deleteSelectsNeighbour() {
     QCOMPARE(t.selected(), selectedAfter);
     if (count == 1) {
         // The empty list opens the editor in new mode with the buttons disabled.
-        QCOMPARE(t.w->PageControl->currentWidget(), t.w->pgNewGame);
-        QVERIFY(!t.w->btnStart->isEnabled());
+        QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
+        QVERIFY(!t.w->m_startButton->isEnabled());
         QVERIFY(!t.page().btnGameList->isEnabled());
     } else {
-        QCOMPARE(t.w->CurGame, selectedAfter);
+        QCOMPARE(t.w->m_currentGame, selectedAfter);
     }
 }
 
@@ -308,7 +325,7 @@ void TestCommands::deleteAnsweredNoKeepsEverything() {
     t.add(QStringLiteral("Okami"));
     t.touch(t.image("big_", QStringLiteral("Okami")));
     t.dialogs.buttonAnswers.enqueue(QMessageBox::No);
-    t.w->btnDelete->click();
+    t.w->m_deleteButton->click();
     QCOMPARE(t.names(), QStringList{QStringLiteral("Okami")});
     QVERIFY(QFile::exists(t.image("big_", QStringLiteral("Okami"))));
 }

@@ -1,10 +1,10 @@
 // Emulator discovery: folders from the emulator's key, renderers, executables and plug-ins.
-#include "dialogrecorder.h"
-#include "editorpage.h"
-#include "emulatordiscovery.h"
-#include "emulatorregistry.h"
-#include "testfolder.h"
-#include "tfrmmain.h"
+#include "app/emulatordiscovery.h"
+#include "app/emulatorregistry.h"
+#include "app/mainwindow.h"
+#include "editor/editorpage.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -66,8 +66,8 @@ void TestDiscovery::cleanup() {
 void TestDiscovery::folders_data() {
     QTest::addColumn<bool>("keyExists");
     QTest::addColumn<QByteArray>("key");
-    QTest::addColumn<QString>("iniPath"); // "@" stands for AppFolder
-    QTest::addColumn<QString>("plgPath");
+    QTest::addColumn<QString>("settingsFolder"); // "@" stands for the program folder
+    QTest::addColumn<QString>("pluginsFolder");
 
     QTest::newRow("no key") << false << QByteArray() << "@inis"
                             << "@Plugins";
@@ -95,16 +95,16 @@ void TestDiscovery::folders_data() {
 void TestDiscovery::folders() {
     QFETCH(bool, keyExists);
     QFETCH(QByteArray, key);
-    QFETCH(QString, iniPath);
-    QFETCH(QString, plgPath);
+    QFETCH(QString, settingsFolder);
+    QFETCH(QString, pluginsFolder);
     if (keyExists)
         writeRegistry(key);
     DialogRecorder dialogs;
     TestFolder folder;
-    TfrmMain w(folder.path());
-    QCOMPARE(w.iniPath, QString(iniPath).replace(u'@', folder.path()));
-    QCOMPARE(w.plgPath, QString(plgPath).replace(u'@', folder.path()));
-    QCOMPARE(w.pgNewGame->iniPath, w.iniPath);
+    MainWindow w(folder.path());
+    QCOMPARE(w.m_settingsFolder, QString(settingsFolder).replace(u'@', folder.path()));
+    QCOMPARE(w.m_pluginsFolder, QString(pluginsFolder).replace(u'@', folder.path()));
+    QCOMPARE(w.m_editorPage->m_settingsFolder, w.m_settingsFolder);
     QVERIFY(dialogs.messageTexts().isEmpty());
 }
 
@@ -136,8 +136,8 @@ void TestDiscovery::renderers() {
 
     DialogRecorder dialogs;
     TestFolder folder;
-    TfrmMain w(folder.path());
-    const QComboBox* box = w.pgNewGame->cmbRenderer;
+    MainWindow w(folder.path());
+    const QComboBox* box = w.m_editorPage->cmbRenderer;
     QStringList texts = {"Direct3D9 (Hardware)", "Direct3D9 (Software)", "Direct3D9 (Null)"};
     QList<int> numbers = {0, 1, 2};
     if (level == 2) {
@@ -173,8 +173,8 @@ void TestDiscovery::executables() {
         QFile::link(folder.file(QStringLiteral("pcsx2.exe")), folder.file(QStringLiteral("pcsx2-link.exe"))));
     QVERIFY(QFile::link(folder.file(QStringLiteral("gone")), folder.file(QStringLiteral("broken.exe"))));
 
-    TfrmMain w(folder.path());
-    QCOMPARE(itemTexts(w.pgNewGame->cmbPCSX2ExeFile),
+    MainWindow w(folder.path());
+    QCOMPARE(itemTexts(w.m_editorPage->cmbPCSX2ExeFile),
              QStringList({".hidden.exe", "PCSX2-dev.EXE", "pcsx2-link.exe", "pcsx2.exe", "run-emulator"}));
 }
 
@@ -188,11 +188,11 @@ void TestDiscovery::plugins() {
     // A graphics library under a name the emulator does not give plug-ins.
     QFile::copy(plugins + QStringLiteral("libgsdx-ogl.so"), plugins + QStringLiteral("zerogs.so"));
 
-    TfrmMain w(folder.path());
-    QCOMPARE(itemTexts(w.pgNewGame->cmbGSPlugin),
+    MainWindow w(folder.path());
+    QCOMPARE(itemTexts(w.m_editorPage->cmbGSPlugin),
              QStringList(
                  {QString::fromUtf8("GSdx 0.1.16 SSE2 (Caf\xC3\xA9 build)"), QStringLiteral("GSdx OpenGL")}));
-    QCOMPARE(w.GSpg, QStringList({"GSdx-SSE2.dll", "libgsdx-ogl.so"}));
+    QCOMPARE(w.m_pluginFiles, QStringList({"GSdx-SSE2.dll", "libgsdx-ogl.so"}));
     QVERIFY(dialogs.messageTexts().isEmpty());
 
     // No plug-in stays loaded after the scan.
@@ -207,10 +207,10 @@ void TestDiscovery::pluginsFromTheRegistryFolder() {
     writeRegistry("PluginsFolder=" + QFile::encodeName(elsewhere.path()) + "\n");
     DialogRecorder dialogs;
     TestFolder folder;
-    TfrmMain w(folder.path());
-    QCOMPARE(w.plgPath, elsewhere.path());
-    QCOMPARE(w.GSpg, QStringList({"GSdx-SSE2.dll", "libgsdx-ogl.so"}));
-    QCOMPARE(w.pgNewGame->cmbGSPlugin->count(), 2);
+    MainWindow w(folder.path());
+    QCOMPARE(w.m_pluginsFolder, elsewhere.path());
+    QCOMPARE(w.m_pluginFiles, QStringList({"GSdx-SSE2.dll", "libgsdx-ogl.so"}));
+    QCOMPARE(w.m_editorPage->cmbGSPlugin->count(), 2);
 }
 
 void TestDiscovery::pluginNames_data() {

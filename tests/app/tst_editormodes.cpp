@@ -1,12 +1,12 @@
 // The editor's modes as the main window drives them: "New", "GameList" and the
 // name field's hold on the artwork buttons.
-#include "dialogrecorder.h"
-#include "editorpage.h"
-#include "gamelistview.h"
-#include "pathedit.h"
-#include "spinedit.h"
-#include "testfolder.h"
-#include "tfrmmain.h"
+#include "app/mainwindow.h"
+#include "editor/editorpage.h"
+#include "editor/pathedit.h"
+#include "editor/spinedit.h"
+#include "gamelist/gamelistview.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,8 +29,8 @@ private slots:
 
 namespace {
 
-void showOn(TfrmMain& w, QWidget* page) {
-    w.PageControl->setCurrentWidget(page);
+void showOn(MainWindow& w, QWidget* page) {
+    w.m_pages->setCurrentWidget(page);
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -41,33 +41,33 @@ void showOn(TfrmMain& w, QWidget* page) {
 void TestEditorModes::emptyListOpensEditorInNewMode() {
     DialogRecorder dialogs;
     TestFolder folder;
-    TfrmMain w(folder.path());
+    MainWindow w(folder.path());
     // No game yet: the list rebuild pressed "New" itself and there is no way back.
-    QCOMPARE(w.PageControl->currentWidget(), w.pgNewGame);
-    QVERIFY(w.pgNewGame->btnNewGame->isEnabled());
-    QVERIFY(!w.pgNewGame->btnSave->isEnabled());
-    QVERIFY(!w.pgNewGame->btnGameList->isEnabled());
-    QCOMPARE(w.pgNewGame->cmbInterlacing->currentIndex(), 7);
-    QCOMPARE(w.pgNewGame->chkFiltering->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(w.m_pages->currentWidget(), w.m_editorPage);
+    QVERIFY(w.m_editorPage->btnNewGame->isEnabled());
+    QVERIFY(!w.m_editorPage->btnSave->isEnabled());
+    QVERIFY(!w.m_editorPage->btnGameList->isEnabled());
+    QCOMPARE(w.m_editorPage->cmbInterlacing->currentIndex(), 7);
+    QCOMPARE(w.m_editorPage->chkTextureFiltering->checkState(), Qt::PartiallyChecked);
     // The renderer list as discovery filled it, the first entry chosen by the default.
-    QCOMPARE(w.pgNewGame->cmbRenderer->currentText(), QStringLiteral("Direct3D9 (Hardware)"));
-    QVERIFY(!w.pgNewGame->txtSWThreads->isEnabled());
+    QCOMPARE(w.m_editorPage->cmbRenderer->currentText(), QStringLiteral("Direct3D9 (Hardware)"));
+    QVERIFY(!w.m_editorPage->txtSWThreads->isEnabled());
 }
 
 void TestEditorModes::newShowsDefaultsInNewMode() {
     DialogRecorder dialogs;
     TestFolder folder;
-    TfrmMain w(folder.path());
-    showOn(w, w.pgGameList);
-    EditorPage* page = w.pgNewGame;
+    MainWindow w(folder.path());
+    showOn(w, w.m_gameListPage);
+    EditorPage* page = w.m_editorPage;
     page->txtGameName->setText(QStringLiteral("Old name"));
     page->txtISOPath->setText(QStringLiteral("/games/old.iso"));
     page->txtBlur->setText(QStringLiteral("2.5"));
     page->cmbInterlacing->setCurrentIndex(0);
     page->chkPatches->setChecked(false);
 
-    QTest::mouseClick(w.btnAddGame, Qt::LeftButton);
-    QCOMPARE(w.PageControl->currentWidget(), page);
+    QTest::mouseClick(w.m_newGameButton, Qt::LeftButton);
+    QCOMPARE(w.m_pages->currentWidget(), page);
     QVERIFY(page->btnNewGame->isEnabled());
     QVERIFY(!page->btnSave->isEnabled());
     QVERIFY(page->txtGameName->text().isEmpty());
@@ -81,7 +81,7 @@ void TestEditorModes::newShowsDefaultsInNewMode() {
     QCOMPARE(page->lblSPU2Latency->text(), QStringLiteral("Latency: 150 ms (avg)"));
     QCOMPARE(page->txtBlur->text(), QStringLiteral("2.5"));
     // With the emulator's settings in the program folder's inis, the cards lie beside it.
-    QCOMPARE(w.iniPath, folder.path() + QStringLiteral("inis"));
+    QCOMPARE(w.m_settingsFolder, folder.path() + QStringLiteral("inis"));
     QCOMPARE(page->txtMCPath->text(), folder.path() + QStringLiteral("memcards"));
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 }
@@ -89,33 +89,33 @@ void TestEditorModes::newShowsDefaultsInNewMode() {
 void TestEditorModes::newLeavesEditMode() {
     DialogRecorder dialogs;
     TestFolder folder;
-    TfrmMain w(folder.path());
-    showOn(w, w.pgNewGame);
+    MainWindow w(folder.path());
+    showOn(w, w.m_editorPage);
     // Edit mode, as Edit leaves it.
-    w.pgNewGame->btnNewGame->setEnabled(false);
-    w.pgNewGame->btnSave->setEnabled(true);
-    w.pgNewGame->txtGameName->setText(QStringLiteral("Ico"));
-    w.btnAddGameClick();
-    QVERIFY(w.pgNewGame->btnNewGame->isEnabled());
-    QVERIFY(!w.pgNewGame->btnSave->isEnabled());
-    QVERIFY(w.pgNewGame->txtGameName->text().isEmpty());
+    w.m_editorPage->btnNewGame->setEnabled(false);
+    w.m_editorPage->btnSave->setEnabled(true);
+    w.m_editorPage->txtGameName->setText(QStringLiteral("Ico"));
+    w.openNewProfile();
+    QVERIFY(w.m_editorPage->btnNewGame->isEnabled());
+    QVERIFY(!w.m_editorPage->btnSave->isEnabled());
+    QVERIFY(w.m_editorPage->txtGameName->text().isEmpty());
 }
 
 void TestEditorModes::gameListButtonKeepsPageAndMode() {
     DialogRecorder dialogs;
     TestFolder folder;
-    TfrmMain w(folder.path());
-    showOn(w, w.pgNewGame);
+    MainWindow w(folder.path());
+    showOn(w, w.m_editorPage);
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    EditorPage* page = w.pgNewGame;
+    EditorPage* page = w.m_editorPage;
     page->btnGameList->setEnabled(true);
     page->btnNewGame->setEnabled(false);
     page->btnSave->setEnabled(true);
     page->txtGameName->setText(QStringLiteral("Ico"));
     page->chkMTGS->setChecked(true);
     QTest::mouseClick(page->btnGameList, Qt::LeftButton);
-    QCOMPARE(w.PageControl->currentWidget(), w.pgGameList);
-    QTRY_VERIFY(w.img2->hasFocus());
+    QCOMPARE(w.m_pages->currentWidget(), w.m_gameListPage);
+    QTRY_VERIFY(w.m_gameGrid->hasFocus());
     // Nothing stored, nothing reset.
     QCOMPARE(page->txtGameName->text(), QStringLiteral("Ico"));
     QVERIFY(page->chkMTGS->isChecked());
@@ -126,10 +126,10 @@ void TestEditorModes::gameListButtonKeepsPageAndMode() {
 void TestEditorModes::nameKeyReleaseDrivesArtworkButtons() {
     DialogRecorder dialogs;
     TestFolder folder;
-    TfrmMain w(folder.path());
-    showOn(w, w.pgGameList);
-    w.btnAddGameClick();
-    EditorPage* page = w.pgNewGame;
+    MainWindow w(folder.path());
+    showOn(w, w.m_gameListPage);
+    w.openNewProfile();
+    EditorPage* page = w.m_editorPage;
     QLineEdit* name = page->txtGameName;
     name->setFocus();
     // Blanks only: both stay disabled.

@@ -1,15 +1,15 @@
 // The game list page of the main window: rebuild, selection, poster, caption.
-#include "dialogrecorder.h"
-#include "editorpage.h"
-#include "gamelistview.h"
-#include "imagelist.h"
-#include "jpeg.h"
-#include "jpegwriter.h"
-#include "korvelloerror.h"
-#include "posterview.h"
-#include "profilestore.h"
-#include "testfolder.h"
-#include "tfrmmain.h"
+#include "app/mainwindow.h"
+#include "core/korvelloerror.h"
+#include "editor/editorpage.h"
+#include "gamelist/gamelistview.h"
+#include "gamelist/imagelist.h"
+#include "gamelist/jpeg.h"
+#include "gamelist/jpegwriter.h"
+#include "gamelist/posterview.h"
+#include "store/profilestore.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -52,15 +52,16 @@ struct GameFolder {
     }
 };
 
-QStringList captions(const TfrmMain& w) {
+QStringList captions(const MainWindow& w) {
     QStringList list;
-    for (int row = 0; row < w.img2->count(); ++row)
-        list.append(w.img2->caption(row));
+    for (int row = 0; row < w.m_gameGrid->count(); ++row)
+        list.append(w.m_gameGrid->caption(row));
     return list;
 }
 
-QList<QPushButton*> fiveButtons(const TfrmMain& w) {
-    return {w.btnStart, w.btnDelete, w.pgNewGame->btnSave, w.btnEdit, w.pgNewGame->btnGameList};
+QList<QPushButton*> fiveButtons(const MainWindow& w) {
+    return {w.m_startButton, w.m_deleteButton, w.m_editorPage->btnSave, w.m_editButton,
+            w.m_editorPage->btnGameList};
 }
 
 } // namespace
@@ -89,30 +90,30 @@ void TestGameList::startUpListsSortedAndSelectsFirst() {
     g.thumb(QStringLiteral("Beta"), Qt::red);
     g.thumb(QStringLiteral("Tom's Game"), Qt::blue);
     g.poster(QStringLiteral("alpha"), Qt::green);
-    TfrmMain w(g.folder.path());
+    MainWindow w(g.folder.path());
     QCOMPARE(captions(w), (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"),
                                        QStringLiteral("Tom's Game"), QStringLiteral("zeta")}));
-    QCOMPARE(w.img2->imageCount(), 4);
-    QCOMPARE(w.img2->selectedRow(), -1); // the rebuild leaves nothing selected
-    QVERIFY(w.CurGame.isEmpty());
-    QCOMPARE(w.img2->cellSize().width(), 109);
+    QCOMPARE(w.m_gameGrid->imageCount(), 4);
+    QCOMPARE(w.m_gameGrid->selectedRow(), -1); // the rebuild leaves nothing selected
+    QVERIFY(w.m_currentGame.isEmpty());
+    QCOMPARE(w.m_gameGrid->cellSize().width(), 109);
 
     const QImage unknown = jpeg::decodeFile(g.image(QStringLiteral("thumb_unknown.jpg")));
-    QCOMPARE(w.img2->imageList().at(0), unknown);
-    QVERIFY(near(w.img2->imageList().at(1).pixelColor(50, 75), Qt::red));
-    QVERIFY(near(w.img2->imageList().at(2).pixelColor(50, 75), Qt::blue));
-    QCOMPARE(w.img2->imageList().at(3), unknown);
+    QCOMPARE(w.m_gameGrid->imageList().at(0), unknown);
+    QVERIFY(near(w.m_gameGrid->imageList().at(1).pixelColor(50, 75), Qt::red));
+    QVERIFY(near(w.m_gameGrid->imageList().at(2).pixelColor(50, 75), Qt::blue));
+    QCOMPARE(w.m_gameGrid->imageList().at(3), unknown);
     for (QPushButton* b : fiveButtons(w))
         QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
 
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.img2->selectedRow(), 0);
-    QCOMPARE(w.img2->focusedRow(), 0);
-    QCOMPARE(w.CurGame, QStringLiteral("alpha"));
+    QCOMPARE(w.m_gameGrid->selectedRow(), 0);
+    QCOMPARE(w.m_gameGrid->focusedRow(), 0);
+    QCOMPARE(w.m_currentGame, QStringLiteral("alpha"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) alpha"));
-    QCOMPARE(w.image1->shownPicture().size(), QSize(429, 636));
-    QVERIFY(near(w.image1->shownPicture().pixelColor(214, 318), Qt::green));
+    QCOMPARE(w.m_poster->shownPicture().size(), QSize(429, 636));
+    QVERIFY(near(w.m_poster->shownPicture().pixelColor(214, 318), Qt::green));
     QCOMPARE(dialogs.messageTexts(), QStringList());
 }
 
@@ -120,25 +121,25 @@ void TestGameList::selectingShowsPosterOrFallback() {
     DialogRecorder dialogs;
     GameFolder g({QStringLiteral("Ico"), QStringLiteral("Rez")});
     g.poster(QStringLiteral("Ico"), Qt::green);
-    TfrmMain w(g.folder.path());
-    w.SelectItem(1);
-    QCOMPARE(w.CurGame, QStringLiteral("Rez"));
+    MainWindow w(g.folder.path());
+    w.selectGame(1);
+    QCOMPARE(w.m_currentGame, QStringLiteral("Rez"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) Rez"));
     const QImage unknown = jpeg::decodeFile(g.image(QStringLiteral("big_unknown.jpg")));
-    QCOMPARE(w.image1->shownPicture().pixelColor(0, 0), unknown.pixelColor(0, 0));
-    QCOMPARE(w.image1->shownPicture().pixelColor(428, 635), unknown.pixelColor(419, 599));
+    QCOMPARE(w.m_poster->shownPicture().pixelColor(0, 0), unknown.pixelColor(0, 0));
+    QCOMPARE(w.m_poster->shownPicture().pixelColor(428, 635), unknown.pixelColor(419, 599));
 
-    w.SelectItem(0);
-    QCOMPARE(w.CurGame, QStringLiteral("Ico"));
-    QVERIFY(near(w.image1->shownPicture().pixelColor(10, 10), Qt::green));
+    w.selectGame(0);
+    QCOMPARE(w.m_currentGame, QStringLiteral("Ico"));
+    QVERIFY(near(w.m_poster->shownPicture().pixelColor(10, 10), Qt::green));
 
     // Positions outside the list, and a change that leaves nothing selected, change nothing.
-    w.SelectItem(2);
-    w.SelectItem(-1);
-    w.img2->clearSelection();
-    QCOMPARE(w.CurGame, QStringLiteral("Ico"));
+    w.selectGame(2);
+    w.selectGame(-1);
+    w.m_gameGrid->clearSelection();
+    QCOMPARE(w.m_currentGame, QStringLiteral("Ico"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) Ico"));
-    QVERIFY(near(w.image1->shownPicture().pixelColor(10, 10), Qt::green));
+    QVERIFY(near(w.m_poster->shownPicture().pixelColor(10, 10), Qt::green));
     QCOMPARE(dialogs.messageTexts(), QStringList());
 }
 
@@ -146,8 +147,8 @@ void TestGameList::thumbnailOfAnotherSizeFillsItsCell() {
     DialogRecorder dialogs;
     GameFolder g({QStringLiteral("Wide")});
     g.thumb(QStringLiteral("Wide"), Qt::red, QSize(100, 75));
-    TfrmMain w(g.folder.path());
-    const QImage shown = w.img2->imageList().at(0);
+    MainWindow w(g.folder.path());
+    const QImage shown = w.m_gameGrid->imageList().at(0);
     QCOMPARE(shown.size(), QSize(ImageList::kWidth, ImageList::kHeight));
     QVERIFY(near(shown.pixelColor(50, 75), Qt::red));
     QCOMPARE(shown.pixelColor(50, 5).alpha(), 0);
@@ -159,9 +160,9 @@ void TestGameList::missingFallbackEndsRebuild() {
     g.thumb(QStringLiteral("a"), Qt::red);
     g.thumb(QStringLiteral("c"), Qt::blue);
     QVERIFY(QFile::remove(g.image(QStringLiteral("thumb_unknown.jpg"))));
-    TfrmMain w(g.folder.path());
+    MainWindow w(g.folder.path());
     QCOMPARE(captions(w), QStringList{QStringLiteral("a")});
-    QCOMPARE(w.img2->imageCount(), 1);
+    QCOMPARE(w.m_gameGrid->imageCount(), 1);
     QCOMPARE(dialogs.messageTexts().size(), 1);
     QVERIFY2(dialogs.messageTexts().first().contains(QStringLiteral("thumb_unknown.jpg")),
              qPrintable(dialogs.messageTexts().first()));
@@ -170,7 +171,7 @@ void TestGameList::missingFallbackEndsRebuild() {
     // The program goes on: with the fallback back in place the next rebuild lists all.
     QVERIFY(QFile::copy(QStringLiteral(KORVELLO_SOURCE_DIR "/Images/thumb_unknown.jpg"),
                         g.image(QStringLiteral("thumb_unknown.jpg"))));
-    w.LoadGameList();
+    w.loadGameList();
     QCOMPARE(captions(w), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
 }
 
@@ -181,7 +182,7 @@ void TestGameList::corruptThumbnailEndsRebuild() {
     g.thumb(QStringLiteral("b"), Qt::green);
     const QByteArray good = testsupport::readAll(g.image(QStringLiteral("thumb_b.jpg")));
     testsupport::writeAll(g.image(QStringLiteral("thumb_b.jpg")), good.left(good.size() / 2));
-    TfrmMain w(g.folder.path());
+    MainWindow w(g.folder.path());
     QCOMPARE(captions(w), QStringList{QStringLiteral("a")});
     QCOMPARE(dialogs.messageTexts().size(), 1);
     QVERIFY2(dialogs.messageTexts().first().contains(QStringLiteral("thumb_b.jpg")),
@@ -189,20 +190,20 @@ void TestGameList::corruptThumbnailEndsRebuild() {
 
     // The buttons keep their state from before the failed rebuild.
     testsupport::writeAll(g.image(QStringLiteral("thumb_b.jpg")), good);
-    w.LoadGameList();
-    QCOMPARE(w.img2->count(), 3);
+    w.loadGameList();
+    QCOMPARE(w.m_gameGrid->count(), 3);
     for (QPushButton* b : fiveButtons(w))
         b->setEnabled(false);
     testsupport::writeAll(g.image(QStringLiteral("thumb_b.jpg")), "not a picture");
     dialogs.clear();
-    w.img2->setFocus();
-    QVERIFY_THROWS_EXCEPTION(KorvelloError, w.LoadGameList());
-    QCOMPARE(w.img2->count(), 1);
+    w.m_gameGrid->setFocus();
+    QVERIFY_THROWS_EXCEPTION(KorvelloError, w.loadGameList());
+    QCOMPARE(w.m_gameGrid->count(), 1);
     for (QPushButton* b : fiveButtons(w))
         QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
     // The window is still usable: the entry that stayed can be selected.
-    w.SelectItem(0);
-    QCOMPARE(w.CurGame, QStringLiteral("a"));
+    w.selectGame(0);
+    QCOMPARE(w.m_currentGame, QStringLiteral("a"));
 }
 
 void TestGameList::badPosterIsReportedAfterCaption() {
@@ -210,21 +211,21 @@ void TestGameList::badPosterIsReportedAfterCaption() {
     GameFolder g({QStringLiteral("Ico"), QStringLiteral("Rez")});
     g.poster(QStringLiteral("Ico"), Qt::green);
     testsupport::writeAll(g.image(QStringLiteral("big_Rez.jpg")), "<html>not a jpeg</html>");
-    TfrmMain w(g.folder.path());
-    w.SelectItem(0);
-    w.SelectItem(1);
-    QCOMPARE(w.CurGame, QStringLiteral("Rez"));
+    MainWindow w(g.folder.path());
+    w.selectGame(0);
+    w.selectGame(1);
+    QCOMPARE(w.m_currentGame, QStringLiteral("Rez"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) Rez"));
     QCOMPARE(dialogs.messageTexts().size(), 1);
     QVERIFY2(dialogs.messageTexts().first().contains(QStringLiteral("big_Rez.jpg")),
              qPrintable(dialogs.messageTexts().first()));
-    QVERIFY(near(w.image1->shownPicture().pixelColor(10, 10), Qt::green)); // the last poster stays
+    QVERIFY(near(w.m_poster->shownPicture().pixelColor(10, 10), Qt::green)); // the last poster stays
 
     // A missing poster fallback is reported the same way.
     QVERIFY(QFile::remove(g.image(QStringLiteral("big_unknown.jpg"))));
     QVERIFY(QFile::remove(g.image(QStringLiteral("big_Rez.jpg"))));
-    w.SelectItem(0);
-    w.SelectItem(1);
+    w.selectGame(0);
+    w.selectGame(1);
     QCOMPARE(dialogs.messageTexts().size(), 2);
     QVERIFY(dialogs.messageTexts().last().contains(QStringLiteral("big_unknown.jpg")));
 }
@@ -233,38 +234,38 @@ void TestGameList::manyRebuildsKeepOneImagePerGame() {
     DialogRecorder dialogs;
     GameFolder g({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
     g.thumb(QStringLiteral("b"), Qt::red);
-    TfrmMain w(g.folder.path());
-    w.SelectItem(1);
-    w.img2->setEntryImage(1, filled(QSize(100, 150), Qt::yellow));
-    QCOMPARE(w.img2->imageCount(), 4);
+    MainWindow w(g.folder.path());
+    w.selectGame(1);
+    w.m_gameGrid->setEntryImage(1, filled(QSize(100, 150), Qt::yellow));
+    QCOMPARE(w.m_gameGrid->imageCount(), 4);
     for (int i = 0; i < 25; ++i) {
-        w.LoadGameList();
-        QCOMPARE(w.img2->count(), 3);
-        QCOMPARE(w.img2->imageCount(), 3);
+        w.loadGameList();
+        QCOMPARE(w.m_gameGrid->count(), 3);
+        QCOMPARE(w.m_gameGrid->imageCount(), 3);
     }
-    QCOMPARE(w.img2->imageList().bytes(), 3 * qint64(100 * 150 * 3));
-    QCOMPARE(w.img2->selectedRow(), -1);
-    QCOMPARE(w.CurGame, QStringLiteral("b")); // until another entry is selected
+    QCOMPARE(w.m_gameGrid->imageList().bytes(), 3 * qint64(100 * 150 * 3));
+    QCOMPARE(w.m_gameGrid->selectedRow(), -1);
+    QCOMPARE(w.m_currentGame, QStringLiteral("b")); // until another entry is selected
 }
 
 void TestGameList::clickOnEmptySpaceKeepsSelection() {
     DialogRecorder dialogs;
     GameFolder g({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
-    TfrmMain w(g.folder.path());
+    MainWindow w(g.folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QWidget* viewport = w.img2->viewport();
-    const QRect second = w.img2->visualRect(w.img2->model()->index(1, 0));
+    QWidget* viewport = w.m_gameGrid->viewport();
+    const QRect second = w.m_gameGrid->visualRect(w.m_gameGrid->model()->index(1, 0));
     QTest::mouseClick(viewport, Qt::LeftButton, {}, second.center());
-    QCOMPARE(w.img2->selectedRow(), 1);
-    QCOMPARE(w.CurGame, QStringLiteral("b"));
+    QCOMPARE(w.m_gameGrid->selectedRow(), 1);
+    QCOMPARE(w.m_currentGame, QStringLiteral("b"));
 
     // Below the only row of entries.
     const QPoint empty(viewport->width() / 2, viewport->height() - 20);
-    QVERIFY(!w.img2->indexAt(empty).isValid());
+    QVERIFY(!w.m_gameGrid->indexAt(empty).isValid());
     QTest::mouseClick(viewport, Qt::LeftButton, {}, empty);
-    QCOMPARE(w.img2->selectedRow(), 1);
-    QCOMPARE(w.CurGame, QStringLiteral("b"));
+    QCOMPARE(w.m_gameGrid->selectedRow(), 1);
+    QCOMPARE(w.m_currentGame, QStringLiteral("b"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) b"));
     QCOMPARE(dialogs.messageTexts(), QStringList());
 }
@@ -272,22 +273,22 @@ void TestGameList::clickOnEmptySpaceKeepsSelection() {
 void TestGameList::emptyDatabaseOpensNewAndDisablesButtons() {
     DialogRecorder dialogs;
     TestFolder folder; // no db.mdb: start-up creates it
-    TfrmMain w(folder.path());
+    MainWindow w(folder.path());
     QVERIFY(QFile::exists(folder.file(QStringLiteral("db.mdb"))));
-    QCOMPARE(w.img2->count(), 0);
-    QCOMPARE(w.PageControl->currentWidget(), static_cast<QWidget*>(w.pgNewGame));
+    QCOMPARE(w.m_gameGrid->count(), 0);
+    QCOMPARE(w.m_pages->currentWidget(), static_cast<QWidget*>(w.m_editorPage));
     for (QPushButton* b : fiveButtons(w))
         QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.CurGame.isEmpty());
+    QVERIFY(w.m_currentGame.isEmpty());
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly)"));
 
     // Once a game is there, the rebuild enables them again.
     GameProfile p;
     p.setValue(col::gamename, QStringLiteral("Ico"));
-    w.DB->add(p);
-    w.LoadGameList();
+    w.m_store->add(p);
+    w.loadGameList();
     for (QPushButton* b : fiveButtons(w))
         QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
     QCOMPARE(dialogs.messageTexts(), QStringList());
@@ -310,14 +311,14 @@ void TestGameList::foreignDatabaseIsReportedAndUnchanged() {
     const QString path = folder.file(QStringLiteral("db.mdb"));
     testsupport::writeAll(path, bytes);
     {
-        TfrmMain w(folder.path());
+        MainWindow w(folder.path());
         QCOMPARE(dialogs.messageTexts(), QStringList{report});
-        QCOMPARE(w.img2->count(), 0);
+        QCOMPARE(w.m_gameGrid->count(), 0);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QVERIFY(w.CurGame.isEmpty());
-        QVERIFY_THROWS_EXCEPTION(KorvelloError, w.LoadGameList());
-        QCOMPARE(w.img2->count(), 0);
+        QVERIFY(w.m_currentGame.isEmpty());
+        QVERIFY_THROWS_EXCEPTION(KorvelloError, w.loadGameList());
+        QCOMPARE(w.m_gameGrid->count(), 0);
     }
     QCOMPARE(testsupport::readAll(path), bytes);
 }

@@ -1,10 +1,10 @@
 // The main window on a real X server: no task-bar button, the unload key
 // grabbed while the window lives, and "Exit" ending it like the close box.
-#include "dialogrecorder.h"
-#include "taskbar.h"
-#include "testfolder.h"
-#include "tfrmmain.h"
-#include "unloadhotkey.h"
+#include "app/mainwindow.h"
+#include "app/taskbar.h"
+#include "launch/unloadhotkey.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
 
 #include <QAction>
 #include <QSystemTrayIcon>
@@ -22,12 +22,12 @@ private slots:
 void TestShellX11::noTaskBarButton() {
     DialogRecorder dialogs;
     TestFolder folder;
-    TfrmMain w(folder.path());
+    MainWindow w(folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QTRY_VERIFY(taskbar::isSkippingTaskBar(&w));
-    QVERIFY(w.ico1->isVisible());
-    QCOMPARE(w.ico1->contextMenu(), w.pm1);
+    QVERIFY(w.m_trayIcon->isVisible());
+    QCOMPARE(w.m_trayIcon->contextMenu(), w.m_trayMenu);
 }
 
 void TestShellX11::exitAndCloseBoxReleaseTheKey_data() {
@@ -40,17 +40,17 @@ void TestShellX11::exitAndCloseBoxReleaseTheKey() {
     QFETCH(bool, throughMenu);
     DialogRecorder dialogs;
     TestFolder folder;
-    TfrmMain w(folder.path());
+    MainWindow w(folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.hotKey->isGrabbed());
-    QVERIFY(w.hk != 0);
+    QVERIFY(w.m_unloadKey->isGrabbed());
+    QVERIFY(w.m_unloadKeyAtom != 0);
     if (throughMenu)
-        w.Exit1->trigger();
+        w.m_exitAction->trigger();
     else
         w.close();
     QVERIFY(!w.isVisible());
-    QVERIFY(!w.hotKey->isGrabbed());
+    QVERIFY(!w.m_unloadKey->isGrabbed());
     QVERIFY(dialogs.requests.isEmpty());
 }
 

@@ -1,10 +1,10 @@
 // Skins: the engine's listing and sheets, and both skin lists of the main window.
-#include "dialogrecorder.h"
-#include "editorpage.h"
-#include "programsettings.h"
-#include "skinmanager.h"
-#include "testfolder.h"
-#include "tfrmmain.h"
+#include "app/mainwindow.h"
+#include "app/programsettings.h"
+#include "app/skinmanager.h"
+#include "editor/editorpage.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -92,9 +92,9 @@ private slots:
         TestFolder folder;
         addSkins(folder,
                  {QStringLiteral("Slate.qss"), QStringLiteral("aurora.qss"), QStringLiteral("Paper.qss")});
-        TfrmMain w(folder.path());
+        MainWindow w(folder.path());
         const QStringList expected{"aurora", "Paper", "Slate"};
-        for (QComboBox* list : {w.cmbSkins, w.pgNewGame->cmbASkins}) {
+        for (QComboBox* list : {w.m_skinList, w.m_editorPage->cmbASkins}) {
             QVERIFY(list->isEnabled());
             QCOMPARE(list->count(), 3);
             for (int i = 0; i < 3; ++i)
@@ -103,7 +103,7 @@ private slots:
         }
         QCOMPARE(storedSkin(), std::optional<int>(0));
         QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("aurora")));
-        QVERIFY(w.skinManager->Active());
+        QVERIFY(w.m_skinManager->Active());
         QVERIFY(dialogs.requests.isEmpty());
     }
 
@@ -120,9 +120,9 @@ private slots:
         TestFolder folder;
         addSkins(folder, {QStringLiteral("a.qss"), QStringLiteral("b.qss"), QStringLiteral("c.qss")});
         {
-            TfrmMain w(folder.path());
-            QComboBox* changed = onEditorPage ? w.pgNewGame->cmbASkins : w.cmbSkins;
-            QComboBox* other = onEditorPage ? w.cmbSkins : w.pgNewGame->cmbASkins;
+            MainWindow w(folder.path());
+            QComboBox* changed = onEditorPage ? w.m_editorPage->cmbASkins : w.m_skinList;
+            QComboBox* other = onEditorPage ? w.m_skinList : w.m_editorPage->cmbASkins;
             pick(changed, 2);
             QCOMPARE(other->currentIndex(), 2);
             QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("c")));
@@ -133,9 +133,9 @@ private slots:
             QCOMPARE(storedSkin(), std::optional<int>(1));
         }
         qApp->setStyleSheet(QString());
-        TfrmMain again(folder.path());
-        QCOMPARE(again.cmbSkins->currentIndex(), 1);
-        QCOMPARE(again.pgNewGame->cmbASkins->currentIndex(), 1);
+        MainWindow again(folder.path());
+        QCOMPARE(again.m_skinList->currentIndex(), 1);
+        QCOMPARE(again.m_editorPage->cmbASkins->currentIndex(), 1);
         QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("b")));
         QVERIFY(dialogs.requests.isEmpty());
     }
@@ -153,9 +153,9 @@ private slots:
         TestFolder folder;
         addSkins(folder, {QStringLiteral("a.qss"), QStringLiteral("b.qss")});
         QSettings(ProgramSettings::filePath(), QSettings::IniFormat).setValue(QStringLiteral("Skin"), stored);
-        TfrmMain w(folder.path());
-        QCOMPARE(w.cmbSkins->currentIndex(), 0);
-        QCOMPARE(w.pgNewGame->cmbASkins->currentIndex(), 0);
+        MainWindow w(folder.path());
+        QCOMPARE(w.m_skinList->currentIndex(), 0);
+        QCOMPARE(w.m_editorPage->cmbASkins->currentIndex(), 0);
         QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("a")));
         QCOMPARE(storedSkin(), std::optional<int>(0));
         QVERIFY(dialogs.requests.isEmpty());
@@ -175,13 +175,13 @@ private slots:
         TestFolder folder;
         if (withFolder)
             addSkins(folder, files);
-        TfrmMain w(folder.path());
-        QVERIFY(!w.cmbSkins->isEnabled());
-        QVERIFY(!w.pgNewGame->cmbASkins->isEnabled());
-        QCOMPARE(w.cmbSkins->count(), 0);
-        QCOMPARE(w.pgNewGame->cmbASkins->count(), 0);
+        MainWindow w(folder.path());
+        QVERIFY(!w.m_skinList->isEnabled());
+        QVERIFY(!w.m_editorPage->cmbASkins->isEnabled());
+        QCOMPARE(w.m_skinList->count(), 0);
+        QCOMPARE(w.m_editorPage->cmbASkins->count(), 0);
         QVERIFY(qApp->styleSheet().isEmpty());
-        QVERIFY(!w.skinManager->Active());
+        QVERIFY(!w.m_skinManager->Active());
         QCOMPARE(storedSkin(), std::nullopt);
         QVERIFY(dialogs.requests.isEmpty());
     }
@@ -192,9 +192,9 @@ private slots:
         DialogRecorder dialogs;
         TestFolder folder;
         addSkins(folder, {QStringLiteral("a.qss"), QStringLiteral("b.qss")});
-        TfrmMain w(folder.path());
+        MainWindow w(folder.path());
         QVERIFY(QFile::remove(folder.file(QStringLiteral("Skins/b.qss"))));
-        pick(w.cmbSkins, 1);
+        pick(w.m_skinList, 1);
         QCOMPARE(dialogs.messageTexts().size(), 1);
         QVERIFY2(dialogs.messageTexts().first().contains(QStringLiteral("\"b\"")),
                  qPrintable(dialogs.messageTexts().first()));
@@ -210,19 +210,19 @@ private slots:
         addSkins(folder, {QStringLiteral("a.qss"), QStringLiteral("b.qss")});
         testsupport::writeAll(folder.file(QStringLiteral("Skins/b.qss")),
                               "QPushButton { font-weight: bold; }");
-        TfrmMain w(folder.path());
+        MainWindow w(folder.path());
         w.show();
-        pick(w.cmbSkins, 1);
-        pick(w.pgNewGame->cmbASkins, 0);
-        pick(w.pgNewGame->cmbASkins, 1);
-        const QList<QWidget*> probes{w.pgNewGame->findChild<QLabel*>(), w.pgNewGame->btnPoster, w.btnStart,
-                                     w.cmbSkins};
+        pick(w.m_skinList, 1);
+        pick(w.m_editorPage->cmbASkins, 0);
+        pick(w.m_editorPage->cmbASkins, 1);
+        const QList<QWidget*> probes{w.m_editorPage->findChild<QLabel*>(), w.m_editorPage->btnPoster,
+                                     w.m_startButton, w.m_skinList};
         for (QWidget* probe : probes) {
             QVERIFY(probe);
             QCOMPARE(probe->font().family(), w.font().family());
             QCOMPARE(probe->font().pixelSize(), w.font().pixelSize());
         }
-        QVERIFY(w.btnStart->font().bold());
+        QVERIFY(w.m_startButton->font().bold());
     }
 
     // Sheets cannot colour links; a skin names the colour and leaving the skin restores it.
@@ -272,12 +272,12 @@ private slots:
         g_warnings.clear();
         const QtMessageHandler previous = qInstallMessageHandler(recordWarning);
         {
-            TfrmMain w(folder.path());
+            MainWindow w(folder.path());
             w.show();
-            for (int i = 0; i < w.cmbSkins->count(); ++i) {
-                pick(w.cmbSkins, i);
-                for (QWidget* page : {w.pgGameList, static_cast<QWidget*>(w.pgNewGame)}) {
-                    w.PageControl->setCurrentWidget(page);
+            for (int i = 0; i < w.m_skinList->count(); ++i) {
+                pick(w.m_skinList, i);
+                for (QWidget* page : {w.m_gameListPage, static_cast<QWidget*>(w.m_editorPage)}) {
+                    w.m_pages->setCurrentWidget(page);
                     w.grab(); // draws every control of the page in the skin
                 }
             }

@@ -4,11 +4,11 @@
 //   xvfb-run -a -s "-screen 0 1280x1024x24" editorshot /tmp/editor.png [hold-ms]
 // While it holds, `xwd -root -display $DISPLAY | convert xwd:- shot.png` takes
 // the screen as the X server shows it.
-#include "dialogrecorder.h"
-#include "editorpage.h"
+#include "app/mainwindow.h"
+#include "editor/editorpage.h"
 #include "pagefixture.h"
-#include "testfolder.h"
-#include "tfrmmain.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,17 +20,17 @@ int main(int argc, char** argv) {
     const int hold = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 800;
     DialogRecorder dialogs;
     TestFolder folder;
-    TfrmMain window(folder.path());
+    MainWindow window(folder.path());
     // Lists as discovery fills them on a system with every renderer and plug-ins.
-    window.pgNewGame->cmbGSPlugin->addItem(QStringLiteral("GSdx 5334 (MSVC 16.00, SSE2) 0.1.16"));
-    window.pgNewGame->cmbRenderer->clear();
-    pagefixture::fillRenderers(*window.pgNewGame, true);
-    window.btnAddGameClick();
+    window.m_editorPage->cmbGSPlugin->addItem(QStringLiteral("GSdx 5334 (MSVC 16.00, SSE2) 0.1.16"));
+    window.m_editorPage->cmbRenderer->clear();
+    pagefixture::fillRenderers(*window.m_editorPage, true);
+    window.openNewProfile();
     window.move(0, 0);
     window.show();
     QTimer::singleShot(hold, [&] {
         window.grab().save(out);
-        for (const QString& line : pagefixture::crampedControls(window.pgNewGame))
+        for (const QString& line : pagefixture::crampedControls(window.m_editorPage))
             qInfo("%s", qPrintable(line));
         app.quit();
     });

@@ -1,6 +1,6 @@
 #include "pagefixture.h"
 
-#include "editorpage.h"
+#include "editor/editorpage.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

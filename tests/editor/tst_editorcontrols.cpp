@@ -1,11 +1,11 @@
 // The editor page's control kinds and its model: every control by name, kind,
 // caption, entries, range and start state.
-#include "dialogrecorder.h"
-#include "editorpage.h"
-#include "filteringcheckbox.h"
-#include "pathedit.h"
-#include "radiogroup.h"
-#include "spinedit.h"
+#include "editor/editorpage.h"
+#include "editor/filteringcheckbox.h"
+#include "editor/pathedit.h"
+#include "editor/radiogroup.h"
+#include "editor/spinedit.h"
+#include "support/dialogrecorder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -236,17 +236,17 @@ void TestEditorControls::checkBoxes_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     const char* const rows[][2] = {
-        {"chkAA1", "Edge anti-aliasing"},
+        {"chkEdgeAntiAliasing", "Edge anti-aliasing"},
         {"chkHWHacks", ""},
         {"chkAlphaHack", "Alpha"},
         {"chkSprite", "Sprite"},
         {"chkHalfPixelOffset", "Half-pixel Offset"},
         {"chkWildArms", "WildArmsOffset"},
-        {"chkNative", "Native"},
-        {"chkFiltering", "Texture filtering"},
-        {"chk8Bit", "Allow 8-bit textures"},
-        {"chkLogZ", "Logarithmic Z"},
-        {"chkAlpha", "Alpha corrction (FBA)"},
+        {"chkNativeResolution", "Native"},
+        {"chkTextureFiltering", "Texture filtering"},
+        {"chk8BitTextures", "Allow 8-bit textures"},
+        {"chkLogDepth", "Logarithmic Z"},
+        {"chkAlphaCorrection", "Alpha corrction (FBA)"},
         {"chkDisableFramelimiting", "Disable Framelimiting"},
         {"chkMTGS", "USE Synchronized MTGS"},
         {"chkDisableGS", "Disable all GS output"},
@@ -303,7 +303,7 @@ void TestEditorControls::checkBoxes() {
     QVERIFY(box);
     QCOMPARE(box->text(), caption);
     QCOMPARE(box->checkState(), Qt::Unchecked);
-    QCOMPARE(box->isTristate(), name == QLatin1String("chkFiltering"));
+    QCOMPARE(box->isTristate(), name == QLatin1String("chkTextureFiltering"));
     QCOMPARE(page.findChildren<QCheckBox*>().size(), 54);
 }
 
@@ -386,19 +386,19 @@ void TestEditorControls::radioGroups_data() {
                              << ""
                              << QStringList{"Disabled [default]", "Skip when on Turbo only",
                                             "Constatnt skipping"};
-    QTest::newRow("rgpEE") << "rgpEE"
-                           << "EmotionEngine" << cpu;
-    QTest::newRow("rgpIOP") << "rgpIOP"
-                            << "IOP" << cpu;
+    QTest::newRow("rgpEECore") << "rgpEECore"
+                               << "EmotionEngine" << cpu;
+    QTest::newRow("rgpIOPCore") << "rgpIOPCore"
+                                << "IOP" << cpu;
     QTest::newRow("rgpEERoundMode") << "rgpEERoundMode"
                                     << "Round Mode" << round;
     QTest::newRow("rgpEEClampingMode")
         << "rgpEEClampingMode"
         << "Clamping Mode" << QStringList{"None", "Normal", "Extra + Preserve Sign", "Full"};
-    QTest::newRow("rgpVU0") << "rgpVU0"
-                            << "VU0" << vu;
-    QTest::newRow("rgpVU1") << "rgpVU1"
-                            << "VU1" << vu;
+    QTest::newRow("rgpVU0Core") << "rgpVU0Core"
+                                << "VU0" << vu;
+    QTest::newRow("rgpVU1Core") << "rgpVU1Core"
+                                << "VU1" << vu;
     QTest::newRow("rgpVURoundMode") << "rgpVURoundMode"
                                     << "Round Mode" << round;
     QTest::newRow("rgpVUClampingMode")
@@ -424,9 +424,10 @@ void TestEditorControls::spinEdits_data() {
     QTest::addColumn<double>("increment");
     QTest::addColumn<int>("decimals");
     QTest::addColumn<bool>("bounded");
-    const char* const whole[][2] = {{"txtSWThreads", "1"}, {"txtSkipDraw", "0"},      {"txtD3D1", "0"},
-                                    {"txtD3D2", "0"},      {"txtBaseFramerate", "0"}, {"txtSlowMotion", "0"},
-                                    {"txtTurbo", "0"},     {"txtDrawFrames", "0"},    {"txtSkipFrames", "0"}};
+    const char* const whole[][2] = {
+        {"txtSWThreads", "1"},    {"txtSkipDraw", "0"},      {"txtCustomWidth", "0"},
+        {"txtCustomHeight", "0"}, {"txtBaseFramerate", "0"}, {"txtSlowMotion", "0"},
+        {"txtTurbo", "0"},        {"txtDrawFrames", "0"},    {"txtSkipFrames", "0"}};
     for (const auto& row : whole)
         QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1]) << 1.0 << 0
                               << false;
@@ -457,7 +458,7 @@ void TestEditorControls::spinEdits() {
 
 void TestEditorControls::groupsAndOtherControls() {
     EditorPage page;
-    QCOMPARE(page.objectName(), QStringLiteral("pgNewGame"));
+    QCOMPARE(page.objectName(), QStringLiteral("editorPage"));
     const QStringList topGroups{"grpGSDX",     "grpProfile",   "grpCDVD",       "grpAdvanced", "grpGS",
                                 "grpGSWindow", "grpGameFixes", "grpSpeedHacks", "grpSPU2",     "grpEEIOP",
                                 "grpVUs",      "grpMC",        "grpOther",      "grpAction"};
@@ -482,12 +483,12 @@ void TestEditorControls::groupsAndOtherControls() {
         QCOMPARE(group->parentWidget(), &page);
     }
     const std::pair<const char*, const char*> inner[] = {
-        {"grpD3DEnhacements", "D3D Upscaling (can cause glitches)"},
+        {"grpUpscaling", "D3D Upscaling (can cause glitches)"},
         {"grpHW", "Hardware"},
         {"grpFramelimiter", "Framelimiter"},
         {"grpSkipping", "Frame Skipping"},
         {"grpEECyclerate", "EE Cyclerate"},
-        {"grpVUCycleStaeling", "VU Cycle Staeling"},
+        {"grpVUCycleStealing", "VU Cycle Staeling"},
         {"grpOtherHacks", "Other Hacks"},
         {"grpMicroVUHacks", "microVU Hacks"},
         {"grpSPU2Mixing", "Mixing Settings"},
@@ -546,10 +547,10 @@ void TestEditorControls::groupsAndOtherControls() {
     QCOMPARE(page.lblMSAA->text(), QStringLiteral("MSAA:"));
     QCOMPARE(page.findChild<QLabel*>(QStringLiteral("lblSkipDraw")), page.lblSkipDraw);
 
-    QCOMPARE(EditorPage::Tag(page.chkNative), 1);
+    QCOMPARE(EditorPage::Tag(page.chkNativeResolution), 1);
     QCOMPARE(EditorPage::Tag(page.cmbScaling), 0);
-    QCOMPARE(EditorPage::Tag(page.chkFiltering), 0);
-    QVERIFY(qobject_cast<FilteringCheckBox*>(page.chkFiltering));
+    QCOMPARE(EditorPage::Tag(page.chkTextureFiltering), 0);
+    QVERIFY(qobject_cast<FilteringCheckBox*>(page.chkTextureFiltering));
 }
 
 void TestEditorControls::valueLabels() {

@@ -1,9 +1,9 @@
 // The whole-profile default, the six group defaults and the preset levels.
-#include "editorpage.h"
+#include "editor/editorpage.h"
+#include "editor/pathedit.h"
+#include "editor/radiogroup.h"
+#include "editor/spinedit.h"
 #include "pagefixture.h"
-#include "pathedit.h"
-#include "radiogroup.h"
-#include "spinedit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -81,12 +81,11 @@ QStringList changedNames(const QMap<QString, QString>& before, const QMap<QStrin
 
 // The controls the preset locks through its box rule, step 5.
 QList<QWidget*> lockedAlways(EditorPage& p) {
-    return {p.rgpEE,     p.rgpIOP,           p.rgpEERoundMode,   p.rgpEEClampingMode,
-            p.rgpVU0,    p.rgpVU1,           p.rgpVURoundMode,   p.rgpVUClampingMode,
-            p.btnEEDef,  p.btnVUDef,         p.chkEnableEECache, p.chkVSync,
-            p.btnGSWDef, p.txtBaseFramerate, p.txtSlowMotion,    p.txtTurbo,
-            p.rgpSkip,   p.txtDrawFrames,    p.txtSkipFrames,    p.chkDisableGS,
-            p.chkMTGS,   p.btnGSDef,         p.chkManagedVsync};
+    return {p.rgpEECore,        p.rgpIOPCore,     p.rgpEERoundMode,    p.rgpEEClampingMode, p.rgpVU0Core,
+            p.rgpVU1Core,       p.rgpVURoundMode, p.rgpVUClampingMode, p.btnEEDef,          p.btnVUDef,
+            p.chkEnableEECache, p.chkVSync,       p.btnGSWDef,         p.txtBaseFramerate,  p.txtSlowMotion,
+            p.txtTurbo,         p.rgpSkip,        p.txtDrawFrames,     p.txtSkipFrames,     p.chkDisableGS,
+            p.chkMTGS,          p.btnGSDef,       p.chkManagedVsync};
 }
 QList<QWidget*> speedHackControls(EditorPage& p) {
     return {
@@ -147,12 +146,12 @@ void TestEditorDefaults::wholeProfileValues_data() {
                                    {"cmbPCSX2ExeFile", "0"},
                                    {"cmbRenderer", "0"},
                                    {"cmbInterlacing", "7"},
-                                   {"txtD3D1", "1024"},
-                                   {"txtD3D2", "1024"},
+                                   {"txtCustomWidth", "1024"},
+                                   {"txtCustomHeight", "1024"},
                                    {"cmbScaling", "0"},
                                    {"txtSWThreads", "1"},
-                                   {"chkLogZ", "1"},
-                                   {"chkAlpha", "1"},
+                                   {"chkLogDepth", "1"},
+                                   {"chkAlphaCorrection", "1"},
                                    {"chkHWHacks", "0"},
                                    {"chkAlphaHack", "0"},
                                    {"chkSprite", "0"},
@@ -160,8 +159,8 @@ void TestEditorDefaults::wholeProfileValues_data() {
                                    {"chkHalfPixelOffset", "0"},
                                    {"cmbMSAA", "0"},
                                    {"txtSkipDraw", "0"},
-                                   {"chkNative", "0"},
-                                   {"chkFiltering", "2"},
+                                   {"chkNativeResolution", "0"},
+                                   {"chkTextureFiltering", "2"},
                                    {"cmbAspectRatio", "1"},
                                    {"txtSizeW", "640"},
                                    {"txtSizeH", "480"},
@@ -189,13 +188,13 @@ void TestEditorDefaults::wholeProfileValues_data() {
                                    {"txtSkipFrames", "2"},
                                    {"chkDisableGS", "0"},
                                    {"chkMTGS", "0"},
-                                   {"rgpEE", "1"},
-                                   {"rgpIOP", "1"},
+                                   {"rgpEECore", "1"},
+                                   {"rgpIOPCore", "1"},
                                    {"rgpEERoundMode", "3"},
                                    {"rgpEEClampingMode", "1"},
                                    {"chkEnableEECache", "0"},
-                                   {"rgpVU0", "1"},
-                                   {"rgpVU1", "1"},
+                                   {"rgpVU0Core", "1"},
+                                   {"rgpVU1Core", "1"},
                                    {"rgpVURoundMode", "3"},
                                    {"rgpVUClampingMode", "1"},
                                    {"cmbCDVDSource", "0"},
@@ -241,7 +240,7 @@ void TestEditorDefaults::wholeProfileValues() {
     QFETCH(QString, value);
     EditorPage page;
     pagefixture::fillLists(page, true);
-    page.iniPath = QStringLiteral("/opt/pcsx2/inis");
+    page.m_settingsFolder = QStringLiteral("/opt/pcsx2/inis");
     scramble(page);
     page.trkPreset->setValue(4);
     page.btnDefaultClick();
@@ -269,11 +268,11 @@ void TestEditorDefaults::wholeProfileEnabledStates() {
     page.chkSpeedHacks->setChecked(true);
     page.btnDefaultClick();
 
-    VERIFY_ENABLED(
-        (QList<QWidget*>{page.chkNative, page.cmbScaling, page.txtD3D1, page.txtD3D2, page.chkHWHacks,
-                         page.chkFiltering, page.chk8Bit, page.chkLogZ, page.chkAlpha}),
-        true);
-    VERIFY_ENABLED((QList<QWidget*>{page.txtSWThreads, page.chkAA1}), false);
+    VERIFY_ENABLED((QList<QWidget*>{page.chkNativeResolution, page.cmbScaling, page.txtCustomWidth,
+                                    page.txtCustomHeight, page.chkHWHacks, page.chkTextureFiltering,
+                                    page.chk8BitTextures, page.chkLogDepth, page.chkAlphaCorrection}),
+                   true);
+    VERIFY_ENABLED((QList<QWidget*>{page.txtSWThreads, page.chkEdgeAntiAliasing}), false);
     VERIFY_ENABLED(
         (QList<QWidget*>{page.txtSkipDraw, page.cmbMSAA, page.chkAlphaHack, page.chkSprite,
                          page.chkHalfPixelOffset, page.chkWildArms, page.lblMSAA, page.lblSkipDraw}),
@@ -306,14 +305,14 @@ void TestEditorDefaults::wholeProfileKeepsNameIsoBlurAndPluginRuleState() {
 
 void TestEditorDefaults::wholeProfileWithEmptyLists() {
     EditorPage page;
-    page.iniPath = QStringLiteral("/opt/pcsx2/settings");
+    page.m_settingsFolder = QStringLiteral("/opt/pcsx2/settings");
     page.btnDefaultClick();
     QCOMPARE(page.cmbGSPlugin->currentIndex(), -1);
     QCOMPARE(page.cmbPCSX2ExeFile->currentIndex(), -1);
     QCOMPARE(page.cmbRenderer->currentIndex(), -1);
     // No renderer: everything the renderer governs is on.
     QVERIFY(page.txtSWThreads->isEnabled());
-    QVERIFY(page.chkAA1->isEnabled());
+    QVERIFY(page.chkEdgeAntiAliasing->isEnabled());
     QCOMPARE(page.txtMCPath->text(), QStringLiteral("/opt/pcsx2/settings"));
 }
 
@@ -361,10 +360,10 @@ void TestEditorDefaults::groupDefaultsTouchOnlyTheirGroup_data() {
                                                "chkGameFix4",  "chkGameFix5",  "chkGameFix6",  "chkGameFix7",
                                                "chkGameFix8",  "chkGameFix9",  "chkGameFixes"};
     QTest::newRow("EE/IOP") << "btnEEDef"
-                            << QStringList{"chkEnableEECache", "rgpEE", "rgpEEClampingMode", "rgpEERoundMode",
-                                           "rgpIOP"};
+                            << QStringList{"chkEnableEECache", "rgpEEClampingMode", "rgpEECore",
+                                           "rgpEERoundMode", "rgpIOPCore"};
     QTest::newRow("VUs") << "btnVUDef"
-                         << QStringList{"rgpVU0", "rgpVU1", "rgpVUClampingMode", "rgpVURoundMode"};
+                         << QStringList{"rgpVU0Core", "rgpVU1Core", "rgpVUClampingMode", "rgpVURoundMode"};
     QTest::newRow("Speed Hacks") << "btnSHDef"
                                  << QStringList{"chkFastCDVD",        "chkINTC",        "chkMVUFlagHack",
                                                 "chkSpeedHacks",      "chkWaitLoop",    "lblEECyclerate",
@@ -449,7 +448,7 @@ void TestEditorDefaults::presetLevels() {
     // The rest of the five groups takes the group defaults at every level.
     QVERIFY(!page.chkFastCDVD->isChecked());
     QCOMPARE(page.txtBaseFramerate->text(), QStringLiteral("100"));
-    QCOMPARE(page.rgpEE->itemIndex(), 1);
+    QCOMPARE(page.rgpEECore->itemIndex(), 1);
     QCOMPARE(page.rgpVURoundMode->itemIndex(), 3);
     QVERIFY(!page.chkGameFix5->isChecked());
     QVERIFY(!page.chkGameFixes->isChecked());
@@ -548,7 +547,7 @@ void TestEditorDefaults::wholeProfileDefaultSwitchesPresetOff() {
     page.btnDefaultClick();
     page.chkPreset->setChecked(true);
     page.trkPreset->setValue(5);
-    QVERIFY(!page.rgpEE->isEnabled());
+    QVERIFY(!page.rgpEECore->isEnabled());
     page.btnDefaultClick();
     QVERIFY(!page.chkPreset->isChecked());
     QCOMPARE(page.trkPreset->value(), 0);

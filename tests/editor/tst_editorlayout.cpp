@@ -1,10 +1,10 @@
 // The editor page as the main window shows it on an X server: all fourteen
 // groups at once in the 1006 by 700 page at Arial 10 px, nothing clipped.
-#include "dialogrecorder.h"
-#include "editorpage.h"
+#include "app/mainwindow.h"
+#include "editor/editorpage.h"
 #include "pagefixture.h"
-#include "testfolder.h"
-#include "tfrmmain.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,16 +32,16 @@ void TestEditorLayout::everyGroupVisibleAndNothingCramped() {
     QFETCH(bool, presetOn);
     DialogRecorder dialogs;
     TestFolder folder;
-    TfrmMain w(folder.path());
-    EditorPage* page = w.pgNewGame;
+    MainWindow w(folder.path());
+    EditorPage* page = w.m_editorPage;
     page->cmbGSPlugin->addItem(QStringLiteral("GSdx 5334 (MSVC 16.00, SSE2) 0.1.16"));
     pagefixture::fillRenderers(*page, withDirect3D10);
-    w.btnAddGameClick();
+    w.openNewProfile();
     page->chkPreset->setChecked(presetOn);
     page->trkPreset->setValue(presetOn ? 5 : 0);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.PageControl->currentWidget(), page);
+    QCOMPARE(w.m_pages->currentWidget(), page);
     QCOMPARE(page->font().family(), QStringLiteral("Arial"));
     QCOMPARE(page->font().pixelSize(), 10);
 

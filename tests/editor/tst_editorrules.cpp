@@ -1,9 +1,9 @@
 // The rules that enable and disable the editor's dependent controls, the
 // filtering cycle, the value labels and the key help.
-#include "dialogrecorder.h"
-#include "editorpage.h"
+#include "editor/editorpage.h"
+#include "editor/spinedit.h"
 #include "pagefixture.h"
-#include "spinedit.h"
+#include "support/dialogrecorder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,13 +20,14 @@ struct Enabled {
 
 // The controls the renderer rule governs, by switch.
 QList<QWidget*> softwareControls(EditorPage& p) {
-    return {p.txtSWThreads, p.chkAA1};
+    return {p.txtSWThreads, p.chkEdgeAntiAliasing};
 }
 QList<QWidget*> direct3D9Controls(EditorPage& p) {
-    return {p.chkLogZ, p.chkAlpha};
+    return {p.chkLogDepth, p.chkAlphaCorrection};
 }
 QList<QWidget*> hardwareControls(EditorPage& p) {
-    return {p.txtD3D1, p.txtD3D2, p.cmbScaling, p.chkHWHacks, p.chkFiltering, p.chk8Bit, p.chkNative};
+    return {p.txtCustomWidth,      p.txtCustomHeight, p.cmbScaling,         p.chkHWHacks,
+            p.chkTextureFiltering, p.chk8BitTextures, p.chkNativeResolution};
 }
 QList<QWidget*> hackControls(EditorPage& p) {
     return {p.txtSkipDraw,        p.cmbMSAA,     p.chkAlphaHack, p.chkSprite,
@@ -125,7 +126,7 @@ void TestEditorRules::renderer() {
     VERIFY_ENABLED(hardwareControls(page), h);
     // The hacks follow the box, which the renderer has just enabled or disabled.
     VERIFY_ENABLED(hackControls(page), h);
-    QCOMPARE(EditorPage::Tag(page.chkNative), h ? 1 : 0);
+    QCOMPARE(EditorPage::Tag(page.chkNativeResolution), h ? 1 : 0);
     QCOMPARE(EditorPage::Tag(page.cmbScaling), h ? 1 : 0);
 }
 
@@ -138,7 +139,7 @@ void TestEditorRules::rendererWithoutEntryLeavesAllOn() {
         QCOMPARE(page.cmbRenderer->currentIndex(), -1);
         page.cmbRendererChange();
         VERIFY_ENABLED(softwareControls(page) + direct3D9Controls(page) + hardwareControls(page), true);
-        QCOMPARE(EditorPage::Tag(page.chkNative), 1);
+        QCOMPARE(EditorPage::Tag(page.chkNativeResolution), 1);
     }
     // An empty list counts as no entry selected.
     EditorPage empty;
@@ -171,11 +172,22 @@ void TestEditorRules::pluginRule() {
     QVERIFY(QTest::qWaitForWindowExposed(&page));
     pagefixture::pick(page.cmbGSPlugin, 1);
 
-    const QList<QWidget*> offWhenMissing{
-        page.cmbRenderer,  page.cmbInterlacing, page.txtD3D1,  page.txtD3D2,
-        page.cmbScaling,   page.chkNative,      page.cmbMSAA,  page.txtSWThreads,
-        page.txtSkipDraw,  page.chkFiltering,   page.chk8Bit,  page.chkAA1,
-        page.chkAlphaHack, page.chkLogZ,        page.chkAlpha, page.chkHalfPixelOffset};
+    const QList<QWidget*> offWhenMissing{page.cmbRenderer,
+                                         page.cmbInterlacing,
+                                         page.txtCustomWidth,
+                                         page.txtCustomHeight,
+                                         page.cmbScaling,
+                                         page.chkNativeResolution,
+                                         page.cmbMSAA,
+                                         page.txtSWThreads,
+                                         page.txtSkipDraw,
+                                         page.chkTextureFiltering,
+                                         page.chk8BitTextures,
+                                         page.chkEdgeAntiAliasing,
+                                         page.chkAlphaHack,
+                                         page.chkLogDepth,
+                                         page.chkAlphaCorrection,
+                                         page.chkHalfPixelOffset};
     if (!found) {
         VERIFY_ENABLED(offWhenMissing, false);
         // Left as they were by this branch.
@@ -214,31 +226,31 @@ void TestEditorRules::nativeAndScalingOnHardware() {
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
     pagefixture::pick(page.cmbRenderer, 0);
-    const QList<QWidget*> resolution{page.txtD3D1, page.txtD3D2};
+    const QList<QWidget*> resolution{page.txtCustomWidth, page.txtCustomHeight};
 
     // Checking "Native" disables the custom resolution and the scaling list.
-    QTest::mouseClick(page.chkNative, Qt::LeftButton);
-    QVERIFY(page.chkNative->isChecked());
+    QTest::mouseClick(page.chkNativeResolution, Qt::LeftButton);
+    QVERIFY(page.chkNativeResolution->isChecked());
     VERIFY_ENABLED(resolution + QList<QWidget*>{page.cmbScaling}, false);
-    QTest::mouseClick(page.chkNative, Qt::LeftButton);
+    QTest::mouseClick(page.chkNativeResolution, Qt::LeftButton);
     VERIFY_ENABLED(resolution + QList<QWidget*>{page.cmbScaling}, true);
 
     // "2x Native" or above disables "Native" and the custom resolution.
     pagefixture::pick(page.cmbScaling, 2);
-    QVERIFY(!page.chkNative->isEnabled());
+    QVERIFY(!page.chkNativeResolution->isEnabled());
     VERIFY_ENABLED(resolution, false);
     QVERIFY(page.cmbScaling->isEnabled());
     // "Custom" again enables both.
     pagefixture::pick(page.cmbScaling, 0);
-    QVERIFY(page.chkNative->isEnabled());
+    QVERIFY(page.chkNativeResolution->isEnabled());
     VERIFY_ENABLED(resolution, true);
 
     // With "Native" checked, "Custom" leaves the custom resolution disabled.
-    page.chkNative->setChecked(true); // by program: the rule runs all the same
+    page.chkNativeResolution->setChecked(true); // by program: the rule runs all the same
     VERIFY_ENABLED(resolution + QList<QWidget*>{page.cmbScaling}, false);
     page.cmbScaling->setCurrentIndex(0);
     page.cmbScalingChange();
-    QVERIFY(page.chkNative->isEnabled());
+    QVERIFY(page.chkNativeResolution->isEnabled());
     VERIFY_ENABLED(resolution, false);
 }
 
@@ -256,17 +268,18 @@ void TestEditorRules::nativeAndScalingInactiveOnSoftwareAndNull() {
     pagefixture::fillLists(page, true);
     page.cmbRenderer->setCurrentIndex(page.cmbRenderer->findData(number));
     page.cmbRendererChange();
-    QCOMPARE(EditorPage::Tag(page.chkNative), 0);
+    QCOMPARE(EditorPage::Tag(page.chkNativeResolution), 0);
     QCOMPARE(EditorPage::Tag(page.cmbScaling), 0);
-    const QList<QWidget*> upscaling{page.txtD3D1, page.txtD3D2, page.cmbScaling, page.chkNative};
+    const QList<QWidget*> upscaling{page.txtCustomWidth, page.txtCustomHeight, page.cmbScaling,
+                                    page.chkNativeResolution};
     VERIFY_ENABLED(upscaling, false);
     // Loading "Native" or a scaling entry changes nothing on these renderers.
-    page.chkNative->setChecked(true);
+    page.chkNativeResolution->setChecked(true);
     page.chkNativeClick();
     page.cmbScaling->setCurrentIndex(3);
     page.cmbScalingChange();
     VERIFY_ENABLED(upscaling, false);
-    page.chkNative->setChecked(false);
+    page.chkNativeResolution->setChecked(false);
     page.cmbScaling->setCurrentIndex(0);
     page.cmbScalingChange();
     VERIFY_ENABLED(upscaling, false);
@@ -279,13 +292,13 @@ void TestEditorRules::rendererChangeKeepsNativeExclusion() {
     pagefixture::fillLists(page, true);
     page.cmbRenderer->setCurrentIndex(1);
     page.cmbRendererChange();
-    page.chkNative->setChecked(true);
+    page.chkNativeResolution->setChecked(true);
     page.cmbScaling->setCurrentIndex(2);
     page.cmbRenderer->setCurrentIndex(3); // Direct3D10/11 (Hardware)
     page.cmbRendererChange();
     QVERIFY(!page.cmbScaling->isEnabled());
-    QVERIFY(!page.txtD3D1->isEnabled());
-    QVERIFY(!page.chkNative->isEnabled());
+    QVERIFY(!page.txtCustomWidth->isEnabled());
+    QVERIFY(!page.chkNativeResolution->isEnabled());
 }
 
 void TestEditorRules::hardwareHacks() {
@@ -347,7 +360,7 @@ void TestEditorRules::filteringCycle() {
     EditorPage page;
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
-    QCheckBox* box = page.chkFiltering;
+    QCheckBox* box = page.chkTextureFiltering;
     QCOMPARE(box->checkState(), Qt::Unchecked);
     QCOMPARE(EditorPage::Tag(box), 0);
     // Any mouse button, the box's own toggling replaced by the cycle.
@@ -388,12 +401,12 @@ void TestEditorRules::filteringCycleFollowsStateSetElsewhere() {
     EditorPage page;
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
-    page.chkFiltering->setCheckState(Qt::Checked);
-    QTest::mouseClick(page.chkFiltering, Qt::LeftButton);
-    QCOMPARE(page.chkFiltering->checkState(), Qt::Unchecked);
-    page.chkFiltering->setCheckState(Qt::PartiallyChecked);
-    QTest::mouseClick(page.chkFiltering, Qt::LeftButton);
-    QCOMPARE(page.chkFiltering->checkState(), Qt::Checked);
+    page.chkTextureFiltering->setCheckState(Qt::Checked);
+    QTest::mouseClick(page.chkTextureFiltering, Qt::LeftButton);
+    QCOMPARE(page.chkTextureFiltering->checkState(), Qt::Unchecked);
+    page.chkTextureFiltering->setCheckState(Qt::PartiallyChecked);
+    QTest::mouseClick(page.chkTextureFiltering, Qt::LeftButton);
+    QCOMPARE(page.chkTextureFiltering->checkState(), Qt::Checked);
 }
 
 void TestEditorRules::valueLabels() {

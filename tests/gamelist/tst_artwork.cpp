@@ -1,13 +1,13 @@
 // Artwork sizes and the nearest-neighbour stretch.
-#include "artwork.h"
-#include "artworkimport.h"
-#include "artworksource.h"
-#include "errortext.h"
-#include "gblur.h"
-#include "jpeg.h"
-#include "jpegwriter.h"
-#include "korvelloerror.h"
-#include "testfolder.h"
+#include "core/korvelloerror.h"
+#include "gamelist/artwork.h"
+#include "gamelist/artworkimport.h"
+#include "gamelist/artworksource.h"
+#include "gamelist/gblur.h"
+#include "gamelist/jpeg.h"
+#include "gamelist/jpegwriter.h"
+#include "support/errortext.h"
+#include "support/testfolder.h"
 
 #include <QFile>
 #include <QImage>

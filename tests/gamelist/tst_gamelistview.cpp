@@ -1,7 +1,7 @@
 // The game list view, its image list and the poster view, without the main window.
-#include "gamelistview.h"
-#include "imagelist.h"
-#include "posterview.h"
+#include "gamelist/gamelistview.h"
+#include "gamelist/imagelist.h"
+#include "gamelist/posterview.h"
 
 #include <QLineEdit>
 #include <QVBoxLayout>

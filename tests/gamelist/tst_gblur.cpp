@@ -1,7 +1,7 @@
 // The Gaussian blur: kernel cut-off, clamping, and the blur itself against a
 // plain two-dimensional reference written straight from the algorithm.
-#include "gblur.h"
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
+#include "gamelist/gblur.h"
 
 #include <QImage>
 #include <QRandomGenerator>

@@ -1,7 +1,7 @@
 // JPEG decoding: colour spaces into 24-bit colour, and damaged files as errors.
-#include "jpeg.h"
-#include "korvelloerror.h"
-#include "testfolder.h"
+#include "core/korvelloerror.h"
+#include "gamelist/jpeg.h"
+#include "support/testfolder.h"
 
 #include <QtTest>
 #include <csetjmp>

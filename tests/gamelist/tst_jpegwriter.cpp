@@ -1,10 +1,10 @@
 // The JPEG encoder: what it writes (baseline colour JFIF at the asked quality),
 // that the pictures come back through the decoder, and its errors.
-#include "errortext.h"
-#include "jpeg.h"
-#include "jpegwriter.h"
-#include "korvelloerror.h"
-#include "testfolder.h"
+#include "core/korvelloerror.h"
+#include "gamelist/jpeg.h"
+#include "gamelist/jpegwriter.h"
+#include "support/errortext.h"
+#include "support/testfolder.h"
 
 #include <QDir>
 #include <QFile>

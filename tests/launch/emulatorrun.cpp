@@ -1,7 +1,7 @@
 #include "emulatorrun.h"
 
-#include "gameprofile.h"
-#include "testfolder.h"
+#include "store/gameprofile.h"
+#include "support/testfolder.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -1,11 +1,11 @@
 // The configuration writer: a profile into the emulator's four files.
-#include "columntable.h"
-#include "configwriter.h"
+#include "core/korvelloerror.h"
 #include "emulatorrun.h"
-#include "errortext.h"
-#include "gameprofile.h"
-#include "korvelloerror.h"
-#include "testfolder.h"
+#include "launch/configwriter.h"
+#include "store/columntable.h"
+#include "store/gameprofile.h"
+#include "support/errortext.h"
+#include "support/testfolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The INI writer: the keyed route and the line route on real files.
-#include "errortext.h"
-#include "iniwriter.h"
-#include "korvelloerror.h"
-#include "testfolder.h"
+#include "core/korvelloerror.h"
+#include "launch/iniwriter.h"
+#include "support/errortext.h"
+#include "support/testfolder.h"
 
 #include <QDir>
 #include <QFile>

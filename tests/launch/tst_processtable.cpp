@@ -1,6 +1,6 @@
 // The process table over /proc, with real child processes.
 #include "emulatorrun.h"
-#include "processtable.h"
+#include "launch/processtable.h"
 
 #include <QFile>
 #include <QProcess>

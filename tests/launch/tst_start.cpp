@@ -1,13 +1,13 @@
 // Start end to end: a temporary emulator folder, the main window, a real emulator process.
-#include "columntable.h"
-#include "dialogrecorder.h"
+#include "app/mainwindow.h"
 #include "emulatorrun.h"
-#include "gamelistview.h"
-#include "gameprofile.h"
-#include "processtable.h"
-#include "profilestore.h"
-#include "testfolder.h"
-#include "tfrmmain.h"
+#include "gamelist/gamelistview.h"
+#include "launch/processtable.h"
+#include "store/columntable.h"
+#include "store/gameprofile.h"
+#include "store/profilestore.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -82,24 +82,24 @@ void TestStart::arguments() {
     DialogRecorder dialogs;
     emulatorrun::Reaper reaper;
     EmulatorFolder f(keys, iso);
-    TfrmMain w(f.folder.path());
+    MainWindow w(f.folder.path());
     w.show();
-    QCOMPARE(w.CurGame, kGame);
-    w.chkGoAfterStart->setChecked(runCdvd);
-    QVERIFY(w.btnStart->isEnabled());
-    w.btnStart->click();
+    QCOMPARE(w.m_currentGame, kGame);
+    w.m_runDiscCheck->setChecked(runCdvd);
+    QVERIFY(w.m_startButton->isEnabled());
+    w.m_startButton->click();
 
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
     QCOMPARE(record->arguments, expected);
     QCOMPARE(record->workingFolder + u'/', f.folder.path());
-    QCOMPARE(w.curexe, f.exeName);
+    QCOMPARE(w.m_startedExecutable, f.exeName);
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
     for (const QString& name : kIniFiles)
         QVERIFY2(QFile::exists(f.folder.file(QStringLiteral("inis/") + name)), qPrintable(name));
     QVERIFY(testsupport::readAll(f.folder.file(QStringLiteral("inis/GSdx.ini"))).contains("Renderer=7\r\n"));
-    QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.img2));
+    QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.m_gameGrid));
 }
 
 void TestStart::runningEmulatorEndedFirst() {
@@ -115,9 +115,9 @@ void TestStart::runningEmulatorEndedFirst() {
     QVERIFY(first > 0 && second > 0);
     QFile::remove(f.record());
 
-    TfrmMain w(f.folder.path());
+    MainWindow w(f.folder.path());
     w.show();
-    w.btnStart->click();
+    w.m_startButton->click();
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
@@ -137,9 +137,9 @@ void TestStart::prefixOnlyIsLeftRunning() {
     reaper.add(other);
     QVERIFY(IsProcessRunning(f.exeName));
 
-    TfrmMain w(f.folder.path());
+    MainWindow w(f.folder.path());
     w.show();
-    w.btnStart->click();
+    w.m_startButton->click();
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
@@ -174,10 +174,10 @@ void TestStart::failedWriteStartsNothing() {
         QFile::setPermissions(vm, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     }
 
-    TfrmMain w(f.folder.path());
+    MainWindow w(f.folder.path());
     w.show();
-    w.curexe = QStringLiteral("earlier.exe");
-    w.btnStart->click();
+    w.m_startedExecutable = QStringLiteral("earlier.exe");
+    w.m_startButton->click();
 
     QCOMPARE(dialogs.messageTexts(),
              QStringList{QStringLiteral("Unable to write to ") + f.folder.file(failingFile) + u'.'});
@@ -185,16 +185,16 @@ void TestStart::failedWriteStartsNothing() {
     QTest::qWait(300);
     QVERIFY(emulatorrun::isAlive(running));
     QVERIFY(!QFile::exists(f.record()));
-    QCOMPARE(w.curexe, QStringLiteral("earlier.exe"));
+    QCOMPARE(w.m_startedExecutable, QStringLiteral("earlier.exe"));
 }
 
 void TestStart::unknownGame() {
     DialogRecorder dialogs;
     EmulatorFolder f;
-    TfrmMain w(f.folder.path());
+    MainWindow w(f.folder.path());
     w.show();
-    w.CurGame = QStringLiteral("No Such Game");
-    w.btnStart->click();
+    w.m_currentGame = QStringLiteral("No Such Game");
+    w.m_startButton->click();
     QCOMPARE(dialogs.messageTexts().size(), 1);
     QVERIFY(dialogs.messageTexts().first().contains(QStringLiteral("No Such Game")));
     QCOMPARE(QDir(f.folder.file(QStringLiteral("inis"))).entryList(QDir::Files), QStringList());

@@ -1,14 +1,14 @@
 // The unload hot key on a private X server, pressed with xdotool; the game
 // started by a double click on the list.
-#include "columntable.h"
-#include "dialogrecorder.h"
+#include "app/mainwindow.h"
 #include "emulatorrun.h"
-#include "gamelistview.h"
-#include "gameprofile.h"
-#include "profilestore.h"
-#include "testfolder.h"
-#include "tfrmmain.h"
-#include "unloadhotkey.h"
+#include "gamelist/gamelistview.h"
+#include "launch/unloadhotkey.h"
+#include "store/columntable.h"
+#include "store/gameprofile.h"
+#include "store/profilestore.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
 
 #include <QFile>
 #include <QProcess>
@@ -67,12 +67,12 @@ void TestUnloadHotKey::beforeAnyStartNothingEnds() {
     const qint64 running = emulatorrun::startDirectly(f.exePath);
     QVERIFY(running > 0);
     reaper.add(running);
-    TfrmMain w(f.folder.path());
+    MainWindow w(f.folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.hotKey->isGrabbed());
-    QVERIFY(w.hk != 0);
-    QVERIFY(w.curexe.isEmpty());
+    QVERIFY(w.m_unloadKey->isGrabbed());
+    QVERIFY(w.m_unloadKeyAtom != 0);
+    QVERIFY(w.m_startedExecutable.isEmpty());
 
     QVERIFY(press({QStringLiteral("ctrl+alt+u")}));
     settle();
@@ -94,20 +94,20 @@ void TestUnloadHotKey::doubleClickStartsAndHotKeyEnds() {
     DialogRecorder dialogs;
     emulatorrun::Reaper reaper;
     EmulatorFolder f;
-    TfrmMain w(f.folder.path());
+    MainWindow w(f.folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.img2->count(), 1);
+    QCOMPARE(w.m_gameGrid->count(), 1);
 
-    const QRect item = w.img2->visualRect(w.img2->model()->index(0, 0));
-    QTest::mouseDClick(w.img2->viewport(), Qt::LeftButton, {}, item.center());
+    const QRect item = w.m_gameGrid->visualRect(w.m_gameGrid->model()->index(0, 0));
+    QTest::mouseDClick(w.m_gameGrid->viewport(), Qt::LeftButton, {}, item.center());
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
     QCOMPARE(record->arguments, QStringList({QStringLiteral("--nogui"), QStringLiteral("--fullscreen")}));
     for (const char* ini : {"GSdx.ini", "PCSX2_ui.ini", "PCSX2_vm.ini", "SPU2-X.ini"})
         QVERIFY2(QFile::exists(f.folder.file(QStringLiteral("inis/") + QLatin1String(ini))), ini);
-    QCOMPARE(w.curexe, f.exeName);
+    QCOMPARE(w.m_startedExecutable, f.exeName);
     QVERIFY(emulatorrun::isAlive(record->pid));
 
     QVERIFY(press(before));
@@ -122,16 +122,16 @@ void TestUnloadHotKey::releasedWhenTheWindowCloses() {
     DialogRecorder dialogs;
     emulatorrun::Reaper reaper;
     EmulatorFolder f;
-    TfrmMain w(f.folder.path());
+    MainWindow w(f.folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.btnStart->click();
+    w.m_startButton->click();
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
 
     w.close();
-    QVERIFY(!w.hotKey->isGrabbed());
+    QVERIFY(!w.m_unloadKey->isGrabbed());
     QVERIFY(press({QStringLiteral("ctrl+alt+u")}));
     settle();
     QVERIFY(emulatorrun::isAlive(record->pid));

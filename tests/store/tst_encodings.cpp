@@ -1,8 +1,8 @@
 // The stored text forms of profile values and the profile name rule.
-#include "columntable.h"
-#include "encodings.h"
-#include "gameprofile.h"
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
+#include "store/columntable.h"
+#include "store/encodings.h"
+#include "store/gameprofile.h"
 
 #include <QLocale>
 #include <QtTest>
@@ -91,11 +91,16 @@ void TestEncodings::skipMode_data() {
     QTest::addColumn<QString>("turbo");
     QTest::addColumn<int>("position");
     QTest::addColumn<bool>("written"); // the combination is what writing produces
-    QTest::newRow("0: D D") << "disabled" << "disabled" << 0 << true;
-    QTest::newRow("1: D E") << "disabled" << "enabled" << 1 << true;
-    QTest::newRow("2: E E") << "enabled" << "enabled" << 2 << true;
-    QTest::newRow("hand-edited E D") << "enabled" << "disabled" << 0 << false;
-    QTest::newRow("garbage") << "on" << "yes" << 0 << false;
+    QTest::newRow("0: D D") << "disabled"
+                            << "disabled" << 0 << true;
+    QTest::newRow("1: D E") << "disabled"
+                            << "enabled" << 1 << true;
+    QTest::newRow("2: E E") << "enabled"
+                            << "enabled" << 2 << true;
+    QTest::newRow("hand-edited E D") << "enabled"
+                                     << "disabled" << 0 << false;
+    QTest::newRow("garbage") << "on"
+                             << "yes" << 0 << false;
 }
 
 void TestEncodings::skipMode() {
@@ -178,16 +183,36 @@ void TestEncodings::framerateScalars_data() {
     QTest::addColumn<QString>("percent");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("shownAgain");
-    QTest::newRow("100") << "100" << "1" << "100";
-    QTest::newRow("50") << "50" << "0.5" << "50";
-    QTest::newRow("200") << "200" << "2" << "200";
-    QTest::newRow("150 with blanks") << " 150 " << "1.5" << "150";
-    QTest::newRow("33.3") << "33.3" << "0.333" << "33.3";
-    QTest::newRow("negative") << "-25" << "-0.25" << "-25";
-    QTest::newRow("0") << "0" << "0" << "0";
-    QTest::newRow("tiny stays fixed") << "0.001" << "0.00001" << "0.001";
-    QTest::newRow("tinier goes scientific") << "0.0001" << "1E-6" << "0.0001";
-    QTest::newRow("huge") << "1e19" << "1E17" << "1E19";
+    QTest::newRow("100") << "100"
+                         << "1"
+                         << "100";
+    QTest::newRow("50") << "50"
+                        << "0.5"
+                        << "50";
+    QTest::newRow("200") << "200"
+                         << "2"
+                         << "200";
+    QTest::newRow("150 with blanks") << " 150 "
+                                     << "1.5"
+                                     << "150";
+    QTest::newRow("33.3") << "33.3"
+                          << "0.333"
+                          << "33.3";
+    QTest::newRow("negative") << "-25"
+                              << "-0.25"
+                              << "-25";
+    QTest::newRow("0") << "0"
+                       << "0"
+                       << "0";
+    QTest::newRow("tiny stays fixed") << "0.001"
+                                      << "0.00001"
+                                      << "0.001";
+    QTest::newRow("tinier goes scientific") << "0.0001"
+                                            << "1E-6"
+                                            << "0.0001";
+    QTest::newRow("huge") << "1e19"
+                          << "1E17"
+                          << "1E19";
 }
 
 void TestEncodings::framerateScalars() {
@@ -218,11 +243,21 @@ void TestEncodings::windowSize_data() {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("width");
     QTest::addColumn<QString>("height");
-    QTest::newRow("comma") << "640,480" << "640" << "480";
-    QTest::newRow("semicolon and blanks") << "800;  600" << "800" << "600";
-    QTest::newRow("empty parts dropped") << ",,1024,,768," << "1024" << "768";
-    QTest::newRow("trailing blanks kept") << "640 ,480 " << "640 " << "480 ";
-    QTest::newRow("third part ignored") << "1,2,3" << "1" << "2";
+    QTest::newRow("comma") << "640,480"
+                           << "640"
+                           << "480";
+    QTest::newRow("semicolon and blanks") << "800;  600"
+                                          << "800"
+                                          << "600";
+    QTest::newRow("empty parts dropped") << ",,1024,,768,"
+                                         << "1024"
+                                         << "768";
+    QTest::newRow("trailing blanks kept") << "640 ,480 "
+                                          << "640 "
+                                          << "480 ";
+    QTest::newRow("third part ignored") << "1,2,3"
+                                        << "1"
+                                        << "2";
 }
 
 void TestEncodings::windowSize() {

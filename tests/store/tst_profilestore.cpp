@@ -1,8 +1,8 @@
 // The profile store: its statement texts and its work on a real db.mdb.
-#include "columntable.h"
-#include "korvelloerror.h"
-#include "profilestore.h"
-#include "testfolder.h"
+#include "core/korvelloerror.h"
+#include "store/columntable.h"
+#include "store/profilestore.h"
+#include "support/testfolder.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -54,8 +54,8 @@ private:
     QString m_name;
 };
 
-// The update's order as the design writes it, parsed here rather than copied from the store.
-QList<int> designedUpdateOrder() {
+// The update's column order written out by hand, parsed here rather than copied from the store.
+QList<int> expectedUpdateOrder() {
     const QString text =
         QStringLiteral("1-6, 8-16, 7, 72, 102, 103, 17-23, 59, 24-33, 60, 63, 104, 105, 34-41, "
                        "101, 42-58, 100, 61, 64-70, 73, 74, 76-92, 71, 62, 93, 94, 95, 75, 96-99");
@@ -162,7 +162,7 @@ void TestProfileStore::updateStatementAssignsInDesignedOrder() {
     QCOMPARE(lines.first(), QStringLiteral("UPDATE db SET"));
     QCOMPARE(lines.at(1), QStringLiteral("GSDXRenderer = 'v1'"));
     QCOMPARE(lines.last(), QStringLiteral("WHERE gamename = 'Tom''s Game'"));
-    const QList<int> order = designedUpdateOrder();
+    const QList<int> order = expectedUpdateOrder();
     QCOMPARE(order.size(), 105);
     for (int i = 1; i < order.size(); ++i) {
         const int pos = order.at(i);

@@ -1,7 +1,11 @@
-#include "dialogrecorder.h"
+#include "support/dialogrecorder.h"
 
-DialogRecorder::DialogRecorder() { Dialogs::setHandler(this); }
-DialogRecorder::~DialogRecorder() { Dialogs::setHandler(nullptr); }
+DialogRecorder::DialogRecorder() {
+    Dialogs::setHandler(this);
+}
+DialogRecorder::~DialogRecorder() {
+    Dialogs::setHandler(nullptr);
+}
 
 QMessageBox::StandardButton DialogRecorder::message(const Dialogs::Request& request) {
     requests << request;

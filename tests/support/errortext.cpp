@@ -1,6 +1,6 @@
-#include "errortext.h"
+#include "support/errortext.h"
 
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
 
 QString errorOf(const std::function<void()>& f) {
     try {

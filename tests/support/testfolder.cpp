@@ -1,4 +1,4 @@
-#include "testfolder.h"
+#include "support/testfolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,7 +27,9 @@ void removeProgramSettings() {
     QFile::remove(path);
 }
 
-QString dataPath(const QString& relative) { return QStringLiteral(KORVELLO_TEST_DATA "/") + relative; }
+QString dataPath(const QString& relative) {
+    return QStringLiteral(KORVELLO_TEST_DATA "/") + relative;
+}
 
 QByteArray readAll(const QString& path) {
     QFile f(path);

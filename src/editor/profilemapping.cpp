@@ -1,12 +1,12 @@
-#include "profilemapping.h"
+#include "editor/profilemapping.h"
 
-#include "editorpage.h"
-#include "encodings.h"
-#include "korvelloerror.h"
-#include "numbertext.h"
-#include "pathedit.h"
-#include "radiogroup.h"
-#include "spinedit.h"
+#include "core/korvelloerror.h"
+#include "core/numbertext.h"
+#include "editor/editorpage.h"
+#include "editor/pathedit.h"
+#include "editor/radiogroup.h"
+#include "editor/spinedit.h"
+#include "store/encodings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -62,17 +62,17 @@ const std::vector<Binding>& bindings() {
         {{col::gamename}, "txtGameName", Form::Text},
         {{col::GSDXRenderer}, "cmbRenderer", Form::Renderer, &EditorPage::cmbRendererChange},
         {{col::GSDXInterlace}, "cmbInterlacing", Form::Position},
-        {{col::GSDXresx}, "txtD3D1", Form::TrimOnUpdate},
-        {{col::GSDXresy}, "txtD3D2", Form::TrimOnUpdate},
-        {{col::GSDXnativeres}, "chkNative", Form::CheckDigit, &EditorPage::chkNativeClick},
+        {{col::GSDXresx}, "txtCustomWidth", Form::TrimOnUpdate},
+        {{col::GSDXresy}, "txtCustomHeight", Form::TrimOnUpdate},
+        {{col::GSDXnativeres}, "chkNativeResolution", Form::CheckDigit, &EditorPage::chkNativeClick},
         {{col::GSDXupscale_multiplier}, "cmbScaling", Form::Scaling, &EditorPage::cmbScalingChange},
         {{col::GSDXUserHacks_MSAA}, "cmbMSAA", Form::Position},
         {{col::GSDXswthreads}, "txtSWThreads", Form::Trimmed},
-        {{col::GSDXfilter}, "chkFiltering", Form::Filtering},
-        {{col::GSDXpaltex}, "chk8Bit", Form::CheckDigit},
-        {{col::GSDXlogz}, "chkLogZ", Form::CheckDigit},
-        {{col::GSDXfba}, "chkAlpha", Form::CheckDigit},
-        {{col::GSDXaa1}, "chkAA1", Form::CheckDigit},
+        {{col::GSDXfilter}, "chkTextureFiltering", Form::Filtering},
+        {{col::GSDXpaltex}, "chk8BitTextures", Form::CheckDigit},
+        {{col::GSDXlogz}, "chkLogDepth", Form::CheckDigit},
+        {{col::GSDXfba}, "chkAlphaCorrection", Form::CheckDigit},
+        {{col::GSDXaa1}, "chkEdgeAntiAliasing", Form::CheckDigit},
         {{col::GSDXUserHacks_SkipDraw}, "txtSkipDraw", Form::TrimOnUpdate},
         {{col::GSDXUserHacks_AlphaHack}, "chkAlphaHack", Form::CheckDigit},
         {{col::GSDXUserHacks_HalfPixelOffset}, "chkHalfPixelOffset", Form::CheckDigit},
@@ -114,13 +114,13 @@ const std::vector<Binding>& bindings() {
         {{col::PCSX2SlomoScalar}, "txtSlowMotion", Form::Scalar},
         {{col::PCSX2TurboScalar}, "txtTurbo", Form::Scalar},
         {{col::PCSX2SkipOnLimit, col::PCSX2SkipOnTurbo}, "rgpSkip", Form::SkipFlags},
-        {{col::PCSX2EnableEE}, "rgpEE", Form::CoreFlag},
-        {{col::PCSX2EnableIOP}, "rgpIOP", Form::CoreFlag},
+        {{col::PCSX2EnableEE}, "rgpEECore", Form::CoreFlag},
+        {{col::PCSX2EnableIOP}, "rgpIOPCore", Form::CoreFlag},
         {{col::PCSX2fpuOverflow, col::PCSX2fpuExtraOverflow, col::PCSX2fpuFullMode},
          "rgpEEClampingMode",
          Form::ClampFlags},
-        {{col::PCSX2EnableVU0, col::PCSX2UseMicroVU0}, "rgpVU0", Form::VuFlags},
-        {{col::PCSX2EnableVU1, col::PCSX2UseMicroVU1}, "rgpVU1", Form::VuFlags},
+        {{col::PCSX2EnableVU0, col::PCSX2UseMicroVU0}, "rgpVU0Core", Form::VuFlags},
+        {{col::PCSX2EnableVU1, col::PCSX2UseMicroVU1}, "rgpVU1Core", Form::VuFlags},
         {{col::PCSX2vuOverflow, col::PCSX2vuExtraOverflow, col::PCSX2vuSignOverflow},
          "rgpVUClampingMode",
          Form::ClampFlags},

@@ -1,12 +1,12 @@
 // Moving a profile between the editor page and a row.
-#include "dialogrecorder.h"
-#include "editorpage.h"
-#include "korvelloerror.h"
-#include "pathedit.h"
-#include "profilefixture.h"
-#include "profilemapping.h"
-#include "radiogroup.h"
-#include "spinedit.h"
+#include "core/korvelloerror.h"
+#include "editor/editorpage.h"
+#include "editor/pathedit.h"
+#include "editor/profilemapping.h"
+#include "editor/radiogroup.h"
+#include "editor/spinedit.h"
+#include "support/dialogrecorder.h"
+#include "support/profilefixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,7 +66,8 @@ void TestProfileMapping::roundTrip() {
     const GameProfile added = collectForAdd(*m_page, m_GSpg);
     for (int i = 0; i < kColumnCount; ++i)
         QVERIFY2(added.value(i) == row.value(i),
-                 qPrintable(QStringLiteral("%1: %2 != %3").arg(QLatin1String(kColumns[i].name), added.value(i), row.value(i))));
+                 qPrintable(QStringLiteral("%1: %2 != %3")
+                                .arg(QLatin1String(kColumns[i].name), added.value(i), row.value(i))));
     GameProfile expectedUpdate = row;
     expectedUpdate.setValue(col::gamename, QString());
     QCOMPARE(collectForUpdate(*m_page, m_GSpg), expectedUpdate);
@@ -79,8 +80,8 @@ void TestProfileMapping::roundTrip() {
 }
 
 void TestProfileMapping::addAndUpdateDiffer() {
-    m_page->txtD3D1->setText(QStringLiteral(" 1280 "));
-    m_page->txtD3D2->setText(QStringLiteral("720  "));
+    m_page->txtCustomWidth->setText(QStringLiteral(" 1280 "));
+    m_page->txtCustomHeight->setText(QStringLiteral("720  "));
     m_page->txtSkipDraw->setText(QStringLiteral(" 2"));
     m_page->txtSizeW->setText(QStringLiteral(" 640"));
     m_page->txtSizeH->setText(QStringLiteral("480 "));
@@ -101,7 +102,7 @@ void TestProfileMapping::addAndUpdateDiffer() {
     QCOMPARE(updated.value(col::PCSX2MemoryCards), QStringLiteral("  D:\\PS2\\cards  "));
     // A profile added with blanks keeps them when loaded again.
     load(*m_page, added, m_GSpg);
-    QCOMPARE(m_page->txtD3D1->text(), QStringLiteral(" 1280 "));
+    QCOMPARE(m_page->txtCustomWidth->text(), QStringLiteral(" 1280 "));
     QCOMPARE(m_page->txtSizeW->text(), QStringLiteral("640"));
     QCOMPARE(m_page->txtSizeH->text(), QStringLiteral("480 "));
 }
@@ -123,11 +124,11 @@ void TestProfileMapping::unknownFilesChooseFirstEntry() {
 }
 
 void TestProfileMapping::filteringOutOfRangeKeepsState() {
-    m_page->chkFiltering->setCheckState(Qt::Checked);
+    m_page->chkTextureFiltering->setCheckState(Qt::Checked);
     GameProfile row = profilefixture::nonDefaultProfile();
     row.setValue(col::GSDXfilter, QStringLiteral("5"));
     load(*m_page, row, m_GSpg);
-    QCOMPARE(m_page->chkFiltering->checkState(), Qt::Checked);
+    QCOMPARE(m_page->chkTextureFiltering->checkState(), Qt::Checked);
 }
 
 void TestProfileMapping::presetOnShowsLevelValues() {
@@ -140,7 +141,7 @@ void TestProfileMapping::presetOnShowsLevelValues() {
     QCOMPARE(m_page->trkVUCycleStealing->value(), 1);
     QCOMPARE(m_page->rgpVUClampingMode->itemIndex(), 0);
     QVERIFY(!m_page->chkVSync->isChecked());
-    QVERIFY(!m_page->rgpEE->isEnabled());
+    QVERIFY(!m_page->rgpEECore->isEnabled());
     const GameProfile collected = collectForAdd(*m_page, m_GSpg);
     QCOMPARE(collected.value(col::PCSX2EECycleRate), QStringLiteral("1"));
     QCOMPARE(collected.value(col::PCSX2PresetIndex), QStringLiteral("3"));

@@ -1,6 +1,6 @@
 // Number texts and the error report's wording.
-#include "korvelloerror.h"
-#include "numbertext.h"
+#include "core/korvelloerror.h"
+#include "core/numbertext.h"
 
 #include <QtTest>
 
@@ -50,13 +50,20 @@ void TestNumberText::integers() {
 void TestNumberText::reportText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Disk full" << "Disk full.";
-    QTest::newRow("full stop") << "Done." << "Done.";
-    QTest::newRow("bang (below '.')") << "Oops!" << "Oops!";
-    QTest::newRow("closing parenthesis (below '.')") << "failed (5)" << "failed (5)";
-    QTest::newRow("slash (above '.')") << "C:/" << "C:/.";
-    QTest::newRow("digit") << "error 5" << "error 5.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("letter") << "Disk full"
+                            << "Disk full.";
+    QTest::newRow("full stop") << "Done."
+                               << "Done.";
+    QTest::newRow("bang (below '.')") << "Oops!"
+                                      << "Oops!";
+    QTest::newRow("closing parenthesis (below '.')") << "failed (5)"
+                                                     << "failed (5)";
+    QTest::newRow("slash (above '.')") << "C:/"
+                                       << "C:/.";
+    QTest::newRow("digit") << "error 5"
+                           << "error 5.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestNumberText::reportText() {

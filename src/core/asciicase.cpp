@@ -1,4 +1,4 @@
-#include "asciicase.h"
+#include "core/asciicase.h"
 
 namespace {
 char16_t upperAscii(char16_t c) {

@@ -1,6 +1,6 @@
-#include "numbertext.h"
+#include "core/numbertext.h"
 
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
 
 #include <QLocale>
 #include <cmath>

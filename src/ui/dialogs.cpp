@@ -1,4 +1,4 @@
-#include "dialogs.h"
+#include "ui/dialogs.h"
 
 #include <QFileDialog>
 #include <QStandardPaths>
@@ -7,7 +7,9 @@ namespace {
 Dialogs::Handler* g_handler = nullptr;
 }
 
-void Dialogs::setHandler(Handler* handler) { g_handler = handler; }
+void Dialogs::setHandler(Handler* handler) {
+    g_handler = handler;
+}
 
 QMessageBox::StandardButton Dialogs::message(QWidget* parent, const QString& title, const QString& text,
                                              QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) {
@@ -17,7 +19,8 @@ QMessageBox::StandardButton Dialogs::message(QWidget* parent, const QString& tit
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-QString Dialogs::openFile(QWidget* parent, const QString& title, const QString& filter, const QString& folder) {
+QString Dialogs::openFile(QWidget* parent, const QString& title, const QString& filter,
+                          const QString& folder) {
     if (g_handler)
         return g_handler->choosePath({Kind::OpenFile, title, folder, QMessageBox::NoIcon, {}, filter});
     return QFileDialog::getOpenFileName(parent, title, folder, filter);

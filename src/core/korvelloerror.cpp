@@ -1,9 +1,10 @@
-#include "korvelloerror.h"
+#include "core/korvelloerror.h"
 
 KorvelloError::KorvelloError(QString text) : m_text(std::move(text)), m_utf8(m_text.toStdString()) {}
 
 KorvelloError::KorvelloError(QString text, const KorvelloError& inner)
-    : m_text(std::move(text)), m_inner(std::make_shared<KorvelloError>(inner)), m_utf8(m_text.toStdString()) {}
+    : m_text(std::move(text)), m_inner(std::make_shared<KorvelloError>(inner)), m_utf8(m_text.toStdString()) {
+}
 
 QString KorvelloError::innermostText() const {
     const KorvelloError* e = this;
@@ -12,7 +13,9 @@ QString KorvelloError::innermostText() const {
     return e->m_text;
 }
 
-const char* KorvelloError::what() const noexcept { return m_utf8.c_str(); }
+const char* KorvelloError::what() const noexcept {
+    return m_utf8.c_str();
+}
 
 QString reportText(const QString& innermost) {
     if (!innermost.isEmpty() && innermost.back().unicode() > u'.')

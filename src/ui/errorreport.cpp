@@ -1,8 +1,8 @@
-#include "errorreport.h"
+#include "ui/errorreport.h"
 
-#include "appinfo.h"
-#include "dialogs.h"
-#include "korvelloerror.h"
+#include "core/appinfo.h"
+#include "core/korvelloerror.h"
+#include "ui/dialogs.h"
 
 namespace ErrorReport {
 

@@ -1,0 +1,55 @@
+# Checks that the source folders point one way: a folder may include only
+# itself and the folders listed for it below. Run at configure time and as the
+# test "layers" (cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake).
+#
+#   core      the window-free base
+#   ui        the dialog seam, the error report, small shared widgets
+#   store     profiles and the database             (never widgets)
+#   launch    configuration files, processes, keys  (never widgets)
+#   gamelist  the grid, pictures and artwork
+#   editor    the settings page and the profile mapping
+#   app       the main window, composing everything
+cmake_minimum_required(VERSION 3.25)
+set(allowed_core core)
+set(allowed_ui core ui)
+set(allowed_store core store)
+set(allowed_launch core store launch)
+set(allowed_gamelist core ui store gamelist)
+set(allowed_editor core ui store editor)
+set(allowed_app core ui store launch gamelist editor app)
+set(layers core ui store launch gamelist editor app)
+
+if(NOT SOURCE_DIR)
+  message(FATAL_ERROR "CheckLayers: SOURCE_DIR is not set")
+endif()
+
+set(violations "")
+foreach(layer IN LISTS layers)
+  file(GLOB_RECURSE sources "${SOURCE_DIR}/${layer}/*.h" "${SOURCE_DIR}/${layer}/*.cpp")
+  foreach(source IN LISTS sources)
+    file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*" "\\1" target "${line}")
+      if(NOT target MATCHES "/")
+        # Generated files (moc, ui) only; every header of ours names its layer.
+        if(NOT target MATCHES "\\.moc$|^moc_|^ui_")
+          list(APPEND violations "${source}: \"${target}\" does not name its folder")
+        endif()
+        continue()
+      endif()
+      string(REGEX REPLACE "/.*" "" included_layer "${target}")
+      if(NOT included_layer IN_LIST layers)
+        continue()
+      endif()
+      if(NOT included_layer IN_LIST allowed_${layer})
+        file(RELATIVE_PATH rel "${SOURCE_DIR}" "${source}")
+        list(APPEND violations "src/${rel}: ${layer} may not include \"${target}\"")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(violations)
+  list(JOIN violations "\n  " text)
+  message(FATAL_ERROR "Layer check failed:\n  ${text}")
+endif()

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "ui/errorreport.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSystemTrayIcon;
+class QTabWidget;
+
+class EditorPage;
+class GameListView;
+class PosterView;
+class ProfileStore;
+class ProgramSettings;
+class UnloadHotKey;
+class SkinManager;
+
+// The main window. It owns the state that several subsystems share and the
+// two pages (the game list and the profile editor), and composes the
+// subsystems: each handler is named for its effect and hands its work to the
+// subsystem's own classes. Handlers are spread over mainwindow_<area>.cpp
+// files, one per subsystem.
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    // appFolder: the folder the program treats as its own (ends in "/"); the
+    // executable's folder in the product, a temporary folder in tests.
+    explicit MainWindow(const QString& appFolder);
+    ~MainWindow() override;
+
+    // ---- Shared fields ----
+    QString m_appFolder;         // the program's folder, ends in "/"
+    QString m_programName;       // the executable's file name, skipped in the executable list
+    QString m_currentGame;       // name of the selected profile, "" when none
+    QString m_settingsFolder;    // the emulator's settings folder (its inis)
+    QString m_pluginsFolder;     // the emulator's plug-ins folder
+    QStringList m_pluginFiles;   // graphics plug-in file names, parallel to the editor's plug-in list
+    qint32 m_unloadKeyAtom = 0;  // id of the registered unload key, 0 when none
+    QString m_startedExecutable; // file name of the emulator that Start last started
+    std::unique_ptr<ProgramSettings> m_settings;
+    std::unique_ptr<ProfileStore> m_store;
+    std::unique_ptr<UnloadHotKey> m_unloadKey;
+    std::unique_ptr<SkinManager> m_skinManager;
+
+    // ---- Controls ----
+    QTabWidget* m_pages = nullptr;
+    QWidget* m_gameListPage = nullptr;
+    EditorPage* m_editorPage = nullptr;
+
+    GameListView* m_gameGrid = nullptr;
+    PosterView* m_poster = nullptr;
+    QPushButton* m_startButton = nullptr;
+    QPushButton* m_deleteButton = nullptr;
+    QPushButton* m_editButton = nullptr;
+    QPushButton* m_newGameButton = nullptr;
+    QCheckBox* m_runDiscCheck = nullptr;
+    QComboBox* m_skinList = nullptr;
+    QLabel* m_versionLabel = nullptr;
+    QLabel* m_readMeLink = nullptr;
+    QLabel* m_mailLink = nullptr;
+    QLabel* m_homePageLink = nullptr;
+
+    QMenu* m_trayMenu = nullptr;
+    QAction* m_exitAction = nullptr;
+    QSystemTrayIcon* m_trayIcon = nullptr;
+
+    // ---- Start-up and shell (mainwindow.cpp) ----
+    void initialize();
+    void finishFirstShow();
+    void restoreFromTray();
+    void exitProgram();
+    void rememberRunDisc();
+
+    // ---- Emulator discovery and launch (mainwindow_launch.cpp) ----
+    void findEmulatorFolders();
+    void fillRendererList();
+    void fillExecutableList();
+    void scanGraphicsPlugins();
+    void setUnloadKeyEnabled(bool on);
+    void startSelectedGame();
+    // The unload key was pressed: ends the emulator that Start last started.
+    void unloadEmulator(qint32 id);
+
+    // ---- Skins (mainwindow_skins.cpp) ----
+    void setUpSkins();
+    void applyChosenSkin(QComboBox* changed);
+
+    // ---- Game list (mainwindow_gamelist.cpp) ----
+    void setIconSpacing();
+    void loadGameList();
+    void selectGame(int position);
+    void showSelectedGame();
+    void reselectFocusedGame();
+
+    // ---- Editor modes (mainwindow_editor.cpp) ----
+    // Switches to the editor with an empty profile for a new game.
+    void openNewProfile();
+    void showGameList();
+
+    // ---- Profile commands (mainwindow_commands.cpp) ----
+    // Adds the profile on the editor page as a new game.
+    void addGame();
+    void saveProfile();
+    void editSelectedGame();
+    void deleteSelectedGame();
+
+    // ---- Artwork (mainwindow_artwork.cpp) ----
+    void importArtwork(QPushButton* pressed);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildGameListPage();
+    void connectHandlers();
+    // Each subsystem's file wires its own controls to its handlers.
+    void connectGameListHandlers();
+    void connectLaunchHandlers();
+    void connectEditorHandlers();
+    void connectCommandHandlers();
+    void connectArtworkHandlers();
+    void connectSkinHandlers();
+    // Runs a handler under the error report: an error ends the operation, the program goes on.
+    template <typename F> void run(F&& f) { ErrorReport::guard(this, std::forward<F>(f)); }
+
+    bool m_shown = false;
+};

@@ -1,0 +1,60 @@
+// The game list page: rebuild, selection, poster and caption.
+#include "app/mainwindow.h"
+#include "editor/editorpage.h"
+#include "gamelist/artworkfiles.h"
+#include "gamelist/gamelistview.h"
+#include "gamelist/jpeg.h"
+#include "gamelist/posterview.h"
+#include "store/profilestore.h"
+
+#include <QItemSelectionModel>
+#include <QPushButton>
+
+void MainWindow::connectGameListHandlers() {
+    connect(m_gameGrid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { run([this] { showSelectedGame(); }); });
+    connect(m_gameGrid, &GameListView::mouseClicked, this,
+            [this] { run([this] { reselectFocusedGame(); }); });
+    connect(m_gameGrid, &GameListView::mouseDoubleClicked, this,
+            [this] { run([this] { startSelectedGame(); }); });
+}
+
+void MainWindow::setIconSpacing() {
+    m_gameGrid->setIconSpacing(109, 0);
+}
+
+void MainWindow::loadGameList() {
+    m_gameGrid->clear();                            // 1
+    const QStringList names = m_store->listNames(); // 2 and 4: the store closes its query
+    for (const QString& name : names)               // 3
+        m_gameGrid->addEntry(name, jpeg::decodeFile(artworkfiles::pathOrFallback(
+                                       m_appFolder, artworkfiles::Kind::Thumbnail, name)));
+    const int n = m_gameGrid->count();
+    if (n == 0) // 5
+        openNewProfile();
+    for (QPushButton* button :
+         {m_startButton, m_deleteButton, m_editorPage->btnSave, m_editButton, m_editorPage->btnGameList})
+        button->setEnabled(n >= 1); // 6
+}
+
+void MainWindow::selectGame(int position) {
+    if (position >= 0 && position < m_gameGrid->count())
+        m_gameGrid->selectRow(position);
+}
+
+void MainWindow::showSelectedGame() {
+    const int row = m_gameGrid->selectedRow();
+    // A change that leaves nothing selected keeps the current game, caption and poster.
+    if (m_gameGrid->count() == 0 || row < 0)
+        return;
+    m_currentGame = m_gameGrid->caption(row);
+    setWindowTitle(m_programName + m_currentGame);
+    m_poster->showPicture(jpeg::decodeFile(
+        artworkfiles::pathOrFallback(m_appFolder, artworkfiles::Kind::Poster, m_currentGame)));
+}
+
+void MainWindow::reselectFocusedGame() {
+    // A click on empty space leaves nothing selected: the entry with the focus mark is selected again.
+    if (m_gameGrid->selectedRow() < 0 && m_gameGrid->count() > 0)
+        selectGame(m_gameGrid->focusedRow());
+}
