@@ -65,7 +65,7 @@ public:
     QCheckBox* m_runDiscCheck = nullptr;
     QComboBox* m_skinList = nullptr;
     QLabel* m_versionLabel = nullptr;
-    QLabel* m_readMeLink = nullptr;
+    QLabel* m_unloadKeyLabel = nullptr;
     QLabel* m_mailLink = nullptr;
     QLabel* m_homePageLink = nullptr;
 

@@ -82,9 +82,9 @@ void TestStartup::windowShell() {
     QCOMPARE(w.m_pages->tabText(1), QStringLiteral("New/Edit Game"));
     for (const char* name :
          {"gameGrid", "poster", "startButton", "deleteButton", "editButton", "newGameButton", "runDiscCheck",
-          "skinList", "versionLabel", "readMeLink", "mailLink", "homePageLink"})
+          "skinList", "versionLabel", "unloadKeyLabel", "mailLink", "homePageLink"})
         QVERIFY2(w.m_gameListPage->findChild<QWidget*>(QLatin1String(name)), name);
-    QCOMPARE(w.m_readMeLink->text(), QStringLiteral("Press Ctrl+Alt+U to unload PCSX2"));
+    QCOMPARE(w.m_unloadKeyLabel->text(), QStringLiteral("Press Ctrl+Alt+U to unload PCSX2"));
     QCOMPARE(w.m_exitAction->text(), QStringLiteral("Exit"));
 }
 
