@@ -8,7 +8,7 @@
 #include "editor/spinedit.h"
 #include "gamelist/gamelistview.h"
 #include "gamelist/posterview.h"
-#include "launch/unloadhotkey.h"
+#include "launch/unloadkey.h"
 #include "store/profilestore.h"
 
 #include <QCheckBox>
@@ -48,7 +48,7 @@ MainWindow::MainWindow(const QString& appFolder) : m_appFolder(appFolder) {
 
     m_settings = std::make_unique<ProgramSettings>();
     m_store = std::make_unique<ProfileStore>();
-    m_unloadKey = std::make_unique<UnloadHotKey>();
+    m_unloadKey = createUnloadKey();
     m_skinManager = std::make_unique<SkinManager>();
 
     m_pages = new QTabWidget(this);

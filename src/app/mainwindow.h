@@ -21,7 +21,7 @@ class GameListView;
 class PosterView;
 class ProfileStore;
 class ProgramSettings;
-class UnloadHotKey;
+class UnloadKey;
 class SkinManager;
 
 // The main window. It owns the state that several subsystems share and the
@@ -48,7 +48,7 @@ public:
     QString m_startedExecutable; // file name of the emulator that Start last started
     std::unique_ptr<ProgramSettings> m_settings;
     std::unique_ptr<ProfileStore> m_store;
-    std::unique_ptr<UnloadHotKey> m_unloadKey;
+    std::unique_ptr<UnloadKey> m_unloadKey;
     std::unique_ptr<SkinManager> m_skinManager;
 
     // ---- Controls ----
@@ -86,6 +86,8 @@ public:
     void fillExecutableList();
     void scanGraphicsPlugins();
     void setUnloadKeyEnabled(bool on);
+    // Shows on the hint label what to press, and a notice when the desktop gives us no key.
+    void showUnloadKeyStatus();
     void startSelectedGame();
     // The unload key was pressed: ends the emulator that Start last started.
     void unloadEmulator(qint32 id);

@@ -9,7 +9,7 @@
 #include "launch/configwriter.h"
 #include "launch/emulatorlauncher.h"
 #include "launch/processtable.h"
-#include "launch/unloadhotkey.h"
+#include "launch/unloadkey.h"
 #include "store/columntable.h"
 #include "store/profilestore.h"
 
@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 
 void MainWindow::connectLaunchHandlers() {
@@ -24,6 +25,8 @@ void MainWindow::connectLaunchHandlers() {
     connect(m_startButton, &QPushButton::clicked, this, [this] { run([this] { startSelectedGame(); }); });
     // The hot key arrives inside Qt's event dispatch: it runs under the error report too.
     m_unloadKey->setHandler([this](qint32 id) { run([this, id] { unloadEmulator(id); }); });
+    // The desktop portal answers later than registration returns.
+    m_unloadKey->setStatusHandler([this] { run([this] { showUnloadKeyStatus(); }); });
 }
 
 void MainWindow::findEmulatorFolders() {
@@ -54,10 +57,20 @@ void MainWindow::scanGraphicsPlugins() {
 }
 
 void MainWindow::setUnloadKeyEnabled(bool on) {
-    if (on)
+    if (on) {
         m_unloadKeyAtom = m_unloadKey->registerKey();
-    else
+        showUnloadKeyStatus();
+    } else {
         m_unloadKey->unregisterKey();
+    }
+}
+
+void MainWindow::showUnloadKeyStatus() {
+    const QString trigger = m_unloadKey->triggerDescription();
+    m_unloadKeyLabel->setText(trigger.isEmpty() ? QStringLiteral("Press Ctrl+Alt+U to unload PCSX2")
+                                                : QStringLiteral("Press %1 to unload PCSX2").arg(trigger));
+    m_unloadKeyLabel->setToolTip(
+        m_unloadKey->isUnavailable() ? QStringLiteral("Unload key unavailable on this desktop") : QString());
 }
 
 void MainWindow::startSelectedGame() {

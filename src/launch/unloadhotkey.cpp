@@ -41,6 +41,7 @@ UnloadHotKey::~UnloadHotKey() {
 }
 
 qint32 UnloadHotKey::registerKey() {
+    m_tried = true;
     xcb_connection_t* c = x11Connection();
     if (!c)
         return 0;

@@ -1,31 +1,31 @@
 #pragma once
 
+#include "launch/unloadkey.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QList>
-#include <functional>
 
 // The global unload hot key, Ctrl+Alt+U, as a passive key grab on the X11 root
 // window through the connection Qt opened. Its identifier is the X atom of the
 // text "Close PCSX2". The grab also covers Caps Lock and Num Lock being on, as
 // X reports those as modifiers. Without X11 (offscreen, Wayland) nothing is
-// grabbed and the key does nothing; that is not reported.
-class UnloadHotKey : public QAbstractNativeEventFilter {
+// grabbed and the key does nothing; isUnavailable says so.
+class UnloadHotKey : public QAbstractNativeEventFilter, public UnloadKey {
 public:
-    using Handler = std::function<void(qint32 id)>;
-
     UnloadHotKey();
     ~UnloadHotKey() override;
     UnloadHotKey(const UnloadHotKey&) = delete;
     UnloadHotKey& operator=(const UnloadHotKey&) = delete;
 
     // Called with the identifier for every press of the key while it is registered.
-    void setHandler(Handler handler) { m_handler = std::move(handler); }
+    void setHandler(Handler handler) override { m_handler = std::move(handler); }
 
     // Grabs the key. Returns its identifier, or 0 without an X11 connection.
-    qint32 registerKey();
+    qint32 registerKey() override;
     // Releases the grab; the key no longer reaches the handler.
-    void unregisterKey();
-    bool isGrabbed() const { return m_grabbed; }
+    void unregisterKey() override;
+    bool isGrabbed() const override { return m_grabbed; }
+    bool isUnavailable() const override { return m_tried && !m_grabbed; }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -33,6 +33,7 @@ private:
     Handler m_handler;
     qint32 m_id = 0;
     bool m_grabbed = false;
+    bool m_tried = false; // registerKey was called at least once
     bool m_filterInstalled = false;
     quint32 m_root = 0;
     QList<quint8> m_keycodes;

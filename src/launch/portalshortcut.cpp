@@ -1,0 +1,8 @@
+#include "launch/portalshortcut.h"
+
+#include <QDBusMetaType>
+
+void registerPortalShortcutTypes() {
+    qDBusRegisterMetaType<PortalShortcut>();
+    qDBusRegisterMetaType<PortalShortcutList>();
+}
