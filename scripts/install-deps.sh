@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what Korvello needs on Debian 12: the build tools and libraries, and
+# Installs what Korvello needs on Debian 12: the build tools and libraries (libexif
+# for photos' orientation, Qt's image format plug-ins for WebP covers), and
 # with --test also what the tests and benchmarks use (a private X server,
 # xdotool for the hot key, a D-Bus daemon for the desktop portal tests, ImageMagick as the artwork benchmark's peer).
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite libjpeg62-turbo-dev
-          libxcb1-dev libxcb-keysyms1-dev fonts-liberation)
+          libxcb1-dev libxcb-keysyms1-dev fonts-liberation libexif-dev qt6-image-formats-plugins)
 if [[ "${1:-}" == "--test" ]]; then
   packages+=(xvfb xauth xdotool x11-apps imagemagick dbus-daemon)
 fi

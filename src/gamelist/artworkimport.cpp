@@ -1,6 +1,5 @@
 #include "gamelist/artworkimport.h"
 
-#include "gamelist/artwork.h"
 #include "gamelist/artworksource.h"
 #include "gamelist/gblur.h"
 #include "gamelist/jpegwriter.h"
@@ -8,14 +7,13 @@
 #include <QImage>
 
 void SaveScaledJpeg(ArtworkSource& source, const QString& destination, double radius, int tall, int wide) {
-    const QImage& picture = source.picture();
-    QImage bitmap = artwork::StretchNearest(picture, artwork::ScaledSize(picture.size(), tall, wide));
+    QImage bitmap = source.stretched({tall, wide});
     if (radius > 0.0)
         GBlur(bitmap, radius);
     jpeg::writeFile(bitmap, destination, 90);
 }
 
 void SaveScaledJpeg(const QString& source, const QString& destination, double radius, int tall, int wide) {
-    ArtworkSource picture(source);
+    ArtworkSource picture(source, {{tall, wide}});
     SaveScaledJpeg(picture, destination, radius, tall, wide);
 }

@@ -1,21 +1,47 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
+#include <QSize>
 #include <QString>
 
-// The picture a user chose for a game's artwork. It is decoded at full size the
-// first time a step needs it and then shared by the poster and the thumbnail,
-// so one import decodes the (often large) source once. Lives for one import.
+// The picture a user chose for a game's artwork, turned into the stretched
+// pictures of the poster and the thumbnail in one pass over the file. A JPEG is
+// decoded row by row and only the rows that the nearest-neighbour stretch
+// samples are decoded in full (the others are skipped by libjpeg-turbo), so the
+// full-size picture is never held; its EXIF orientation is applied first. PNG,
+// WebP and the other formats that Qt's image readers know are decoded whole
+// through them, with alpha composed onto black. Lives for one import.
 class ArtworkSource {
 public:
-    explicit ArtworkSource(QString path) : m_path(std::move(path)) {}
+    // The side rule of artwork::ScaledSize: the height is `tall` for a picture
+    // taller than wide, otherwise the width is `wide`.
+    struct Target {
+        int tall = 0;
+        int wide = 0;
+        bool operator==(const Target&) const = default;
+    };
+
+    // `targets`: every picture that this import will ask for, so that one pass
+    // over the file makes them all.
+    explicit ArtworkSource(QString path, QList<Target> targets = {});
 
     const QString& path() const { return m_path; }
-    // The decoded picture (QImage::Format_RGB888). Throws the decoder's
-    // KorvelloError for a missing or unreadable file, on every call.
-    const QImage& picture();
+
+    // The picture as displayed (turned upright) stretched to the target's
+    // size (artwork::ScaledSize of the displayed size), QImage::Format_RGB888.
+    // The file is read and decoded on the first call; a target not given to
+    // the constructor costs another pass. Throws KorvelloError for a missing or
+    // unreadable file, one that cannot be decoded, and one beyond
+    // picturelimit, on every call until a pass succeeds.
+    const QImage& stretched(Target target);
 
 private:
+    void decodeAll();
+    void decodeJpeg(const QByteArray& data);
+    void decodeWithQt(const QByteArray& data);
+
     QString m_path;
-    QImage m_picture;
+    QList<Target> m_targets;
+    QList<QImage> m_results; // one per target once decoded
 };

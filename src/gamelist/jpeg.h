@@ -11,7 +11,8 @@ namespace jpeg {
 
 // The picture in the file as QImage::Format_RGB888. Throws KorvelloError for a
 // missing or unreadable file and for one that is not a JPEG, is truncated or is
-// corrupt; libjpeg never ends the process.
+// corrupt, and for a picture beyond picturelimit (refused from its header);
+// libjpeg never ends the process.
 QImage decodeFile(const QString& path);
 
 // The same for a JPEG held in memory; `source` names it in error texts.

@@ -1,4 +1,6 @@
-// Artwork sizes and the nearest-neighbour stretch.
+// Artwork sizes, the nearest-neighbour stretch, and the import's one pass over
+// the chosen picture: identical files to decoding it whole, EXIF orientation,
+// PNG and WebP sources.
 #include "core/korvelloerror.h"
 #include "gamelist/artwork.h"
 #include "gamelist/artworkimport.h"
@@ -6,6 +8,7 @@
 #include "gamelist/gblur.h"
 #include "gamelist/jpeg.h"
 #include "gamelist/jpegwriter.h"
+#include "jpegfixture.h"
 #include "support/errortext.h"
 #include "support/testfolder.h"
 
@@ -162,7 +165,7 @@ private slots:
         TestFolder folder;
         const QString posterPath = folder.file(QStringLiteral("Images/big_Game.jpg"));
         const QString thumbPath = folder.file(QStringLiteral("Images/thumb_Game.jpg"));
-        ArtworkSource picture(writeSource(folder, source));
+        ArtworkSource picture(writeSource(folder, source), {{600, 420}, {150, 100}});
         SaveScaledJpeg(picture, posterPath, 0.0, artwork::kPosterTall, artwork::kPosterWide);
         SaveScaledJpeg(picture, thumbPath, 1.5, artwork::kThumbTall, artwork::kThumbWide);
         QCOMPARE(jpeg::decodeFile(posterPath).size(), poster);
@@ -191,12 +194,12 @@ private slots:
         QCOMPARE(testsupport::readAll(made), testsupport::readAll(reference));
     }
 
-    // One import decodes its source once: the thumbnail comes from the picture
-    // decoded for the poster, even if the file is gone by then.
+    // One import reads its source once: the thumbnail comes from the pass made
+    // for the poster, even if the file is gone by then.
     void sourceIsDecodedOnce() {
         TestFolder folder;
         const QString path = writeSource(folder, QSize(640, 480));
-        ArtworkSource picture(path);
+        ArtworkSource picture(path, {{600, 420}, {150, 100}});
         SaveScaledJpeg(picture, folder.file(QStringLiteral("Images/big_x.jpg")), 0.0, 600, 420);
         QVERIFY(QFile::remove(path));
         SaveScaledJpeg(picture, folder.file(QStringLiteral("Images/thumb_x.jpg")), 1.0, 150, 100);
