@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -23,6 +24,7 @@
 #include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QThread>
 #include <QUrl>
 
 namespace {
@@ -77,7 +79,13 @@ MainWindow::MainWindow(const QString& appFolder) : m_appFolder(appFolder) {
     run([this] { initialize(); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // An import still running writes its files to the end; its result has no window left to go to.
+    if (m_artworkImport)
+        m_artworkImport->wait();
+    if (m_busyCursor)
+        QGuiApplication::restoreOverrideCursor();
+}
 
 void MainWindow::buildGameListPage() {
     m_gameListPage = new QWidget(m_pages);

@@ -23,6 +23,8 @@ class ProfileStore;
 class ProgramSettings;
 class UnloadKey;
 class SkinManager;
+class ArtworkImportJob;
+class QThread;
 
 // The main window. It owns the state that several subsystems share and the
 // two pages (the game list and the profile editor), and composes the
@@ -116,7 +118,15 @@ public:
     void deleteSelectedGame();
 
     // ---- Artwork (mainwindow_artwork.cpp) ----
+    // Asks for a picture and starts its import on a worker thread; the window
+    // keeps repainting, shows a busy cursor after half a second, and applies
+    // the result when the import ends. One import at a time.
     void importArtwork(QPushButton* pressed);
+    bool isImportingArtwork() const { return m_artworkImport != nullptr; }
+
+signals:
+    // An import started by importArtwork() has ended and its result is applied.
+    void artworkImportFinished();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -135,5 +145,9 @@ private:
     // Runs a handler under the error report: an error ends the operation, the program goes on.
     template <typename F> void run(F&& f) { ErrorReport::guard(this, std::forward<F>(f)); }
 
+    void finishArtworkImport(const std::shared_ptr<ArtworkImportJob>& job, int row, const QString& caption);
+
     bool m_shown = false;
+    QThread* m_artworkImport = nullptr; // the running import's thread, if any
+    bool m_busyCursor = false;
 };

@@ -1,22 +1,31 @@
 // Poster and thumbnail import from the editor page: "Poster and Thumbnail"
-// (btnPoster) makes both pictures from a chosen JPEG, "Thumbnail only"
-// (btnThumb) only the thumbnail.
+// (btnPoster) makes both pictures from a chosen picture, "Thumbnail only"
+// (btnThumb) only the thumbnail. The import runs on a worker thread, so a
+// large photo does not freeze the window; its result is applied here, on the
+// window's thread.
 #include "app/mainwindow.h"
-#include "core/numbertext.h"
 #include "editor/editorpage.h"
 #include "editor/spinedit.h"
-#include "gamelist/artwork.h"
 #include "gamelist/artworkfiles.h"
-#include "gamelist/artworkimport.h"
-#include "gamelist/artworksource.h"
+#include "gamelist/artworkimportjob.h"
 #include "gamelist/gamelistview.h"
-#include "gamelist/jpeg.h"
 #include "gamelist/posterview.h"
 #include "store/encodings.h"
 #include "ui/dialogs.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <exception>
+
+namespace {
+
+// Imports that end sooner keep the normal cursor: a flash of the busy one would only distract.
+constexpr int kBusyCursorDelayMs = 500;
+
+} // namespace
 
 void MainWindow::connectArtworkHandlers() {
     for (QPushButton* button : {m_editorPage->btnPoster, m_editorPage->btnThumb})
@@ -25,26 +34,61 @@ void MainWindow::connectArtworkHandlers() {
 }
 
 void MainWindow::importArtwork(QPushButton* pressed) {
-    const QString chosen = Dialogs::openFile(this, QStringLiteral("Open"), QStringLiteral("*.jpg (*.jpg)"));
+    if (m_artworkImport)
+        return; // one import at a time; the buttons are disabled meanwhile
+    // Patterns match without letter case in the file dialog.
+    const QString chosen = Dialogs::openFile(
+        this, QStringLiteral("Open"), QStringLiteral("Pictures (*.jpg *.jpeg *.png *.webp);;All files (*)"));
     if (chosen.isEmpty())
         return; // cancelled
 
     const QString name = enc::trimmed(m_editorPage->txtGameName->text());
-    const QString posterPath = artworkfiles::path(m_appFolder, artworkfiles::Kind::Poster, name);
-    const QString thumbPath = artworkfiles::path(m_appFolder, artworkfiles::Kind::Thumbnail, name);
-    // Decoded at full size once, when the first picture needs it, and shared by both.
-    ArtworkSource source(chosen);
+    ArtworkImportJob::Request request;
+    request.source = chosen;
+    if (pressed->objectName() == QLatin1String("btnPoster"))
+        request.posterPath = artworkfiles::path(m_appFolder, artworkfiles::Kind::Poster, name);
+    request.thumbPath = artworkfiles::path(m_appFolder, artworkfiles::Kind::Thumbnail, name);
+    request.blurText = m_editorPage->txtBlur->text();
+    // In edit mode the entry selected now shows the new thumbnail when the
+    // import ends, if it is still there by then.
+    const int row = m_editorPage->btnSave->isEnabled() ? m_gameGrid->selectedRow() : -1;
+    const QString caption = row >= 0 ? m_gameGrid->caption(row) : QString();
 
-    if (pressed->objectName() == QLatin1String("btnPoster")) {
-        SaveScaledJpeg(source, posterPath, 0.0, artwork::kPosterTall, artwork::kPosterWide);
-        m_poster->showPicture(jpeg::decodeFile(posterPath));
+    auto job = std::make_shared<ArtworkImportJob>(request);
+    m_artworkImport = QThread::create([job] { job->run(); });
+    m_artworkImport->setParent(this);
+    m_editorPage->btnPoster->setEnabled(false);
+    m_editorPage->btnThumb->setEnabled(false);
+    QThread* const thread = m_artworkImport;
+    connect(thread, &QThread::finished, this,
+            [this, job, row, caption] { finishArtworkImport(job, row, caption); });
+    QTimer::singleShot(kBusyCursorDelayMs, this, [this, thread] {
+        if (m_artworkImport == thread && !m_busyCursor) {
+            QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+            m_busyCursor = true;
+        }
+    });
+    thread->start();
+}
+
+void MainWindow::finishArtworkImport(const std::shared_ptr<ArtworkImportJob>& job, int row,
+                                     const QString& caption) {
+    m_artworkImport->deleteLater();
+    m_artworkImport = nullptr;
+    if (m_busyCursor) {
+        QGuiApplication::restoreOverrideCursor();
+        m_busyCursor = false;
     }
+    m_editorPage->UpdatePosterButtons();
 
-    const double radius = numbertext::toDouble(m_editorPage->txtBlur->text());
-    SaveScaledJpeg(source, thumbPath, radius, artwork::kThumbTall, artwork::kThumbWide);
-
-    // In edit mode the selected entry shows its new thumbnail at once; in new
-    // mode it appears when the game is added and the list rebuilt.
-    if (m_editorPage->btnSave->isEnabled() && m_gameGrid->selectedRow() >= 0)
-        m_gameGrid->setEntryImage(m_gameGrid->selectedRow(), jpeg::decodeFile(thumbPath));
+    const ArtworkImportJob::Outcome& outcome = job->outcome();
+    if (!outcome.poster.isNull())
+        m_poster->showPicture(outcome.poster);
+    // In new mode the thumbnail appears when the game is added and the list rebuilt.
+    if (!outcome.thumb.isNull() && row >= 0 && row < m_gameGrid->count() &&
+        m_gameGrid->caption(row) == caption)
+        m_gameGrid->setEntryImage(row, outcome.thumb);
+    if (outcome.error)
+        run([&] { std::rethrow_exception(outcome.error); });
+    emit artworkImportFinished();
 }

@@ -131,8 +131,13 @@ void ArtworkSource::decodeWithQt(const QByteArray& data) {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     // Qt refuses larger pictures itself, but its own limit is lower (256 MB);
-    // the program's limit is the same for every format.
-    QImageReader::setAllocationLimit(int(picturelimit::kMaxBytes >> 20));
+    // the program's limit is the same for every format. Set once: imports
+    // run on a worker thread.
+    static const bool limitSet = [] {
+        QImageReader::setAllocationLimit(int(picturelimit::kMaxBytes >> 20));
+        return true;
+    }();
+    Q_UNUSED(limitSet);
     if (!reader.canRead())
         cannotDecode(m_path,
                      QStringLiteral("not a JPEG, PNG or WebP picture, nor another format that can be read"));

@@ -11,10 +11,13 @@
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -54,6 +57,13 @@ struct Editor {
     MainWindow w;
 };
 
+// Presses the button and waits until the import it started (if any) has ended
+// and its result is applied; the import runs on a worker thread.
+void importWith(Editor& e, QPushButton* button) {
+    button->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!e.w.isImportingArtwork(), 30000);
+}
+
 } // namespace
 
 class TestArtworkImport : public QObject {
@@ -72,10 +82,11 @@ private slots:
         TestFolder folder;
         Editor e(folder);
         const QStringList before = QDir(folder.file(QStringLiteral("Images"))).entryList(QDir::Files);
-        e.w.m_editorPage->findChild<QPushButton*>(button)->click();
+        importWith(e, e.w.m_editorPage->findChild<QPushButton*>(button));
         QCOMPARE(dialogs.requests.size(), 1);
         QCOMPARE(dialogs.requests[0].kind, Dialogs::Kind::OpenFile);
-        QCOMPARE(dialogs.requests[0].filter, QStringLiteral("*.jpg (*.jpg)"));
+        QCOMPARE(dialogs.requests[0].filter,
+                 QStringLiteral("Pictures (*.jpg *.jpeg *.png *.webp);;All files (*)"));
         QCOMPARE(QDir(folder.file(QStringLiteral("Images"))).entryList(QDir::Files), before);
     }
 
@@ -87,7 +98,7 @@ private slots:
         e.w.m_editorPage->txtBlur->setText(QStringLiteral("1.5"));
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(300, 400)));
         QVERIFY(e.w.m_editorPage->btnPoster->isEnabled());
-        e.w.m_editorPage->btnPoster->click();
+        importWith(e, e.w.m_editorPage->btnPoster);
         QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join('\n')));
         const QImage poster = jpeg::decodeFile(e.poster(folder));
         QCOMPARE(poster.size(), QSize(450, 600));
@@ -105,7 +116,7 @@ private slots:
         testsupport::writeAll(e.poster(folder), "the old poster");
         const QImage shownBefore = e.w.m_poster->shownPicture();
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(800, 600)));
-        e.w.m_editorPage->btnThumb->click();
+        importWith(e, e.w.m_editorPage->btnThumb);
         QVERIFY(dialogs.messageTexts().isEmpty());
         QCOMPARE(testsupport::readAll(e.poster(folder)), QByteArray("the old poster"));
         QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(100, 75));
@@ -114,25 +125,44 @@ private slots:
 
     void unreadablePictureWritesNothing_data() {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("exists");
-        QTest::newRow("poster, not a JPEG") << QStringLiteral("btnPoster") << true;
-        QTest::newRow("poster, missing") << QStringLiteral("btnPoster") << false;
-        QTest::newRow("thumbnail, not a JPEG") << QStringLiteral("btnThumb") << true;
+        QTest::addColumn<QByteArray>("content"); // empty: no file
+        QTest::addColumn<QString>("says");
+        QTest::newRow("poster, not a picture")
+            << QStringLiteral("btnPoster") << QByteArray("BM not a picture at all")
+            << QStringLiteral("Cannot decode");
+        QTest::newRow("poster, missing")
+            << QStringLiteral("btnPoster") << QByteArray() << QStringLiteral("Cannot open");
+        QTest::newRow("thumbnail, not a picture")
+            << QStringLiteral("btnThumb") << QByteArray("BM not a picture at all")
+            << QStringLiteral("Cannot decode");
+        // A small JPEG whose frame header declares 30000 x 30000 pixels.
+        QImage tiny(16, 16, QImage::Format_RGB888);
+        tiny.fill(Qt::darkCyan);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(tiny.save(&buffer, "JPG"));
+        QByteArray huge = buffer.data();
+        const qsizetype frame = huge.indexOf("\xFF\xC0");
+        QVERIFY(frame > 0);
+        huge.replace(frame + 5, 4, QByteArray("\x75\x30\x75\x30", 4));
+        QTest::newRow("poster, declares 30000 x 30000")
+            << QStringLiteral("btnPoster") << huge << QStringLiteral("30000 x 30000");
     }
     void unreadablePictureWritesNothing() {
         QFETCH(QString, button);
-        QFETCH(bool, exists);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, says);
         DialogRecorder dialogs;
         TestFolder folder;
         Editor e(folder);
         const QString chosen = folder.file(QStringLiteral("chosen.jpg"));
-        if (exists)
-            testsupport::writeAll(chosen, "BM not a jpeg at all");
+        if (!content.isEmpty())
+            testsupport::writeAll(chosen, content);
         dialogs.pathAnswers.enqueue(chosen);
-        e.w.m_editorPage->findChild<QPushButton*>(button)->click();
+        importWith(e, e.w.m_editorPage->findChild<QPushButton*>(button));
         QCOMPARE(dialogs.messageTexts().size(), 1);
-        QVERIFY2(dialogs.messageTexts()[0].contains(QDir::toNativeSeparators(chosen)),
-                 qPrintable(dialogs.messageTexts()[0]));
+        const QString text = dialogs.messageTexts()[0];
+        QVERIFY2(text.contains(QDir::toNativeSeparators(chosen)) && text.contains(says), qPrintable(text));
         QVERIFY(!QFile::exists(e.poster(folder)));
         QVERIFY(!QFile::exists(e.thumb(folder)));
     }
@@ -153,7 +183,7 @@ private slots:
         Editor e(folder);
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(300, 400)));
         dialogs.clear();
-        e.w.m_editorPage->findChild<QPushButton*>(button)->click();
+        importWith(e, e.w.m_editorPage->findChild<QPushButton*>(button));
         QCOMPARE(dialogs.messageTexts().size(), 1);
         const QString text = dialogs.messageTexts()[0];
         QVERIFY2(text.startsWith(QStringLiteral("Cannot create file")) && text.contains(failing),
@@ -168,7 +198,7 @@ private slots:
         Editor e(folder);
         e.w.m_editorPage->txtBlur->setText(QStringLiteral("1,5"));
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(500, 500)));
-        e.w.m_editorPage->btnPoster->click();
+        importWith(e, e.w.m_editorPage->btnPoster);
         QCOMPARE(dialogs.messageTexts().size(), 1);
         QCOMPARE(jpeg::decodeFile(e.poster(folder)).size(), QSize(420, 420));
         QVERIFY(!QFile::exists(e.thumb(folder)));
@@ -181,8 +211,8 @@ private slots:
         Editor e(folder);
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(300, 400), QStringLiteral("first.jpg")));
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(800, 600), QStringLiteral("second.jpg")));
-        e.w.m_editorPage->btnPoster->click();
-        e.w.m_editorPage->btnPoster->click();
+        importWith(e, e.w.m_editorPage->btnPoster);
+        importWith(e, e.w.m_editorPage->btnPoster);
         QVERIFY(dialogs.messageTexts().isEmpty());
         QCOMPARE(jpeg::decodeFile(e.poster(folder)).size(), QSize(420, 315));
         QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(100, 75));
@@ -219,7 +249,7 @@ private slots:
         const QImage other = entryImage(e.w.m_gameGrid, 0);
 
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(800, 600)));
-        e.w.m_editorPage->btnThumb->click();
+        importWith(e, e.w.m_editorPage->btnThumb);
         QVERIFY(dialogs.messageTexts().isEmpty());
         if (replaced) {
             QCOMPARE(e.w.m_gameGrid->imageCount(), imagesBefore + 1);
@@ -229,6 +259,62 @@ private slots:
             QCOMPARE(entryImage(e.w.m_gameGrid, 1), before);
         }
         QCOMPARE(entryImage(e.w.m_gameGrid, 0), other);
+    }
+
+    // A PNG cover with an upper-case name comes in through the same buttons.
+    void pngCover() {
+        DialogRecorder dialogs;
+        TestFolder folder;
+        Editor e(folder);
+        QImage cover(300, 400, QImage::Format_ARGB32);
+        cover.fill(qRgba(40, 90, 200, 255));
+        const QString path = folder.file(QStringLiteral("COVER.PNG"));
+        QVERIFY(cover.save(path, "PNG"));
+        dialogs.pathAnswers.enqueue(path);
+        importWith(e, e.w.m_editorPage->btnPoster);
+        QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join('\n')));
+        QCOMPARE(jpeg::decodeFile(e.poster(folder)).size(), QSize(450, 600));
+        QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(112, 150));
+    }
+
+    // While an import runs (here: its source is a pipe that the test fills
+    // only later), the window goes on handling events, shows the busy cursor
+    // after half a second, and neither button starts a second import; when it
+    // ends, the cursor, the buttons and the result are back.
+    void busyWhileImporting() {
+        DialogRecorder dialogs;
+        TestFolder folder;
+        Editor e(folder);
+        const QString pipe = folder.file(QStringLiteral("slow.jpg"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        dialogs.pathAnswers.enqueue(pipe);
+        e.w.m_editorPage->btnPoster->click();
+        QVERIFY(e.w.isImportingArtwork());
+        QVERIFY(!e.w.m_editorPage->btnPoster->isEnabled());
+        QVERIFY(!e.w.m_editorPage->btnThumb->isEnabled());
+        e.w.importArtwork(e.w.m_editorPage->btnThumb); // as if pressed anyway
+        QCOMPARE(dialogs.requests.size(), 1);          // no second dialog, no second import
+
+        QTRY_VERIFY_WITH_TIMEOUT(QGuiApplication::overrideCursor() != nullptr, 5000);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+        QVERIFY(e.w.isImportingArtwork());
+
+        QImage picture(800, 600, QImage::Format_RGB888);
+        picture.fill(Qt::darkGreen);
+        const QString source = folder.file(QStringLiteral("source.jpg"));
+        jpeg::writeFile(picture, source);
+        QFile writer(pipe);
+        QVERIFY(writer.open(QIODevice::WriteOnly));
+        writer.write(testsupport::readAll(source));
+        writer.close();
+
+        QTRY_VERIFY_WITH_TIMEOUT(!e.w.isImportingArtwork(), 30000);
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        QVERIFY(e.w.m_editorPage->btnPoster->isEnabled());
+        QVERIFY(e.w.m_editorPage->btnThumb->isEnabled());
+        QVERIFY(dialogs.messageTexts().isEmpty());
+        QCOMPARE(jpeg::decodeFile(e.poster(folder)).size(), QSize(420, 315));
+        QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(100, 75));
     }
 };
 
