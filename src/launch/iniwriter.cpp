@@ -108,10 +108,16 @@ QString resolveIniFile(const QString& path) {
 }
 
 void WriteIniValue(const QString& path, const QString& section, const QString& key, const QString& value) {
+    WriteIniValues(path, {IniAssignment{section, key, value}});
+}
+
+void WriteIniValues(const QString& path, const QList<IniAssignment>& assignments) {
     const QString file = resolveIniFile(path);
     const auto fail = [&] { throw KorvelloError(QStringLiteral("Unable to write to %1").arg(file)); };
-    if (value.contains(u'\r') || value.contains(u'\n'))
-        fail();
+    for (const IniAssignment& a : assignments) {
+        if (a.value.contains(u'\r') || a.value.contains(u'\n'))
+            fail();
+    }
     if (!QFileInfo(QFileInfo(file).path()).isDir())
         fail();
     IniText ini;
@@ -126,7 +132,8 @@ void WriteIniValue(const QString& path, const QString& section, const QString& k
             fail();
         ini = IniText::parse(bytes);
     }
-    setKey(ini, section, key, value);
+    for (const IniAssignment& a : assignments)
+        setKey(ini, a.section, a.key, a.value);
     if (!saveReplacing(file, ini.bytes()).isEmpty())
         fail();
 }

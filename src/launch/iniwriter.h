@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // The two ways the emulator's INI files are written, with the rules of the
@@ -20,6 +21,19 @@
 // Throws KorvelloError "Unable to write to <path>" on any failure, and for a value
 // holding a line break, which would otherwise write keys of its own.
 void WriteIniValue(const QString& path, const QString& section, const QString& key, const QString& value);
+
+// One key of a batched keyed write.
+struct IniAssignment {
+    QString section;
+    QString key;
+    QString value;
+};
+
+// The keyed route for many keys of one file: each assignment is applied in order
+// with the rules of WriteIniValue to the text read once, and the file is replaced
+// once. Any failure, a value with a line break included, throws "Unable to write
+// to <path>" and leaves the file as it was.
+void WriteIniValues(const QString& path, const QList<IniAssignment>& assignments);
 
 // The line route. Replaces the first line of the file that contains `key`
 // anywhere (exact, case-sensitive substring) by key, "=" and the value, without
