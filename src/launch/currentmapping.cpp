@@ -1,0 +1,221 @@
+#include "launch/currentmapping.h"
+
+#include "core/korvelloerror.h"
+#include "store/columntable.h"
+#include "store/encodings.h"
+#include "store/gameprofile.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace {
+using R = CurrentRule;
+constexpr const char* kGS = "EmuCore/GS";
+constexpr const char* kFixes = "EmuCore/Gamefixes";
+constexpr const char* kRec = "EmuCore/CPU/Recompiler";
+constexpr const char* kCpu = "EmuCore/CPU";
+constexpr const char* kHacks = "EmuCore/Speedhacks";
+constexpr const char* kCore = "EmuCore";
+constexpr const char* kSpu2 = "SPU2/Output";
+constexpr int kFixGate = col::PCSX2EnableGameFixes;
+constexpr int kHackGate = col::PCSX2EnableSpeedHacks;
+constexpr int kHwHackGate = col::GSDXUserHacks;
+} // namespace
+
+// Readers are in the emulator's pcsx2/Pcsx2Config.cpp unless said otherwise
+// (GSOptions::LoadSave, GamefixOptions::LoadSave, RecompilerOptions::LoadSave,
+// CpuOptions::LoadSave, SpeedhackOptions::LoadSave, LoadSaveCore,
+// EmulationSpeedOptions::LoadSave, SPU2Options::LoadSave, LoadSaveMemcards).
+const std::array<CurrentKey, kCurrentKeyCount> kCurrentKeys = {{
+    // GSSettingIntEnumEx(Renderer, "Renderer")
+    {kGS, "Renderer", col::GSDXRenderer, R::Integer},
+    // GSSettingIntEnumEx(InterlaceMode, "deinterlace_mode"); GSInterlaceMode in Config.h
+    {kGS, "deinterlace_mode", col::GSDXInterlace, R::Deinterlace},
+    // GSSettingFloatEx(UpscaleMultiplier, "upscale_multiplier")
+    {kGS, "upscale_multiplier", col::GSDXupscale_multiplier, R::Upscale},
+    // GSSettingIntEx(SWExtraThreads, "extrathreads")
+    {kGS, "extrathreads", col::GSDXswthreads, R::Integer},
+    // GSSettingIntEnumEx(TextureFiltering, "filter"); BiFiltering keeps the old numbers
+    {kGS, "filter", col::GSDXfilter, R::Integer},
+    // GSSettingBoolEx(GPUPaletteConversion, "paltex")
+    {kGS, "paltex", col::GSDXpaltex, R::Bool},
+    // GSSettingIntEx(SkipDrawStart, "UserHacks_SkipDraw_Start") / (SkipDrawEnd, "UserHacks_SkipDraw_End")
+    {kGS, "UserHacks_SkipDraw_Start", col::GSDXUserHacks_SkipDraw, R::SkipDrawStart},
+    {kGS, "UserHacks_SkipDraw_End", col::GSDXUserHacks_SkipDraw, R::SkipDrawEnd},
+    // GSSettingIntEnumEx(UserHacks_HalfPixelOffset, "UserHacks_HalfPixelOffset"); GSHalfPixelOffset Off,
+    // Normal
+    {kGS, "UserHacks_HalfPixelOffset", col::GSDXUserHacks_HalfPixelOffset, R::HalfPixelOffset},
+    // GSSettingBoolEx(UserHacks_WildHack, "UserHacks_WildHack")
+    {kGS, "UserHacks_WildHack", col::GSDXUserHacks_WildHack, R::Bool},
+    // GSSettingBoolEx(ManualUserHacks, "UserHacks")
+    {kGS, "UserHacks", col::GSDXUserHacks, R::Bool},
+    // SettingsWrapEnumEx(AspectRatio, "AspectRatio", AspectRatioNames)
+    {kGS, "AspectRatio", col::PCSX2AspectRatio, R::AspectRatio},
+    // EmulationSpeedOptions: wrap.EntryBitBool("EmuCore/GS", "FrameLimitEnable", ...)
+    {kGS, "FrameLimitEnable", col::PCSX2FrameLimitEnable, R::Bool},
+    // wrap.EnumEntry(..., "VsyncEnable", ...): an integer mode in 1.7/2.0, a boolean later
+    {kGS, "VsyncEnable", col::PCSX2VsyncEnable, R::Digit},
+    // SettingsWrapEntry(FramerateNTSC) / (FrameratePAL), floats
+    {kGS, "FramerateNTSC", col::PCSX2FramerateNTSC, R::Float},
+    {kGS, "FrameratePAL", col::PCSX2FrameratePAL, R::Float},
+    // pcsx2-qt DisplayWidget / FullscreenUI: "UI" keys
+    {"UI", "HideMouseCursor", col::PCSX2AlwaysHideMouse, R::Bool},
+    {"UI", "StartFullscreen", col::PCSX2DefaultToFullscreen, R::Bool},
+    {"UI", "DoubleClickTogglesFullscreen", col::PCSX2IsToggleFullscreenOnDoubleClick, R::Bool},
+    // GamefixOptions::LoadSave, SettingsWrapBitBool(<name>)
+    {kFixes, "VuAddSubHack", col::PCSX2VuAddSubHack, R::Bool, kFixGate},
+    {kFixes, "FpuMulHack", col::PCSX2FpuMulHack, R::Bool, kFixGate},
+    {kFixes, "XgKickHack", col::PCSX2XgKickHack, R::Bool, kFixGate},
+    {kFixes, "EETimingHack", col::PCSX2EETimingHack, R::Bool, kFixGate},
+    {kFixes, "SkipMPEGHack", col::PCSX2SkipMPEGHack, R::Bool, kFixGate},
+    {kFixes, "OPHFlagHack", col::PCSX2OPHFlagHack, R::Bool, kFixGate},
+    {kFixes, "DMABusyHack", col::PCSX2DMABusyHack, R::Bool, kFixGate},
+    {kFixes, "VIFFIFOHack", col::PCSX2VIFFIFOHack, R::Bool, kFixGate},
+    {kFixes, "VIF1StallHack", col::PCSX2VIF1StallHack, R::Bool, kFixGate},
+    // EmulationSpeedOptions::LoadSave, section "Framerate", floats
+    {"Framerate", "NominalScalar", col::PCSX2NominalScalar, R::Float},
+    {"Framerate", "SlomoScalar", col::PCSX2SlomoScalar, R::Float},
+    {"Framerate", "TurboScalar", col::PCSX2TurboScalar, R::Float},
+    // RecompilerOptions::LoadSave
+    {kRec, "EnableEE", col::PCSX2EnableEE, R::Bool},
+    {kRec, "EnableIOP", col::PCSX2EnableIOP, R::Bool},
+    {kRec, "EnableEECache", col::PCSX2EnableEECache, R::Bool},
+    {kRec, "EnableVU0", col::PCSX2EnableVU0, R::Bool},
+    {kRec, "EnableVU1", col::PCSX2EnableVU1, R::Bool},
+    {kRec, "fpuOverflow", col::PCSX2fpuOverflow, R::Bool},
+    {kRec, "fpuExtraOverflow", col::PCSX2fpuExtraOverflow, R::Bool},
+    {kRec, "fpuFullMode", col::PCSX2fpuFullMode, R::Bool},
+    // One VU clamping mode for both units, which the current builds keep apart.
+    {kRec, "vu0Overflow", col::PCSX2vuOverflow, R::Bool},
+    {kRec, "vu0ExtraOverflow", col::PCSX2vuExtraOverflow, R::Bool},
+    {kRec, "vu0SignOverflow", col::PCSX2vuSignOverflow, R::Bool},
+    {kRec, "vu1Overflow", col::PCSX2vuOverflow, R::Bool},
+    {kRec, "vu1ExtraOverflow", col::PCSX2vuExtraOverflow, R::Bool},
+    {kRec, "vu1SignOverflow", col::PCSX2vuSignOverflow, R::Bool},
+    // CpuOptions::LoadSave, read_fpcr(..., "FPU"/"VU0"/"VU1") -> "<prefix>.Roundmode"; same order of modes
+    {kCpu, "FPU.Roundmode", col::PCSX2FPURoundmode, R::Integer},
+    {kCpu, "VU0.Roundmode", col::PCSX2VURoundmode, R::Integer},
+    {kCpu, "VU1.Roundmode", col::PCSX2VURoundmode, R::Integer},
+    // SpeedhackOptions::LoadSave; EECycleSkip is the old VU cycle stealing
+    {kHacks, "EECycleRate", col::PCSX2EECycleRate, R::Integer, kHackGate},
+    {kHacks, "EECycleSkip", col::PCSX2VUCycleSteal, R::Integer, kHackGate},
+    {kHacks, "fastCDVD", col::PCSX2FastCDVD, R::Bool, kHackGate},
+    {kHacks, "IntcStat", col::PCSX2IntcStat, R::Bool, kHackGate},
+    {kHacks, "WaitLoop", col::PCSX2WaitLoop, R::Bool, kHackGate},
+    {kHacks, "vuFlagHack", col::PCSX2vuFlagHack, R::Bool, kHackGate},
+    {kHacks, "vuThread", col::PCSX2vuThread, R::Bool},
+    // LoadSaveCore
+    {kCore, "EnablePatches", col::PCSX2EnablePatches, R::Bool},
+    {kCore, "EnableCheats", col::PCSX2EnableCheats, R::Bool},
+    {kCore, "HostFs", col::PCSX2HostFs, R::Bool},
+    {kCore, "BackupSavestate", col::PCSX2BackupSavestate, R::Bool},
+    // SPU2Options::LoadSave
+    {kSpu2, "OutputModule", col::SPU2Output_Module, R::OutputModule},
+    {kSpu2, "Latency", col::SPU2Latency, R::Integer},
+    {kSpu2, "SynchMode", col::SPU2Synch_Mode, R::Integer},
+    {kSpu2, "SpeakerConfiguration", col::SPU2XAudio2_SpeakerConfiguration, R::Integer},
+    {"SPU2/Debug", "Global_Enable", col::SPU2Global_Enable, R::Bool},
+    // LoadPathFromSettings(si, DataRoot, "MemoryCards", "memcards"); LoadSaveMemcards "Slot%u_Filename"
+    {"Folders", "MemoryCards", col::PCSX2MemoryCards, R::Text},
+    {"MemoryCards", "Slot1_Filename", col::PCSX2Slot1_Filename, R::Text},
+    {"MemoryCards", "Slot2_Filename", col::PCSX2Slot2_Filename, R::Text},
+}};
+
+bool columnIsOn(const GameProfile& profile, int column) {
+    const QString& stored = profile.value(column);
+    switch (kColumns[column].form) {
+    case ColumnForm::ED:
+        return enc::IsEnabledText(stored);
+    case ColumnForm::TF:
+        return enc::IsTrueText(stored);
+    default:
+        return enc::IntToBool(profile.intValue(column));
+    }
+}
+
+QString emulatorFloatText(double value) {
+    // The emulator writes a float with the C locale's shortest form; six significant
+    // digits give back every float the editor's texts produce ("59.94", "0.5").
+    return QString::number(double(float(value)), 'g', 6);
+}
+
+namespace {
+
+int integerOf(const GameProfile& profile, int column) {
+    bool ok = false;
+    const int n = profile.value(column).trimmed().toInt(&ok);
+    if (!ok)
+        throw KorvelloError(QStringLiteral("\"%1\" is not a valid integer value for %2")
+                                .arg(profile.value(column), QString::fromLatin1(kColumns[column].name)));
+    return n;
+}
+
+double numberOf(const GameProfile& profile, int column) {
+    bool ok = false;
+    const double d = QLocale::c().toDouble(profile.value(column).trimmed(), &ok);
+    if (!ok || !std::isfinite(d))
+        throw KorvelloError(QStringLiteral("\"%1\" is not a valid floating point value for %2")
+                                .arg(profile.value(column), QString::fromLatin1(kColumns[column].name)));
+    return d;
+}
+
+QString boolText(bool on) {
+    return on ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+} // namespace
+
+std::optional<QString> currentValue(const CurrentKey& key, const GameProfile& profile) {
+    const bool gateOn = key.gate < 0 || columnIsOn(profile, key.gate);
+    const int c = key.column;
+    switch (key.rule) {
+    case R::Bool:
+        return boolText(gateOn && columnIsOn(profile, c));
+    case R::Digit:
+        return QString::number(gateOn && columnIsOn(profile, c) ? 1 : 0);
+    case R::Integer:
+        return QString::number(gateOn ? integerOf(profile, c) : 0);
+    case R::Deinterlace: {
+        // The list: None, six weave/bob/blend modes, Auto. The emulator: Automatic 0, Off 1, then the same
+        // six.
+        const int position = integerOf(profile, c);
+        if (position == 7)
+            return QStringLiteral("0");
+        if (position < 0 || position > 7)
+            return std::nullopt;
+        return QString::number(position + 1);
+    }
+    case R::Upscale: {
+        if (columnIsOn(profile, col::GSDXnativeres))
+            return QStringLiteral("1");
+        const int multiplier = integerOf(profile, c);
+        if (multiplier < 2 || multiplier > 6)
+            return std::nullopt; // a custom resolution has no equivalent
+        return emulatorFloatText(multiplier);
+    }
+    case R::SkipDrawStart:
+    case R::SkipDrawEnd: {
+        // The old count skipped N draws from the one detected; the current builds skip a range of draws.
+        const int count = profile.value(c).trimmed().isEmpty() ? 0 : integerOf(profile, c);
+        if (count <= 0 || !columnIsOn(profile, kHwHackGate))
+            return QStringLiteral("0");
+        return key.rule == R::SkipDrawStart ? QStringLiteral("1") : QString::number(count);
+    }
+    case R::HalfPixelOffset:
+        return QString::number(columnIsOn(profile, c) ? 1 : 0);
+    case R::AspectRatio: {
+        const QString& word = profile.value(c);
+        if (word == u"Stretch" || word == u"4:3" || word == u"16:9")
+            return word;
+        return std::nullopt;
+    }
+    case R::Float:
+        return emulatorFloatText(numberOf(profile, c));
+    case R::OutputModule:
+        // The current Linux builds have one sounding module; the Windows ones all mean "sound on".
+        return profile.value(c) == u"nullout" ? QStringLiteral("nullout") : QStringLiteral("cubeb");
+    case R::Text:
+        return profile.value(c);
+    }
+    return std::nullopt;
+}

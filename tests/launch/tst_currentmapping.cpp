@@ -1,0 +1,420 @@
+// The current builds' mapping: value conversions, renderers, settings folder and command line.
+#include "core/korvelloerror.h"
+#include "emulatorrun.h"
+#include "launch/currentbuild.h"
+#include "launch/currentconfigwriter.h"
+#include "launch/currentmapping.h"
+#include "store/columntable.h"
+#include "store/gameprofile.h"
+#include "support/errortext.h"
+#include "support/testfolder.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+using Changes = QList<QPair<int, QString>>;
+
+// The value written for section/key, or "<none>" when the key is not written.
+QString written(const GameProfile& profile, const QString& section, const QString& key) {
+    for (const IniAssignment& a : currentAssignments(profile)) {
+        if (a.section == section && a.key == key)
+            return a.value;
+    }
+    return QStringLiteral("<none>");
+}
+
+// Sets an environment variable for one scope and puts the old value back.
+class EnvGuard {
+public:
+    EnvGuard(const char* name, const QByteArray* value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
+        m_old = qgetenv(name);
+        if (value)
+            qputenv(name, *value);
+        else
+            qunsetenv(name);
+    }
+    ~EnvGuard() {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+} // namespace
+
+class TestCurrentMapping : public QObject {
+    Q_OBJECT
+private slots:
+    void tableRowsAreComplete();
+    void values_data();
+    void values();
+    void badNumbersWriteNothing_data();
+    void badNumbersWriteNothing();
+    void floatForm_data();
+    void floatForm();
+    void startArguments_data();
+    void startArguments();
+    void settingsFolder_data();
+    void settingsFolder();
+    void detection_data();
+    void detection();
+    void folderMode_data();
+    void folderMode();
+};
+
+void TestCurrentMapping::tableRowsAreComplete() {
+    // A row left out of the initializer would stand as an empty key; no key is written twice.
+    QSet<QString> seen;
+    for (const CurrentKey& k : kCurrentKeys) {
+        QVERIFY(k.section && k.key);
+        QVERIFY(k.column > 0 && k.column < kColumnCount);
+        const QString id = QString::fromLatin1(k.section) + u'/' + QString::fromLatin1(k.key);
+        QVERIFY2(!seen.contains(id), qPrintable(id));
+        seen.insert(id);
+    }
+}
+
+void TestCurrentMapping::values_data() {
+    QTest::addColumn<Changes>("changes");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+
+    const QString gs = QStringLiteral("EmuCore/GS");
+    // Renderer numbers of each kind (automatic, OpenGL, Vulkan, software, null), written as stored.
+    for (int number : {-1, 12, 14, 13, 11})
+        QTest::addRow("renderer %d", number) << Changes{{col::GSDXRenderer, QString::number(number)}} << gs
+                                             << "Renderer" << QString::number(number);
+    // Deinterlacing: None is Off (1), the six modes move up by one, Auto is Automatic (0).
+    const QList<QPair<int, int>> interlace = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 7}, {7, 0}};
+    for (const auto& [position, mode] : interlace)
+        QTest::addRow("interlace %d", position) << Changes{{col::GSDXInterlace, QString::number(position)}}
+                                                << gs << "deinterlace_mode" << QString::number(mode);
+    // Scaling: native wins; 2x..6x as floats; a custom resolution has no equivalent.
+    QTest::newRow("native") << Changes{{col::GSDXnativeres, "1"}, {col::GSDXupscale_multiplier, "4"}} << gs
+                            << "upscale_multiplier"
+                            << "1";
+    for (int m = 2; m <= 6; ++m)
+        QTest::addRow("scaling %dx", m) << Changes{{col::GSDXupscale_multiplier, QString::number(m)}} << gs
+                                        << "upscale_multiplier" << QString::number(m);
+    QTest::newRow("custom resolution")
+        << Changes{{col::GSDXupscale_multiplier, "1"}} << gs << "upscale_multiplier"
+        << "<none>";
+    for (int f = 0; f <= 2; ++f)
+        QTest::addRow("filter %d", f)
+            << Changes{{col::GSDXfilter, QString::number(f)}} << gs << "filter" << QString::number(f);
+    QTest::newRow("skip draw start") << Changes{{col::GSDXUserHacks_SkipDraw, "5"}} << gs
+                                     << "UserHacks_SkipDraw_Start"
+                                     << "1";
+    QTest::newRow("skip draw end") << Changes{{col::GSDXUserHacks_SkipDraw, "5"}} << gs
+                                   << "UserHacks_SkipDraw_End"
+                                   << "5";
+    QTest::newRow("skip draw without hacks")
+        << Changes{{col::GSDXUserHacks_SkipDraw, "5"}, {col::GSDXUserHacks, "0"}} << gs
+        << "UserHacks_SkipDraw_End"
+        << "0";
+    QTest::newRow("skip draw empty") << Changes{{col::GSDXUserHacks_SkipDraw, ""}} << gs
+                                     << "UserHacks_SkipDraw_Start"
+                                     << "0";
+    QTest::newRow("half pixel on") << Changes{{col::GSDXUserHacks_HalfPixelOffset, "1"}} << gs
+                                   << "UserHacks_HalfPixelOffset"
+                                   << "1";
+    for (const char* word : {"Stretch", "4:3", "16:9"})
+        QTest::addRow("aspect %s", word)
+            << Changes{{col::PCSX2AspectRatio, word}} << gs << "AspectRatio" << word;
+    QTest::newRow("aspect unknown") << Changes{{col::PCSX2AspectRatio, "21:9"}} << gs << "AspectRatio"
+                                    << "<none>";
+    // Booleans from each stored form.
+    QTest::newRow("ED on") << Changes{{col::PCSX2EnableCheats, "enabled"}} << "EmuCore"
+                           << "EnableCheats"
+                           << "true";
+    QTest::newRow("ED off") << Changes{{col::PCSX2EnableCheats, "disabled"}} << "EmuCore"
+                            << "EnableCheats"
+                            << "false";
+    QTest::newRow("01 on") << Changes{{col::GSDXpaltex, "1"}} << gs << "paltex"
+                           << "true";
+    QTest::newRow("01 off") << Changes{{col::GSDXpaltex, "0"}} << gs << "paltex"
+                            << "false";
+    QTest::newRow("TF on") << Changes{{col::SPU2Global_Enable, "TRUE"}} << "SPU2/Debug"
+                           << "Global_Enable"
+                           << "true";
+    QTest::newRow("TF lower case is off") << Changes{{col::SPU2Global_Enable, "true"}} << "SPU2/Debug"
+                                          << "Global_Enable"
+                                          << "false";
+    QTest::newRow("ui key") << Changes{{col::PCSX2DefaultToFullscreen, "enabled"}} << "UI"
+                            << "StartFullscreen"
+                            << "true";
+    QTest::newRow("vsync as a digit") << Changes{{col::PCSX2VsyncEnable, "enabled"}} << gs << "VsyncEnable"
+                                      << "1";
+    // The global switches turn their group off.
+    QTest::newRow("game fix on") << Changes{{col::PCSX2XgKickHack, "enabled"}} << "EmuCore/Gamefixes"
+                                 << "XgKickHack"
+                                 << "true";
+    QTest::newRow("game fixes off") << Changes{{col::PCSX2XgKickHack, "enabled"},
+                                               {col::PCSX2EnableGameFixes, "disabled"}}
+                                    << "EmuCore/Gamefixes"
+                                    << "XgKickHack"
+                                    << "false";
+    QTest::newRow("speed hacks off: cycle rate")
+        << Changes{{col::PCSX2EECycleRate, "2"}, {col::PCSX2EnableSpeedHacks, "disabled"}}
+        << "EmuCore/Speedhacks"
+        << "EECycleRate"
+        << "0";
+    QTest::newRow("speed hacks off: MTVU stays")
+        << Changes{{col::PCSX2vuThread, "enabled"}, {col::PCSX2EnableSpeedHacks, "disabled"}}
+        << "EmuCore/Speedhacks"
+        << "vuThread"
+        << "true";
+    QTest::newRow("cycle stealing") << Changes{{col::PCSX2VUCycleSteal, "3"}} << "EmuCore/Speedhacks"
+                                    << "EECycleSkip"
+                                    << "3";
+    // One VU setting for both units.
+    QTest::newRow("VU1 clamping") << Changes{{col::PCSX2vuSignOverflow, "enabled"}}
+                                  << "EmuCore/CPU/Recompiler"
+                                  << "vu1SignOverflow"
+                                  << "true";
+    QTest::newRow("VU0 round mode") << Changes{{col::PCSX2VURoundmode, "3"}} << "EmuCore/CPU"
+                                    << "VU0.Roundmode"
+                                    << "3";
+    QTest::newRow("VU1 round mode") << Changes{{col::PCSX2VURoundmode, "3"}} << "EmuCore/CPU"
+                                    << "VU1.Roundmode"
+                                    << "3";
+    // Floats in the emulator's form, whatever the user typed.
+    QTest::newRow("scalar whole") << Changes{{col::PCSX2NominalScalar, "1"}} << "Framerate"
+                                  << "NominalScalar"
+                                  << "1";
+    QTest::newRow("scalar fraction") << Changes{{col::PCSX2SlomoScalar, "0.5"}} << "Framerate"
+                                     << "SlomoScalar"
+                                     << "0.5";
+    QTest::newRow("framerate typed") << Changes{{col::PCSX2FramerateNTSC, " 59.940 "}} << gs
+                                     << "FramerateNTSC"
+                                     << "59.94";
+    QTest::newRow("framerate whole") << Changes{{col::PCSX2FrameratePAL, "50.0"}} << gs << "FrameratePAL"
+                                     << "50";
+    // Sound.
+    QTest::newRow("no sound") << Changes{{col::SPU2Output_Module, "nullout"}} << "SPU2/Output"
+                              << "OutputModule"
+                              << "nullout";
+    for (const char* module : {"xaudio2", "dsound", "waveout", "portaudio"})
+        QTest::addRow("module %s", module) << Changes{{col::SPU2Output_Module, module}} << "SPU2/Output"
+                                           << "OutputModule"
+                                           << "cubeb";
+    for (int s = 0; s <= 2; ++s)
+        QTest::addRow("sync %d", s) << Changes{{col::SPU2Synch_Mode, QString::number(s)}} << "SPU2/Output"
+                                    << "SynchMode" << QString::number(s);
+    for (int e = 0; e <= 3; ++e)
+        QTest::addRow("expansion %d", e)
+            << Changes{{col::SPU2XAudio2_SpeakerConfiguration, QString::number(e)}} << "SPU2/Output"
+            << "SpeakerConfiguration" << QString::number(e);
+    // Paths and names as stored: the current builds read them without escapes.
+    QTest::newRow("memory card folder") << Changes{{col::PCSX2MemoryCards, "/home/me/cards"}} << "Folders"
+                                        << "MemoryCards"
+                                        << "/home/me/cards";
+    QTest::newRow("slot name") << Changes{{col::PCSX2Slot2_Filename, "Two.ps2"}} << "MemoryCards"
+                               << "Slot2_Filename"
+                               << "Two.ps2";
+    // Values without an equivalent are not written.
+    QTest::newRow("no MSAA") << Changes{} << gs << "UserHacks_MSAA"
+                             << "<none>";
+    QTest::newRow("no plug-in") << Changes{} << "Filenames"
+                                << "GS"
+                                << "<none>";
+}
+
+void TestCurrentMapping::values() {
+    QFETCH(Changes, changes);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    GameProfile profile = emulatorrun::fixtureProfile();
+    for (const auto& [column, value] : changes)
+        profile.setValue(column, value);
+    QCOMPARE(written(profile, section, key), expected);
+}
+
+void TestCurrentMapping::badNumbersWriteNothing_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("framerate") << int(col::PCSX2FramerateNTSC) << "fast"
+                               << "\"fast\" is not a valid floating point value for PCSX2FramerateNTSC";
+    QTest::newRow("renderer") << int(col::GSDXRenderer) << "x"
+                              << "\"x\" is not a valid integer value for GSDXRenderer";
+    QTest::newRow("latency") << int(col::SPU2Latency) << ""
+                             << "\"\" is not a valid integer value for SPU2Latency";
+}
+
+void TestCurrentMapping::badNumbersWriteNothing() {
+    QFETCH(int, column);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    GameProfile profile = emulatorrun::fixtureProfile();
+    profile.setValue(column, value);
+    QTemporaryDir inis;
+    const QByteArray before = "[EmuCore/GS]\r\nRenderer=12\r\n";
+    testsupport::writeAll(inis.filePath(QStringLiteral("PCSX2.ini")), before);
+    QCOMPARE(errorOf([&] { writeCurrentEmulatorConfig(profile, inis.path()); }), message);
+    QCOMPARE(testsupport::readAll(inis.filePath(QStringLiteral("PCSX2.ini"))), before);
+}
+
+void TestCurrentMapping::floatForm_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 2.0 << "2";
+    QTest::newRow("half") << 0.5 << "0.5";
+    QTest::newRow("ntsc") << 59.94 << "59.94";
+    QTest::newRow("small") << 0.05 << "0.05";
+    QTest::newRow("hundred") << 100.0 << "100";
+    QTest::newRow("one and a quarter") << 1.25 << "1.25";
+}
+
+void TestCurrentMapping::floatForm() {
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    // Whatever the user's regional settings, the emulator reads "." only.
+    const QLocale old;
+    QLocale::setDefault(QLocale(QLocale::German));
+    QCOMPARE(emulatorFloatText(value), text);
+    QLocale::setDefault(old);
+}
+
+void TestCurrentMapping::startArguments_data() {
+    QTest::addColumn<bool>("runCdvd");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("iso");
+    QTest::addColumn<QStringList>("expected");
+    const QString iso = QStringLiteral("/games/-odd name (Disc 1).iso");
+    QTest::newRow("keys, then the image")
+        << true << "-fullscreen -batch" << iso << QStringList{"-fullscreen", "-batch", "--", iso};
+    QTest::newRow("image alone") << true << "" << iso << QStringList{"--", iso};
+    QTest::newRow("no disc") << false << "-fullscreen" << iso << QStringList{"-fullscreen"};
+    QTest::newRow("nothing") << false << "" << iso << QStringList{};
+    QTest::newRow("quoted key") << true << "-elf \"/my elfs/a.elf\"" << iso
+                                << QStringList{"-elf", "/my elfs/a.elf", "--", iso};
+}
+
+void TestCurrentMapping::startArguments() {
+    QFETCH(bool, runCdvd);
+    QFETCH(QString, keys);
+    QFETCH(QString, iso);
+    QFETCH(QStringList, expected);
+    QCOMPARE(currentbuild::startArguments(runCdvd, iso, keys), expected);
+}
+
+void TestCurrentMapping::settingsFolder_data() {
+    QTest::addColumn<QString>("marker");   // file beside the executable, or empty
+    QTest::addColumn<QString>("xdg");      // "<none>" unsets it
+    QTest::addColumn<QString>("home");     // "<none>" unsets it
+    QTest::addColumn<QString>("expected"); // "<program>" stands for the program folder
+    QTest::newRow("portable.ini") << "portable.ini"
+                                  << "/cfg"
+                                  << "/home/me"
+                                  << "<program>/inis";
+    QTest::newRow("portable.txt") << "portable.txt"
+                                  << "/cfg"
+                                  << "/home/me"
+                                  << "<program>/inis";
+    QTest::newRow("XDG") << ""
+                         << "/cfg"
+                         << "/home/me"
+                         << "/cfg/PCSX2/inis";
+    QTest::newRow("relative XDG is ignored") << ""
+                                             << "cfg"
+                                             << "/home/me"
+                                             << "/home/me/.config/PCSX2/inis";
+    QTest::newRow("no XDG") << ""
+                            << "<none>"
+                            << "/home/me"
+                            << "/home/me/.config/PCSX2/inis";
+    QTest::newRow("no home") << ""
+                             << "<none>"
+                             << "<none>"
+                             << "<program>/inis";
+}
+
+void TestCurrentMapping::settingsFolder() {
+    QFETCH(QString, marker);
+    QFETCH(QString, xdg);
+    QFETCH(QString, home);
+    QFETCH(QString, expected);
+    TestFolder program(false);
+    if (!marker.isEmpty())
+        testsupport::writeAll(program.file(marker), "");
+    const QByteArray xdgBytes = xdg.toUtf8();
+    const QByteArray homeBytes = home.toUtf8();
+    const EnvGuard xdgGuard("XDG_CONFIG_HOME", xdg == u"<none>" ? nullptr : &xdgBytes);
+    const EnvGuard homeGuard("HOME", home == u"<none>" ? nullptr : &homeBytes);
+    expected.replace(QStringLiteral("<program>"), QDir::cleanPath(program.path()));
+    QCOMPARE(currentbuild::settingsFolder(program.path()), expected);
+}
+
+void TestCurrentMapping::detection_data() {
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<bool>("current");
+    QTest::newRow("current builds") << QStringList{"PCSX2.ini"} << true;
+    QTest::newRow("name in another case") << QStringList{"pcsx2.ini"} << true;
+    QTest::newRow("plug-in era") << QStringList{"PCSX2_ui.ini", "PCSX2_vm.ini", "GSdx.ini"} << false;
+    QTest::newRow("both: the plug-in era stays") << QStringList{"PCSX2.ini", "PCSX2_vm.ini"} << false;
+    QTest::newRow("empty folder") << QStringList{} << false;
+}
+
+void TestCurrentMapping::detection() {
+    QFETCH(QStringList, files);
+    QFETCH(bool, current);
+    QTemporaryDir inis;
+    for (const QString& name : files)
+        testsupport::writeAll(inis.filePath(name), "[EmuCore]\r\n");
+    QCOMPARE(currentbuild::isCurrentSettingsFolder(inis.path()), current);
+}
+
+void TestCurrentMapping::folderMode_data() {
+    QTest::addColumn<QStringList>("inisFiles");   // in the plug-in era's folder, appFolder + "inis"
+    QTest::addColumn<QStringList>("configFiles"); // in $XDG_CONFIG_HOME/PCSX2/inis
+    QTest::addColumn<bool>("current");
+    QTest::addColumn<QString>("folder"); // "inis" or "config"
+    QTest::newRow("plug-in era files")
+        << QStringList{"PCSX2_ui.ini", "PCSX2_vm.ini"} << QStringList{"PCSX2.ini"} << false << "inis";
+    QTest::newRow("ui file alone keeps the plug-in era")
+        << QStringList{"pcsx2_ui.ini"} << QStringList{"PCSX2.ini"} << false << "inis";
+    QTest::newRow("current file in the emulator's folder")
+        << QStringList{"PCSX2.ini"} << QStringList{} << true << "inis";
+    QTest::newRow("current builds' own folder")
+        << QStringList{} << QStringList{"PCSX2.ini"} << true << "config";
+    QTest::newRow("nothing anywhere") << QStringList{} << QStringList{} << false << "inis";
+    QTest::newRow("own folder of the plug-in era")
+        << QStringList{} << QStringList{"PCSX2.ini", "PCSX2_vm.ini"} << false << "inis";
+}
+
+void TestCurrentMapping::folderMode() {
+    QFETCH(QStringList, inisFiles);
+    QFETCH(QStringList, configFiles);
+    QFETCH(bool, current);
+    QFETCH(QString, folder);
+    TestFolder program(false);
+    QTemporaryDir config;
+    const QByteArray xdg = config.path().toUtf8();
+    const EnvGuard guard("XDG_CONFIG_HOME", &xdg);
+    const QString inis = program.file(QStringLiteral("inis"));
+    const QString own = config.path() + QStringLiteral("/PCSX2/inis");
+    QDir().mkpath(own);
+    for (const QString& name : inisFiles)
+        testsupport::writeAll(inis + u'/' + name, "[EmuCore]\r\n");
+    for (const QString& name : configFiles)
+        testsupport::writeAll(own + u'/' + name, "[EmuCore]\r\n");
+    const currentbuild::Detection d = currentbuild::detect(program.path(), inis);
+    QCOMPARE(d.current, current);
+    QCOMPARE(d.settingsFolder, folder == u"inis" ? inis : own);
+}
+
+QTEST_GUILESS_MAIN(TestCurrentMapping)
+#include "tst_currentmapping.moc"
