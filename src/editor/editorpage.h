@@ -38,6 +38,14 @@ public:
     // emulator's folders. The memory card default is derived from it.
     QString m_settingsFolder;
 
+    // The emulator's current builds (no plug-ins): the plug-in list holds one
+    // disabled entry, "built in", whose file name is empty; the plug-in rule
+    // treats the graphics settings as offered, and the renderer rule goes by
+    // the kind of the current builds' renderer. Set once, before the lists are
+    // used; off is the plug-in era's page, unchanged.
+    void setCurrentBuildsMode(bool on);
+    bool currentBuildsMode() const { return m_currentBuilds; }
+
     // The integer mark of chkNativeResolution, cmbScaling and chkTextureFiltering ("Tag"), kept
     // as the widget's dynamic property "Tag".
     static int Tag(const QObject* control);
@@ -276,6 +284,7 @@ private:
     QGroupBox* buildAction();
     void layOutGroups();
     void connectRules();
+    bool m_currentBuilds = false;
     // Runs a rule for a Qt signal under the error report.
     template <typename F> void guarded(F&& f);
 };

@@ -25,7 +25,25 @@ void enable(std::initializer_list<QWidget*> controls, bool on) {
 
 } // namespace
 
+void EditorPage::setCurrentBuildsMode(bool on) {
+    m_currentBuilds = on;
+    if (!on)
+        return;
+    cmbGSPlugin->clear();
+    cmbGSPlugin->addItem(QStringLiteral("built in"));
+    cmbGSPlugin->setCurrentIndex(0);
+    cmbGSPlugin->setEnabled(false);
+}
+
 void EditorPage::cmbGSPluginChange() {
+    if (m_currentBuilds) {
+        // The graphics settings are built into the emulator.
+        enable({cmbRenderer, cmbInterlacing}, true);
+        cmbRendererChange();
+        chkNativeClick();
+        cmbScalingChange();
+        return;
+    }
     // Only GSdx plug-ins offer the graphics settings; the name test is "gsdx"
     // followed by a space, in any letter case of A to Z.
     const QString shown = cmbGSPlugin->currentIndex() < 0 ? QString() : cmbGSPlugin->currentText();
@@ -62,7 +80,9 @@ void EditorPage::cmbRendererChange() {
             }
         }
     }
-    const editortables::RendererSwitches on = editortables::rendererSwitches(number);
+    const editortables::RendererSwitches on =
+        m_currentBuilds && number ? editortables::kindSwitches(editortables::currentRendererKind(*number))
+                                  : editortables::rendererSwitches(number);
 
     enable({txtCustomWidth, txtCustomHeight, cmbScaling, chkHWHacks}, on.h);
     chkHWHacksClick();

@@ -38,6 +38,35 @@ inline constexpr RendererRow kRenderers[] = {
 // number no renderer has, switch everything on.
 RendererSwitches rendererSwitches(std::optional<int> number);
 
+// The emulator's current builds name their renderers by the numbers of their
+// GSRendererType and the rules treat them by kind.
+enum class RendererKind { Hardware, Software, Null };
+
+struct CurrentRendererRow {
+    const char* text;
+    int number; // what [EmuCore/GS] Renderer stores, and what the profile stores
+    RendererKind kind;
+};
+
+// The renderers the current Linux builds offer (Auto -1, Null 11, OpenGL 12,
+// Software 13, Vulkan 14). "Automatic" is -1, the value a profile holds when
+// no renderer is chosen: both leave the choice to the emulator.
+inline constexpr CurrentRendererRow kCurrentRenderers[] = {
+    {"Automatic", -1, RendererKind::Hardware},
+    {"OpenGL (Hardware)", 12, RendererKind::Hardware},
+    {"Vulkan (Hardware)", 14, RendererKind::Hardware},
+    {"Software", 13, RendererKind::Software},
+    {"Null", 11, RendererKind::Null},
+};
+
+// The kind of a current builds' renderer number. The emulator counts every
+// renderer that is neither Null nor Software as hardware, and so does this.
+RendererKind currentRendererKind(int number);
+
+// The switches of a kind: hardware H only (the Direct3D9-only controls have no
+// equivalent there), software S only, null none.
+RendererSwitches kindSwitches(RendererKind kind);
+
 // lblPreset by slider position 0..5 (level = position + 1).
 inline constexpr const char* kPresetLevels[] = {"1 - Safest",          "2 - Safe (faster)",
                                                 "3 - Balanced",        "4 - Aggressive",
