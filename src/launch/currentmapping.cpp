@@ -96,8 +96,9 @@ const std::array<CurrentKey, kCurrentKeyCount> kCurrentKeys = {{
     {kCpu, "FPU.Roundmode", col::PCSX2FPURoundmode, R::Integer},
     {kCpu, "VU0.Roundmode", col::PCSX2VURoundmode, R::Integer},
     {kCpu, "VU1.Roundmode", col::PCSX2VURoundmode, R::Integer},
-    // SpeedhackOptions::LoadSave; EECycleSkip is the old VU cycle stealing
-    {kHacks, "EECycleRate", col::PCSX2EECycleRate, R::Integer, kHackGate},
+    // SpeedhackOptions::LoadSave, clamped to MIN_EE_CYCLE_RATE..MAX_EE_CYCLE_RATE (-3..3, 50% to 300%
+    // speed in FullscreenUI's list); EECycleSkip is the old VU cycle stealing, 0..3 in the same steps.
+    {kHacks, "EECycleRate", col::PCSX2EECycleRate, R::CycleRate, kHackGate},
     {kHacks, "EECycleSkip", col::PCSX2VUCycleSteal, R::Integer, kHackGate},
     {kHacks, "fastCDVD", col::PCSX2FastCDVD, R::Bool, kHackGate},
     {kHacks, "IntcStat", col::PCSX2IntcStat, R::Bool, kHackGate},
@@ -175,6 +176,14 @@ std::optional<QString> currentValue(const CurrentKey& key, const GameProfile& pr
         return QString::number(gateOn && columnIsOn(profile, c) ? 1 : 0);
     case R::Integer:
         return QString::number(gateOn ? integerOf(profile, c) : 0);
+    case R::CycleRate: {
+        // The old slider only slowed the EE: by about a third, or by half. The current
+        // scale runs from -3 (50% speed) over -2 (60%) and -1 (75%) to overclocking.
+        const int position = gateOn ? integerOf(profile, c) : 0;
+        if (position <= 0)
+            return QStringLiteral("0");
+        return position == 1 ? QStringLiteral("-2") : QStringLiteral("-3");
+    }
     case R::Deinterlace: {
         // The list: None, six weave/bob/blend modes, Auto. The emulator: Automatic 0, Off 1, then the same
         // six.

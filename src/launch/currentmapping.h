@@ -23,6 +23,7 @@ enum class CurrentRule {
     HalfPixelOffset, // on -> "1" (Normal), off -> "0" (Off)
     AspectRatio,     // "Stretch", "4:3", "16:9" as stored; another text -> not written
     Digit,           // on -> "1", off -> "0" (read as a mode number by some builds, as a boolean by others)
+    CycleRate,       // EE cyclerate 0 default, 1 about -33%, 2 about -50% -> 0, -2 (60%), -3 (50%)
     Float,           // a decimal number written in the emulator's own float form
     OutputModule,    // "nullout" stays; every sounding module -> "cubeb"
     Text,            // as stored

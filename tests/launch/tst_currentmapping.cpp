@@ -175,6 +175,11 @@ void TestCurrentMapping::values_data() {
         << "EmuCore/Speedhacks"
         << "vuThread"
         << "true";
+    const QList<QPair<int, int>> cycleRates = {{0, 0}, {1, -2}, {2, -3}};
+    for (const auto& [position, rate] : cycleRates)
+        QTest::addRow("cycle rate %d", position)
+            << Changes{{col::PCSX2EECycleRate, QString::number(position)}} << "EmuCore/Speedhacks"
+            << "EECycleRate" << QString::number(rate);
     QTest::newRow("cycle stealing") << Changes{{col::PCSX2VUCycleSteal, "3"}} << "EmuCore/Speedhacks"
                                     << "EECycleSkip"
                                     << "3";

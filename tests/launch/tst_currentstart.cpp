@@ -136,7 +136,7 @@ const QMap<Key, QString> kExpected = {
     {{"EmuCore", "EnableCheats"}, "true"},
     {{"EmuCore", "HostFs"}, "true"},
     {{"EmuCore", "BackupSavestate"}, "false"},
-    {{"EmuCore/Speedhacks", "EECycleRate"}, "2"},
+    {{"EmuCore/Speedhacks", "EECycleRate"}, "-3"},
     {{"EmuCore/Speedhacks", "EECycleSkip"}, "3"},
     {{"EmuCore/Speedhacks", "fastCDVD"}, "true"},
     {{"EmuCore/Speedhacks", "IntcStat"}, "false"},
