@@ -40,14 +40,15 @@ public:
     ~MainWindow() override;
 
     // ---- Shared fields ----
-    QString m_appFolder;         // the program's folder, ends in "/"
-    QString m_programName;       // the executable's file name, skipped in the executable list
-    QString m_currentGame;       // name of the selected profile, "" when none
-    QString m_settingsFolder;    // the emulator's settings folder (its inis)
-    QString m_pluginsFolder;     // the emulator's plug-ins folder
-    QStringList m_pluginFiles;   // graphics plug-in file names, parallel to the editor's plug-in list
-    qint32 m_unloadKeyAtom = 0;  // id of the registered unload key, 0 when none
-    QString m_startedExecutable; // file name of the emulator that Start last started
+    QString m_appFolder;          // the program's folder, ends in "/"
+    QString m_programName;        // the executable's file name, skipped in the executable list
+    QString m_currentGame;        // name of the selected profile, "" when none
+    QString m_settingsFolder;     // the emulator's settings folder (its inis)
+    QString m_pluginsFolder;      // the emulator's plug-ins folder
+    QStringList m_pluginFiles;    // graphics plug-in file names, parallel to the editor's plug-in list
+    qint32 m_unloadKeyAtom = 0;   // id of the registered unload key, 0 when none
+    QString m_startedExecutable;  // file name of the emulator that Start last started
+    bool m_currentBuilds = false; // the emulator folder holds the current (plug-in-less) builds
     std::unique_ptr<ProgramSettings> m_settings;
     std::unique_ptr<ProfileStore> m_store;
     std::unique_ptr<UnloadKey> m_unloadKey;

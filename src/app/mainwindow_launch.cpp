@@ -5,8 +5,10 @@
 #include "app/emulatorregistry.h"
 #include "core/korvelloerror.h"
 #include "editor/editorpage.h"
+#include "editor/editortables.h"
 #include "gamelist/gamelistview.h"
 #include "launch/configwriter.h"
+#include "launch/currentbuild.h"
 #include "launch/emulatorlauncher.h"
 #include "launch/processtable.h"
 #include "launch/unloadkey.h"
@@ -32,13 +34,28 @@ void MainWindow::connectLaunchHandlers() {
 void MainWindow::findEmulatorFolders() {
     const emulatordiscovery::Folders folders =
         emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry());
-    m_settingsFolder = folders.settingsFolder;
     m_pluginsFolder = folders.pluginsFolder;
+    // The emulator folder's own files say which builds it serves; the plug-in era stays
+    // wherever its files are, so its behaviour is untouched.
+    const currentbuild::Detection detection = currentbuild::detect(m_appFolder, folders.settingsFolder);
+    m_currentBuilds = detection.current;
+    m_settingsFolder = detection.settingsFolder;
+    if (m_currentBuilds) {
+        m_editorPage->setCurrentBuildsMode(true);
+        m_versionLabel->setText(m_versionLabel->text() +
+                                QStringLiteral("\nfor the emulator's current builds"));
+        m_versionLabel->setGeometry(6, 662, 164, 38);
+    }
     // The editor's memory card default is derived from the settings folder.
     m_editorPage->m_settingsFolder = m_settingsFolder;
 }
 
 void MainWindow::fillRendererList() {
+    if (m_currentBuilds) {
+        for (const editortables::CurrentRendererRow& r : editortables::kCurrentRenderers)
+            m_editorPage->cmbRenderer->addItem(QString::fromLatin1(r.text), r.number);
+        return;
+    }
     for (const emulatordiscovery::Renderer& r :
          emulatordiscovery::listedRenderers(emulatordiscovery::GetOSLevel()))
         m_editorPage->cmbRenderer->addItem(QString::fromLatin1(r.text), r.number);
@@ -50,6 +67,11 @@ void MainWindow::fillExecutableList() {
 }
 
 void MainWindow::scanGraphicsPlugins() {
+    if (m_currentBuilds) {
+        // The one "built in" entry of the editor stands for no plug-in file.
+        m_pluginFiles.append(QString());
+        return;
+    }
     for (const emulatordiscovery::GSPlugin& plugin : emulatordiscovery::scanGSPlugins(m_pluginsFolder)) {
         m_editorPage->cmbGSPlugin->addItem(plugin.name);
         m_pluginFiles.append(plugin.file);
@@ -78,6 +100,12 @@ void MainWindow::startSelectedGame() {
     if (!profile)
         throw KorvelloError(
             QStringLiteral("There is no game named \"%1\" in the database").arg(m_currentGame));
+    if (m_currentBuilds) {
+        m_startedExecutable =
+            currentbuild::startGame(*profile, m_settingsFolder, m_appFolder, m_runDiscCheck->isChecked());
+        m_gameGrid->setFocus();
+        return;
+    }
     WriteEmulatorConfig(*profile, m_settingsFolder, m_appFolder);
 
     const QString exeFile = profile->value(col::PCSX2ExeFile);

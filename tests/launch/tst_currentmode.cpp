@@ -1,0 +1,132 @@
+// The main window over an emulator folder of the current builds: detection,
+// the editor's lists, Add without a plug-in, Start and the unload key.
+#include "app/mainwindow.h"
+#include "editor/editorpage.h"
+#include "editor/pathedit.h"
+#include "emulatorrun.h"
+#include "store/columntable.h"
+#include "store/gameprofile.h"
+#include "store/profilestore.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const QByteArray kSettings = "[UI]\nSettingsVersion = 1\n\n[EmuCore/GS]\nRenderer = 14\nOsdShowFPS = true\n";
+
+QStringList itemTexts(const QComboBox* box) {
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i);
+    return texts;
+}
+
+QList<int> itemNumbers(const QComboBox* box) {
+    QList<int> numbers;
+    for (int i = 0; i < box->count(); ++i)
+        numbers << box->itemData(i).toInt();
+    return numbers;
+}
+
+// An emulator folder with the stand-in emulator and the files of the given settings folder.
+struct Folder {
+    TestFolder folder;
+    QString exeName = emulatorrun::uniqueName(QStringLiteral("mode"));
+    QString exePath;
+    explicit Folder(const QStringList& settingsFiles) {
+        exePath = emulatorrun::install(folder.path(), exeName);
+        for (const QString& name : settingsFiles)
+            testsupport::writeAll(folder.file(QStringLiteral("inis/") + name), kSettings);
+    }
+    QString settings() const { return folder.file(QStringLiteral("inis/PCSX2.ini")); }
+};
+
+} // namespace
+
+class TestCurrentMode : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testsupport::removeProgramSettings(); }
+    void listsAndLabel();
+    void pluginEraFolderUnchanged();
+    void addStartAndUnload();
+};
+
+void TestCurrentMode::listsAndLabel() {
+    DialogRecorder dialogs;
+    Folder f({QStringLiteral("PCSX2.ini")});
+    MainWindow w(f.folder.path());
+    QVERIFY(w.m_currentBuilds);
+    QCOMPARE(w.m_settingsFolder, f.folder.file(QStringLiteral("inis")));
+    EditorPage& page = *w.m_editorPage;
+    QCOMPARE(itemTexts(page.cmbGSPlugin), QStringList{QStringLiteral("built in")});
+    QVERIFY(!page.cmbGSPlugin->isEnabled());
+    QCOMPARE(itemTexts(page.cmbRenderer),
+             (QStringList{"Automatic", "OpenGL (Hardware)", "Vulkan (Hardware)", "Software", "Null"}));
+    QCOMPARE(itemNumbers(page.cmbRenderer), (QList<int>{-1, 12, 14, 13, 11}));
+    QVERIFY(w.m_versionLabel->text().endsWith(QStringLiteral("\nfor the emulator's current builds")));
+    QVERIFY(dialogs.messageTexts().isEmpty());
+}
+
+void TestCurrentMode::pluginEraFolderUnchanged() {
+    // The plug-in era's own files win over a PCSX2.ini beside them.
+    DialogRecorder dialogs;
+    Folder f({QStringLiteral("PCSX2.ini"), QStringLiteral("PCSX2_vm.ini")});
+    MainWindow w(f.folder.path());
+    QVERIFY(!w.m_currentBuilds);
+    QVERIFY(w.m_editorPage->cmbGSPlugin->isEnabled());
+    QVERIFY(!itemTexts(w.m_editorPage->cmbGSPlugin).contains(QStringLiteral("built in")));
+    QCOMPARE(w.m_editorPage->cmbRenderer->itemText(0), QStringLiteral("Direct3D9 (Hardware)"));
+    QVERIFY(!w.m_versionLabel->text().contains(u'\n'));
+}
+
+void TestCurrentMode::addStartAndUnload() {
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    Folder f({QStringLiteral("PCSX2.ini")});
+    MainWindow w(f.folder.path());
+    w.show();
+    EditorPage& page = *w.m_editorPage;
+
+    // Add asks for no plug-in: "built in" stands for it.
+    w.openNewProfile();
+    page.txtGameName->setText(QStringLiteral("Current Game"));
+    page.txtISOPath->setText(QStringLiteral("/games/current.iso"));
+    QCOMPARE(page.cmbPCSX2ExeFile->currentText(), f.exeName);
+    page.btnNewGame->click();
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+    const std::optional<GameProfile> stored = w.m_store->load(QStringLiteral("Current Game"));
+    QVERIFY(stored);
+    QCOMPARE(stored->value(col::GSDXPluginFile), QString());
+    QCOMPARE(stored->value(col::GSDXRenderer), QStringLiteral("-1"));
+    QCOMPARE(w.m_currentGame, QStringLiteral("Current Game"));
+
+    // Start writes PCSX2.ini and gives the image after "--".
+    w.m_runDiscCheck->setChecked(true);
+    w.m_startButton->click();
+    const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(record);
+    reaper.add(record->pid);
+    QCOMPARE(record->arguments, (QStringList{"--", "/games/current.iso"}));
+    QCOMPARE(record->workingFolder + u'/', f.folder.path());
+    QCOMPARE(w.m_startedExecutable, f.exeName);
+    const QByteArray written = testsupport::readAll(f.settings());
+    QVERIFY(written.contains("\nRenderer=-1\n"));
+    QVERIFY(written.contains("\nOsdShowFPS = true\n"));
+    QVERIFY(!QFile::exists(f.folder.file(QStringLiteral("inis/GSdx.ini"))));
+    QVERIFY(dialogs.messageTexts().isEmpty());
+
+    // Ctrl+Alt+U ends it as in the plug-in era.
+    w.unloadEmulator(w.m_unloadKeyAtom);
+    QVERIFY(emulatorrun::waitForEnd(record->pid));
+}
+
+QTEST_MAIN(TestCurrentMode)
+#include "tst_currentmode.moc"
