@@ -8,7 +8,9 @@
 #include "editor/profilemapping.h"
 #include "gamelist/artworkfiles.h"
 #include "gamelist/gamelistview.h"
+#include "store/columntable.h"
 #include "store/encodings.h"
+#include "store/gameprofile.h"
 #include "store/profilestore.h"
 #include "ui/dialogs.h"
 
@@ -116,6 +118,11 @@ void MainWindow::editSelectedGame() {
     const std::optional<GameProfile> row = m_store->load(m_currentGame);
     if (!row)
         throw KorvelloError(QStringLiteral("The profile '%1' is not in the database").arg(m_currentGame));
+    if (m_currentBuilds) {
+        // "built in" stands for the profile's own plug-in file, so that a Save in this
+        // mode keeps what the plug-in era needs should the folder go back to it.
+        m_pluginFiles = {row->value(col::GSDXPluginFile)};
+    }
     profilemapping::load(*m_editorPage, *row, m_pluginFiles);
     m_editorPage->UpdatePosterButtons();
     m_pages->setCurrentWidget(m_editorPage);

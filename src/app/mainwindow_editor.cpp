@@ -20,6 +20,8 @@ void MainWindow::connectEditorHandlers() {
 void MainWindow::openNewProfile() {
     m_pages->setCurrentWidget(m_editorPage);
     m_editorPage->btnDefaultClick();
+    if (m_currentBuilds)
+        m_pluginFiles = {QString()}; // a new profile of this mode has no plug-in file
     m_editorPage->btnNewGame->setEnabled(true);
     m_editorPage->btnSave->setEnabled(false);
     m_editorPage->txtISOPath->setText(QString());

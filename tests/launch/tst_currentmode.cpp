@@ -57,6 +57,7 @@ private slots:
     void listsAndLabel();
     void pluginEraFolderUnchanged();
     void addStartAndUnload();
+    void saveKeepsThePluginEraFile();
 };
 
 void TestCurrentMode::listsAndLabel() {
@@ -126,6 +127,36 @@ void TestCurrentMode::addStartAndUnload() {
     // Ctrl+Alt+U ends it as in the plug-in era.
     w.unloadEmulator(w.m_unloadKeyAtom);
     QVERIFY(emulatorrun::waitForEnd(record->pid));
+}
+
+void TestCurrentMode::saveKeepsThePluginEraFile() {
+    // A profile made in the plug-in era, edited and saved here, keeps its plug-in file;
+    // a new profile made after it has none.
+    DialogRecorder dialogs;
+    Folder f({QStringLiteral("PCSX2.ini")});
+    {
+        GameProfile p = emulatorrun::fixtureProfile();
+        p.setValue(col::gamename, QStringLiteral("Old Game"));
+        ProfileStore store;
+        store.setDatabasePath(f.folder.file(QStringLiteral("db.mdb")));
+        store.add(p);
+    }
+    MainWindow w(f.folder.path());
+    w.show();
+    QCOMPARE(w.m_currentGame, QStringLiteral("Old Game"));
+    w.editSelectedGame();
+    QCOMPARE(w.m_editorPage->cmbGSPlugin->currentText(), QStringLiteral("built in"));
+    w.m_editorPage->btnSave->click();
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+    QCOMPARE(w.m_store->load(QStringLiteral("Old Game"))->value(col::GSDXPluginFile),
+             QStringLiteral("GSdx32-SSE4.dll"));
+
+    w.openNewProfile();
+    w.m_editorPage->txtGameName->setText(QStringLiteral("New Game"));
+    w.m_editorPage->txtISOPath->setText(QStringLiteral("/games/new.iso"));
+    w.m_editorPage->btnNewGame->click();
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+    QCOMPARE(w.m_store->load(QStringLiteral("New Game"))->value(col::GSDXPluginFile), QString());
 }
 
 QTEST_MAIN(TestCurrentMode)
