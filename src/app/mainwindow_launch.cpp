@@ -37,7 +37,9 @@ void MainWindow::findEmulatorFolders() {
     m_pluginsFolder = folders.pluginsFolder;
     // The emulator folder's own files say which builds it serves; the plug-in era stays
     // wherever its files are, so its behaviour is untouched.
-    const currentbuild::Detection detection = currentbuild::detect(m_appFolder, folders.settingsFolder);
+    const QString ownName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    const currentbuild::Detection detection = currentbuild::detect(
+        m_appFolder, folders.settingsFolder, emulatordiscovery::listExecutables(m_appFolder, ownName));
     m_currentBuilds = detection.current;
     m_settingsFolder = detection.settingsFolder;
     if (m_currentBuilds) {

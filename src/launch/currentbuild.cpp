@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <algorithm>
+
 namespace currentbuild {
 
 QString settingsFolder(const QString& programFolder) {
@@ -36,7 +38,11 @@ bool isCurrentSettingsFolder(const QString& folder) {
     return present(QString::fromLatin1(kSettingsFile)) && !present(QStringLiteral("PCSX2_vm.ini"));
 }
 
-Detection detect(const QString& appFolder, const QString& pluginEraFolder) {
+bool isCurrentExecutable(const QString& fileName) {
+    return fileName.startsWith(QLatin1String("pcsx2-qt"), Qt::CaseInsensitive);
+}
+
+Detection detect(const QString& appFolder, const QString& pluginEraFolder, const QStringList& executables) {
     const QString base = pluginEraFolder.endsWith(u'/') ? pluginEraFolder : pluginEraFolder + u'/';
     for (const char* name : {"PCSX2_vm.ini", "PCSX2_ui.ini"}) {
         if (QFileInfo(resolveIniFile(base + QLatin1String(name))).isFile())
@@ -46,6 +52,8 @@ Detection detect(const QString& appFolder, const QString& pluginEraFolder) {
         return {true, pluginEraFolder};
     const QString own = settingsFolder(appFolder);
     if (isCurrentSettingsFolder(own))
+        return {true, own};
+    if (std::any_of(executables.begin(), executables.end(), isCurrentExecutable))
         return {true, own};
     return {false, pluginEraFolder};
 }

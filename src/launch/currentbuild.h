@@ -31,13 +31,21 @@ struct Detection {
     QString settingsFolder; // where Start writes: the plug-in era's folder when not current
 };
 
+// True for the executable of the current builds' Linux front end, which their
+// build names "pcsx2-qt" (add_executable(pcsx2-qt)): a file name beginning with
+// it in any ASCII letter case ("pcsx2-qt", "PCSX2-qt-v2.2.0").
+bool isCurrentExecutable(const QString& fileName);
+
 // Chooses the mode of an emulator folder. The plug-in era's settings folder
 // `pluginEraFolder` (from the emulator's key, else appFolder + "inis") decides
 // first: its own files keep the plug-in era; PCSX2.ini alone there means the
 // current builds. Otherwise the current builds' own settings folder for
-// `appFolder` (settingsFolder) decides by the same test; with neither, the
-// plug-in era stays, as before.
-Detection detect(const QString& appFolder, const QString& pluginEraFolder);
+// `appFolder` (settingsFolder) decides by the same test, and then the
+// executables beside the program: one of the current builds' selects their
+// mode with that settings folder (which the emulator creates on its first
+// start). With none of these, the plug-in era stays, as before.
+Detection detect(const QString& appFolder, const QString& pluginEraFolder,
+                 const QStringList& executables = {});
 
 // The current builds' command line: the profile's keys split as a shell would
 // split them, then, with "Run CDVD after start" on, "--" and the disc image, so

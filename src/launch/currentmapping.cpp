@@ -28,7 +28,7 @@ constexpr int kHwHackGate = col::GSDXUserHacks;
 // EmulationSpeedOptions::LoadSave, SPU2Options::LoadSave, LoadSaveMemcards).
 const std::array<CurrentKey, kCurrentKeyCount> kCurrentKeys = {{
     // GSSettingIntEnumEx(Renderer, "Renderer")
-    {kGS, "Renderer", col::GSDXRenderer, R::Integer},
+    {kGS, "Renderer", col::GSDXRenderer, R::Renderer},
     // GSSettingIntEnumEx(InterlaceMode, "deinterlace_mode"); GSInterlaceMode in Config.h
     {kGS, "deinterlace_mode", col::GSDXInterlace, R::Deinterlace},
     // GSSettingFloatEx(UpscaleMultiplier, "upscale_multiplier")
@@ -183,6 +183,25 @@ std::optional<QString> currentValue(const CurrentKey& key, const GameProfile& pr
         if (position <= 0)
             return QStringLiteral("0");
         return position == 1 ? QStringLiteral("-2") : QStringLiteral("-3");
+    }
+    case R::Renderer: {
+        // A profile made for the plug-in era keeps its renderer's kind; the current
+        // builds have no Direct3D 9 or SDL and no renderer numbered 0 to 7 on Linux.
+        const int number = integerOf(profile, c);
+        switch (number) {
+        case 0:
+        case 3:
+            return QStringLiteral("-1");
+        case 1:
+        case 4:
+        case 7:
+            return QStringLiteral("13");
+        case 2:
+        case 5:
+            return QStringLiteral("11");
+        default:
+            return QString::number(number);
+        }
     }
     case R::Deinterlace: {
         // The list: None, six weave/bob/blend modes, Auto. The emulator: Automatic 0, Off 1, then the same

@@ -15,6 +15,8 @@ class GameProfile;
 // How a key's value is made from its column.
 enum class CurrentRule {
     Bool,            // the column's on/off form (ED, 01 or TF) as "true" / "false"
+    Renderer,        // a current builds' renderer number as stored; a plug-in era number by its kind:
+                     // Direct3D hardware 0, 3 -> automatic -1, software 1, 4, 7 -> 13, null 2, 5 -> 11
     Integer,         // a decimal integer, as stored (trimmed)
     Deinterlace,     // list position 0 None, 1..6 weave/bob/blend, 7 Auto -> the emulator's mode number
     Upscale,         // native resolution -> "1"; scaling 2x..6x -> "2".."6"; "Custom" -> not written

@@ -95,6 +95,12 @@ void TestCurrentMapping::values_data() {
     for (int number : {-1, 12, 14, 13, 11})
         QTest::addRow("renderer %d", number) << Changes{{col::GSDXRenderer, QString::number(number)}} << gs
                                              << "Renderer" << QString::number(number);
+    // A plug-in era profile keeps its renderer's kind: hardware, software, null.
+    const QList<QPair<int, int>> oldRenderers = {{0, -1}, {1, 13}, {2, 11}, {3, -1},
+                                                 {4, 13}, {5, 11}, {7, 13}};
+    for (const auto& [old, current] : oldRenderers)
+        QTest::addRow("plug-in era renderer %d", old) << Changes{{col::GSDXRenderer, QString::number(old)}}
+                                                      << gs << "Renderer" << QString::number(current);
     // Deinterlacing: None is Off (1), the six modes move up by one, Auto is Automatic (0).
     const QList<QPair<int, int>> interlace = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 7}, {7, 0}};
     for (const auto& [position, mode] : interlace)
@@ -385,24 +391,34 @@ void TestCurrentMapping::detection() {
 void TestCurrentMapping::folderMode_data() {
     QTest::addColumn<QStringList>("inisFiles");   // in the plug-in era's folder, appFolder + "inis"
     QTest::addColumn<QStringList>("configFiles"); // in $XDG_CONFIG_HOME/PCSX2/inis
+    QTest::addColumn<QStringList>("executables");
     QTest::addColumn<bool>("current");
     QTest::addColumn<QString>("folder"); // "inis" or "config"
-    QTest::newRow("plug-in era files")
-        << QStringList{"PCSX2_ui.ini", "PCSX2_vm.ini"} << QStringList{"PCSX2.ini"} << false << "inis";
+    QTest::newRow("plug-in era files") << QStringList{"PCSX2_ui.ini", "PCSX2_vm.ini"}
+                                       << QStringList{"PCSX2.ini"} << QStringList{} << false << "inis";
     QTest::newRow("ui file alone keeps the plug-in era")
-        << QStringList{"pcsx2_ui.ini"} << QStringList{"PCSX2.ini"} << false << "inis";
+        << QStringList{"pcsx2_ui.ini"} << QStringList{"PCSX2.ini"} << QStringList{} << false << "inis";
     QTest::newRow("current file in the emulator's folder")
-        << QStringList{"PCSX2.ini"} << QStringList{} << true << "inis";
+        << QStringList{"PCSX2.ini"} << QStringList{} << QStringList{} << true << "inis";
     QTest::newRow("current builds' own folder")
-        << QStringList{} << QStringList{"PCSX2.ini"} << true << "config";
-    QTest::newRow("nothing anywhere") << QStringList{} << QStringList{} << false << "inis";
+        << QStringList{} << QStringList{"PCSX2.ini"} << QStringList{} << true << "config";
+    QTest::newRow("nothing anywhere") << QStringList{} << QStringList{} << QStringList{} << false << "inis";
     QTest::newRow("own folder of the plug-in era")
-        << QStringList{} << QStringList{"PCSX2.ini", "PCSX2_vm.ini"} << false << "inis";
+        << QStringList{} << QStringList{"PCSX2.ini", "PCSX2_vm.ini"} << QStringList{} << false << "inis";
+    QTest::newRow("current builds' executable")
+        << QStringList{} << QStringList{} << QStringList{"pcsx2-qt"} << true << "config";
+    QTest::newRow("executable in another case")
+        << QStringList{} << QStringList{} << QStringList{"PCSX2-Qt-v2.2.0.bin"} << true << "config";
+    QTest::newRow("plug-in era files beat the executable")
+        << QStringList{"PCSX2_vm.ini"} << QStringList{} << QStringList{"pcsx2-qt"} << false << "inis";
+    QTest::newRow("other executables")
+        << QStringList{} << QStringList{} << QStringList{"pcsx2-r5875.exe", "pcsx2"} << false << "inis";
 }
 
 void TestCurrentMapping::folderMode() {
     QFETCH(QStringList, inisFiles);
     QFETCH(QStringList, configFiles);
+    QFETCH(QStringList, executables);
     QFETCH(bool, current);
     QFETCH(QString, folder);
     TestFolder program(false);
@@ -416,7 +432,7 @@ void TestCurrentMapping::folderMode() {
         testsupport::writeAll(inis + u'/' + name, "[EmuCore]\r\n");
     for (const QString& name : configFiles)
         testsupport::writeAll(own + u'/' + name, "[EmuCore]\r\n");
-    const currentbuild::Detection d = currentbuild::detect(program.path(), inis);
+    const currentbuild::Detection d = currentbuild::detect(program.path(), inis, executables);
     QCOMPARE(d.current, current);
     QCOMPARE(d.settingsFolder, folder == u"inis" ? inis : own);
 }

@@ -4,6 +4,7 @@
 #include "editor/editorpage.h"
 #include "editor/pathedit.h"
 #include "emulatorrun.h"
+#include "launch/currentbuild.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
 #include "store/profilestore.h"
@@ -56,6 +57,7 @@ private slots:
     void init() { testsupport::removeProgramSettings(); }
     void listsAndLabel();
     void pluginEraFolderUnchanged();
+    void currentExecutableAlone();
     void addStartAndUnload();
     void saveKeepsThePluginEraFile();
 };
@@ -86,6 +88,17 @@ void TestCurrentMode::pluginEraFolderUnchanged() {
     QVERIFY(!itemTexts(w.m_editorPage->cmbGSPlugin).contains(QStringLiteral("built in")));
     QCOMPARE(w.m_editorPage->cmbRenderer->itemText(0), QStringLiteral("Direct3D9 (Hardware)"));
     QVERIFY(!w.m_versionLabel->text().contains(u'\n'));
+}
+
+void TestCurrentMode::currentExecutableAlone() {
+    // A fresh install: no settings file yet, only the current builds' executable.
+    DialogRecorder dialogs;
+    Folder f({});
+    emulatorrun::install(f.folder.path(), QStringLiteral("pcsx2-qt"));
+    MainWindow w(f.folder.path());
+    QVERIFY(w.m_currentBuilds);
+    QCOMPARE(w.m_settingsFolder, currentbuild::settingsFolder(f.folder.path()));
+    QCOMPARE(itemTexts(w.m_editorPage->cmbGSPlugin), QStringList{QStringLiteral("built in")});
 }
 
 void TestCurrentMode::addStartAndUnload() {
