@@ -1,7 +1,9 @@
 #include "launch/configwriter.h"
 
-#include "launch/iniwriter.h"
+#include "core/korvelloerror.h"
+#include "launch/inidocument.h"
 #include "store/columntable.h"
+#include "store/encodings.h"
 #include "store/gameprofile.h"
 
 namespace {
@@ -15,27 +17,37 @@ using R = ValueRule;
 // "vuMinMax" and "vuBlockHack" of EmuCore/Speedhacks are not written: no profile
 // column holds them, and the emulator's own values survive, like every other
 // setting the profile does not hold.
+//
+// The last field of the GSdx.ini rows is the spelling the plug-in's Linux build
+// reads in its flat file: its renderer asks for "renderer" and "interlace", every
+// other key is spelled there as here.
 const std::array<IniKey, kIniKeyCount> kIniKeys = {{
     // GSdx.ini [Settings]
-    {IniFile::GSdx, "Settings", "Renderer", col::GSDXRenderer, R::AsStored},
-    {IniFile::GSdx, "Settings", "Interlace", col::GSDXInterlace, R::AsStored},
-    {IniFile::GSdx, "Settings", "resx", col::GSDXresx, R::AsStored},
-    {IniFile::GSdx, "Settings", "resy", col::GSDXresy, R::AsStored},
-    {IniFile::GSdx, "Settings", "upscale_multiplier", col::GSDXupscale_multiplier, R::AsStored},
-    {IniFile::GSdx, "Settings", "nativeres", col::GSDXnativeres, R::AsStored},
-    {IniFile::GSdx, "Settings", "UserHacks_MSAA", col::GSDXUserHacks_MSAA, R::Msaa},
-    {IniFile::GSdx, "Settings", "swthreads", col::GSDXswthreads, R::AsStored},
-    {IniFile::GSdx, "Settings", "filter", col::GSDXfilter, R::AsStored},
-    {IniFile::GSdx, "Settings", "paltex", col::GSDXpaltex, R::AsStored},
-    {IniFile::GSdx, "Settings", "logz", col::GSDXlogz, R::AsStored},
-    {IniFile::GSdx, "Settings", "fba", col::GSDXfba, R::AsStored},
-    {IniFile::GSdx, "Settings", "aa1", col::GSDXaa1, R::AsStored},
-    {IniFile::GSdx, "Settings", "UserHacks_SkipDraw", col::GSDXUserHacks_SkipDraw, R::AsStored},
-    {IniFile::GSdx, "Settings", "UserHacks_AlphaHack", col::GSDXUserHacks_AlphaHack, R::AsStored},
-    {IniFile::GSdx, "Settings", "UserHacks_HalfPixelOffset", col::GSDXUserHacks_HalfPixelOffset, R::AsStored},
-    {IniFile::GSdx, "Settings", "UserHacks_SpriteHack", col::GSDXUserHacks_SpriteHack, R::AsStored},
-    {IniFile::GSdx, "Settings", "UserHacks_WildHack", col::GSDXUserHacks_WildHack, R::AsStored},
-    {IniFile::GSdx, "Settings", "UserHacks", col::GSDXUserHacks, R::AsStored},
+    {IniFile::GSdx, "Settings", "Renderer", col::GSDXRenderer, R::AsStored, "renderer"},
+    {IniFile::GSdx, "Settings", "Interlace", col::GSDXInterlace, R::AsStored, "interlace"},
+    {IniFile::GSdx, "Settings", "resx", col::GSDXresx, R::AsStored, "resx"},
+    {IniFile::GSdx, "Settings", "resy", col::GSDXresy, R::AsStored, "resy"},
+    {IniFile::GSdx, "Settings", "upscale_multiplier", col::GSDXupscale_multiplier, R::AsStored,
+     "upscale_multiplier"},
+    {IniFile::GSdx, "Settings", "nativeres", col::GSDXnativeres, R::AsStored, "nativeres"},
+    {IniFile::GSdx, "Settings", "UserHacks_MSAA", col::GSDXUserHacks_MSAA, R::Msaa, "UserHacks_MSAA"},
+    {IniFile::GSdx, "Settings", "swthreads", col::GSDXswthreads, R::AsStored, "swthreads"},
+    {IniFile::GSdx, "Settings", "filter", col::GSDXfilter, R::AsStored, "filter"},
+    {IniFile::GSdx, "Settings", "paltex", col::GSDXpaltex, R::AsStored, "paltex"},
+    {IniFile::GSdx, "Settings", "logz", col::GSDXlogz, R::AsStored, "logz"},
+    {IniFile::GSdx, "Settings", "fba", col::GSDXfba, R::AsStored, "fba"},
+    {IniFile::GSdx, "Settings", "aa1", col::GSDXaa1, R::AsStored, "aa1"},
+    {IniFile::GSdx, "Settings", "UserHacks_SkipDraw", col::GSDXUserHacks_SkipDraw, R::AsStored,
+     "UserHacks_SkipDraw"},
+    {IniFile::GSdx, "Settings", "UserHacks_AlphaHack", col::GSDXUserHacks_AlphaHack, R::AsStored,
+     "UserHacks_AlphaHack"},
+    {IniFile::GSdx, "Settings", "UserHacks_HalfPixelOffset", col::GSDXUserHacks_HalfPixelOffset, R::AsStored,
+     "UserHacks_HalfPixelOffset"},
+    {IniFile::GSdx, "Settings", "UserHacks_SpriteHack", col::GSDXUserHacks_SpriteHack, R::AsStored,
+     "UserHacks_SpriteHack"},
+    {IniFile::GSdx, "Settings", "UserHacks_WildHack", col::GSDXUserHacks_WildHack, R::AsStored,
+     "UserHacks_WildHack"},
+    {IniFile::GSdx, "Settings", "UserHacks", col::GSDXUserHacks, R::AsStored, "UserHacks"},
     // PCSX2_ui.ini [GSWindow]
     {IniFile::Ui, "GSWindow", "AspectRatio", col::PCSX2AspectRatio, R::AsStored},
     {IniFile::Ui, "GSWindow", "WindowSize", col::PCSX2WindowSize, R::AsStored},
@@ -120,8 +132,8 @@ const std::array<IniKey, kIniKeyCount> kIniKeys = {{
     // SPU2-X.ini [MIXING]
     {IniFile::Spu2, "MIXING", "Interpolation", col::SPU2Interpolation, R::AsStored},
     {IniFile::Spu2, "MIXING", "Reverb_Boost", col::SPU2Reverb_Boost, R::AsStored},
-    {IniFile::Spu2, "MIXING", "Disable_Effects", col::SPU2Disable_Effects, R::AsStored},
-    {IniFile::Spu2, "MIXING", "DealiasFilter", col::SPU2DealiasFilter, R::AsStored},
+    {IniFile::Spu2, "MIXING", "Disable_Effects", col::SPU2Disable_Effects, R::OneZero},
+    {IniFile::Spu2, "MIXING", "DealiasFilter", col::SPU2DealiasFilter, R::OneZero},
     // SPU2-X.ini [OUTPUT]
     {IniFile::Spu2, "OUTPUT", "Synch_Mode", col::SPU2Synch_Mode, R::AsStored},
     {IniFile::Spu2, "OUTPUT", "XAudio2_SpeakerConfiguration", col::SPU2XAudio2_SpeakerConfiguration,
@@ -129,9 +141,9 @@ const std::array<IniKey, kIniKeyCount> kIniKeys = {{
     {IniFile::Spu2, "OUTPUT", "Latency", col::SPU2Latency, R::AsStored},
     {IniFile::Spu2, "OUTPUT", "Output_Module", col::SPU2Output_Module, R::AsStored},
     // SPU2-X.ini [DEBUG]
-    {IniFile::Spu2, "DEBUG", "Global_Enable", col::SPU2Global_Enable, R::AsStored},
+    {IniFile::Spu2, "DEBUG", "Global_Enable", col::SPU2Global_Enable, R::OneZero},
     // SPU2-X.ini [DSP PLUGIN]
-    {IniFile::Spu2, "DSP PLUGIN", "Enabled", col::SPU2Enabled, R::AsStored},
+    {IniFile::Spu2, "DSP PLUGIN", "Enabled", col::SPU2Enabled, R::OneZero},
     // PCSX2_ui.ini [Filenames]
     {IniFile::Ui, "Filenames", "GS", col::GSDXPluginFile, R::PluginPath},
     // PCSX2_ui.ini [MemoryCards]
@@ -189,20 +201,78 @@ QString iniValue(const IniKey& key, const GameProfile& profile, const QString& a
         return doubledBackslashes(appFolder + QStringLiteral("Plugins/") + profile.value(key.column));
     case ValueRule::AlwaysDisabled:
         return QStringLiteral("disabled");
+    case ValueRule::OneZero: {
+        const QString& stored = profile.value(key.column);
+        if (stored.isEmpty())
+            return {};
+        return enc::BoolToDigit(enc::IsTrueText(stored));
+    }
     }
     return {};
 }
 
+namespace {
+
+// The four files of one Start, each read once and replaced once.
+class ConfigFiles {
+public:
+    explicit ConfigFiles(const QString& folder) {
+        for (IniFile f : {IniFile::GSdx, IniFile::Ui, IniFile::Vm, IniFile::Spu2})
+            m_docs[index(f)] = IniDocument::open(folder + iniFileName(f));
+        m_flatGsdx = m_docs[index(IniFile::GSdx)].isFlat();
+    }
+
+    bool isFlat(const IniKey& key) const { return key.file == IniFile::GSdx && m_flatGsdx; }
+
+    void check(const IniKey& key, const QString& value) const {
+        m_docs[index(key.file)].checkValue(QString::fromLatin1(keyName(key)), value, isFlat(key));
+    }
+
+    void apply(const IniKey& key, const QString& value) {
+        IniDocument& doc = m_docs[index(key.file)];
+        if (isFlat(key))
+            doc.setFlatValue(QString::fromLatin1(key.linuxKey), value);
+        else if (key.section)
+            doc.setValue(QString::fromLatin1(key.section), QString::fromLatin1(key.key), value);
+        else
+            doc.replaceKeyLine(QString::fromLatin1(key.key), value);
+        if (!m_saveOrder.contains(key.file))
+            m_saveOrder.append(key.file);
+    }
+
+    // Replaces every changed file, in the order the writing first reached them.
+    void save() {
+        for (IniFile f : m_saveOrder)
+            m_docs[index(f)].save();
+    }
+
+private:
+    static int index(IniFile f) { return static_cast<int>(f); }
+    const char* keyName(const IniKey& key) const { return isFlat(key) ? key.linuxKey : key.key; }
+
+    std::array<IniDocument, 4> m_docs;
+    QList<IniFile> m_saveOrder;
+    bool m_flatGsdx = false;
+};
+
+} // namespace
+
 void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder) {
     const QString folder = iniPath.endsWith(u'/') ? iniPath : iniPath + u'/';
-    for (const IniKey& key : kIniKeys) {
-        const QString value = iniValue(key, profile, appFolder);
-        if (key.section) {
-            WriteIniValue(folder + iniFileName(key.file), QString::fromLatin1(key.section),
-                          QString::fromLatin1(key.key), value);
-        } else {
-            // The line route names the file in lower case; the name resolves without case to the same file.
-            ReplaceKeyLine(QString::fromLatin1(key.key), value, folder + QStringLiteral("pcsx2_ui.ini"));
+    ConfigFiles files(folder);
+    std::array<QString, kIniKeyCount> values;
+    for (int i = 0; i < kIniKeyCount; ++i) {
+        values[i] = iniValue(kIniKeys[i], profile, appFolder);
+        files.check(kIniKeys[i], values[i]);
+    }
+    for (int i = 0; i < kIniKeyCount; ++i) {
+        try {
+            files.apply(kIniKeys[i], values[i]);
+        } catch (const KorvelloError&) {
+            // What the writes before this key changed is kept, as if each had been written on its own.
+            files.save();
+            throw;
         }
     }
+    files.save();
 }

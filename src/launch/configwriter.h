@@ -6,8 +6,15 @@
 class GameProfile;
 
 // Copies a game profile into the emulator's four configuration files before a
-// start: 104 keys, 103 from profile columns and one constant, written in the
+// start: 104 keys, 103 from profile columns and one constant, applied in the
 // order of kIniKeys. Every other line of the four files stays as it was.
+//
+// Each file is read once, all of its keys are applied in memory, and it is
+// replaced once (IniDocument). GSdx.ini is written in the form its reader
+// reads: a file that starts with a section header (the Windows build's) gets
+// the keyed [Settings] route; a missing or empty file, or one whose first
+// "=" line comes before any header (the Linux build's flat form), gets flat
+// "key = value" lines spelled as the Linux build asks for them.
 
 // The emulator's configuration files in its settings folder.
 enum class IniFile { GSdx, Ui, Vm, Spu2 };
@@ -19,6 +26,8 @@ enum class ValueRule {
     DoubledBackslash, // every "\" written as "\\"
     PluginPath,       // AppFolder + "Plugins/" + the column, then "\" doubled
     AlwaysDisabled,   // the constant "disabled"; no column
+    OneZero,          // "TRUE" as "1", any other word as "0", empty stays empty: the
+                      // sound plug-in's Linux build reads only 1 and 0, Windows both
 };
 
 struct IniKey {
@@ -27,6 +36,9 @@ struct IniKey {
     const char* key;
     int column; // position in table db (columntable.h), -1 for the constant
     ValueRule rule;
+    // GSdx.ini only: the key as the graphics plug-in's Linux build asks for it in
+    // its flat, case-sensitive file (the Windows build finds `key` without case).
+    const char* linuxKey = nullptr;
 };
 
 inline constexpr int kIniKeyCount = 104;
@@ -37,6 +49,10 @@ QString iniFileName(IniFile file);
 // The value written for a key of the table, from the profile.
 QString iniValue(const IniKey& key, const GameProfile& profile, const QString& appFolder);
 
-// Writes the 104 keys into the files in `iniPath`. The first failing write throws
-// KorvelloError and ends the writing; the keys written before it stay written.
+// Writes the 104 keys into the files in `iniPath`. A value that cannot be
+// written safely (a line break, or a blank in a flat GSdx.ini) is refused before
+// any file changes. Otherwise the first key whose write fails (a missing folder,
+// a read-only file) throws the same KorvelloError as a write of its own would;
+// the keys before it are written, each touched file replaced once, and the
+// failing file is left as it was.
 void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder);

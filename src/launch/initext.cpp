@@ -36,11 +36,16 @@ IniText IniText::parse(const QByteArray& bytes) {
         t.m_encoding = Encoding::Utf16LE;
     else if (bytes.startsWith(kUtf16BEBom))
         t.m_encoding = Encoding::Utf16BE;
-    const QByteArray body = bytes.mid(bomOf(t.m_encoding).size());
+    QByteArray body = bytes.mid(bomOf(t.m_encoding).size());
 
     // Lines are split on code units, so that a UTF-16 file is cut only between
-    // whole characters; an odd trailing byte stays in the last line's content.
+    // whole characters. An odd trailing byte is kept apart: left in the last
+    // line, it would shift every code unit written after it by one byte.
     const qsizetype unit = isUtf16(t.m_encoding) ? 2 : 1;
+    if (unit == 2 && body.size() % 2 != 0) {
+        t.m_strayByte = body.right(1);
+        body.chop(1);
+    }
     const auto unitAt = [&](qsizetype i) -> char16_t {
         if (unit == 1)
             return static_cast<unsigned char>(body[i]);
@@ -72,7 +77,7 @@ QByteArray IniText::bytes() const {
     QByteArray out = bomOf(m_encoding);
     for (const Line& line : m_lines)
         out += line.content + line.end;
-    return out;
+    return out + m_strayByte;
 }
 
 QString IniText::decode(const QByteArray& raw) const {
@@ -110,10 +115,19 @@ void IniText::replace(int line, const QString& text) {
     m_lines[line].content = encode(text);
 }
 
-void IniText::insert(int line, const QString& text) {
+void IniText::insert(int line, const QString& text, QStringView end) {
+    const QByteArray rawEnd = encode(end.toString());
     if (line > 0 && m_lines.at(line - 1).end.isEmpty())
-        m_lines[line - 1].end = crlf();
-    m_lines.insert(line, Line{encode(text), crlf()});
+        m_lines[line - 1].end = rawEnd;
+    m_lines.insert(line, Line{encode(text), rawEnd});
+}
+
+QString IniText::firstLineEnd() const {
+    for (const Line& line : m_lines) {
+        if (!line.end.isEmpty())
+            return decode(line.end);
+    }
+    return {};
 }
 
 void IniText::endAllLinesWithCrLf() {

@@ -12,6 +12,10 @@
 // Encodings: a UTF-8 mark (EF BB BF), a UTF-16 mark in either byte order
 // (FF FE, FE FF), or no mark, in which case the file is handled as bytes and
 // new text is written as UTF-8. Lines end at CR LF, CR or LF.
+//
+// A UTF-16 file with an odd number of bytes keeps its stray last byte apart
+// from the lines and writes it back at the very end, so that every line, old or
+// new, stays on whole code units and readable.
 class IniText {
 public:
     enum class Encoding { Bytes, Utf8Bom, Utf16LE, Utf16BE };
@@ -28,9 +32,13 @@ public:
 
     // Replaces the content of a line; its line end stays as it was.
     void replace(int line, const QString& text);
-    // Inserts a new line ending in CR LF before position `line` (count() appends).
-    // A line before it that had no line end receives CR LF, so the two stay apart.
-    void insert(int line, const QString& text);
+    // Inserts a new line ending in `end` (CR LF unless given) before position
+    // `line` (count() appends). A line before it that had no line end receives
+    // the same end, so the two stay apart.
+    void insert(int line, const QString& text, QStringView end = u"\r\n");
+    void remove(int line) { m_lines.removeAt(line); }
+    // The end of the first line that has one ("\r\n", "\n" or "\r"), empty when no line has an end.
+    QString firstLineEnd() const;
     // Gives every line, the last included, the line end CR LF.
     void endAllLinesWithCrLf();
 
@@ -45,4 +53,5 @@ private:
 
     Encoding m_encoding = Encoding::Bytes;
     QList<Line> m_lines;
+    QByteArray m_strayByte; // the odd last byte of a UTF-16 file, written back last
 };

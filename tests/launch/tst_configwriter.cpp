@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,6 +21,77 @@ namespace {
 
 const QStringList kFiles = {QStringLiteral("GSdx.ini"), QStringLiteral("PCSX2_ui.ini"),
                             QStringLiteral("PCSX2_vm.ini"), QStringLiteral("SPU2-X.ini")};
+
+void copyStartFiles(const QTemporaryDir& inis) {
+    for (const QString& name : kFiles)
+        QFile::copy(testsupport::dataPath(QStringLiteral("launch/start/") + name), inis.filePath(name));
+    for (const QString& name : kFiles)
+        QFile::setPermissions(inis.filePath(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// What the graphics plug-in's Linux build makes of its file. It builds its
+// settings from the loop
+//     while (fscanf(f, "%s = %s\n", key, value) != EOF) map[key] = value;
+// whitespace-separated tokens; the "=" must follow the key token after blanks
+// (or none); a failed match still stores the key, with the value buffer left
+// from the pass before; keys are compared with case.
+QMap<QByteArray, QByteArray> readLikeLinuxGsdx(const QByteArray& bytes) {
+    QMap<QByteArray, QByteArray> settings;
+    QByteArray key;
+    QByteArray value;
+    qsizetype pos = 0;
+    const auto isSpace = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    };
+    const auto skipSpace = [&] {
+        while (pos < bytes.size() && isSpace(bytes[pos]))
+            ++pos;
+    };
+    const auto token = [&](QByteArray& out) {
+        skipSpace();
+        if (pos >= bytes.size())
+            return false;
+        const qsizetype start = pos;
+        while (pos < bytes.size() && !isSpace(bytes[pos]))
+            ++pos;
+        out = bytes.mid(start, pos - start);
+        return true;
+    };
+    while (token(key)) { // EOF before the first conversion ends the loop
+        skipSpace();
+        if (pos < bytes.size() && bytes[pos] == '=') {
+            ++pos;
+            if (token(value))
+                skipSpace();
+        }
+        settings[key] = value;
+    }
+    return settings;
+}
+
+// A private-profile read: the first section of that name, the first line of the
+// key in it, both found without letter case; UTF-16 files decoded by their mark.
+std::optional<QString> readKeyed(const QByteArray& bytes, const QString& section, const QString& key) {
+    QString text;
+    if (bytes.startsWith("\xFF\xFE"))
+        text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                  (bytes.size() - 2) / 2);
+    else
+        text = QString::fromUtf8(bytes);
+    bool inSection = false;
+    for (QString line : text.split(u'\n')) {
+        line = line.trimmed();
+        if (line.startsWith(u'[')) {
+            if (inSection)
+                return std::nullopt;
+            inSection =
+                line.mid(1, line.indexOf(u']') - 1).trimmed().compare(section, Qt::CaseInsensitive) == 0;
+        } else if (inSection && line.section(u'=', 0, 0).trimmed().compare(key, Qt::CaseInsensitive) == 0) {
+            return line.section(u'=', 1).trimmed();
+        }
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -33,14 +105,15 @@ private slots:
     void missingUiFileLacksTheLineKeys();
     void missingSettingsFolder();
     void readOnlyFileEndsTheWriting();
+    void readAsTheLinuxPlugInsRead_data();
+    void readAsTheLinuxPlugInsRead();
+    void refusedValuesChangeNothing_data();
+    void refusedValuesChangeNothing();
 };
 
 void TestConfigWriter::goldenFiles() {
     QTemporaryDir inis;
-    for (const QString& name : kFiles)
-        QFile::copy(testsupport::dataPath(QStringLiteral("launch/start/") + name), inis.filePath(name));
-    for (const QString& name : kFiles)
-        QFile::setPermissions(inis.filePath(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    copyStartFiles(inis);
 
     WriteEmulatorConfig(emulatorrun::fixtureProfile(), inis.path(), QStringLiteral("/opt/pcsx2/"));
 
@@ -125,6 +198,21 @@ void TestConfigWriter::values_data() {
     QTest::newRow("Null as empty") << "Renderer"
                                    << ""
                                    << "";
+    QTest::newRow("sound switch TRUE as 1") << "Disable_Effects"
+                                            << "TRUE"
+                                            << "1";
+    QTest::newRow("sound switch FALSE as 0") << "DealiasFilter"
+                                             << "FALSE"
+                                             << "0";
+    QTest::newRow("sound switch, any other word as 0") << "Global_Enable"
+                                                       << "true"
+                                                       << "0";
+    QTest::newRow("sound switch Null as empty") << "Enabled"
+                                                << ""
+                                                << "";
+    QTest::newRow("sound numbers as stored") << "Interpolation"
+                                             << "TRUE"
+                                             << "TRUE";
 }
 
 void TestConfigWriter::values() {
@@ -192,6 +280,135 @@ void TestConfigWriter::readOnlyFileEndsTheWriting() {
     QCOMPARE(readAll(vm), readAll(testsupport::dataPath(QStringLiteral("launch/start/PCSX2_vm.ini"))));
     QCOMPARE(readAll(inis.filePath(QStringLiteral("SPU2-X.ini"))),
              readAll(testsupport::dataPath(QStringLiteral("launch/start/SPU2-X.ini"))));
+}
+
+void TestConfigWriter::readAsTheLinuxPlugInsRead_data() {
+    QTest::addColumn<QByteArray>("gsdx"); // "-": no file
+    QTest::addColumn<bool>("linuxForm");
+    QTest::addColumn<QString>("soundSwitches");
+    QTest::addColumn<QString>("renderer");
+
+    const QByteArray flat(
+        "aa1 = 0\nfilter = 1\ninterlace = 0\nosd_fontname = /usr/share/fonts/FreeSerif.ttf\n"
+        "renderer = 12\nresx = 1024\nresy = 1024\nwindowed = 1\n");
+    QTest::newRow("Linux form") << flat << true << "TRUE"
+                                << "7";
+    QTest::newRow("Linux form, a stale block of an earlier version")
+        << flat + "[Settings]\r\nRenderer=3\r\nInterlace=4\r\nswthreads=2\r\nUserHacks=0\r\n"
+        << true << "FALSE"
+        << "4";
+    QTest::newRow("missing file") << QByteArray("-") << true << "FALSE"
+                                  << "7";
+    QTest::newRow("empty file, renderer Null") << QByteArray() << true << "TRUE"
+                                               << "";
+    QTest::newRow("Windows form") << readAll(testsupport::dataPath(QStringLiteral("launch/start/GSdx.ini")))
+                                  << false << "FALSE"
+                                  << "7";
+}
+
+void TestConfigWriter::readAsTheLinuxPlugInsRead() {
+    QFETCH(QByteArray, gsdx);
+    QFETCH(bool, linuxForm);
+    QFETCH(QString, soundSwitches);
+    QFETCH(QString, renderer);
+    QTemporaryDir inis;
+    copyStartFiles(inis);
+    const QString gsdxPath = inis.filePath(QStringLiteral("GSdx.ini"));
+    QFile::remove(gsdxPath);
+    if (gsdx != "-")
+        writeAll(gsdxPath, gsdx);
+    GameProfile profile = emulatorrun::fixtureProfile();
+    profile.setValue(col::GSDXRenderer, renderer);
+    for (int c : {col::SPU2Disable_Effects, col::SPU2DealiasFilter, col::SPU2Global_Enable, col::SPU2Enabled})
+        profile.setValue(c, soundSwitches);
+
+    WriteEmulatorConfig(profile, inis.path(), QStringLiteral("/opt/pcsx2/"));
+
+    // Every graphics value comes back as the profile holds it, read as the file's reader reads it.
+    const QByteArray written = readAll(gsdxPath);
+    const QMap<QByteArray, QByteArray> linux = readLikeLinuxGsdx(written);
+    for (const IniKey& k : kIniKeys) {
+        if (k.file != IniFile::GSdx)
+            continue;
+        const QString expected = iniValue(k, profile, QStringLiteral("/opt/pcsx2/"));
+        const QString got = linuxForm ? QString::fromUtf8(linux.value(k.linuxKey))
+                                      : readKeyed(written, QStringLiteral("Settings"), QLatin1String(k.key))
+                                            .value_or(QStringLiteral("?"));
+        QVERIFY2(got == expected, k.key);
+    }
+    if (linuxForm) {
+        // No section is written; the file's own lines stay as they were.
+        QCOMPARE(written.count("[Settings]"), gsdx.count("[Settings]"));
+        if (gsdx.contains("windowed")) {
+            QVERIFY(written.startsWith("aa1 = 1\nfilter = 2\ninterlace = 4\n"
+                                       "osd_fontname = /usr/share/fonts/FreeSerif.ttf\n"));
+            QVERIFY(written.contains("\nwindowed = 1\n"));
+        }
+        QVERIFY(!written.contains('\r') || gsdx.contains('\r'));
+    } else {
+        QCOMPARE(written, readAll(testsupport::dataPath(QStringLiteral("launch/expected/GSdx.ini"))));
+    }
+
+    // The sound plug-in's Linux build takes a switch only as 1 or 0.
+    const QByteArray sound = readAll(inis.filePath(QStringLiteral("SPU2-X.ini")));
+    const QString digit = soundSwitches == QLatin1String("TRUE") ? QStringLiteral("1") : QStringLiteral("0");
+    QCOMPARE(readKeyed(sound, "MIXING", "Disable_Effects"), digit);
+    QCOMPARE(readKeyed(sound, "MIXING", "DealiasFilter"), digit);
+    QCOMPARE(readKeyed(sound, "DEBUG", "Global_Enable"), digit);
+    QCOMPARE(readKeyed(sound, "DSP PLUGIN", "Enabled"), digit);
+    QCOMPARE(readKeyed(sound, "OUTPUT", "Output_Module"), QStringLiteral("dsound"));
+}
+
+void TestConfigWriter::refusedValuesChangeNothing_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("flatGsdx");
+    QTest::addColumn<QString>("error");
+
+    const QString lineBreak =
+        QStringLiteral("The value of \"%1\" contains a line break or a null character, so it is "
+                       "not written to %2");
+    QTest::newRow("disc image with CR LF and a section (line route)")
+        << int(col::PCSX2CurrentIso) << "D:\\a.iso\r\n[Filenames]\r\nBIOS=evil.bin" << false
+        << lineBreak.arg("CurrentIso", "PCSX2_ui.ini");
+    QTest::newRow("memory card slot with LF (keyed route)")
+        << int(col::PCSX2Slot2_Filename) << "b.ps2\nBIOS=evil.bin" << false
+        << lineBreak.arg("Slot2_Filename", "PCSX2_ui.ini");
+    QTest::newRow("sound module with NUL")
+        << int(col::SPU2Output_Module) << QString(QStringLiteral("a") + QChar(u'\0')) << false
+        << lineBreak.arg("Output_Module", "SPU2-X.ini");
+    QTest::newRow("graphics value with CR, flat file")
+        << int(col::GSDXfilter) << "1\rrenderer = 9" << true << lineBreak.arg("filter", "GSdx.ini");
+    QTest::newRow("graphics value with a blank, flat file")
+        << int(col::GSDXfilter) << "1 renderer" << true
+        << QStringLiteral(
+               "The value of \"filter\" contains a blank, which the graphics plug-in cannot read, so it "
+               "is not written to %1")
+               .arg("GSdx.ini");
+}
+
+void TestConfigWriter::refusedValuesChangeNothing() {
+    // A value that would write lines of its own (or, in the flat file, throw the
+    // plug-in's reader out of step) ends the Start before any file changes.
+    QFETCH(int, column);
+    QFETCH(QString, value);
+    QFETCH(bool, flatGsdx);
+    QFETCH(QString, error);
+    QTemporaryDir inis;
+    copyStartFiles(inis);
+    if (flatGsdx)
+        writeAll(inis.filePath(QStringLiteral("GSdx.ini")), "renderer = 12\nfilter = 0\n");
+    QMap<QString, QByteArray> before;
+    for (const QString& name : kFiles)
+        before[name] = readAll(inis.filePath(name));
+    GameProfile profile = emulatorrun::fixtureProfile();
+    profile.setValue(column, value);
+
+    const QString file = error.section(u' ', -1);
+    QCOMPARE(errorOf([&] { WriteEmulatorConfig(profile, inis.path(), QStringLiteral("/opt/pcsx2/")); }),
+             error.left(error.size() - file.size()) + inis.filePath(file));
+    for (const QString& name : kFiles)
+        QVERIFY2(readAll(inis.filePath(name)) == before[name], qPrintable(name));
 }
 
 QTEST_GUILESS_MAIN(TestConfigWriter)

@@ -1,5 +1,6 @@
 // The INI writer: the keyed route and the line route on real files.
 #include "core/korvelloerror.h"
+#include "launch/inidocument.h"
 #include "launch/iniwriter.h"
 #include "support/errortext.h"
 #include "support/testfolder.h"
@@ -46,6 +47,15 @@ private slots:
     void byteOrderMarksKept();
     void fileNamesWithoutCase();
     void failures();
+    void lineBreaksRefused_data();
+    void lineBreaksRefused();
+    void utf16OddByteCount_data();
+    void utf16OddByteCount();
+    void flatWrite_data();
+    void flatWrite();
+    void flatForm_data();
+    void flatForm();
+    void documentAppliesManyWritesLikeSingleOnes();
     void rewriteReplacesTheFileWhole();
 
 private:
@@ -136,6 +146,14 @@ void TestIniWriter::keyedWrite() {
     const QString path = m_dir.filePath(QStringLiteral("keyed.ini"));
     writeAll(path, before);
     WriteIniValue(path, section, key, value);
+    QCOMPARE(readAll(path), after);
+
+    // The same write on a document held in memory gives the same file.
+    writeAll(path, before);
+    IniDocument doc = IniDocument::open(path);
+    doc.setValue(section, key, value);
+    QVERIFY(doc.isModified());
+    doc.save();
     QCOMPARE(readAll(path), after);
 }
 
@@ -254,13 +272,193 @@ void TestIniWriter::failures() {
     QCOMPARE(errorOf([&] { ReplaceKeyLine("CurrentIso", "x", missingFile); }),
              QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(missingFile));
     QVERIFY(!QFile::exists(missingFile));
+}
 
-    // A line break in a value would write lines of its own into the file.
-    const QString file = dir.filePath(QStringLiteral("SPU2-X.ini"));
-    writeAll(file, "[OUTPUT]\r\nLatency=100\r\n");
-    QCOMPARE(errorOf([&] { WriteIniValue(file, "OUTPUT", "Latency", "1\r\n[EmuCore]"); }),
-             QStringLiteral("Unable to write to ") + file);
-    QCOMPARE(readAll(file), QByteArray("[OUTPUT]\r\nLatency=100\r\n"));
+void TestIniWriter::lineBreaksRefused_data() {
+    QTest::addColumn<QString>("route");
+    QTest::addColumn<QString>("value");
+    for (const char* route : {"keyed", "line", "flat"}) {
+        QTest::addRow("%s, CR LF and a section", route)
+            << route << QStringLiteral("a.iso\r\n[Filenames]\r\nBIOS=evil.bin");
+        QTest::addRow("%s, LF", route) << route << QStringLiteral("1\nPresetIndex=9");
+        QTest::addRow("%s, CR", route) << route << QStringLiteral("1\rx");
+        QTest::addRow("%s, NUL", route)
+            << route << QString(QStringLiteral("1") + QChar(u'\0') + QStringLiteral("x"));
+    }
+}
+
+void TestIniWriter::lineBreaksRefused() {
+    // A line break in a value would write lines, sections and keys of its own
+    // into the emulator's file. The value is refused, the file stays as it was.
+    QFETCH(QString, route);
+    QFETCH(QString, value);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("PCSX2_ui.ini"));
+    const QByteArray before("[Filenames]\r\nBIOS=scph.bin\r\nCurrentIso=old.iso\r\n");
+    writeAll(path, before);
+    const QString error = errorOf([&] {
+        if (route == QLatin1String("keyed"))
+            WriteIniValue(path, QStringLiteral("Filenames"), QStringLiteral("CurrentIso"), value);
+        else if (route == QLatin1String("line"))
+            ReplaceKeyLine(QStringLiteral("CurrentIso"), value, path);
+        else {
+            IniDocument doc = IniDocument::open(path);
+            doc.setFlatValue(QStringLiteral("CurrentIso"), value);
+            doc.save();
+        }
+    });
+    QCOMPARE(error,
+             QStringLiteral("The value of \"CurrentIso\" contains a line break or a null character, so it "
+                            "is not written to ") +
+                 path);
+    QCOMPARE(readAll(path), before);
+}
+
+void TestIniWriter::utf16OddByteCount_data() {
+    QTest::addColumn<bool>("littleEndian");
+    QTest::newRow("UTF-16 LE") << true;
+    QTest::newRow("UTF-16 BE") << false;
+}
+
+void TestIniWriter::utf16OddByteCount() {
+    // A stray last byte stays last; new lines stand on whole code units, so the
+    // key is readable and found again by the next write instead of added anew.
+    QFETCH(bool, littleEndian);
+    const QString path = m_dir.filePath(QStringLiteral("odd.ini"));
+    const QByteArray stray("\x41", 1);
+    writeAll(path, utf16(QStringLiteral("[MIXING]\r\nInterpolation=1\r\n"), littleEndian) + stray);
+
+    WriteIniValue(path, QStringLiteral("MIXING"), QStringLiteral("Reverb_Boost"), QStringLiteral("0"));
+    const QByteArray once =
+        utf16(QStringLiteral("[MIXING]\r\nInterpolation=1\r\nReverb_Boost=0\r\n"), littleEndian) + stray;
+    QCOMPARE(readAll(path), once);
+    WriteIniValue(path, QStringLiteral("MIXING"), QStringLiteral("Reverb_Boost"), QStringLiteral("1"));
+    QCOMPARE(readAll(path),
+             utf16(QStringLiteral("[MIXING]\r\nInterpolation=1\r\nReverb_Boost=1\r\n"), littleEndian) +
+                 stray);
+
+    ReplaceKeyLine(QStringLiteral("Interpolation"), QStringLiteral("4"), path);
+    QCOMPARE(readAll(path),
+             utf16(QStringLiteral("[MIXING]\r\nInterpolation=4\r\nReverb_Boost=1\r\n"), littleEndian) +
+                 stray);
+}
+
+void TestIniWriter::flatWrite_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("value replaced where the key stands")
+        << QByteArray("interlace = 7\nrenderer = 0\nfilter = 1\n") << "renderer"
+        << "7" << QByteArray("interlace = 7\nrenderer = 7\nfilter = 1\n");
+    QTest::newRow("found without case, spelled as given") << QByteArray("Renderer = 0\n") << "renderer"
+                                                          << "3" << QByteArray("renderer = 3\n");
+    QTest::newRow("every line of the key, a stale Key=value block included")
+        << QByteArray("renderer = 0\nfilter = 1\n[Settings]\r\nRenderer=7\r\n") << "renderer"
+        << "12" << QByteArray("renderer = 12\nfilter = 1\n[Settings]\r\nrenderer = 12\r\n");
+    QTest::newRow("missing key appended with the file's LF")
+        << QByteArray("filter = 1\n") << "resx"
+        << "1280" << QByteArray("filter = 1\nresx = 1280\n");
+    QTest::newRow("missing key appended with the file's CR LF")
+        << QByteArray("filter = 1\r\n") << "resx"
+        << "1280" << QByteArray("filter = 1\r\nresx = 1280\r\n");
+    QTest::newRow("last line without end gets the file's end")
+        << QByteArray("filter = 1\nfba = 1") << "aa1"
+        << "0" << QByteArray("filter = 1\nfba = 1\naa1 = 0\n");
+    QTest::newRow("empty file gets LF lines") << QByteArray() << "renderer"
+                                              << "7" << QByteArray("renderer = 7\n");
+    QTest::newRow("key inside a longer key is not taken")
+        << QByteArray("UserHacks_MSAA = 4\n") << "UserHacks"
+        << "1" << QByteArray("UserHacks_MSAA = 4\nUserHacks = 1\n");
+    QTest::newRow("empty value removes the key's lines")
+        << QByteArray("UserHacks_MSAA = 4\nfilter = 1\nuserhacks_msaa=2\n") << "UserHacks_MSAA"
+        << "" << QByteArray("filter = 1\n");
+    QTest::newRow("empty value for a missing key adds nothing")
+        << QByteArray("filter = 1\n") << "UserHacks_MSAA"
+        << "" << QByteArray("filter = 1\n");
+    QTest::newRow("other lines keep their bytes")
+        << QByteArray("osd_fontname = /usr/share/fonts/x.ttf\n\n  windowed = 1 \nfilter = 0\n") << "filter"
+        << "2" << QByteArray("osd_fontname = /usr/share/fonts/x.ttf\n\n  windowed = 1 \nfilter = 2\n");
+}
+
+void TestIniWriter::flatWrite() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    const QString path = m_dir.filePath(QStringLiteral("flat.ini"));
+    writeAll(path, before);
+    IniDocument doc = IniDocument::open(path);
+    doc.setFlatValue(key, value);
+    doc.save();
+    QCOMPARE(readAll(path), after);
+}
+
+void TestIniWriter::flatForm_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("flat");
+    QTest::newRow("missing") << QByteArray("-") << true;
+    QTest::newRow("empty") << QByteArray() << true;
+    QTest::newRow("blank lines only") << QByteArray("\n\n") << true;
+    QTest::newRow("flat lines") << QByteArray("renderer = 12\n") << true;
+    QTest::newRow("flat lines, then a stale section")
+        << QByteArray("filter = 1\n[Settings]\r\nRenderer=7\r\n") << true;
+    QTest::newRow("section first") << QByteArray("[Settings]\nRenderer=0\n") << false;
+    QTest::newRow("section after a comment and blanks")
+        << QByteArray("; GSdx\n\n [Settings]\nx=1\n") << false;
+    QTest::newRow("section first behind a UTF-8 mark") << QByteArray("\xEF\xBB\xBF[Settings]\n") << false;
+    QTest::newRow("a section only") << QByteArray("[Settings]\n") << false;
+}
+
+void TestIniWriter::flatForm() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, flat);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("GSdx.ini"));
+    if (bytes != "-")
+        writeAll(path, bytes);
+    QCOMPARE(IniDocument::open(path).isFlat(), flat);
+}
+
+void TestIniWriter::documentAppliesManyWritesLikeSingleOnes() {
+    // A document that takes many writes and is saved once gives the bytes that
+    // the same writes give one file replacement at a time, including a file the
+    // first write creates and line-route writes that read what keyed ones wrote.
+    struct Write {
+        const char* section; // nullptr: the line route
+        const char* key;
+        const char* value;
+    };
+    const QList<Write> writes = {
+        {"GSWindow", "Zoom", "100"}, {"GSWindow", "AspectRatio", "4:3"},
+        {"Framerate", "Turbo", "2"}, {nullptr, "CurrentIso", "a.iso"},
+        {nullptr, "Zoom", "90"},     {"GSWindow", "zoom", "80"},
+        {"Folders", "Bios", "b"},    {"gswindow", "Extra", ""},
+        {nullptr, "NotThere", "1"},  {"Folders", "Bios", "c"},
+    };
+    for (const QByteArray& start : {QByteArray("-"), QByteArray("CurrentIso=x\n[GSWindow]\nZoom=1"),
+                                    QByteArray("\xEF\xBB\xBF[Folders]\r\n\r\nBios=z\r\n")}) {
+        QTemporaryDir one, batch;
+        const QString single = one.filePath(QStringLiteral("PCSX2_ui.ini"));
+        const QString batched = batch.filePath(QStringLiteral("PCSX2_ui.ini"));
+        if (start != "-") {
+            writeAll(single, start);
+            writeAll(batched, start);
+        }
+        IniDocument doc = IniDocument::open(batched);
+        for (const Write& w : writes) {
+            if (w.section) {
+                WriteIniValue(single, w.section, w.key, w.value);
+                doc.setValue(w.section, w.key, w.value);
+            } else if (QFile::exists(single)) {
+                ReplaceKeyLine(w.key, w.value, single);
+                doc.replaceKeyLine(w.key, w.value);
+            }
+        }
+        doc.save();
+        QCOMPARE(readAll(batched), readAll(single));
+    }
 }
 
 void TestIniWriter::rewriteReplacesTheFileWhole() {

@@ -98,7 +98,7 @@ void TestStart::arguments() {
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
     for (const QString& name : kIniFiles)
         QVERIFY2(QFile::exists(f.folder.file(QStringLiteral("inis/") + name)), qPrintable(name));
-    QVERIFY(testsupport::readAll(f.folder.file(QStringLiteral("inis/GSdx.ini"))).contains("Renderer=7\r\n"));
+    QVERIFY(testsupport::readAll(f.folder.file(QStringLiteral("inis/GSdx.ini"))).contains("renderer = 7\n"));
     QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.m_gameGrid));
 }
 
