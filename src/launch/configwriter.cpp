@@ -211,68 +211,49 @@ QString iniValue(const IniKey& key, const GameProfile& profile, const QString& a
     return {};
 }
 
-namespace {
-
-// The four files of one Start, each read once and replaced once.
-class ConfigFiles {
-public:
-    explicit ConfigFiles(const QString& folder) {
-        for (IniFile f : {IniFile::GSdx, IniFile::Ui, IniFile::Vm, IniFile::Spu2})
-            m_docs[index(f)] = IniDocument::open(folder + iniFileName(f));
-        m_flatGsdx = m_docs[index(IniFile::GSdx)].isFlat();
-    }
-
-    bool isFlat(const IniKey& key) const { return key.file == IniFile::GSdx && m_flatGsdx; }
-
-    void check(const IniKey& key, const QString& value) const {
-        m_docs[index(key.file)].checkValue(QString::fromLatin1(keyName(key)), value, isFlat(key));
-    }
-
-    void apply(const IniKey& key, const QString& value) {
-        IniDocument& doc = m_docs[index(key.file)];
-        if (isFlat(key))
-            doc.setFlatValue(QString::fromLatin1(key.linuxKey), value);
-        else if (key.section)
-            doc.setValue(QString::fromLatin1(key.section), QString::fromLatin1(key.key), value);
-        else
-            doc.replaceKeyLine(QString::fromLatin1(key.key), value);
-        if (!m_saveOrder.contains(key.file))
-            m_saveOrder.append(key.file);
-    }
-
-    // Replaces every changed file, in the order the writing first reached them.
-    void save() {
-        for (IniFile f : m_saveOrder)
-            m_docs[index(f)].save();
-    }
-
-private:
-    static int index(IniFile f) { return static_cast<int>(f); }
-    const char* keyName(const IniKey& key) const { return isFlat(key) ? key.linuxKey : key.key; }
-
-    std::array<IniDocument, 4> m_docs;
-    QList<IniFile> m_saveOrder;
-    bool m_flatGsdx = false;
-};
-
-} // namespace
-
 void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder) {
     const QString folder = iniPath.endsWith(u'/') ? iniPath : iniPath + u'/';
-    ConfigFiles files(folder);
+
+    // The four files of this Start, each read once and replaced once.
+    std::array<IniDocument, 4> docs;
+    const auto docOf = [&](IniFile f) -> IniDocument& { return docs[static_cast<std::size_t>(f)]; };
+    for (IniFile f : {IniFile::GSdx, IniFile::Ui, IniFile::Vm, IniFile::Spu2})
+        docOf(f) = IniDocument::open(folder + iniFileName(f));
+    const bool flatGsdx = docOf(IniFile::GSdx).isFlat();
+    const auto isFlat = [&](const IniKey& key) { return key.file == IniFile::GSdx && flatGsdx; };
+
+    // Every value is checked before any file changes.
     std::array<QString, kIniKeyCount> values;
-    for (int i = 0; i < kIniKeyCount; ++i) {
-        values[i] = iniValue(kIniKeys[i], profile, appFolder);
-        files.check(kIniKeys[i], values[i]);
+    for (std::size_t i = 0; i < kIniKeys.size(); ++i) {
+        const IniKey& key = kIniKeys[i];
+        values[i] = iniValue(key, profile, appFolder);
+        docOf(key.file).checkValue(QString::fromLatin1(isFlat(key) ? key.linuxKey : key.key), values[i],
+                                   isFlat(key));
     }
-    for (int i = 0; i < kIniKeyCount; ++i) {
+
+    // Changed files are replaced in the order the writing first reached them.
+    QList<IniFile> touched;
+    const auto saveTouched = [&] {
+        for (IniFile f : touched)
+            docOf(f).save();
+    };
+    for (std::size_t i = 0; i < kIniKeys.size(); ++i) {
+        const IniKey& key = kIniKeys[i];
+        IniDocument& doc = docOf(key.file);
         try {
-            files.apply(kIniKeys[i], values[i]);
+            if (isFlat(key))
+                doc.setFlatValue(QString::fromLatin1(key.linuxKey), values[i]);
+            else if (key.section)
+                doc.setValue(QString::fromLatin1(key.section), QString::fromLatin1(key.key), values[i]);
+            else
+                doc.replaceKeyLine(QString::fromLatin1(key.key), values[i]);
         } catch (const KorvelloError&) {
             // What the writes before this key changed is kept, as if each had been written on its own.
-            files.save();
+            saveTouched();
             throw;
         }
+        if (!touched.contains(key.file))
+            touched.append(key.file);
     }
-    files.save();
+    saveTouched();
 }
