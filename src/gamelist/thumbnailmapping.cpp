@@ -1,4 +1,4 @@
-#include "thumbnailmapping.h"
+#include "gamelist/thumbnailmapping.h"
 
 #include <sys/mman.h>
 

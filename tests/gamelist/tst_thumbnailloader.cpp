@@ -4,7 +4,7 @@
 #include "gamelist/jpeg.h"
 #include "gamelist/jpegwriter.h"
 #include "gamelist/thumbnailloader.h"
-#include "testfolder.h"
+#include "support/testfolder.h"
 
 #include <QtTest>
 #include <fcntl.h>
