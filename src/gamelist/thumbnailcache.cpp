@@ -332,7 +332,7 @@ void ThumbnailCache::commit(const QList<Record>& records) {
     m_records.clear();
     m_records.reserve(records.size());
     for (const Record& record : records)
-        if (record.damaged || record.offset != 0)
+        if (record.damaged || (record.offset != 0 && m_mapping))
             m_records.insert(record.name, record);
     // Unsaved contents are this run's alone: the next update starts a new pixel
     // file, and the next refresh reads what is on disk.

@@ -176,11 +176,12 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
     if (!storing || !m_cache.startsNewPixelFile())
         toCarry.clear();
     const int decodeCount = int(toDecode.size());
+    File* const shared = files.data(); // the workers never touch the list itself
     runInParallel(decodeCount + int(toCarry.size()), [&](int i) {
         if (i < decodeCount) {
-            decode(files[toDecode.at(i)], storing);
+            decode(shared[toDecode.at(i)], storing);
         } else {
-            File& file = files[toCarry.at(i - decodeCount)];
+            File& file = shared[toCarry.at(i - decodeCount)];
             // A cell that cannot be carried over is kept as it is for this run.
             if (!m_cache.carry(file.record))
                 file.cell = m_cache.picture(file.record).copy();
