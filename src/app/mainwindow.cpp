@@ -8,6 +8,7 @@
 #include "editor/spinedit.h"
 #include "gamelist/gamelistview.h"
 #include "gamelist/posterview.h"
+#include "gamelist/thumbnailloader.h"
 #include "launch/unloadkey.h"
 #include "store/profilestore.h"
 

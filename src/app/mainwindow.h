@@ -25,6 +25,7 @@ class UnloadKey;
 class SkinManager;
 class ArtworkImportJob;
 class QThread;
+class ThumbnailLoader;
 
 // The main window. It owns the state that several subsystems share and the
 // two pages (the game list and the profile editor), and composes the
@@ -53,6 +54,8 @@ public:
     std::unique_ptr<ProfileStore> m_store;
     std::unique_ptr<UnloadKey> m_unloadKey;
     std::unique_ptr<SkinManager> m_skinManager;
+    // The game list's thumbnails, from the program folder's thumbnail cache.
+    std::unique_ptr<ThumbnailLoader> m_thumbnails;
 
     // ---- Controls ----
     QTabWidget* m_pages = nullptr;

@@ -1,10 +1,12 @@
 // The game list page: rebuild, selection, poster and caption.
 #include "app/mainwindow.h"
+#include "core/korvelloerror.h"
 #include "editor/editorpage.h"
 #include "gamelist/artworkfiles.h"
 #include "gamelist/gamelistview.h"
 #include "gamelist/jpeg.h"
 #include "gamelist/posterview.h"
+#include "gamelist/thumbnailloader.h"
 #include "store/profilestore.h"
 
 #include <QItemSelectionModel>
@@ -26,15 +28,23 @@ void MainWindow::setIconSpacing() {
 void MainWindow::loadGameList() {
     m_gameGrid->clear();                            // 1
     const QStringList names = m_store->listNames(); // 2 and 4: the store closes its query
-    for (const QString& name : names)               // 3
-        m_gameGrid->addEntry(name, jpeg::decodeFile(artworkfiles::pathOrFallback(
-                                       m_appFolder, artworkfiles::Kind::Thumbnail, name)));
+    // 3: unchanged thumbnails come from the cache, the others are decoded on
+    // every core. A thumbnail that cannot be shown no longer ends the rebuild:
+    // its game shows the fallback picture and one report names the file(s).
+    if (!m_thumbnails)
+        m_thumbnails = std::make_unique<ThumbnailLoader>(m_appFolder);
+    ThumbnailLoader::Result thumbnails = m_thumbnails->load(names);
+    m_gameGrid->setEntries(names, std::move(thumbnails.cells));
     const int n = m_gameGrid->count();
     if (n == 0) // 5
         openNewProfile();
     for (QPushButton* button :
          {m_startButton, m_deleteButton, m_editorPage->btnSave, m_editButton, m_editorPage->btnGameList})
         button->setEnabled(n >= 1); // 6
+    // Reported here rather than thrown: the caller (Add Game, Delete) still
+    // selects its entry in the complete list.
+    if (!thumbnails.errors.isEmpty())
+        ErrorReport::show(this, KorvelloError(thumbnails.report()));
 }
 
 void MainWindow::selectGame(int position) {

@@ -32,6 +32,17 @@ void GameListModel::clear() {
     endResetModel();
 }
 
+void GameListModel::setEntries(const QStringList& captions, QList<QImage> cells) {
+    Q_ASSERT(captions.size() == cells.size());
+    beginResetModel();
+    m_entries.clear();
+    m_entries.reserve(captions.size());
+    for (qsizetype i = 0; i < captions.size(); ++i)
+        m_entries.append(Entry{captions.at(i), int(i)});
+    m_images.assign(std::move(cells));
+    endResetModel();
+}
+
 int GameListModel::append(const QString& caption, const QImage& picture) {
     const int row = static_cast<int>(m_entries.size());
     const int image = m_images.add(picture);

@@ -5,6 +5,7 @@
 #include <QAbstractListModel>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // The entries of the game list: a caption (the game's name) and the position
 // of its picture in the image list, which the model owns.
@@ -22,6 +23,9 @@ public:
 
     // Removes every entry and every image.
     void clear();
+    // Replaces every entry and every image in one step: entry i gets caption i
+    // and image i. The cells are kept as they are (see ImageList::assign()).
+    void setEntries(const QStringList& captions, QList<QImage> cells);
     // Appends the picture to the image list and an entry pointing at it.
     int append(const QString& caption, const QImage& picture);
     QString caption(int row) const { return m_entries.at(row).caption; }

@@ -71,6 +71,10 @@ void GameListView::clear() {
     m_model->clear();
 }
 
+void GameListView::setEntries(const QStringList& captions, QList<QImage> cells) {
+    m_model->setEntries(captions, std::move(cells));
+}
+
 int GameListView::addEntry(const QString& caption, const QImage& thumb) {
     return m_model->append(caption, thumb);
 }

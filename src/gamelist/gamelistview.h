@@ -33,6 +33,9 @@ public:
 
     // Removes every entry and every image.
     void clear();
+    // Replaces every entry and image: entry i shows caption i and cell i, a
+    // picture already fitted to the image list's cell.
+    void setEntries(const QStringList& captions, QList<QImage> cells);
     // Appends the picture to the image list and an entry with that caption pointing at it.
     int addEntry(const QString& caption, const QImage& thumb);
     // Selects the entry, gives it the focus mark and scrolls it into view.

@@ -14,6 +14,9 @@ public:
 
     // Appends the picture (fitted) and returns its position.
     int add(const QImage& picture);
+    // Replaces every image with these cells, kept as they are (each one already
+    // kWidth by kHeight, as fitToCell() makes them).
+    void assign(QList<QImage> cells) { m_images = std::move(cells); }
     const QImage& at(int position) const { return m_images.at(position); }
     int count() const { return static_cast<int>(m_images.size()); }
     void clear() { m_images.clear(); }

@@ -1,0 +1,234 @@
+#include "gamelist/thumbnailloader.h"
+
+#include "gamelist/artworkfiles.h"
+#include "gamelist/imagelist.h"
+#include "gamelist/jpeg.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QThread>
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <sys/stat.h>
+
+namespace {
+
+// How many damaged files the report names one by one.
+constexpr int kNamedInReport = 10;
+
+ThumbnailCache::FileKey keyOf(const struct stat& st) {
+    return {std::int64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            std::uint64_t(st.st_ino)};
+}
+
+} // namespace
+
+struct ThumbnailLoader::File {
+    QString path;                  // absolute
+    ThumbnailCache::Record record; // name relative to the program folder, key as stat() found it
+    bool exists = false;
+    bool regular = false;
+    QImage cell;   // decoded by this rebuild and not in the cache
+    QString error; // why the file cannot be shown
+};
+
+QString ThumbnailLoader::Result::report() const {
+    if (errors.isEmpty())
+        return {};
+    QString text = errors.first();
+    if (damagedFiles.size() > 1) {
+        text += QStringLiteral("\n\nThese thumbnails cannot be shown either; their games show the "
+                               "fallback picture:");
+        for (qsizetype i = 1; i < damagedFiles.size() && i <= kNamedInReport; ++i)
+            text += u'\n' + damagedFiles.at(i);
+        if (damagedFiles.size() - 1 > kNamedInReport)
+            text += QStringLiteral("\nand %1 more").arg(damagedFiles.size() - 1 - kNamedInReport);
+    }
+    return text;
+}
+
+ThumbnailLoader::ThumbnailLoader(const QString& programFolder, const QString& cacheFolder)
+    : m_folder(programFolder.endsWith(u'/') ? programFolder : programFolder + u'/'),
+      m_cache(programFolder, cacheFolder) {
+    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+}
+
+void ThumbnailLoader::runInParallel(int count, const std::function<void(int)>& work) {
+    std::atomic<int> next{0};
+    auto drain = [&] {
+        for (int i = next.fetch_add(1); i < count; i = next.fetch_add(1))
+            work(i);
+    };
+    // The calling thread is one of the workers: one helper fewer than cores.
+    const int helpers = std::min(QThread::idealThreadCount() - 1, count - 1);
+    for (int h = 0; h < helpers; ++h)
+        m_pool.start(drain);
+    drain();
+    m_pool.waitForDone();
+}
+
+void ThumbnailLoader::decode(File& file, bool storing) {
+    QFile in(file.path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        file.error = QStringLiteral("Cannot open the picture %1: %2")
+                         .arg(QDir::toNativeSeparators(file.path), in.errorString());
+        return;
+    }
+    const QByteArray data = in.readAll();
+    if (in.error() != QFileDevice::NoError) {
+        file.error = QStringLiteral("Cannot read the picture %1: %2")
+                         .arg(QDir::toNativeSeparators(file.path), in.errorString());
+        return;
+    }
+    // What was read is what stat() saw only when the file still looks the
+    // same; otherwise it was changing under us and nothing is kept.
+    struct stat st;
+    const bool cacheable = file.regular && ::fstat(in.handle(), &st) == 0 && keyOf(st) == file.record.key;
+    in.close();
+    try {
+        QImage cell = ImageList::fitToCell(jpeg::decode(data, file.path));
+        if (!(storing && cacheable && m_cache.store(cell, file.record)))
+            file.cell = std::move(cell);
+    } catch (const std::exception& e) {
+        file.error = QString::fromUtf8(e.what());
+        // Only what the decoder says about the bytes is kept: a file that could
+        // not be opened may be readable on the next rebuild without changing.
+        file.record.damaged = cacheable;
+        file.record.error = file.error;
+    }
+}
+
+ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
+    Result result;
+    if (gameNames.isEmpty())
+        return result;
+    m_cache.refresh();
+
+    QList<File> files;
+    QHash<QString, int> fileByName;
+    auto addFile = [&](const QString& relative, const struct stat* st) {
+        const auto found = fileByName.constFind(relative);
+        if (found != fileByName.cend())
+            return *found;
+        File file;
+        file.path = m_folder + relative;
+        file.record.name = relative.toUtf8();
+        file.exists = st != nullptr;
+        if (st) {
+            file.regular = S_ISREG(st->st_mode);
+            file.record.key = keyOf(*st);
+        }
+        files.append(file);
+        fileByName.insert(relative, int(files.size() - 1));
+        return int(files.size() - 1);
+    };
+
+    // Which file each game shows: its own thumbnail when it exists, otherwise
+    // the fallback, which is also what a damaged thumbnail is replaced with.
+    struct stat st;
+    const QString fallbackName =
+        artworkfiles::path({}, artworkfiles::Kind::Thumbnail, QStringLiteral("unknown"));
+    const int fallback =
+        addFile(fallbackName,
+                ::stat(QFile::encodeName(m_folder + fallbackName).constData(), &st) == 0 ? &st : nullptr);
+    QList<int> gameFile;
+    gameFile.reserve(gameNames.size());
+    for (const QString& name : gameNames) {
+        const QString relative = artworkfiles::path({}, artworkfiles::Kind::Thumbnail, name);
+        gameFile.append(::stat(QFile::encodeName(m_folder + relative).constData(), &st) == 0
+                            ? addFile(relative, &st)
+                            : fallback);
+    }
+
+    // Unchanged files come from the cache; the rest is decoded.
+    QList<int> toDecode;
+    QList<int> toCarry;
+    std::uint64_t liveBytes = 0;
+    for (int i = 0; i < files.size(); ++i) {
+        File& file = files[i];
+        if (!file.exists) {
+            // Only the fallback can be missing here; opening it gives the error text.
+            QFile missing(file.path);
+            if (!missing.open(QIODevice::ReadOnly))
+                file.error = QStringLiteral("Cannot open the picture %1: %2")
+                                 .arg(QDir::toNativeSeparators(file.path), missing.errorString());
+            else
+                toDecode.append(i); // it appeared just now
+            continue;
+        }
+        const ThumbnailCache::Record* cached =
+            file.regular ? m_cache.find(file.record.name, file.record.key) : nullptr;
+        if (!cached) {
+            toDecode.append(i);
+            continue;
+        }
+        file.record = *cached;
+        if (file.record.damaged) {
+            file.error = file.record.error;
+        } else {
+            liveBytes += ThumbnailCache::blockSize(file.record.size);
+            toCarry.append(i);
+        }
+    }
+    const bool storing = !toDecode.isEmpty() && m_cache.beginUpdate(liveBytes);
+    if (!storing || !m_cache.startsNewPixelFile())
+        toCarry.clear();
+    const int decodeCount = int(toDecode.size());
+    File* const shared = files.data(); // the workers never touch the list itself
+    runInParallel(decodeCount + int(toCarry.size()), [&](int i) {
+        if (i < decodeCount) {
+            decode(shared[toDecode.at(i)], storing);
+        } else {
+            File& file = shared[toCarry.at(i - decodeCount)];
+            // A cell that cannot be carried over is kept as it is for this run.
+            if (!m_cache.carry(file.record))
+                file.cell = m_cache.picture(file.record).copy();
+        }
+    });
+    result.decoded = decodeCount;
+    if (storing) {
+        QList<ThumbnailCache::Record> records;
+        records.reserve(files.size());
+        for (const File& file : std::as_const(files))
+            if (file.record.damaged ||
+                (file.error.isEmpty() && file.cell.isNull() && file.record.offset != 0))
+                records.append(file.record);
+        m_cache.commit(records);
+    }
+    for (File& file : files) {
+        if (!file.error.isEmpty() || !file.cell.isNull())
+            continue;
+        file.cell = m_cache.picture(file.record);
+        if (file.cell.isNull()) // the cache could not give back what it took: decode here
+            decode(file, false);
+    }
+
+    // The cells in list order, and the damaged files in the order the list first uses them.
+    const QImage empty = ImageList::fitToCell(QImage());
+    QList<bool> reported(files.size(), false);
+    auto report = [&](int i) {
+        if (reported[i])
+            return;
+        reported[i] = true;
+        result.damagedFiles.append(QDir::toNativeSeparators(files.at(i).path));
+        result.errors.append(files.at(i).error);
+    };
+    result.cells.reserve(gameNames.size());
+    for (const int i : std::as_const(gameFile)) {
+        if (files.at(i).error.isEmpty()) {
+            result.cells.append(files.at(i).cell);
+            continue;
+        }
+        report(i);
+        if (i != fallback && files.at(fallback).error.isEmpty()) {
+            result.cells.append(files.at(fallback).cell);
+        } else {
+            if (i != fallback)
+                report(fallback);
+            result.cells.append(empty);
+        }
+    }
+    return result;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "gamelist/thumbnailcache.h"
+
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QThreadPool>
+#include <functional>
+
+// The thumbnails of a game list rebuild: for each game, in list order, the
+// cell the grid shows (Images/thumb_<name>.jpg, or Images/thumb_unknown.jpg
+// for a game without one), taken from the thumbnail cache when the file did
+// not change and decoded otherwise. Pictures that must be decoded are decoded
+// on a pool of one thread per core, the calling thread included; the cells are
+// then placed in list order. No widget is touched.
+//
+// A thumbnail that cannot be decoded (or read) does not end the rebuild: its
+// game gets the fallback picture, or an empty cell when the fallback cannot be
+// shown either, and the file is named in the result's report.
+class ThumbnailLoader {
+public:
+    struct Result {
+        QList<QImage> cells;      // one per game, in list order
+        QStringList damagedFiles; // files that cannot be shown, in the order the list first uses them
+        QStringList errors;       // the error text of each, same order
+        int decoded = 0;          // pictures decoded by this rebuild (not taken from the cache)
+
+        // One text for all damaged files: the first one's error text as a
+        // one-by-one rebuild would have reported it, then the others' names.
+        // Empty when every thumbnail could be shown.
+        QString report() const;
+    };
+
+    // programFolder: the folder that holds Images, with or without a trailing "/".
+    explicit ThumbnailLoader(const QString& programFolder,
+                             const QString& cacheFolder = ThumbnailCache::defaultFolder());
+
+    Result load(const QStringList& gameNames);
+
+    const ThumbnailCache& cache() const { return m_cache; }
+
+private:
+    struct File;
+
+    void decode(File& file, bool storing);
+    void runInParallel(int count, const std::function<void(int)>& work);
+
+    QString m_folder;
+    ThumbnailCache m_cache;
+    QThreadPool m_pool;
+};

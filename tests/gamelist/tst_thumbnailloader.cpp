@@ -1,0 +1,405 @@
+// The game list's thumbnails: the cache on disk, its invalidation, the damaged
+// thumbnail that no longer ends a rebuild, and the parallel decoding's order.
+#include "gamelist/imagelist.h"
+#include "gamelist/jpeg.h"
+#include "gamelist/jpegwriter.h"
+#include "gamelist/thumbnailloader.h"
+#include "support/testfolder.h"
+
+#include <QtTest>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A picture that differs from game to game in every pixel.
+QImage picture(int seed, QSize size = QSize(100, 150)) {
+    QImage image(size, QImage::Format_RGB888);
+    for (int y = 0; y < size.height(); ++y) {
+        uchar* p = image.scanLine(y);
+        for (int x = 0; x < size.width(); ++x, p += 3) {
+            p[0] = uchar(seed * 37 + x * 2);
+            p[1] = uchar(seed * 91 + y);
+            p[2] = uchar(seed * 13 + x + y);
+        }
+    }
+    return image;
+}
+
+QString gameName(int i) {
+    return QStringLiteral("Game %1").arg(i, 3, 10, QLatin1Char('0'));
+}
+
+std::int64_t mtimeNs(const QString& path) {
+    struct stat st;
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+void setMtimeNs(const QString& path, std::int64_t ns) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {time_t(ns / 1000000000), long(ns % 1000000000)}};
+    QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
+}
+
+// A program folder with games, most of them with a thumbnail of their own, and
+// its own cache folder.
+struct GameFolder {
+    TestFolder folder;
+    QTemporaryDir cache;
+    QStringList names;
+
+    explicit GameFolder(int games, int withoutThumbnailEvery = 5) {
+        for (int i = 0; i < games; ++i) {
+            names.append(gameName(i));
+            if (withoutThumbnailEvery == 0 || i % withoutThumbnailEvery != 1)
+                thumb(i, i);
+        }
+    }
+    QString thumbPath(int game) const {
+        return folder.file(QStringLiteral("Images/thumb_%1.jpg").arg(names[game]));
+    }
+    void thumb(int game, int seed, QSize size = QSize(100, 150)) const {
+        jpeg::writeFile(picture(seed, size), thumbPath(game), 90);
+    }
+    // What a rebuild that decodes every file shows; the damaged games show the fallback.
+    QList<QImage> freshCells(const QList<int>& damaged = {}) const {
+        QList<QImage> cells;
+        for (int i = 0; i < names.size(); ++i) {
+            const QString own = thumbPath(i);
+            const bool usable = QFile::exists(own) && !damaged.contains(i);
+            cells.append(ImageList::fitToCell(
+                jpeg::decodeFile(usable ? own : folder.file(QStringLiteral("Images/thumb_unknown.jpg")))));
+        }
+        return cells;
+    }
+    ThumbnailLoader loader() const { return ThumbnailLoader(folder.path(), cache.path()); }
+};
+
+bool sameCells(const QList<QImage>& actual, const QList<QImage>& expected) {
+    if (actual.size() != expected.size()) {
+        qWarning("%lld cells, expected %lld", qlonglong(actual.size()), qlonglong(expected.size()));
+        return false;
+    }
+    for (qsizetype i = 0; i < actual.size(); ++i)
+        if (actual[i] != expected[i]) {
+            qWarning("cell %lld differs", qlonglong(i));
+            return false;
+        }
+    return true;
+}
+
+QString decodeError(const QString& path) {
+    try {
+        jpeg::decodeFile(path);
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return {};
+}
+
+} // namespace
+
+class TestThumbnailLoader : public QObject {
+    Q_OBJECT
+private slots:
+    void unchangedRebuildDecodesNothingAndCopiesNothing();
+    void changesGiveWhatAFreshDecodeGives_data();
+    void changesGiveWhatAFreshDecodeGives();
+    void damagedCacheIsRebuiltSilently_data();
+    void damagedCacheIsRebuiltSilently();
+    void cacheOfAnotherFolderIsNotUsed();
+    void damagedThumbnailAmongManyIsReportedOnce();
+    void severalDamagedFilesInListOrder();
+    void missingFallbackGivesEmptyCells();
+    void pixelFileStaysBoundedAndOldCellsStayValid();
+    void worksWithoutAWritableCache();
+};
+
+void TestThumbnailLoader::unchangedRebuildDecodesNothingAndCopiesNothing() {
+    GameFolder g(40);
+    g.thumb(3, 3, QSize(112, 150)); // fitted into its cell with a transparent border
+    const QList<QImage> expected = g.freshCells();
+    ThumbnailLoader loader = g.loader();
+    const ThumbnailLoader::Result first = loader.load(g.names);
+    QCOMPARE(first.decoded, 33); // 32 own thumbnails and the fallback
+    QVERIFY(first.errors.isEmpty());
+    QVERIFY(sameCells(first.cells, expected));
+    QCOMPARE(first.cells[3].format(), QImage::Format_ARGB32_Premultiplied);
+
+    // The next rebuild of the same program points at the same pixels.
+    const ThumbnailLoader::Result second = loader.load(g.names);
+    QCOMPARE(second.decoded, 0);
+    QVERIFY(sameCells(second.cells, expected));
+    for (int i = 0; i < 40; ++i)
+        QVERIFY(second.cells[i].constBits() == first.cells[i].constBits());
+    // Games without a thumbnail share the fallback's cell.
+    QVERIFY(second.cells[1].constBits() == second.cells[6].constBits());
+
+    // The next run of the program reads the same cache; its cells outlive the loader.
+    QList<QImage> kept;
+    {
+        ThumbnailLoader next = g.loader();
+        const ThumbnailLoader::Result third = next.load(g.names);
+        QCOMPARE(third.decoded, 0);
+        QVERIFY(sameCells(third.cells, expected));
+        kept = third.cells;
+    }
+    QVERIFY(sameCells(kept, expected));
+}
+
+void TestThumbnailLoader::changesGiveWhatAFreshDecodeGives_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("decoded");
+    QTest::newRow("rewritten thumbnail") << "rewrite" << 1;
+    QTest::newRow("same size, other content, new modification time") << "same size" << 1;
+    QTest::newRow("replaced by another file of the same size and time") << "other inode" << 1;
+    QTest::newRow("deleted thumbnail") << "delete" << 0;
+    QTest::newRow("new thumbnail of a game that had none") << "new" << 1;
+    QTest::newRow("new game") << "new game" << 1;
+    QTest::newRow("game removed") << "game removed" << 0;
+}
+
+void TestThumbnailLoader::changesGiveWhatAFreshDecodeGives() {
+    QFETCH(QString, change);
+    QFETCH(int, decoded);
+    GameFolder g(12);
+    ThumbnailLoader loader = g.loader();
+    loader.load(g.names);
+
+    const QString path = g.thumbPath(4);
+    if (change == QLatin1String("rewrite")) {
+        g.thumb(4, 99);
+    } else if (change == QLatin1String("same size") || change == QLatin1String("other inode")) {
+        // Two pictures padded after their end marker to one size; the cache
+        // holds the first, the file then gets the second.
+        const QByteArray old = testsupport::readAll(path);
+        const QString other = g.folder.file(QStringLiteral("other.jpg"));
+        jpeg::writeFile(picture(77), other, 90);
+        QByteArray replacement = testsupport::readAll(other);
+        const qsizetype size = std::max(old.size(), replacement.size()) + 100;
+        replacement.append(QByteArray(size - replacement.size(), '\0'));
+        testsupport::writeAll(path, old + QByteArray(size - old.size(), '\0'));
+        loader.load(g.names);
+        const std::int64_t oldTime = mtimeNs(path);
+        if (change == QLatin1String("same size")) {
+            testsupport::writeAll(path, replacement); // in place: the inode stays
+            setMtimeNs(path, oldTime + 1);
+        } else {
+            testsupport::writeAll(other, replacement);
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QFile::rename(other, path));
+            setMtimeNs(path, oldTime);
+        }
+        QCOMPARE(QFileInfo(path).size(), size);
+    } else if (change == QLatin1String("delete")) {
+        QVERIFY(QFile::remove(path));
+    } else if (change == QLatin1String("new")) {
+        g.thumb(1, 55);
+    } else if (change == QLatin1String("new game")) {
+        g.names.insert(5, QStringLiteral("Game 004a"));
+        jpeg::writeFile(picture(66), g.folder.file(QStringLiteral("Images/thumb_Game 004a.jpg")), 90);
+    } else if (change == QLatin1String("game removed")) {
+        g.names.removeAt(4);
+    }
+
+    const QList<QImage> expected = g.freshCells();
+    const ThumbnailLoader::Result again = loader.load(g.names);
+    QCOMPARE(again.decoded, decoded);
+    QVERIFY(again.errors.isEmpty());
+    QVERIFY(sameCells(again.cells, expected));
+    // A new run agrees, without decoding anything.
+    ThumbnailLoader next = g.loader();
+    const ThumbnailLoader::Result fresh = next.load(g.names);
+    QCOMPARE(fresh.decoded, 0);
+    QVERIFY(sameCells(fresh.cells, expected));
+}
+
+void TestThumbnailLoader::damagedCacheIsRebuiltSilently_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("index missing") << "no index";
+    QTest::newRow("pixel file missing") << "no pixels";
+    QTest::newRow("index truncated") << "truncate index";
+    QTest::newRow("index cut to its header") << "index header";
+    QTest::newRow("pixel file truncated") << "truncate pixels";
+    QTest::newRow("index of another version") << "version";
+    QTest::newRow("index with a changed byte") << "flip";
+    QTest::newRow("pixel file of another generation") << "generation";
+    QTest::newRow("index replaced by garbage") << "garbage";
+    QTest::newRow("left by a crashed run") << "crashed";
+}
+
+void TestThumbnailLoader::damagedCacheIsRebuiltSilently() {
+    QFETCH(QString, damage);
+    GameFolder g(20);
+    const QList<QImage> expected = g.freshCells();
+    QString index, pixels;
+    {
+        ThumbnailLoader loader = g.loader();
+        loader.load(g.names);
+        index = loader.cache().indexPath();
+        pixels = loader.cache().pixelPath();
+    }
+    QByteArray bytes = testsupport::readAll(index);
+    QVERIFY(bytes.size() > 72);
+    if (damage == QLatin1String("no index"))
+        QVERIFY(QFile::remove(index));
+    else if (damage == QLatin1String("no pixels"))
+        QVERIFY(QFile::remove(pixels));
+    else if (damage == QLatin1String("truncate index"))
+        testsupport::writeAll(index, bytes.left(bytes.size() - 7));
+    else if (damage == QLatin1String("index header"))
+        testsupport::writeAll(index, bytes.left(72));
+    else if (damage == QLatin1String("truncate pixels"))
+        QVERIFY(::truncate(QFile::encodeName(pixels).constData(), QFileInfo(pixels).size() / 2) == 0);
+    else if (damage == QLatin1String("version"))
+        testsupport::writeAll(index, bytes.replace(8, 1, "\x7f"));
+    else if (damage == QLatin1String("flip")) {
+        bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x10);
+        testsupport::writeAll(index, bytes);
+    } else if (damage == QLatin1String("generation")) {
+        QByteArray data = testsupport::readAll(pixels);
+        data[16] = char(data[16] ^ 1);
+        testsupport::writeAll(pixels, data);
+    } else if (damage == QLatin1String("garbage")) {
+        testsupport::writeAll(index, QByteArray(5000, '\xa5'));
+    } else if (damage == QLatin1String("crashed")) {
+        // A run that ended while writing leaves its temporary files; the old
+        // index was already gone.
+        QVERIFY(QFile::remove(index));
+        testsupport::writeAll(index + QStringLiteral(".4242.tmp"), bytes.left(100));
+        testsupport::writeAll(pixels + QStringLiteral(".4242.tmp"), QByteArray(1000, 'p'));
+    }
+
+    ThumbnailLoader loader = g.loader();
+    const ThumbnailLoader::Result result = loader.load(g.names);
+    QVERIFY(result.errors.isEmpty());
+    QVERIFY(sameCells(result.cells, expected));
+    QVERIFY(result.decoded > 0);
+    // The cache was written anew and serves the next run.
+    ThumbnailLoader next = g.loader();
+    const ThumbnailLoader::Result warm = next.load(g.names);
+    QCOMPARE(warm.decoded, 0);
+    QVERIFY(sameCells(warm.cells, expected));
+    QCOMPARE(QDir(g.cache.path()).entryList({QStringLiteral("*.tmp")}, QDir::Files), QStringList());
+}
+
+void TestThumbnailLoader::cacheOfAnotherFolderIsNotUsed() {
+    // Two program folders with the same games and other pictures; the first
+    // one's cache files are put where the second one's belong.
+    GameFolder a(10, 0);
+    GameFolder b(10, 0);
+    for (int i = 0; i < 10; ++i)
+        b.thumb(i, 100 + i);
+    ThumbnailLoader first(a.folder.path(), a.cache.path());
+    first.load(a.names);
+    ThumbnailLoader second(b.folder.path(), a.cache.path());
+    QVERIFY(QFile::copy(first.cache().indexPath(), second.cache().indexPath()));
+    QVERIFY(QFile::copy(first.cache().pixelPath(), second.cache().pixelPath()));
+    // File keys alike too: the second folder's files get the first one's times.
+    for (int i = 0; i < 10; ++i)
+        setMtimeNs(b.thumbPath(i), mtimeNs(a.thumbPath(i)));
+
+    const ThumbnailLoader::Result result = second.load(b.names);
+    QCOMPARE(result.decoded, 11); // with the fallback
+    QVERIFY(sameCells(result.cells, b.freshCells()));
+}
+
+void TestThumbnailLoader::damagedThumbnailAmongManyIsReportedOnce() {
+    GameFolder g(50, 0);
+    const QByteArray good = testsupport::readAll(g.thumbPath(7));
+    testsupport::writeAll(g.thumbPath(7), good.left(good.size() / 2));
+    const QString error = decodeError(g.thumbPath(7));
+    QVERIFY(!error.isEmpty());
+    QList<QImage> expected = g.freshCells({7});
+    ThumbnailLoader loader = g.loader();
+    for (int run = 0; run < 2; ++run) { // decoded, then from the cache
+        const ThumbnailLoader::Result result = loader.load(g.names);
+        QCOMPARE(result.decoded, run == 0 ? 51 : 0);
+        QCOMPARE(result.cells.size(), 50);
+        QVERIFY(sameCells(result.cells, expected));
+        QCOMPARE(result.damagedFiles, QStringList{g.thumbPath(7)});
+        QCOMPARE(result.errors, QStringList{error});
+        QCOMPARE(result.report(), error); // the text a one-by-one rebuild reported
+    }
+    // Repaired, it is decoded on the rebuild that first sees it.
+    testsupport::writeAll(g.thumbPath(7), good);
+    const ThumbnailLoader::Result repaired = loader.load(g.names);
+    QCOMPARE(repaired.decoded, 1);
+    QVERIFY(repaired.errors.isEmpty());
+    QVERIFY(sameCells(repaired.cells, g.freshCells()));
+}
+
+void TestThumbnailLoader::severalDamagedFilesInListOrder() {
+    GameFolder g(30, 0);
+    for (const int i : {21, 4, 13})
+        testsupport::writeAll(g.thumbPath(i), "not a picture " + QByteArray::number(i));
+    const ThumbnailLoader::Result result = g.loader().load(g.names);
+    QCOMPARE(result.damagedFiles, (QStringList{g.thumbPath(4), g.thumbPath(13), g.thumbPath(21)}));
+    QCOMPARE(result.report().section(u'\n', 0, 0), decodeError(g.thumbPath(4)));
+    QVERIFY(result.report().contains(g.thumbPath(13) + u'\n' + g.thumbPath(21)));
+    QVERIFY(sameCells(result.cells, g.freshCells({4, 13, 21})));
+}
+
+void TestThumbnailLoader::missingFallbackGivesEmptyCells() {
+    GameFolder g(6);
+    const QString fallback = g.folder.file(QStringLiteral("Images/thumb_unknown.jpg"));
+    QVERIFY(QFile::remove(fallback));
+    testsupport::writeAll(g.thumbPath(3), "damaged");
+    const ThumbnailLoader::Result result = g.loader().load(g.names);
+    QCOMPARE(result.cells.size(), 6);
+    const QImage empty = ImageList::fitToCell(QImage());
+    QCOMPARE(result.cells[1], empty); // no thumbnail of its own
+    QCOMPARE(result.cells[3], empty); // damaged, and no fallback to show instead
+    QCOMPARE(result.cells[2], ImageList::fitToCell(jpeg::decodeFile(g.thumbPath(2))));
+    QCOMPARE(result.damagedFiles, (QStringList{fallback, g.thumbPath(3)}));
+    QCOMPARE(result.errors.first(), decodeError(fallback)); // "Cannot open the picture ..."
+}
+
+void TestThumbnailLoader::pixelFileStaysBoundedAndOldCellsStayValid() {
+    GameFolder g(40, 0);
+    ThumbnailLoader loader = g.loader();
+    const QList<QImage> firstCells = loader.load(g.names).cells;
+    const QList<QImage> firstExpected = g.freshCells();
+    const qint64 live = 41 * qint64(ThumbnailCache::blockSize(100 * 150 * 3)); // with the fallback
+    for (int round = 1; round <= 8; ++round) {
+        for (int i = 0; i < 40; ++i)
+            g.thumb(i, round * 100 + i);
+        const ThumbnailLoader::Result result = loader.load(g.names);
+        QCOMPARE(result.decoded, 40);
+        QVERIFY(sameCells(result.cells, g.freshCells()));
+        QVERIFY2(QFileInfo(loader.cache().pixelPath()).size() <= 2 * live + (qint64(4) << 20) + 64 * 1024,
+                 qPrintable(QString::number(QFileInfo(loader.cache().pixelPath()).size())));
+    }
+    // The pictures of the first rebuild are still intact, although their pixel
+    // file was replaced meanwhile.
+    QVERIFY(sameCells(firstCells, firstExpected));
+}
+
+void TestThumbnailLoader::worksWithoutAWritableCache() {
+    GameFolder g(8);
+    const QList<QImage> expected = g.freshCells();
+    // Another copy of the program is writing the cache: this one goes without.
+    ThumbnailLoader loader = g.loader();
+    const QString lockPath = QFileInfo(loader.cache().indexPath()).path() + u'/' +
+                             QFileInfo(loader.cache().indexPath()).completeBaseName() +
+                             QStringLiteral(".lock");
+    const int fd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT, 0600);
+    QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX) == 0);
+    QVERIFY(sameCells(loader.load(g.names).cells, expected));
+    QVERIFY(!QFile::exists(loader.cache().indexPath()));
+    ::close(fd);
+    QCOMPARE(loader.load(g.names).decoded, 7);
+    QCOMPARE(loader.load(g.names).decoded, 0);
+
+    // A cache folder that cannot be made.
+    const QString blocker = g.cache.filePath(QStringLiteral("file"));
+    testsupport::writeAll(blocker, "x");
+    ThumbnailLoader unwritable(g.folder.path(), blocker + QStringLiteral("/korvello"));
+    QVERIFY(sameCells(unwritable.load(g.names).cells, expected));
+    QCOMPARE(unwritable.load(g.names).decoded, 7);
+}
+
+QTEST_GUILESS_MAIN(TestThumbnailLoader)
+#include "tst_thumbnailloader.moc"
