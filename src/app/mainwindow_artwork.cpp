@@ -2,6 +2,7 @@
 // (btnPoster) makes both pictures from a chosen JPEG, "Thumbnail only"
 // (btnThumb) only the thumbnail.
 #include "app/mainwindow.h"
+#include "core/appinfo.h"
 #include "core/numbertext.h"
 #include "editor/editorpage.h"
 #include "editor/spinedit.h"
@@ -25,11 +26,20 @@ void MainWindow::connectArtworkHandlers() {
 }
 
 void MainWindow::importArtwork(QPushButton* pressed) {
+    // Pictures are only written under a name that makes files of its own in Images.
+    const QString name = enc::trimmed(m_editorPage->txtGameName->text());
+    if (artworkfiles::isFallbackName(name)) {
+        Dialogs::message(this, appinfo::kTitle, artworkfiles::fallbackNameRefusal(name));
+        return;
+    }
+    if (!artworkfiles::hasOwnArtwork(name)) {
+        Dialogs::message(this, appinfo::kTitle, QStringLiteral("Not use [ ] < > \\ / : * ? \" |"));
+        return;
+    }
     const QString chosen = Dialogs::openFile(this, QStringLiteral("Open"), QStringLiteral("*.jpg (*.jpg)"));
     if (chosen.isEmpty())
         return; // cancelled
 
-    const QString name = enc::trimmed(m_editorPage->txtGameName->text());
     const QString posterPath = artworkfiles::path(m_appFolder, artworkfiles::Kind::Poster, name);
     const QString thumbPath = artworkfiles::path(m_appFolder, artworkfiles::Kind::Thumbnail, name);
     // Decoded at full size once, when the first picture needs it, and shared by both.
