@@ -343,17 +343,19 @@ void TestCommands::storedNameWithoutArtworkOfItsOwn_data() {
     // Names another program stored, as bytes: each is listed and handled as
     // its own row, shows the fallback pictures, and no file is touched for it.
     QTest::addColumn<QByteArray>("stored");
-    QTest::addColumn<bool>("saveRefused");
-    QTest::newRow("fallback pictures' name") << QByteArray("unknown") << true;
-    QTest::newRow("fallback name, other case") << QByteArray("UNKNOWN") << true;
-    QTest::newRow("path out of Images") << QByteArray("../victim") << false;
-    QTest::newRow("not UTF-8") << QByteArray("Caf\xe9") << false;
-    QTest::newRow("not UTF-8, like a neighbour") << QByteArray("Okam\xef") << false;
+    QTest::addColumn<QString>("saveMessage"); // empty: saved
+    QTest::newRow("fallback pictures' name")
+        << QByteArray("unknown") << artworkfiles::fallbackNameRefusal(QStringLiteral("unknown"));
+    QTest::newRow("fallback name, other case")
+        << QByteArray("UNKNOWN") << artworkfiles::fallbackNameRefusal(QStringLiteral("UNKNOWN"));
+    QTest::newRow("path out of Images") << QByteArray("../victim") << kRefused;
+    QTest::newRow("not UTF-8") << QByteArray("Caf\xe9") << QString();
+    QTest::newRow("not UTF-8, like a neighbour") << QByteArray("Okam\xef") << QString();
 }
 
 void TestCommands::storedNameWithoutArtworkOfItsOwn() {
     QFETCH(QByteArray, stored);
-    QFETCH(bool, saveRefused);
+    QFETCH(QString, saveMessage);
     Window t;
     t.add(QStringLiteral("Okami"));
     t.add(QStringLiteral("Zone"));
@@ -392,8 +394,8 @@ void TestCommands::storedNameWithoutArtworkOfItsOwn() {
     QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
     t.page().txtISOPath->setText(QStringLiteral("/games/changed.iso"));
     t.page().btnSave->click();
-    if (saveRefused) {
-        QCOMPARE(t.dialogs.messageTexts(), QStringList{artworkfiles::fallbackNameRefusal(name)});
+    if (!saveMessage.isEmpty()) {
+        QCOMPARE(t.dialogs.messageTexts(), QStringList{saveMessage});
         t.dialogs.clear();
     } else {
         QCOMPARE(t.dialogs.messageTexts(), QStringList());

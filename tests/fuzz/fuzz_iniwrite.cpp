@@ -1,6 +1,6 @@
 // libFuzzer target: both INI write routes on an arbitrary file with an
-// arbitrary section, key and value. A refused write leaves the file byte for
-// byte as it was, and writing the same value twice gives the same file as once.
+// arbitrary value (and a section and key such as the program writes). A refused write leaves the file byte
+// for byte as it was, and writing the same value twice gives the same file as once.
 #include "core/korvelloerror.h"
 #include "launch/iniwriter.h"
 
@@ -44,6 +44,19 @@ bool write(bool keyed, const QString& path, const QString& section, const QStrin
     }
 }
 
+// Sections and keys come from the program's own table, never from stored data:
+// names with characters that are syntax in the file are not what it writes.
+bool isProgramName(const QString& name) {
+    if (name.isEmpty() || name.trimmed() != name)
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() < 32 || c == u'=' || c == u'[' || c == u']' || c == u';' || c.isSurrogate() ||
+            c == QChar::ReplacementCharacter)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -54,6 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString section = text(in);
     const QString key = text(in);
     const QString value = text(in);
+    if (!isProgramName(section) || !isProgramName(key))
+        return 0;
     const std::string rest = in.ConsumeRemainingBytesAsString();
     const QByteArray before(rest.data(), static_cast<qsizetype>(rest.size()));
     writeAll(path, before);
