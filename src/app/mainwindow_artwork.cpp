@@ -4,6 +4,7 @@
 // large photo does not freeze the window; its result is applied here, on the
 // window's thread.
 #include "app/mainwindow.h"
+#include "core/appinfo.h"
 #include "editor/editorpage.h"
 #include "editor/spinedit.h"
 #include "gamelist/artworkfiles.h"
@@ -36,13 +37,22 @@ void MainWindow::connectArtworkHandlers() {
 void MainWindow::importArtwork(QPushButton* pressed) {
     if (m_artworkImport)
         return; // one import at a time; the buttons are disabled meanwhile
+    // Pictures are only written under a name that makes files of its own in Images.
+    const QString name = enc::trimmed(m_editorPage->txtGameName->text());
+    if (artworkfiles::isFallbackName(name)) {
+        Dialogs::message(this, appinfo::kTitle, artworkfiles::fallbackNameRefusal(name));
+        return;
+    }
+    if (!artworkfiles::hasOwnArtwork(name)) {
+        Dialogs::message(this, appinfo::kTitle, QStringLiteral("Not use [ ] < > \\ / : * ? \" |"));
+        return;
+    }
     // Patterns match without letter case in the file dialog.
     const QString chosen = Dialogs::openFile(
         this, QStringLiteral("Open"), QStringLiteral("Pictures (*.jpg *.jpeg *.png *.webp);;All files (*)"));
     if (chosen.isEmpty())
         return; // cancelled
 
-    const QString name = enc::trimmed(m_editorPage->txtGameName->text());
     ArtworkImportJob::Request request;
     request.source = chosen;
     if (pressed->objectName() == QLatin1String("btnPoster"))

@@ -65,6 +65,11 @@ void MainWindow::addGame() {
         tell(this, kRefusedName);
         return;
     }
+    // Its artwork files would be the fallback pictures, which a Delete would remove.
+    if (artworkfiles::isFallbackName(name)) {
+        tell(this, artworkfiles::fallbackNameRefusal(name));
+        return;
+    }
     if (m_store->exists(name)) {
         tell(this, kExists);
         return;
@@ -88,6 +93,11 @@ void MainWindow::saveProfile() {
     }
     if (!enc::IsValidProfileName(name)) {
         tell(this, kRefusedName);
+        return;
+    }
+    // Its artwork files would be the fallback pictures, which a Delete would remove.
+    if (artworkfiles::isFallbackName(name)) {
+        tell(this, artworkfiles::fallbackNameRefusal(name));
         return;
     }
     const bool renamed = name != m_currentGame;

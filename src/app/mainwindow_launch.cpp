@@ -10,7 +10,6 @@
 #include "launch/configwriter.h"
 #include "launch/currentbuild.h"
 #include "launch/emulatorlauncher.h"
-#include "launch/processtable.h"
 #include "launch/unloadkey.h"
 #include "store/columntable.h"
 #include "store/profilestore.h"
@@ -102,6 +101,11 @@ void MainWindow::startSelectedGame() {
     if (!profile)
         throw KorvelloError(
             QStringLiteral("There is no game named \"%1\" in the database").arg(m_currentGame));
+    // The executable also names the processes that are ended: checked before
+    // anything is written, ended or started.
+    const QString exeFile = profile->value(col::PCSX2ExeFile);
+    const QString ownName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    emulatorlauncher::checkExecutable(m_appFolder, exeFile, ownName);
     if (m_currentBuilds) {
         m_startedExecutable =
             currentbuild::startGame(*profile, m_settingsFolder, m_appFolder, m_runDiscCheck->isChecked());
@@ -110,9 +114,7 @@ void MainWindow::startSelectedGame() {
     }
     WriteEmulatorConfig(*profile, m_settingsFolder, m_appFolder);
 
-    const QString exeFile = profile->value(col::PCSX2ExeFile);
-    if (IsProcessRunning(exeFile))
-        KillProcess(exeFile);
+    emulatorlauncher::endRunningEmulator(exeFile, ownName);
     const QStringList arguments = emulatorlauncher::startArguments(
         m_runDiscCheck->isChecked(), profile->value(col::PCSX2CurrentIso), profile->value(col::PCSX2CMDKeys));
     m_startedExecutable = exeFile;
@@ -121,6 +123,7 @@ void MainWindow::startSelectedGame() {
 }
 
 void MainWindow::unloadEmulator(qint32 id) {
-    if (id == m_unloadKeyAtom && IsProcessRunning(m_startedExecutable))
-        KillProcess(m_startedExecutable);
+    if (id == m_unloadKeyAtom)
+        emulatorlauncher::endRunningEmulator(m_startedExecutable,
+                                             QFileInfo(QCoreApplication::applicationFilePath()).fileName());
 }

@@ -11,6 +11,18 @@ namespace emulatorlauncher {
 // keys split as a shell would split them (quotes group, and are removed).
 QStringList startArguments(bool runCdvd, const QString& currentIso, const QString& cmdKeys);
 
+// Refuses, with KorvelloError naming the value, an executable that Start must
+// not use: anything but a plain file name (empty, holding "/" or NUL) of a
+// regular file in appFolder, and the program's own file `ownName`. Start checks
+// before it writes, ends or starts anything, because the name also selects the
+// processes that are ended.
+void checkExecutable(const QString& appFolder, const QString& exeFile, const QString& ownName);
+
+// Ends the running emulators of `exeFile` (processes of the current user whose
+// file name is exactly that, never this program), as Start and the unload key
+// do. Does nothing for a name that is not a plain file name or is `ownName`.
+void endRunningEmulator(const QString& exeFile, const QString& ownName);
+
 // Starts appFolder + exeFile detached, with appFolder as its working folder.
 // A program that cannot start is not reported; the answer only tells tests.
 bool startEmulator(const QString& appFolder, const QString& exeFile, const QStringList& arguments);

@@ -27,6 +27,19 @@ char processState(const QByteArray& stat) {
     return stat.at(close + 2);
 }
 
+// The real user id from /proc/<pid>/status ("Uid:\treal\teffective..."), -1 when unreadable.
+qint64 realUid(const QByteArray& status) {
+    for (const QByteArray& line : status.split('\n')) {
+        if (!line.startsWith("Uid:"))
+            continue;
+        const QList<QByteArray> fields = line.mid(4).simplified().split(' ');
+        bool ok = false;
+        const qint64 uid = fields.value(0).toLongLong(&ok);
+        return ok ? uid : -1;
+    }
+    return -1;
+}
+
 } // namespace
 
 QString fileNamePart(const QString& name) {
@@ -85,7 +98,8 @@ QList<RunningProcess> runningProcesses() {
         QString exe = QFileInfo(dir + QStringLiteral("exe")).symLinkTarget();
         if (exe.endsWith(QStringLiteral(" (deleted)")))
             exe.chop(10);
-        result.append({pid, recordedExecutableName(QString::fromUtf8(comm), argv, exe)});
+        result.append({pid, recordedExecutableName(QString::fromUtf8(comm), argv, exe),
+                       realUid(readProcFile(dir + QStringLiteral("status")))});
     }
     return result;
 }
@@ -103,8 +117,9 @@ int KillProcess(const QString& name) {
     if (name.isEmpty())
         return result; // no process has an empty name
     const qint64 self = ::getpid();
+    const qint64 user = ::getuid();
     for (const RunningProcess& p : runningProcesses()) {
-        if (p.pid == self)
+        if (p.pid == self || p.uid != user)
             continue;
         if (!equalAsciiNoCase(fileNamePart(p.exeName), name) && !equalAsciiNoCase(p.exeName, name))
             continue;

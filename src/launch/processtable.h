@@ -12,6 +12,7 @@
 struct RunningProcess {
     qint64 pid = 0;
     QString exeName; // as recorded: a path or a bare name
+    qint64 uid = -1; // the real user id of its owner, -1 when unknown
 };
 
 // Every process that is not a zombie, in the order /proc lists them.
@@ -31,7 +32,9 @@ QString fileNamePart(const QString& name);
 bool IsProcessRunning(const QString& name);
 
 // Sends SIGKILL to every process whose file name, or whole recorded name, equals
-// `name` under the same letter rule; not awaited. Processes that may not be
-// signalled are skipped without a report, and so is this program itself.
+// `name` under the same letter rule; not awaited. Only processes of the current
+// user (real user id) are signalled, never this program itself, so that even
+// root never ends another user's programs; processes that may not be
+// signalled are skipped without a report.
 // Returns the result of the last signal (1 sent, 0 failed) or 0 when none matched.
 int KillProcess(const QString& name);

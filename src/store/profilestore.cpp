@@ -2,6 +2,7 @@
 
 #include "core/korvelloerror.h"
 #include "store/columntable.h"
+#include "store/storedname.h"
 
 #include <QAtomicInt>
 #include <QFile>
@@ -10,7 +11,12 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTemporaryFile>
 #include <utility>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -89,33 +95,73 @@ void ProfileStore::close() {
 QSqlQuery& ProfileStore::query() {
     if (m_query)
         return *m_query;
-    // Only a missing file is created; an existing one is never replaced or given a table.
-    const bool missing = !QFileInfo::exists(m_path);
+    // Only a missing file is created (a 0-byte one counts as missing: older copies
+    // could leave one when killed while creating it); any other file is never
+    // replaced or given a table.
+    const QFileInfo file(m_path);
+    if (!file.exists() || (file.isFile() && file.size() == 0))
+        createDatabase();
+    m_query = std::make_unique<QSqlQuery>(open(m_connection, m_path));
+    m_query->setForwardOnly(true); // every statement's rows are read once, first to last
+    m_utf8 = true;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-        db.setDatabaseName(m_path);
-        // A second running copy waits this long for the other's lock instead of failing at once.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
-        if (!db.open()) {
-            const QString text = databaseText(db.lastError());
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_connection);
-            throw KorvelloError(text);
-        }
-        m_query = std::make_unique<QSqlQuery>(db);
-        m_query->setForwardOnly(true); // every statement's rows are read once, first to last
-    }
-    if (missing) {
-        try {
-            execute(createTableStatement());
-        } catch (const KorvelloError&) {
-            // Leave no table-less file behind that would fail every later start.
-            close();
-            QFile::remove(m_path);
-            throw;
-        }
+        // Names are read as their stored bytes only where the file holds UTF-8 text.
+        QSqlQuery encoding(QSqlDatabase::database(m_connection, false));
+        if (encoding.exec(QStringLiteral("PRAGMA encoding")) && encoding.next())
+            m_utf8 = encoding.value(0).toString().compare(QStringLiteral("UTF-8"), Qt::CaseInsensitive) == 0;
     }
     return *m_query;
+}
+
+QSqlDatabase ProfileStore::open(const QString& connection, const QString& path) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    db.setDatabaseName(path);
+    // A second running copy waits this long for the other's lock instead of failing at once.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    if (!db.open()) {
+        const QString text = databaseText(db.lastError());
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connection);
+        throw KorvelloError(text);
+    }
+    return db;
+}
+
+void ProfileStore::createDatabase() {
+    // The new file is built complete under a temporary name in the same folder
+    // and only then put in place, so that a kill or a failure at any moment leaves
+    // either no db.mdb or one with its table, never an empty file.
+    const QFileInfo target(m_path);
+    QTemporaryFile temporary(target.absolutePath() + QStringLiteral("/.db.mdb-XXXXXX"));
+    if (!temporary.open())
+        throw KorvelloError(
+            QStringLiteral("Cannot create the database %1: %2").arg(m_path, temporary.errorString()));
+    temporary.close();
+    const QString building = temporary.fileName();
+    const QString connection = m_connection + QStringLiteral("-create");
+    {
+        QSqlDatabase db = open(connection, building);
+        QSqlQuery create(db);
+        const bool created = create.exec(createTableStatement());
+        const QString text = created ? QString() : databaseText(create.lastError());
+        create = QSqlQuery();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connection);
+        if (!created)
+            throw KorvelloError(text);
+    }
+    const QByteArray from = QFile::encodeName(building);
+    const QByteArray to = QFile::encodeName(m_path);
+    // A missing db.mdb is linked into place, which never replaces a file that a
+    // second copy made meanwhile; an empty one is replaced by rename.
+    const bool placed = QFileInfo::exists(m_path)
+                            ? ::rename(from.constData(), to.constData()) == 0
+                            : ::link(from.constData(), to.constData()) == 0 || errno == EEXIST;
+    if (!placed)
+        throw KorvelloError(QStringLiteral("Cannot create the database %1: %2")
+                                .arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
+    // QTemporaryFile removes the building name (already gone after a rename).
 }
 
 void ProfileStore::execute(const QString& statement) {
@@ -132,8 +178,13 @@ QStringList ProfileStore::listNames() {
     QSqlQuery& q = query();
     execute(listNamesStatement());
     QStringList names;
-    while (q.next())
-        names.append(q.value(0).toString());
+    while (q.next()) {
+        // A name that is not valid UTF-8 keeps its bytes (storedname.h), so the
+        // commands find the row again; the driver's own text would lose them.
+        const QString text = q.value(0).toString();
+        const QByteArray bytes = q.value(1).toByteArray();
+        names.append(m_utf8 && bytes != text.toUtf8() ? storedname::decode(bytes) : text);
+    }
     const QSqlError error = q.lastError();
     q.finish();
     if (error.isValid())
@@ -173,6 +224,9 @@ std::optional<GameProfile> ProfileStore::load(const QString& name) {
     for (int i = 0; i < kColumnCount; ++i)
         values.append(q.value(i).toString()); // Null reads as empty text
     q.finish();
+    // The statement matched the stored bytes of such a name exactly: keep them.
+    if (storedname::hasForeignBytes(name))
+        values[col::gamename] = name;
     return GameProfile(std::move(values));
 }
 
@@ -199,13 +253,17 @@ void ProfileStore::remove(const QString& name) {
 // ---- Statement texts ----
 
 QString ProfileStore::quoted(const QString& value) {
+    // A value holding bytes that are not UTF-8 is written as exactly those bytes.
+    if (storedname::hasForeignBytes(value))
+        return QStringLiteral("CAST(X'") + QString::fromLatin1(storedname::encode(value).toHex()) +
+               QStringLiteral("' AS TEXT)");
     QString text = value;
     text.replace(u'\'', QStringLiteral("''"));
     return u'\'' + text + u'\'';
 }
 
 QString ProfileStore::listNamesStatement() {
-    return QStringLiteral("SELECT gamename FROM db ORDER BY gamename");
+    return QStringLiteral("SELECT gamename, CAST(gamename AS BLOB) FROM db ORDER BY gamename");
 }
 
 QString ProfileStore::existsStatement(const QString& name) {

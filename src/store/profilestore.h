@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+class QSqlDatabase;
 class QSqlQuery;
 
 // The operations on table `db` in db.mdb. Every operation is one SQL statement
@@ -16,10 +17,9 @@ class QSqlQuery;
 // transactions: a statement that ran stays done when a later one fails.
 //
 // The connection is opened by the first statement. When db.mdb does not exist
-// it is created with table `db`; an existing file is only ever read and written
-// through those statements, so a file that is not a database, or lacks the
-// table, is reported by the first statement and left as it is. Every failure
-// throws KorvelloError with the database's own text.
+// (or is empty) it is created with table `db`, complete or not at all; an existing file is only ever read and
+// written through those statements, so a file that is not a database, or lacks the table, is reported by the
+// first statement and left as it is. Every failure throws KorvelloError with the database's own text.
 class ProfileStore {
 public:
     ProfileStore();
@@ -31,7 +31,9 @@ public:
     void setDatabasePath(const QString& path);
     const QString& databasePath() const { return m_path; }
 
-    // The names in the database's order of `gamename` (without letter case).
+    // The names in the database's order of `gamename` (without letter case). A
+    // name that is not valid UTF-8 keeps its bytes (storedname.h), and every
+    // statement given it finds that row again.
     QStringList listNames();
     // True when a row has this name, as the database compares names.
     bool exists(const QString& name);
@@ -47,7 +49,8 @@ public:
     static constexpr int kBusyTimeoutMs = 3000;
 
     // ---- The statement texts ----
-    // x as a quoted literal: enclosed in single quotes, inner single quotes doubled.
+    // x as a quoted literal: enclosed in single quotes, inner single quotes doubled;
+    // a text holding bytes that are not UTF-8 as CAST(X'<bytes>' AS TEXT).
     static QString quoted(const QString& value);
     static QString listNamesStatement();
     static QString existsStatement(const QString& name);
@@ -63,6 +66,8 @@ public:
 
 private:
     QSqlQuery& query();
+    static QSqlDatabase open(const QString& connection, const QString& path);
+    void createDatabase();
     // Runs a statement on the one query object; throws with the database's text.
     void execute(const QString& statement);
     void close();
@@ -70,4 +75,5 @@ private:
     QString m_path;
     QString m_connection;
     std::unique_ptr<QSqlQuery> m_query;
+    bool m_utf8 = true; // the file's text encoding is UTF-8
 };

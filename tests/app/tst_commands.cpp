@@ -4,7 +4,9 @@
 #include "editor/pathedit.h"
 #include "editor/profilemapping.h"
 #include "editor/spinedit.h"
+#include "gamelist/artworkfiles.h"
 #include "gamelist/gamelistview.h"
+#include "store/columntable.h"
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
 #include "support/profilefixture.h"
@@ -15,6 +17,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -74,6 +78,8 @@ private slots:
     void deleteSelectsNeighbour_data();
     void deleteSelectsNeighbour();
     void deleteAnsweredNoKeepsEverything();
+    void storedNameWithoutArtworkOfItsOwn_data();
+    void storedNameWithoutArtworkOfItsOwn();
 };
 
 void TestCommands::addValidation_data() {
@@ -96,6 +102,9 @@ void TestCommands::addValidation_data() {
                            << "/g.iso" << true << true << kRefused;
     QTest::newRow("exists, other case") << "FIRST GAME"
                                         << "/g.iso" << true << true << "Alredy exists";
+    QTest::newRow("fallback pictures' name")
+        << "Unknown"
+        << "/g.iso" << true << true << artworkfiles::fallbackNameRefusal(QStringLiteral("Unknown"));
     QTest::newRow("brackets accepted") << "Okami [PAL]"
                                        << "/g.iso" << true << true << "";
     QTest::newRow("quote accepted") << "Jak's Quest"
@@ -328,6 +337,81 @@ void TestCommands::deleteAnsweredNoKeepsEverything() {
     t.w->m_deleteButton->click();
     QCOMPARE(t.names(), QStringList{QStringLiteral("Okami")});
     QVERIFY(QFile::exists(t.image("big_", QStringLiteral("Okami"))));
+}
+
+void TestCommands::storedNameWithoutArtworkOfItsOwn_data() {
+    // Names another program stored, as bytes: each is listed and handled as
+    // its own row, shows the fallback pictures, and no file is touched for it.
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("saveMessage"); // empty: saved
+    QTest::newRow("fallback pictures' name")
+        << QByteArray("unknown") << artworkfiles::fallbackNameRefusal(QStringLiteral("unknown"));
+    QTest::newRow("fallback name, other case")
+        << QByteArray("UNKNOWN") << artworkfiles::fallbackNameRefusal(QStringLiteral("UNKNOWN"));
+    QTest::newRow("path out of Images") << QByteArray("../victim") << kRefused;
+    QTest::newRow("not UTF-8") << QByteArray("Caf\xe9") << QString();
+    QTest::newRow("not UTF-8, like a neighbour") << QByteArray("Okam\xef") << QString();
+}
+
+void TestCommands::storedNameWithoutArtworkOfItsOwn() {
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, saveMessage);
+    Window t;
+    t.add(QStringLiteral("Okami"));
+    t.add(QStringLiteral("Zone"));
+    t.touch(t.folder.file(QStringLiteral("victim.jpg")), "not ours");
+    const QByteArray bigUnknown = testsupport::readAll(t.image("big_", QStringLiteral("unknown")));
+    const QByteArray thumbUnknown = testsupport::readAll(t.image("thumb_", QStringLiteral("unknown")));
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(t.folder.file(QStringLiteral("db.mdb")));
+        QVERIFY(other.open());
+        QSqlQuery q(other);
+        QVERIFY(q.exec(QStringLiteral("CREATE TEMP TABLE t AS SELECT * FROM db WHERE gamename = 'Zone'")));
+        QVERIFY(q.exec(QStringLiteral("UPDATE t SET gamename = CAST(X'%1' AS TEXT)")
+                           .arg(QString::fromLatin1(stored.toHex()))));
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO db SELECT * FROM t")));
+        q = QSqlQuery();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    t.w->loadGameList();
+    QCOMPARE(t.w->m_gameGrid->count(), 3);
+    int row = -1;
+    for (int i = 0; i < 3; ++i)
+        if (t.w->m_gameGrid->caption(i) != QStringLiteral("Okami") &&
+            t.w->m_gameGrid->caption(i) != QStringLiteral("Zone"))
+            row = i;
+    QVERIFY(row >= 0);
+    const QString name = t.w->m_gameGrid->caption(row);
+    t.dialogs.clear();
+    t.w->selectGame(row);
+    QCOMPARE(t.w->m_currentGame, name);
+
+    // Edit opens that row, and Save writes it back without renaming it.
+    t.w->m_editButton->click();
+    QCOMPARE(t.dialogs.messageTexts(), QStringList());
+    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
+    t.page().txtISOPath->setText(QStringLiteral("/games/changed.iso"));
+    t.page().btnSave->click();
+    if (!saveMessage.isEmpty()) {
+        QCOMPARE(t.dialogs.messageTexts(), QStringList{saveMessage});
+        t.dialogs.clear();
+    } else {
+        QCOMPARE(t.dialogs.messageTexts(), QStringList());
+        QCOMPARE(t.w->m_store->load(name)->value(col::PCSX2CurrentIso), QStringLiteral("/games/changed.iso"));
+    }
+    QCOMPARE(t.names().size(), 3);
+
+    // Delete removes that row only, and no picture file.
+    t.w->m_pages->setCurrentWidget(t.w->m_gameListPage);
+    t.w->selectGame(row);
+    t.dialogs.buttonAnswers.enqueue(QMessageBox::Yes);
+    t.w->m_deleteButton->click();
+    QCOMPARE(t.names(), (QStringList{QStringLiteral("Okami"), QStringLiteral("Zone")}));
+    QCOMPARE(testsupport::readAll(t.image("big_", QStringLiteral("unknown"))), bigUnknown);
+    QCOMPARE(testsupport::readAll(t.image("thumb_", QStringLiteral("unknown"))), thumbUnknown);
+    QCOMPARE(testsupport::readAll(t.folder.file(QStringLiteral("victim.jpg"))), QByteArray("not ours"));
 }
 
 QTEST_MAIN(TestCommands)

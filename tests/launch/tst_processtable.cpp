@@ -1,11 +1,14 @@
 // The process table over /proc, with real child processes.
 #include "emulatorrun.h"
+#include "launch/emulatorlauncher.h"
 #include "launch/processtable.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 using emulatorrun::isAlive;
 
@@ -18,6 +21,8 @@ private slots:
     void scriptThroughItsInterpreter();
     void prefixRunsButIsNotKilled();
     void emptyName();
+    void otherUsersProcessIsNeverSignalled();
+    void endingTheEmulatorTakesOnlyPlainNames();
 
 private:
     QTemporaryDir m_dir;
@@ -135,6 +140,58 @@ void TestProcessTable::emptyName() {
     // Every process begins with the empty name, yet none is called that.
     QVERIFY(IsProcessRunning(QString()));
     QCOMPARE(KillProcess(QString()), 0);
+}
+
+void TestProcessTable::otherUsersProcessIsNeverSignalled() {
+    // Only root can run a process as another user; as root, kill() could end it.
+    if (::getuid() != 0)
+        QSKIP("needs root to start a process of another user");
+    emulatorrun::Reaper reaper;
+    QTemporaryDir shared; // readable by the other user
+    QFile::setPermissions(shared.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                             QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                             QFileDevice::ExeOther | QFileDevice::WriteOther);
+    const QString name = emulatorrun::uniqueName(QStringLiteral("other"));
+    const QString path = emulatorrun::install(shared.path() + u'/', name);
+    const QByteArray program = QFile::encodeName(path);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        constexpr uid_t nobody = 65534;
+        if (::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(3);
+        ::execl(program.constData(), program.constData(), static_cast<char*>(nullptr));
+        ::_exit(4);
+    }
+    QVERIFY(pid > 0);
+    reaper.add(pid);
+    QTRY_VERIFY(IsProcessRunning(name));
+    QCOMPARE(KillProcess(name), 0);
+    QTest::qWait(200);
+    QVERIFY(isAlive(pid));
+
+    // The same name run by this user is ended.
+    const qint64 own = emulatorrun::startDirectly(emulatorrun::install(folder(), name));
+    QVERIFY(own > 0);
+    reaper.add(own);
+    QCOMPARE(KillProcess(name), 1);
+    QVERIFY(emulatorrun::waitForEnd(own));
+    QVERIFY(isAlive(pid));
+}
+
+void TestProcessTable::endingTheEmulatorTakesOnlyPlainNames() {
+    emulatorrun::Reaper reaper;
+    const QString name = emulatorrun::uniqueName(QStringLiteral("plain"));
+    const QString path = emulatorrun::install(folder(), name);
+    const qint64 pid = emulatorrun::startDirectly(path);
+    QVERIFY(pid > 0);
+    reaper.add(pid);
+    // A path is no emulator name, and the program's own name is never ended.
+    emulatorlauncher::endRunningEmulator(path, QString());
+    emulatorlauncher::endRunningEmulator(name, name.toUpper());
+    QTest::qWait(200);
+    QVERIFY(isAlive(pid));
+    emulatorlauncher::endRunningEmulator(name, QStringLiteral("korvello"));
+    QVERIFY(emulatorrun::waitForEnd(pid));
 }
 
 QTEST_GUILESS_MAIN(TestProcessTable)

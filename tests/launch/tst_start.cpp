@@ -54,6 +54,8 @@ private slots:
     void failedWriteStartsNothing_data();
     void failedWriteStartsNothing();
     void unknownGame();
+    void unsafeExecutableIsRefused_data();
+    void unsafeExecutableIsRefused();
 };
 
 void TestStart::arguments_data() {
@@ -200,6 +202,64 @@ void TestStart::unknownGame() {
     QCOMPARE(QDir(f.folder.file(QStringLiteral("inis"))).entryList(QDir::Files), QStringList());
     QTest::qWait(200);
     QVERIFY(!QFile::exists(f.record()));
+}
+
+void TestStart::unsafeExecutableIsRefused_data() {
+    QTest::addColumn<QString>("form");
+    QTest::newRow("name of a program elsewhere") << "name";
+    QTest::newRow("path out of the folder") << "relative";
+    QTest::newRow("absolute path") << "absolute";
+    QTest::newRow("empty") << "empty";
+    QTest::newRow("a folder in the folder") << "folder";
+}
+
+void TestStart::unsafeExecutableIsRefused() {
+    // A stored executable names the processes Start ends and the program it
+    // starts: only a file in the program's folder may do either.
+    QFETCH(QString, form);
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    EmulatorFolder f;
+    TestFolder elsewhere;
+    const QString name = emulatorrun::uniqueName(QStringLiteral("away"));
+    const QString outside = emulatorrun::install(elsewhere.path(), name);
+    const qint64 running = emulatorrun::startDirectly(outside);
+    QVERIFY(running > 0);
+    reaper.add(running);
+    QFile::remove(outside + QStringLiteral(".record"));
+
+    QString value;
+    if (form == QLatin1String("name"))
+        value = name;
+    else if (form == QLatin1String("relative"))
+        value = QDir(f.folder.path()).relativeFilePath(outside);
+    else if (form == QLatin1String("absolute"))
+        value = outside;
+    else if (form == QLatin1String("folder"))
+        value = QStringLiteral("Plugins");
+    {
+        ProfileStore store;
+        store.setDatabasePath(f.folder.file(QStringLiteral("db.mdb")));
+        GameProfile p = *store.load(kGame);
+        p.setValue(col::PCSX2ExeFile, value);
+        store.update(kGame, p);
+    }
+
+    MainWindow w(f.folder.path());
+    w.show();
+    w.m_startedExecutable = QStringLiteral("earlier.exe");
+    w.m_startButton->click();
+
+    QCOMPARE(dialogs.messageTexts().size(), 1);
+    const QString text = dialogs.messageTexts().first();
+    QVERIFY2(text.contains(u'"' + value + u'"') && text.contains(QStringLiteral("not the name of a file")),
+             qPrintable(text));
+    QCOMPARE(QDir(f.folder.file(QStringLiteral("inis"))).entryList(QDir::Files), QStringList());
+    QTest::qWait(300);
+    QVERIFY(emulatorrun::isAlive(running));
+    QVERIFY(!QFile::exists(outside + QStringLiteral(".record")));
+    QVERIFY(!QFile::exists(f.record()));
+    QCOMPARE(w.m_startedExecutable, QStringLiteral("earlier.exe"));
 }
 
 QTEST_MAIN(TestStart)

@@ -4,8 +4,11 @@
 #include "store/profilestore.h"
 #include "support/testfolder.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -97,6 +100,10 @@ private slots:
     void loadReadsNullAsEmptyText();
     void databaseRefusalsCarryItsText();
 
+    void emptyFileIsCreatedLikeAMissingOne();
+    void killedCreationLeavesNoneOrComplete();
+    void namesThatAreNotUtf8AreFoundAgain();
+
     void unusableFileIsReportedAndUnchanged_data();
     void unusableFileIsReportedAndUnchanged();
     void missingFolderIsReported();
@@ -126,7 +133,8 @@ void TestProfileStore::quotedLiterals() {
 }
 
 void TestProfileStore::singleLineStatements() {
-    QCOMPARE(ProfileStore::listNamesStatement(), QStringLiteral("SELECT gamename FROM db ORDER BY gamename"));
+    QCOMPARE(ProfileStore::listNamesStatement(),
+             QStringLiteral("SELECT gamename, CAST(gamename AS BLOB) FROM db ORDER BY gamename"));
     QCOMPARE(ProfileStore::existsStatement(QStringLiteral("Tom's")),
              QStringLiteral("SELECT gamename FROM db WHERE gamename = 'Tom''s'"));
     QCOMPARE(ProfileStore::loadStatement(QStringLiteral("Tom's")),
@@ -302,6 +310,91 @@ void TestProfileStore::databaseRefusalsCarryItsText() {
     QCOMPARE(store.listNames(), (QStringList{QStringLiteral("Ico"), QStringLiteral("Okami")}));
 }
 
+void TestProfileStore::emptyFileIsCreatedLikeAMissingOne() {
+    // What an older copy left when it was killed between creating the file and its table.
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("db.mdb"));
+    testsupport::writeAll(path, QByteArray());
+    ProfileStore store;
+    store.setDatabasePath(path);
+    QCOMPARE(store.listNames(), QStringList());
+    store.add(profileNamed(QStringLiteral("Ico")));
+    QCOMPARE(store.listNames(), QStringList{QStringLiteral("Ico")});
+    QVERIFY(QFileInfo(path).size() > 0);
+    // The file was built under another name in the same folder, which is gone again.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("db.mdb")});
+}
+
+void TestProfileStore::killedCreationLeavesNoneOrComplete() {
+    // A child process creates db.mdb over and over and is killed at random
+    // moments: each time the file must be missing or hold table db.
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("db.mdb"));
+    int complete = 0;
+    for (int round = 0; round < 40; ++round) {
+        QProcess creator;
+        creator.start(QStringLiteral(KORVELLO_STORE_CREATOR), {path});
+        QVERIFY(creator.waitForStarted());
+        QVERIFY(creator.waitForReadyRead(10000)); // the first creation is done
+        QThread::usleep(QRandomGenerator::global()->bounded(3000));
+        creator.kill();
+        QVERIFY(creator.waitForFinished());
+        if (!QFile::exists(path))
+            continue;
+        QVERIFY2(QFileInfo(path).size() > 0,
+                 qPrintable(QStringLiteral("empty db.mdb after kill %1").arg(round)));
+        OtherConnection other(path);
+        QVERIFY2(other.exec(QStringLiteral("SELECT gamename FROM db")),
+                 qPrintable(QStringLiteral("no table db after kill %1").arg(round)));
+        ++complete;
+        QVERIFY(QFile::remove(path));
+    }
+    QVERIFY(complete > 0); // the kills did land while the file was there
+}
+
+void TestProfileStore::namesThatAreNotUtf8AreFoundAgain() {
+    // Rows written by another program with names that are not UTF-8: each
+    // listed name finds its own row again in every statement.
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("db.mdb"));
+    ProfileStore store;
+    store.setDatabasePath(path);
+    store.add(profileNamed(QStringLiteral("Caf\u00e9")));
+    const QList<QByteArray> foreign{QByteArrayLiteral("Caf\xe9"), QByteArrayLiteral("Ok\xff\xfe"),
+                                    QByteArrayLiteral("\xc3\x28 it's")};
+    {
+        OtherConnection other(path);
+        for (const QByteArray& name : foreign)
+            QVERIFY(other.exec(QStringLiteral("INSERT INTO db (gamename, GSDXRenderer) VALUES "
+                                              "(CAST(X'%1' AS TEXT), 'r')")
+                                   .arg(QString::fromLatin1(name.toHex()))));
+    }
+    const QStringList names = store.listNames();
+    QCOMPARE(names.size(), 4);
+    QVERIFY(names.contains(QStringLiteral("Caf\u00e9")));
+    for (const QString& name : names) {
+        QVERIFY(store.exists(name));
+        const std::optional<GameProfile> row = store.load(name);
+        QVERIFY(row.has_value());
+        QCOMPARE(row->value(col::gamename), name);
+    }
+    // Update, rename and delete act on that row and no other.
+    const QString latin1 = names.at(names.indexOf(QStringLiteral("Caf\u00e9")) == 0 ? 1 : 0);
+    QVERIFY(latin1 != QStringLiteral("Caf\u00e9"));
+    store.update(latin1, profileNamed(latin1, QStringLiteral("u")));
+    QCOMPARE(store.load(latin1)->value(col::GSDXRenderer), QStringLiteral("u1"));
+    QCOMPARE(store.load(QStringLiteral("Caf\u00e9"))->value(col::GSDXRenderer), QStringLiteral("v1"));
+    store.rename(latin1, QStringLiteral("Renamed"));
+    QVERIFY(!store.exists(latin1));
+    QVERIFY(store.exists(QStringLiteral("Renamed")));
+    for (const QString& name : names) {
+        if (name != latin1 && name != QStringLiteral("Caf\u00e9"))
+            store.remove(name);
+    }
+    QCOMPARE(store.listNames(), (QStringList{QStringLiteral("Caf\u00e9"), QStringLiteral("Renamed")}));
+}
+
 void TestProfileStore::unusableFileIsReportedAndUnchanged_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("error");
@@ -318,7 +411,6 @@ void TestProfileStore::unusableFileIsReportedAndUnchanged_data() {
         QVERIFY(other.exec(QStringLiteral("INSERT INTO games VALUES ('Ico')")));
     }
     QTest::newRow("no table db") << testsupport::readAll(path) << "no such table: db";
-    QTest::newRow("empty file") << QByteArray() << "no such table: db";
 }
 
 void TestProfileStore::unusableFileIsReportedAndUnchanged() {
