@@ -35,6 +35,8 @@ void MainWindow::loadGameList() {
     for (QPushButton* button :
          {m_startButton, m_deleteButton, m_editorPage->btnSave, m_editButton, m_editorPage->btnGameList})
         button->setEnabled(n >= 1); // 6
+    refreshPlayStats();
+    enableShownGameCommands();
 }
 
 void MainWindow::selectGame(int position) {

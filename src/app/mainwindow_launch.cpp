@@ -10,6 +10,7 @@
 #include "launch/configwriter.h"
 #include "launch/currentbuild.h"
 #include "launch/emulatorlauncher.h"
+#include "launch/playsessiontracker.h"
 #include "launch/processtable.h"
 #include "launch/unloadkey.h"
 #include "store/columntable.h"
@@ -116,8 +117,11 @@ void MainWindow::startSelectedGame() {
     const QStringList arguments = emulatorlauncher::startArguments(
         m_runDiscCheck->isChecked(), profile->value(col::PCSX2CurrentIso), profile->value(col::PCSX2CMDKeys));
     m_startedExecutable = exeFile;
-    emulatorlauncher::startEmulator(m_appFolder, exeFile, arguments);
+    qint64 pid = 0;
+    const bool started = emulatorlauncher::startEmulator(m_appFolder, exeFile, arguments, &pid);
     m_gameGrid->setFocus();
+    if (started)
+        m_playSessions->gameStarted(m_currentGame, pid);
 }
 
 void MainWindow::unloadEmulator(qint32 id) {

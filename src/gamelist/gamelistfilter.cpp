@@ -25,12 +25,9 @@ void GameListFilter::setOrder(Order order) {
 }
 
 void GameListFilter::applyOrder() {
-    if (m_order == Order::Name)
-        sort(-1); // the model's own order
-    else if (sortColumn() != 0)
-        sort(0);
-    else
-        invalidate(); // same column, new figures or a new order: sort again
+    // Sorting again never filters again: an entry renamed since the last
+    // search stays where it is shown.
+    sort(m_order == Order::Name ? -1 : 0); // -1: the model's own order
 }
 
 void GameListFilter::setPlayStats(QHash<QString, PlayStats> stats) {

@@ -140,6 +140,13 @@ void GameListView::keyPressEvent(QKeyEvent* event) {
             emit deleteRequested();
         return;
     }
+    // The view would take F2 as its own edit key (captions are never edited here).
+    if ((plain && event->key() == Qt::Key_F2) ||
+        (event->modifiers() == Qt::ControlModifier && event->key() == Qt::Key_E)) {
+        if (selectedRow() >= 0)
+            emit editRequested();
+        return;
+    }
     QListView::keyPressEvent(event);
     // Ctrl+Space would leave nothing selected; once an entry has been
     // selected one stays selected, as with the mouse.
@@ -168,4 +175,14 @@ void GameListView::keyboardSearch(const QString& search) {
             return;
         }
     }
+}
+
+QModelIndex GameListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    // Home and End go to the first and the last game, not to the ends of the
+    // current column as a grid of icons would.
+    if (action == MoveHome && visibleCount() > 0)
+        return model()->index(0, 0);
+    if (action == MoveEnd && visibleCount() > 0)
+        return model()->index(visibleCount() - 1, 0);
+    return QListView::moveCursor(action, modifiers);
 }

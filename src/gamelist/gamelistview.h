@@ -22,7 +22,8 @@ class ImageList;
 // Keys: the arrows, Home, End, Page Up and Page Down move the selection; a
 // typed letter jumps to the next game whose name starts with it (accents and
 // letter case aside; letters typed quickly one after another extend the
-// prefix); Enter and Delete are handed on as startRequested and deleteRequested.
+// prefix); Enter, Delete and F2 or Ctrl+E are handed on as startRequested,
+// deleteRequested and editRequested.
 class GameListView : public QListView {
     Q_OBJECT
 public:
@@ -67,10 +68,13 @@ signals:
     void startRequested();
     // Delete with an entry selected.
     void deleteRequested();
+    // F2 or Ctrl+E with an entry selected.
+    void editRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyboardSearch(const QString& search) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -12,8 +12,9 @@ QStringList startArguments(bool runCdvd, const QString& currentIso, const QStrin
     return arguments;
 }
 
-bool startEmulator(const QString& appFolder, const QString& exeFile, const QStringList& arguments) {
-    return QProcess::startDetached(appFolder + exeFile, arguments, appFolder);
+bool startEmulator(const QString& appFolder, const QString& exeFile, const QStringList& arguments,
+                   qint64* pid) {
+    return QProcess::startDetached(appFolder + exeFile, arguments, appFolder, pid);
 }
 
 } // namespace emulatorlauncher

@@ -13,6 +13,9 @@ QStringList startArguments(bool runCdvd, const QString& currentIso, const QStrin
 
 // Starts appFolder + exeFile detached, with appFolder as its working folder.
 // A program that cannot start is not reported; the answer only tells tests.
-bool startEmulator(const QString& appFolder, const QString& exeFile, const QStringList& arguments);
+// `pid`, when given, receives the started process's id (its play session is
+// tracked by it).
+bool startEmulator(const QString& appFolder, const QString& exeFile, const QStringList& arguments,
+                   qint64* pid = nullptr);
 
 } // namespace emulatorlauncher
