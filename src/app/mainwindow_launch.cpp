@@ -104,9 +104,12 @@ void MainWindow::startSelectedGame() {
         throw KorvelloError(
             QStringLiteral("There is no game named \"%1\" in the database").arg(m_currentGame));
     if (m_currentBuilds) {
-        m_startedExecutable =
-            currentbuild::startGame(*profile, m_settingsFolder, m_appFolder, m_runDiscCheck->isChecked());
+        qint64 pid = 0;
+        m_startedExecutable = currentbuild::startGame(*profile, m_settingsFolder, m_appFolder,
+                                                      m_runDiscCheck->isChecked(), &pid);
         m_gameGrid->setFocus();
+        if (pid > 0)
+            m_playSessions->gameStarted(m_currentGame, pid);
         return;
     }
     WriteEmulatorConfig(*profile, m_settingsFolder, m_appFolder);
