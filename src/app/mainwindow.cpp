@@ -10,6 +10,7 @@
 #include "gamelist/posterview.h"
 #include "gamelist/thumbnailloader.h"
 #include "launch/unloadkey.h"
+#include "store/playtimestore.h"
 #include "store/profilestore.h"
 
 #include <QCheckBox>
@@ -133,6 +134,7 @@ void MainWindow::buildGameListPage() {
         connect(link, &QLabel::linkActivated, this,
                 [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
     }
+    buildLibraryControls();
 }
 
 void MainWindow::connectHandlers() {
@@ -150,10 +152,12 @@ void MainWindow::connectHandlers() {
     connectCommandHandlers();
     connectArtworkHandlers();
     connectSkinHandlers();
+    connectLibraryHandlers();
 }
 
 void MainWindow::initialize() {
-    m_store->setDatabasePath(m_appFolder + QStringLiteral("db.mdb"));                           // 1
+    m_store->setDatabasePath(m_appFolder + QStringLiteral("db.mdb")); // 1
+    m_playTime->setDatabasePath(m_appFolder + QStringLiteral("db.mdb"));
     m_programName = QStringLiteral("Korvello (Tessaly) ");                                      // 2
     m_versionLabel->setText(m_programName + QStringLiteral("v.2.1.") + appinfo::BuildNumber()); // 3
     m_pages->setCurrentWidget(m_gameListPage);                                                  // 4
@@ -172,6 +176,7 @@ void MainWindow::initialize() {
     scanGraphicsPlugins();
     setIconSpacing(); // 14
     loadGameList();   // 15
+    restoreLibrary();
 }
 
 void MainWindow::finishFirstShow() {

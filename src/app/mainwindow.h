@@ -11,6 +11,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSystemTrayIcon;
@@ -18,6 +19,8 @@ class QTabWidget;
 
 class EditorPage;
 class GameListView;
+class PlaySessionTracker;
+class PlayTimeStore;
 class PosterView;
 class ProfileStore;
 class ProgramSettings;
@@ -56,6 +59,8 @@ public:
     std::unique_ptr<SkinManager> m_skinManager;
     // The game list's thumbnails, from the program folder's thumbnail cache.
     std::unique_ptr<ThumbnailLoader> m_thumbnails;
+    std::unique_ptr<PlayTimeStore> m_playTime;    // play sessions in db.mdb
+    PlaySessionTracker* m_playSessions = nullptr; // watches the emulators Start started
 
     // ---- Controls ----
     QTabWidget* m_pages = nullptr;
@@ -74,6 +79,10 @@ public:
     QLabel* m_unloadKeyLabel = nullptr;
     QLabel* m_mailLink = nullptr;
     QLabel* m_homePageLink = nullptr;
+
+    QLineEdit* m_searchField = nullptr;
+    QLabel* m_sortLabel = nullptr;
+    QComboBox* m_sortList = nullptr;
 
     QMenu* m_trayMenu = nullptr;
     QAction* m_exitAction = nullptr;
@@ -121,6 +130,18 @@ public:
     void editSelectedGame();
     void deleteSelectedGame();
 
+    // ---- Library: search, sort, keys, play time (mainwindow_library.cpp) ----
+    void searchGames(const QString& text);
+    // order: a GameListFilter::Order; remember: the user's pick, written to the settings.
+    void sortGames(int order, bool remember);
+    // Keeps a shown game selected and the commands usable only while one is shown.
+    void followVisibleSelection();
+    void refreshPlayStats();
+    // The stored sort order, and play sessions left open by an earlier run.
+    void restoreLibrary();
+    // The position of the game in the grid; a search that hides it is cleared first.
+    int findShownGame(const QString& name);
+
     // ---- Artwork (mainwindow_artwork.cpp) ----
     // Asks for a picture and starts its import on a worker thread; the window
     // keeps repainting, shows a busy cursor after half a second, and applies
@@ -146,6 +167,10 @@ private:
     void connectCommandHandlers();
     void connectArtworkHandlers();
     void connectSkinHandlers();
+    void connectLibraryHandlers();
+    void buildLibraryControls();
+    // Start, Delete and Edit only while the grid shows a game.
+    void enableShownGameCommands();
     // Runs a handler under the error report: an error ends the operation, the program goes on.
     template <typename F> void run(F&& f) { ErrorReport::guard(this, std::forward<F>(f)); }
 

@@ -11,6 +11,7 @@
 #include "store/columntable.h"
 #include "store/encodings.h"
 #include "store/gameprofile.h"
+#include "store/playtimestore.h"
 #include "store/profilestore.h"
 #include "ui/dialogs.h"
 
@@ -79,7 +80,7 @@ void MainWindow::addGame() {
     loadGameList();
     m_pages->setCurrentWidget(m_gameListPage);
     m_gameGrid->setFocus();
-    const int row = m_gameGrid->findCaption(name);
+    const int row = findShownGame(name);
     if (row >= 0)
         selectGame(row);
 }
@@ -111,6 +112,7 @@ void MainWindow::saveProfile() {
     m_store->update(m_currentGame, profilemapping::collectForUpdate(*m_editorPage, m_pluginFiles));
     if (renamed) {
         m_store->rename(m_currentGame, name);
+        m_playTime->renameGame(m_currentGame, name);
         for (const artworkfiles::Kind kind : {artworkfiles::Kind::Poster, artworkfiles::Kind::Thumbnail})
             moveArtwork(artworkfiles::path(m_appFolder, kind, m_currentGame),
                         artworkfiles::path(m_appFolder, kind, name));
@@ -119,6 +121,7 @@ void MainWindow::saveProfile() {
         if (selected >= 0)
             m_gameGrid->setCaption(selected, name);
         setWindowTitle(m_programName + name);
+        refreshPlayStats();
     }
     m_pages->setCurrentWidget(m_gameListPage);
     m_gameGrid->setFocus();
@@ -149,6 +152,7 @@ void MainWindow::deleteSelectedGame() {
     if (answer != QMessageBox::Yes)
         return;
     m_store->remove(m_currentGame);
+    m_playTime->removeGame(m_currentGame);
     for (const artworkfiles::Kind kind : {artworkfiles::Kind::Poster, artworkfiles::Kind::Thumbnail}) {
         const QString file = artworkfiles::path(m_appFolder, kind, m_currentGame);
         if (QFile::exists(file))

@@ -41,6 +41,8 @@ void MainWindow::loadGameList() {
     for (QPushButton* button :
          {m_startButton, m_deleteButton, m_editorPage->btnSave, m_editButton, m_editorPage->btnGameList})
         button->setEnabled(n >= 1); // 6
+    refreshPlayStats();
+    enableShownGameCommands();
     // Reported here rather than thrown: the caller (Add Game, Delete) still
     // selects its entry in the complete list.
     if (!thumbnails.errors.isEmpty())

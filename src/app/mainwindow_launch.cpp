@@ -10,6 +10,8 @@
 #include "launch/configwriter.h"
 #include "launch/currentbuild.h"
 #include "launch/emulatorlauncher.h"
+#include "launch/playsessiontracker.h"
+#include "launch/processtable.h"
 #include "launch/unloadkey.h"
 #include "store/columntable.h"
 #include "store/profilestore.h"
@@ -107,9 +109,12 @@ void MainWindow::startSelectedGame() {
     const QString ownName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     emulatorlauncher::checkExecutable(m_appFolder, exeFile, ownName);
     if (m_currentBuilds) {
-        m_startedExecutable =
-            currentbuild::startGame(*profile, m_settingsFolder, m_appFolder, m_runDiscCheck->isChecked());
+        qint64 pid = 0;
+        m_startedExecutable = currentbuild::startGame(*profile, m_settingsFolder, m_appFolder,
+                                                      m_runDiscCheck->isChecked(), &pid);
         m_gameGrid->setFocus();
+        if (pid > 0)
+            m_playSessions->gameStarted(m_currentGame, pid);
         return;
     }
     WriteEmulatorConfig(*profile, m_settingsFolder, m_appFolder);
@@ -118,8 +123,11 @@ void MainWindow::startSelectedGame() {
     const QStringList arguments = emulatorlauncher::startArguments(
         m_runDiscCheck->isChecked(), profile->value(col::PCSX2CurrentIso), profile->value(col::PCSX2CMDKeys));
     m_startedExecutable = exeFile;
-    emulatorlauncher::startEmulator(m_appFolder, exeFile, arguments);
+    qint64 pid = 0;
+    const bool started = emulatorlauncher::startEmulator(m_appFolder, exeFile, arguments, &pid);
     m_gameGrid->setFocus();
+    if (started)
+        m_playSessions->gameStarted(m_currentGame, pid);
 }
 
 void MainWindow::unloadEmulator(qint32 id) {

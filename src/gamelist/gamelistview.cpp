@@ -1,14 +1,20 @@
 #include "gamelist/gamelistview.h"
 
+#include "core/searchtext.h"
 #include "gamelist/gamelistdelegate.h"
+#include "gamelist/gamelistfilter.h"
 #include "gamelist/gamelistmodel.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 GameListView::GameListView(QWidget* parent)
-    : QListView(parent), m_model(new GameListModel(this)), m_delegate(new GameListDelegate(this)) {
-    setModel(m_model);
+    : QListView(parent), m_model(new GameListModel(this)), m_filter(new GameListFilter(this)),
+      m_delegate(new GameListDelegate(this)) {
+    m_filter->setSourceModel(m_model);
+    setModel(m_filter);
     setItemDelegate(m_delegate);
     setViewMode(QListView::IconMode);
     setMovement(QListView::Static);
@@ -30,12 +36,18 @@ int GameListView::count() const {
     return m_model->rowCount();
 }
 
+int GameListView::visibleCount() const {
+    return m_filter->rowCount();
+}
+
 QString GameListView::caption(int row) const {
-    return m_model->caption(row);
+    return m_filter->index(row, 0).data(Qt::DisplayRole).toString();
 }
 
 void GameListView::setCaption(int row, const QString& caption) {
-    m_model->setCaption(row, caption);
+    const QModelIndex source = m_filter->mapToSource(m_filter->index(row, 0));
+    if (source.isValid())
+        m_model->setCaption(source.row(), caption);
 }
 
 int GameListView::selectedRow() const {
@@ -49,14 +61,16 @@ int GameListView::focusedRow() const {
 }
 
 int GameListView::findCaption(const QString& caption) const {
-    for (int row = 0; row < count(); ++row)
-        if (m_model->caption(row).compare(caption, Qt::CaseInsensitive) == 0)
+    for (int row = 0; row < visibleCount(); ++row)
+        if (this->caption(row).compare(caption, Qt::CaseInsensitive) == 0)
             return row;
     return -1;
 }
 
 void GameListView::setEntryImage(int row, const QImage& thumb) {
-    m_model->setImage(row, thumb);
+    const QModelIndex source = m_filter->mapToSource(m_filter->index(row, 0));
+    if (source.isValid())
+        m_model->setImage(source.row(), thumb);
 }
 
 int GameListView::imageCount() const {
@@ -80,7 +94,7 @@ int GameListView::addEntry(const QString& caption, const QImage& thumb) {
 }
 
 void GameListView::selectRow(int row) {
-    const QModelIndex index = m_model->index(row);
+    const QModelIndex index = m_filter->index(row, 0);
     if (!index.isValid())
         return;
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
@@ -116,4 +130,63 @@ void GameListView::changeEvent(QEvent* event) {
     QListView::changeEvent(event);
     if (event->type() == QEvent::FontChange)
         updateCells();
+}
+
+void GameListView::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        if (selectedRow() >= 0)
+            emit startRequested();
+        return;
+    }
+    if (plain && event->key() == Qt::Key_Delete) {
+        if (selectedRow() >= 0)
+            emit deleteRequested();
+        return;
+    }
+    // The view would take F2 as its own edit key (captions are never edited here).
+    if ((plain && event->key() == Qt::Key_F2) ||
+        (event->modifiers() == Qt::ControlModifier && event->key() == Qt::Key_E)) {
+        if (selectedRow() >= 0)
+            emit editRequested();
+        return;
+    }
+    QListView::keyPressEvent(event);
+    // Ctrl+Space would leave nothing selected; once an entry has been
+    // selected one stays selected, as with the mouse.
+    if (selectedRow() < 0 && currentIndex().isValid())
+        selectRow(currentIndex().row());
+}
+
+void GameListView::keyboardSearch(const QString& search) {
+    const int n = visibleCount();
+    if (n == 0 || search.isEmpty())
+        return;
+    if (!m_typeAheadTimer.isValid() || m_typeAheadTimer.elapsed() > QApplication::keyboardInputInterval())
+        m_typeAhead.clear();
+    m_typeAheadTimer.start();
+    m_typeAhead += searchtext::fold(search);
+    // One letter, or the same letter again and again, steps to the next game
+    // starting with it; a longer prefix may still be the current game's.
+    const bool oneLetter = m_typeAhead.count(m_typeAhead.front()) == m_typeAhead.size();
+    const QString prefix = oneLetter ? m_typeAhead.left(1) : m_typeAhead;
+    const int current = qMax(selectedRow(), 0);
+    const int from = oneLetter && selectedRow() >= 0 ? current + 1 : current;
+    for (int i = 0; i < n; ++i) {
+        const int row = (from + i) % n;
+        if (m_filter->foldedCaption(row).startsWith(prefix)) {
+            selectRow(row);
+            return;
+        }
+    }
+}
+
+QModelIndex GameListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    // Home and End go to the first and the last game, not to the ends of the
+    // current column as a grid of icons would.
+    if (action == MoveHome && visibleCount() > 0)
+        return model()->index(0, 0);
+    if (action == MoveEnd && visibleCount() > 0)
+        return model()->index(visibleCount() - 1, 0);
+    return QListView::moveCursor(action, modifiers);
 }

@@ -1,22 +1,39 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QListView>
 
 class GameListDelegate;
+class GameListFilter;
 class GameListModel;
 class ImageList;
 
 // The game list: the games' thumbnails with their names in a grid of large
 // icons. One entry at most is selected, the selection stays visible without
-// focus, and captions are never edited in place. Entries are addressed by row;
-// each entry's picture is a position in the list's image list.
+// focus, and captions are never edited in place. Each entry's picture is a
+// position in the list's image list.
+//
+// The grid shows the entries through a filter (search text and order, see
+// GameListFilter). Rows, positions and the selection are where entries stand
+// in the grid as shown; with no search text and the name order that is the
+// model's own order. count() alone counts every entry, shown or not.
+//
+// Keys: the arrows, Home, End, Page Up and Page Down move the selection; a
+// typed letter jumps to the next game whose name starts with it (accents and
+// letter case aside; letters typed quickly one after another extend the
+// prefix); Enter, Delete and F2 or Ctrl+E are handed on as startRequested,
+// deleteRequested and editRequested.
 class GameListView : public QListView {
     Q_OBJECT
 public:
     explicit GameListView(QWidget* parent = nullptr);
 
+    // Every entry, also those the search hides.
     int count() const;
+    // The entries the grid shows.
+    int visibleCount() const;
+    GameListFilter* filter() const { return m_filter; }
     QString caption(int row) const;
     void setCaption(int row, const QString& caption);
     // The selected entry, -1 when none is.
@@ -50,8 +67,17 @@ signals:
     void mouseClicked();
     // A double click of the left mouse button anywhere in the list.
     void mouseDoubleClicked();
+    // Enter or Return with an entry selected.
+    void startRequested();
+    // Delete with an entry selected.
+    void deleteRequested();
+    // F2 or Ctrl+E with an entry selected.
+    void editRequested();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyboardSearch(const QString& search) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -60,6 +86,9 @@ private:
     void updateCells();
 
     GameListModel* m_model;
+    GameListFilter* m_filter;
     GameListDelegate* m_delegate;
     QSize m_spacing;
+    QString m_typeAhead; // folded
+    QElapsedTimer m_typeAheadTimer;
 };

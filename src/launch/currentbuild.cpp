@@ -66,14 +66,14 @@ QStringList startArguments(bool runCdvd, const QString& currentIso, const QStrin
 }
 
 QString startGame(const GameProfile& profile, const QString& settingsFolder, const QString& appFolder,
-                  bool runCdvd) {
+                  bool runCdvd, qint64* pid) {
     writeCurrentEmulatorConfig(profile, settingsFolder);
     const QString exeFile = profile.value(col::PCSX2ExeFile);
     if (IsProcessRunning(exeFile))
         KillProcess(exeFile);
     emulatorlauncher::startEmulator(
         appFolder, exeFile,
-        startArguments(runCdvd, profile.value(col::PCSX2CurrentIso), profile.value(col::PCSX2CMDKeys)));
+        startArguments(runCdvd, profile.value(col::PCSX2CurrentIso), profile.value(col::PCSX2CMDKeys)), pid);
     return exeFile;
 }
 

@@ -59,6 +59,6 @@ QStringList startArguments(bool runCdvd, const QString& currentIso, const QStrin
 // profile's executable detached with appFolder as its working folder. Returns
 // the executable name started, for the unload key.
 QString startGame(const GameProfile& profile, const QString& settingsFolder, const QString& appFolder,
-                  bool runCdvd);
+                  bool runCdvd, qint64* pid = nullptr);
 
 } // namespace currentbuild

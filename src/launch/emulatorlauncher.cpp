@@ -46,8 +46,9 @@ void endRunningEmulator(const QString& exeFile, const QString& ownName) {
         KillProcess(exeFile);
 }
 
-bool startEmulator(const QString& appFolder, const QString& exeFile, const QStringList& arguments) {
-    return QProcess::startDetached(appFolder + exeFile, arguments, appFolder);
+bool startEmulator(const QString& appFolder, const QString& exeFile, const QStringList& arguments,
+                   qint64* pid) {
+    return QProcess::startDetached(appFolder + exeFile, arguments, appFolder, pid);
 }
 
 } // namespace emulatorlauncher

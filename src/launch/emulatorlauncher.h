@@ -25,6 +25,9 @@ void endRunningEmulator(const QString& exeFile, const QString& ownName);
 
 // Starts appFolder + exeFile detached, with appFolder as its working folder.
 // A program that cannot start is not reported; the answer only tells tests.
-bool startEmulator(const QString& appFolder, const QString& exeFile, const QStringList& arguments);
+// `pid`, when given, receives the started process's id (its play session is
+// tracked by it).
+bool startEmulator(const QString& appFolder, const QString& exeFile, const QStringList& arguments,
+                   qint64* pid = nullptr);
 
 } // namespace emulatorlauncher

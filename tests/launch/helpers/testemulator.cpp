@@ -2,6 +2,8 @@
 // "<its own path>.record" (its process id, its working folder, then one argument
 // per line), then waits to be killed. As a safety net it ends by itself after
 // ten minutes, so that a test that died early leaves nothing running for long.
+// An argument "--exit-after=<seconds>" makes it end by itself after that time,
+// as an emulator the user quits.
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -26,6 +28,12 @@ int main(int argc, char** argv) {
     }
     // Renamed into place, so a reader never sees half a record.
     std::rename(partial.c_str(), record.c_str());
-    std::this_thread::sleep_for(std::chrono::minutes(10));
+    std::chrono::seconds lifetime = std::chrono::minutes(10);
+    const std::string exitAfter = "--exit-after=";
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]).rfind(exitAfter, 0) == 0)
+            lifetime = std::chrono::seconds(std::stoi(std::string(argv[i]).substr(exitAfter.size())));
+    }
+    std::this_thread::sleep_for(lifetime);
     return 0;
 }

@@ -1,0 +1,141 @@
+#include "launch/playsessiontracker.h"
+
+#include "core/korvelloerror.h"
+#include "launch/processidentity.h"
+#include "store/playtimestore.h"
+
+#include <QDateTime>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+// A descriptor that becomes readable when the process ends; -1 when the
+// kernel offers none (before Linux 5.3, or refused by a sandbox).
+int openPidfd(qint64 pid) {
+#ifdef SYS_pidfd_open
+    return static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+#else
+    Q_UNUSED(pid);
+    return -1;
+#endif
+}
+
+constexpr int kPollIntervalMs = 1000;
+
+} // namespace
+
+PlaySessionTracker::PlaySessionTracker(PlayTimeStore& store, QObject* parent)
+    : QObject(parent), m_store(store) {
+    m_clock.start();
+}
+
+PlaySessionTracker::~PlaySessionTracker() {
+    // The sessions stay open in the store: the next run takes them up again.
+    for (Watch& w : m_watches)
+        release(w);
+}
+
+void PlaySessionTracker::gameStarted(const QString& game, qint64 pid) {
+    const QString identity = processIdentity(pid);
+    if (identity.isEmpty())
+        return;
+    Watch w;
+    w.game = game;
+    w.pid = pid;
+    w.identity = identity;
+    w.startedMs = QDateTime::currentMSecsSinceEpoch();
+    w.startedMonotonicMs = m_clock.elapsed();
+    const qint64 id = m_store.openSession(game, pid, identity, w.startedMs);
+    watch(id, std::move(w));
+}
+
+void PlaySessionTracker::resumeOpenSessions() {
+    for (const PlaySession& s : m_store.openSessions()) {
+        if (m_watches.contains(s.id))
+            continue;
+        if (processIdentity(s.pid) != s.process) {
+            // Its process ended while nobody watched: when is unknown.
+            m_store.dropSession(s.id);
+            continue;
+        }
+        Watch w;
+        w.game = s.game;
+        w.pid = s.pid;
+        w.identity = s.process;
+        w.startedMs = s.started;
+        watch(s.id, std::move(w));
+    }
+}
+
+void PlaySessionTracker::watch(qint64 sessionId, Watch w) {
+    w.pidfd = openPidfd(w.pid);
+    // The pid may have ended and been reused between the identity check and
+    // the pidfd: the pidfd must name the very process that was checked.
+    if (w.pidfd >= 0 && processIdentity(w.pid) != w.identity) {
+        ::close(w.pidfd);
+        w.pidfd = -1;
+        m_watches.insert(sessionId, std::move(w));
+        processEnded(sessionId);
+        return;
+    }
+    if (w.pidfd >= 0) {
+        w.notifier = new QSocketNotifier(w.pidfd, QSocketNotifier::Read, this);
+        connect(w.notifier, &QSocketNotifier::activated, this,
+                [this, sessionId] { processEnded(sessionId); });
+    } else if (!m_poll) {
+        m_poll = new QTimer(this);
+        m_poll->setInterval(kPollIntervalMs);
+        connect(m_poll, &QTimer::timeout, this, &PlaySessionTracker::pollProcesses);
+    }
+    m_watches.insert(sessionId, std::move(w));
+    if (m_poll && !m_poll->isActive())
+        m_poll->start();
+}
+
+void PlaySessionTracker::pollProcesses() {
+    QList<qint64> ended;
+    bool polled = false;
+    for (auto it = m_watches.cbegin(); it != m_watches.cend(); ++it) {
+        if (it->pidfd >= 0)
+            continue;
+        if (processIdentity(it->pid) != it->identity)
+            ended.append(it.key());
+        else
+            polled = true;
+    }
+    if (!polled)
+        m_poll->stop();
+    for (const qint64 id : ended)
+        processEnded(id);
+}
+
+void PlaySessionTracker::processEnded(qint64 sessionId) {
+    auto it = m_watches.find(sessionId);
+    if (it == m_watches.end())
+        return;
+    Watch w = std::move(*it);
+    m_watches.erase(it);
+    release(w);
+    const qint64 endedMs = w.startedMonotonicMs >= 0
+                               ? w.startedMs + (m_clock.elapsed() - w.startedMonotonicMs)
+                               : QDateTime::currentMSecsSinceEpoch();
+    try {
+        m_store.closeSession(sessionId, endedMs);
+    } catch (const KorvelloError& e) {
+        emit failed(e.innermostText());
+        return;
+    }
+    emit sessionEnded();
+}
+
+void PlaySessionTracker::release(Watch& w) {
+    delete w.notifier;
+    w.notifier = nullptr;
+    if (w.pidfd >= 0)
+        ::close(w.pidfd);
+    w.pidfd = -1;
+}

@@ -1,0 +1,160 @@
+// Play sessions end to end: the main window starts the real stand-in emulator
+// and the sessions it records are read back from db.mdb. One game is unloaded
+// with the unload key's handler, one ends by itself, one is replaced by a
+// second Start, one is still running when the window closes (taken up by the
+// next window) and one ends while no window runs (dropped).
+#include "app/mainwindow.h"
+
+#include "emulatorrun.h"
+#include "gamelist/gamelistview.h"
+#include "launch/processidentity.h"
+#include "store/columntable.h"
+#include "store/playtimestore.h"
+#include "store/profilestore.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+struct Game {
+    QString name;
+    QString keys;
+    QString exeName;
+    QString exePath;
+};
+
+// Milliseconds a session lasted.
+qint64 lengthOf(const PlaySession& s) {
+    return s.ended - s.started;
+}
+
+} // namespace
+
+class TestPlaySessions : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testsupport::removeProgramSettings(); }
+    void sessionsOfRealEmulators();
+};
+
+void TestPlaySessions::sessionsOfRealEmulators() {
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    TestFolder folder;
+    const QString db = folder.file(QStringLiteral("db.mdb"));
+    // Each game its own executable, so that ending one never ends another.
+    QList<Game> games = {
+        {QStringLiteral("Ends By Itself"), QStringLiteral("--exit-after=12"), {}, {}},
+        {QStringLiteral("Gone While Closed"), {}, {}, {}},
+        {QStringLiteral("Left Running"), {}, {}, {}},
+        {QStringLiteral("Replaced Later"), {}, {}, {}},
+        {QStringLiteral("Unloaded By Key"), {}, {}, {}},
+    };
+    {
+        ProfileStore store;
+        store.setDatabasePath(db);
+        for (int i = 0; i < games.size(); ++i) {
+            Game& g = games[i];
+            g.exeName = emulatorrun::uniqueName(QStringLiteral("sess%1").arg(i));
+            g.exePath = emulatorrun::install(folder.path(), g.exeName);
+            GameProfile p = emulatorrun::fixtureProfile();
+            p.setValue(col::gamename, g.name);
+            p.setValue(col::PCSX2ExeFile, g.exeName);
+            p.setValue(col::PCSX2CMDKeys, g.keys);
+            store.add(p);
+        }
+    }
+    PlayTimeStore playTime;
+    playTime.setDatabasePath(db);
+
+    auto window = std::make_unique<MainWindow>(folder.path());
+    window->show();
+    QCOMPARE(window->m_gameGrid->count(), games.size());
+    QHash<QString, qint64> pids;
+    // Start each game as the user does: select it, press Enter in the grid.
+    auto start = [&](int row) {
+        const Game& g = games.at(row);
+        QFile::remove(g.exePath + QStringLiteral(".record"));
+        window->selectGame(row);
+        QTest::keyClick(window->m_gameGrid, Qt::Key_Return);
+        const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(g.exePath);
+        QVERIFY2(record, qPrintable(g.name));
+        reaper.add(record->pid);
+        pids.insert(g.name, record->pid);
+    };
+    for (int row = 0; row < games.size(); ++row) {
+        start(row);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    QCOMPARE(playTime.openSessions().size(), games.size());
+    for (const PlaySession& s : playTime.openSessions()) {
+        QCOMPARE(s.pid, pids.value(s.game));
+        QCOMPARE(s.process, processIdentity(s.pid));
+    }
+
+    QTest::qWait(11'000);
+    // The unload key ends the last started game ("Unloaded By Key").
+    window->unloadEmulator(window->m_unloadKeyAtom);
+    QVERIFY(emulatorrun::waitForEnd(pids.value(games[4].name)));
+    // A second Start of "Replaced Later" ends its first session.
+    const qint64 firstReplaced = pids.value(games[3].name);
+    start(3);
+    QVERIFY(emulatorrun::waitForEnd(firstReplaced));
+    // "Ends By Itself" quits after 12 s.
+    QVERIFY(emulatorrun::waitForEnd(pids.value(games[0].name), 10'000));
+    QTRY_COMPARE_WITH_TIMEOUT(playTime.openSessions().size(), 3, 5000); // left, gone, the replacement
+
+    // The window closes with three games running; one of them ends meanwhile.
+    window->close();
+    window.reset();
+    ::kill(static_cast<pid_t>(pids.value(games[1].name)), SIGKILL);
+    QVERIFY(emulatorrun::waitForEnd(pids.value(games[1].name)));
+    QCOMPARE(playTime.openSessions().size(), 3);
+
+    window = std::make_unique<MainWindow>(folder.path());
+    window->show();
+    // "Gone While Closed" ended unseen: dropped. The two running are watched again.
+    QCOMPARE(playTime.openSessions().size(), 2);
+    QVERIFY(playTime.sessions(games[1].name).isEmpty());
+    ::kill(static_cast<pid_t>(pids.value(games[2].name)), SIGKILL);
+    ::kill(static_cast<pid_t>(pids.value(games[3].name)), SIGKILL);
+    QTRY_COMPARE_WITH_TIMEOUT(playTime.openSessions().size(), 0, 5000);
+
+    auto only = [&](const QString& game) {
+        const QList<PlaySession> sessions = playTime.sessions(game);
+        return sessions.size() == 1 ? sessions.first() : PlaySession{};
+    };
+    const PlaySession unloaded = only(games[4].name);
+    QVERIFY2(lengthOf(unloaded) >= 10'000 && lengthOf(unloaded) < 30'000,
+             qPrintable(QString::number(lengthOf(unloaded))));
+    const PlaySession ended = only(games[0].name);
+    QVERIFY2(lengthOf(ended) >= 11'500 && lengthOf(ended) < 20'000,
+             qPrintable(QString::number(lengthOf(ended))));
+    // The replaced session counts; the replacement ran a moment only and does not.
+    const PlaySession replaced = only(games[3].name);
+    QCOMPARE(replaced.pid, firstReplaced);
+    QVERIFY2(lengthOf(replaced) >= 10'000 && lengthOf(replaced) < 30'000,
+             qPrintable(QString::number(lengthOf(replaced))));
+    // Counted from its Start in the first window to its end seen by the second.
+    const PlaySession left = only(games[2].name);
+    QVERIFY2(lengthOf(left) >= 11'000 && lengthOf(left) < 40'000,
+             qPrintable(QString::number(lengthOf(left))));
+    QVERIFY(playTime.sessions(games[1].name).isEmpty());
+
+    const QHash<QString, PlayStats> stats = playTime.stats();
+    QCOMPARE(stats.size(), 4);
+    QCOMPARE(stats.value(games[2].name).seconds, lengthOf(left) / 1000);
+    QTRY_COMPARE(window->m_gameGrid->model()->index(2, 0).data(Qt::ToolTipRole).toString(),
+                 games[2].name + QStringLiteral("\nPlay time: under 1 min\nLast played: today"));
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+}
+
+QTEST_MAIN(TestPlaySessions)
+#include "tst_playsessions.moc"
