@@ -30,7 +30,8 @@ QByteArray bytes(const QString& path) {
 int installInto(const QString& folder, QString* output) {
     QProcess script;
     script.setProcessChannelMode(QProcess::MergedChannels);
-    script.start(QStringLiteral("bash"), {kSource + QStringLiteral("/scripts/install-into.sh"), folder, kPortable});
+    script.start(QStringLiteral("bash"),
+                 {kSource + QStringLiteral("/scripts/install-into.sh"), folder, kPortable});
     if (!script.waitForFinished(60000))
         return -1;
     *output = QString::fromLocal8Bit(script.readAll());
