@@ -67,8 +67,14 @@ void MainWindow::setUnloadKeyEnabled(bool on) {
 
 void MainWindow::showUnloadKeyStatus() {
     const QString trigger = m_unloadKey->triggerDescription();
-    m_unloadKeyLabel->setText(trigger.isEmpty() ? QStringLiteral("Press Ctrl+Alt+U to unload PCSX2")
-                                                : QStringLiteral("Press %1 to unload PCSX2").arg(trigger));
+    // A key that another program holds does nothing here: the label says so
+    // instead of promising it, until the key is free and grabbed.
+    if (m_unloadKey->isTaken())
+        m_unloadKeyLabel->setText(QStringLiteral("Ctrl+Alt+U is taken by another program"));
+    else
+        m_unloadKeyLabel->setText(trigger.isEmpty()
+                                      ? QStringLiteral("Press Ctrl+Alt+U to unload PCSX2")
+                                      : QStringLiteral("Press %1 to unload PCSX2").arg(trigger));
     m_unloadKeyLabel->setToolTip(
         m_unloadKey->isUnavailable() ? QStringLiteral("Unload key unavailable on this desktop") : QString());
 }
@@ -78,13 +84,17 @@ void MainWindow::startSelectedGame() {
     if (!profile)
         throw KorvelloError(
             QStringLiteral("There is no game named \"%1\" in the database").arg(m_currentGame));
+    const QString exeFile = profile->value(col::PCSX2ExeFile);
+    const bool runDisc = m_runDiscCheck->isChecked();
+    // A missing emulator or disc image is reported before anything is written
+    // or a running emulator ended: such a Start would only end the game running.
+    emulatorlauncher::checkStartable(m_appFolder, exeFile, runDisc, profile->value(col::PCSX2CurrentIso));
     WriteEmulatorConfig(*profile, m_settingsFolder, m_appFolder);
 
-    const QString exeFile = profile->value(col::PCSX2ExeFile);
     if (IsProcessRunning(exeFile))
         KillProcess(exeFile);
     const QStringList arguments = emulatorlauncher::startArguments(
-        m_runDiscCheck->isChecked(), profile->value(col::PCSX2CurrentIso), profile->value(col::PCSX2CMDKeys));
+        runDisc, profile->value(col::PCSX2CurrentIso), profile->value(col::PCSX2CMDKeys));
     m_startedExecutable = exeFile;
     emulatorlauncher::startEmulator(m_appFolder, exeFile, arguments);
     m_gameGrid->setFocus();
