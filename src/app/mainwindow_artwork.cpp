@@ -4,6 +4,8 @@
 // large photo does not freeze the window; its result is applied here, on the
 // window's thread.
 #include "app/mainwindow.h"
+#include "core/appinfo.h"
+#include "core/asciicase.h"
 #include "editor/editorpage.h"
 #include "editor/spinedit.h"
 #include "gamelist/artworkfiles.h"
@@ -11,6 +13,7 @@
 #include "gamelist/gamelistview.h"
 #include "gamelist/posterview.h"
 #include "store/encodings.h"
+#include "store/profilestore.h"
 #include "ui/dialogs.h"
 
 #include <QGuiApplication>
@@ -36,6 +39,16 @@ void MainWindow::connectArtworkHandlers() {
 void MainWindow::importArtwork(QPushButton* pressed) {
     if (m_artworkImport)
         return; // one import at a time; the buttons are disabled meanwhile
+    // Pictures are named after the profile: under the name of another profile
+    // they would replace that game's poster and thumbnail. Refused as Add and
+    // Save refuse that name, before the user picks a picture.
+    const QString typed = enc::trimmed(m_editorPage->txtGameName->text());
+    const bool editMode = m_editorPage->btnSave->isEnabled();
+    const bool ownName = editMode && equalAsciiNoCase(typed, m_currentGame);
+    if (!ownName && m_store->exists(typed)) {
+        Dialogs::message(this, appinfo::kTitle, QStringLiteral("Alredy exists"));
+        return;
+    }
     // Patterns match without letter case in the file dialog.
     const QString chosen = Dialogs::openFile(
         this, QStringLiteral("Open"), QStringLiteral("Pictures (*.jpg *.jpeg *.png *.webp);;All files (*)"));
