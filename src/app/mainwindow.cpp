@@ -123,6 +123,7 @@ void MainWindow::buildGameListPage() {
     named(m_versionLabel, "versionLabel")->setGeometry(6, 668, 160, 28);
     m_unloadKeyLabel = new QLabel(QStringLiteral("Press Ctrl+Alt+U to unload PCSX2"), m_gameListPage);
     named(m_unloadKeyLabel, "unloadKeyLabel")->setGeometry(170, 668, 180, 28);
+    m_unloadKeyLabel->setWordWrap(true); // "Ctrl+Alt+U is taken by another program" takes two lines
     m_mailLink = new QLabel(QStringLiteral("<a href=\"mailto:%1\">%1</a>").arg(kMail), m_gameListPage);
     named(m_mailLink, "mailLink")->setGeometry(354, 668, 140, 28);
     m_homePageLink = new QLabel(QStringLiteral("<a href=\"%1\">HomePage</a>").arg(kHomePage), m_gameListPage);

@@ -175,8 +175,12 @@ private:
     template <typename F> void run(F&& f) { ErrorReport::guard(this, std::forward<F>(f)); }
 
     void finishArtworkImport(const std::shared_ptr<ArtworkImportJob>& job, int row, const QString& caption);
+    // Every value the editor page shows for the profile, as one text: what Edit
+    // loaded is kept in m_loadedValues, so leaving can tell whether it changed.
+    QString editorValues() const;
 
     bool m_shown = false;
     QThread* m_artworkImport = nullptr; // the running import's thread, if any
     bool m_busyCursor = false;
+    QString m_loadedValues;
 };

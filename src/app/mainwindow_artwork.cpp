@@ -5,6 +5,7 @@
 // window's thread.
 #include "app/mainwindow.h"
 #include "core/appinfo.h"
+#include "core/asciicase.h"
 #include "editor/editorpage.h"
 #include "editor/spinedit.h"
 #include "gamelist/artworkfiles.h"
@@ -12,6 +13,7 @@
 #include "gamelist/gamelistview.h"
 #include "gamelist/posterview.h"
 #include "store/encodings.h"
+#include "store/profilestore.h"
 #include "ui/dialogs.h"
 
 #include <QGuiApplication>
@@ -45,6 +47,15 @@ void MainWindow::importArtwork(QPushButton* pressed) {
     }
     if (!artworkfiles::hasOwnArtwork(name)) {
         Dialogs::message(this, appinfo::kTitle, QStringLiteral("Not use [ ] < > \\ / : * ? \" |"));
+        return;
+    }
+    // Pictures are named after the profile: under the name of another profile
+    // they would replace that game's poster and thumbnail. Refused as Add and
+    // Save refuse that name, before the user picks a picture.
+    const bool editMode = m_editorPage->btnSave->isEnabled();
+    const bool ownName = editMode && equalAsciiNoCase(name, m_currentGame);
+    if (!ownName && m_store->exists(name)) {
+        Dialogs::message(this, appinfo::kTitle, QStringLiteral("Alredy exists"));
         return;
     }
     // Patterns match without letter case in the file dialog.

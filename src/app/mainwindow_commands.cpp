@@ -141,6 +141,7 @@ void MainWindow::editSelectedGame() {
     m_pages->setCurrentWidget(m_editorPage);
     m_editorPage->btnNewGame->setEnabled(false);
     m_editorPage->btnSave->setEnabled(true);
+    m_loadedValues = editorValues();
 }
 
 void MainWindow::deleteSelectedGame() {
@@ -148,7 +149,8 @@ void MainWindow::deleteSelectedGame() {
         return;
     const auto answer =
         Dialogs::message(this, QStringLiteral("Warning"), QStringLiteral("Delete '%1'?").arg(m_currentGame),
-                         QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No);
+                         QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No,
+                         QMessageBox::No); // Enter alone never deletes a game
     if (answer != QMessageBox::Yes)
         return;
     m_store->remove(m_currentGame);

@@ -92,8 +92,14 @@ void MainWindow::setUnloadKeyEnabled(bool on) {
 
 void MainWindow::showUnloadKeyStatus() {
     const QString trigger = m_unloadKey->triggerDescription();
-    m_unloadKeyLabel->setText(trigger.isEmpty() ? QStringLiteral("Press Ctrl+Alt+U to unload PCSX2")
-                                                : QStringLiteral("Press %1 to unload PCSX2").arg(trigger));
+    // A key that another program holds does nothing here: the label says so
+    // instead of promising it, until the key is free and grabbed.
+    if (m_unloadKey->isTaken())
+        m_unloadKeyLabel->setText(QStringLiteral("Ctrl+Alt+U is taken by another program"));
+    else
+        m_unloadKeyLabel->setText(trigger.isEmpty()
+                                      ? QStringLiteral("Press Ctrl+Alt+U to unload PCSX2")
+                                      : QStringLiteral("Press %1 to unload PCSX2").arg(trigger));
     m_unloadKeyLabel->setToolTip(
         m_unloadKey->isUnavailable() ? QStringLiteral("Unload key unavailable on this desktop") : QString());
 }
@@ -103,15 +109,17 @@ void MainWindow::startSelectedGame() {
     if (!profile)
         throw KorvelloError(
             QStringLiteral("There is no game named \"%1\" in the database").arg(m_currentGame));
-    // The executable also names the processes that are ended: checked before
-    // anything is written, ended or started.
+    // The executable also names the processes that are ended, and a missing
+    // emulator or disc image would only end the game running: all checked
+    // before anything is written, ended or started.
     const QString exeFile = profile->value(col::PCSX2ExeFile);
     const QString ownName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    const bool runDisc = m_runDiscCheck->isChecked();
     emulatorlauncher::checkExecutable(m_appFolder, exeFile, ownName);
+    emulatorlauncher::checkStartable(m_appFolder, exeFile, runDisc, profile->value(col::PCSX2CurrentIso));
     if (m_currentBuilds) {
         qint64 pid = 0;
-        m_startedExecutable = currentbuild::startGame(*profile, m_settingsFolder, m_appFolder,
-                                                      m_runDiscCheck->isChecked(), &pid);
+        m_startedExecutable = currentbuild::startGame(*profile, m_settingsFolder, m_appFolder, runDisc, &pid);
         m_gameGrid->setFocus();
         if (pid > 0)
             m_playSessions->gameStarted(m_currentGame, pid);
@@ -121,13 +129,12 @@ void MainWindow::startSelectedGame() {
 
     emulatorlauncher::endRunningEmulator(exeFile, ownName);
     const QStringList arguments = emulatorlauncher::startArguments(
-        m_runDiscCheck->isChecked(), profile->value(col::PCSX2CurrentIso), profile->value(col::PCSX2CMDKeys));
-    m_startedExecutable = exeFile;
+        runDisc, profile->value(col::PCSX2CurrentIso), profile->value(col::PCSX2CMDKeys));
     qint64 pid = 0;
-    const bool started = emulatorlauncher::startEmulator(m_appFolder, exeFile, arguments, &pid);
+    emulatorlauncher::startEmulator(m_appFolder, exeFile, arguments, &pid);
+    m_startedExecutable = exeFile;
     m_gameGrid->setFocus();
-    if (started)
-        m_playSessions->gameStarted(m_currentGame, pid);
+    m_playSessions->gameStarted(m_currentGame, pid);
 }
 
 void MainWindow::unloadEmulator(qint32 id) {

@@ -92,8 +92,13 @@ QLabel* valueLabel(QWidget* parent, const char* name, const QString& text) {
     auto* l = named(new QLabel(text, parent), name);
     l->setAlignment(Qt::AlignCenter);
     l->setWordWrap(true);
-    // The rules' red, kept over any skin's label colour.
-    l->setStyleSheet(QStringLiteral("color: red;"));
+    // The rules' red. A skin's label colour would cover a palette colour, so
+    // every skin gives these labels a red of its own that reads on its
+    // background ("QLabel[valueLabel=\"true\"]"); without a skin the palette's shows.
+    l->setProperty("valueLabel", true);
+    QPalette palette = l->palette();
+    palette.setColor(QPalette::WindowText, Qt::red);
+    l->setPalette(palette);
     l->setFixedHeight(2 * l->fontMetrics().lineSpacing() + 2);
     return l;
 }

@@ -23,11 +23,17 @@ void checkExecutable(const QString& appFolder, const QString& exeFile, const QSt
 // do. Does nothing for a name that is not a plain file name or is `ownName`.
 void endRunningEmulator(const QString& exeFile, const QString& ownName);
 
+// Refuses, before anything is written or ended, a Start that cannot work:
+// throws KorvelloError naming the file when appFolder + exeFile is not an
+// executable file, or, with runCdvd, when the disc image does not exist (a
+// relative image path is taken from appFolder, the emulator's working folder).
+void checkStartable(const QString& appFolder, const QString& exeFile, bool runCdvd,
+                    const QString& currentIso);
+
 // Starts appFolder + exeFile detached, with appFolder as its working folder.
-// A program that cannot start is not reported; the answer only tells tests.
-// `pid`, when given, receives the started process's id (its play session is
-// tracked by it).
-bool startEmulator(const QString& appFolder, const QString& exeFile, const QStringList& arguments,
+// Throws KorvelloError naming the program when it cannot be started. `pid`,
+// when given, receives the started process's id (its play session is tracked by it).
+void startEmulator(const QString& appFolder, const QString& exeFile, const QStringList& arguments,
                    qint64* pid = nullptr);
 
 } // namespace emulatorlauncher

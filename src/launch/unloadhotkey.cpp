@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <cstdlib>
@@ -66,18 +67,7 @@ qint32 UnloadHotKey::registerKey() {
         xcb_key_symbols_free(symbols);
     }
 
-    // The key is reported to the root window (owner_events off), whichever
-    // window has the focus, also one of this program's own.
-    for (const quint8 keycode : std::as_const(m_keycodes)) {
-        for (const quint16 locks : kLockVariants) {
-            const xcb_void_cookie_t cookie = xcb_grab_key_checked(
-                c, 0, m_root, kHotKeyModifiers | locks, keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-            if (xcb_generic_error_t* error = xcb_request_check(c, cookie))
-                std::free(error); // held by another program: the key then does nothing here
-            else
-                m_grabbed = true;
-        }
-    }
+    setTaken(!grabAll());
     if (!m_filterInstalled) {
         qGuiApp->installNativeEventFilter(this);
         m_filterInstalled = true;
@@ -85,7 +75,59 @@ qint32 UnloadHotKey::registerKey() {
     return m_id;
 }
 
+bool UnloadHotKey::grabAll() {
+    xcb_connection_t* c = x11Connection();
+    if (!c)
+        return false;
+    // The key is reported to the root window (owner_events off), whichever
+    // window has the focus, also one of this program's own.
+    QList<std::pair<quint8, quint16>> grabbed;
+    bool refused = false;
+    for (const quint8 keycode : std::as_const(m_keycodes)) {
+        for (const quint16 locks : kLockVariants) {
+            const xcb_void_cookie_t cookie = xcb_grab_key_checked(
+                c, 0, m_root, kHotKeyModifiers | locks, keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+            if (xcb_generic_error_t* error = xcb_request_check(c, cookie)) {
+                std::free(error); // held by another program
+                refused = true;
+            } else {
+                grabbed.append({keycode, locks});
+            }
+        }
+    }
+    if (refused) {
+        for (const auto& [keycode, locks] : std::as_const(grabbed))
+            xcb_ungrab_key(c, keycode, m_root, kHotKeyModifiers | locks);
+        xcb_flush(c);
+        return false;
+    }
+    m_grabbed = !grabbed.isEmpty();
+    return true;
+}
+
+void UnloadHotKey::setTaken(bool taken) {
+    if (taken && !m_retry) {
+        m_retry = std::make_unique<QTimer>();
+        m_retry->setInterval(1000);
+        QObject::connect(m_retry.get(), &QTimer::timeout, [this] {
+            if (grabAll())
+                setTaken(false);
+        });
+    }
+    if (m_retry) {
+        if (taken)
+            m_retry->start();
+        else
+            m_retry->stop();
+    }
+    if (taken == m_taken)
+        return;
+    m_taken = taken;
+    statusChanged();
+}
+
 void UnloadHotKey::unregisterKey() {
+    setTaken(false);
     if (m_filterInstalled && qGuiApp) {
         qGuiApp->removeNativeEventFilter(this);
         m_filterInstalled = false;

@@ -25,6 +25,9 @@ public:
     virtual bool isGrabbed() const = 0;
     // True once the back end knows that the key cannot work on this desktop.
     virtual bool isUnavailable() const = 0;
+    // True while another program holds the key; the back end keeps asking for
+    // it and reports through the status handler once it has it.
+    virtual bool isTaken() const { return false; }
     // What the user presses, as the desktop describes it, when that is not
     // Ctrl+Alt+U (the user may have chosen another key); empty otherwise.
     virtual QString triggerDescription() const { return {}; }

@@ -1,6 +1,9 @@
 #include "ui/dialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QStandardPaths>
 
 namespace {
@@ -12,23 +15,50 @@ void Dialogs::setHandler(Handler* handler) {
 }
 
 QMessageBox::StandardButton Dialogs::message(QWidget* parent, const QString& title, const QString& text,
-                                             QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) {
+                                             QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton) {
+    const Request request{Kind::Message, title, text, icon, buttons, {}, defaultButton};
     if (g_handler)
-        return g_handler->message({Kind::Message, title, text, icon, buttons, {}});
-    QMessageBox box(icon, title, text, buttons, parent);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+        return g_handler->message(request);
+    const std::unique_ptr<QMessageBox> box = makeMessageBox(parent, request);
+    return static_cast<QMessageBox::StandardButton>(box->exec());
+}
+
+int Dialogs::titleWidth(const QString& title) {
+    // Qt sizes a box for its title in the box's own font, but title bars draw
+    // in a larger bold font beside an icon and up to three buttons: with the
+    // program's small font a short message cut "Korvello (Tessaly)" to "K...".
+    QFont font = QApplication::font();
+    font.setPixelSize(15);
+    font.setBold(true);
+    constexpr int kIconAndButtons = 140;
+    return QFontMetrics(font).horizontalAdvance(title) + kIconAndButtons;
+}
+
+std::unique_ptr<QMessageBox> Dialogs::makeMessageBox(QWidget* parent, const Request& request) {
+    auto box =
+        std::make_unique<QMessageBox>(request.icon, request.title, request.text, request.buttons, parent);
+    if (request.defaultButton != QMessageBox::NoButton)
+        box->setDefaultButton(request.defaultButton);
+    // The box fixes its own size when shown, from its layout's minimum width: a
+    // spacer across the whole layout carries the title's width into it.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(
+            new QSpacerItem(titleWidth(request.title), 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    return box;
 }
 
 QString Dialogs::openFile(QWidget* parent, const QString& title, const QString& filter,
                           const QString& folder) {
     if (g_handler)
-        return g_handler->choosePath({Kind::OpenFile, title, folder, QMessageBox::NoIcon, {}, filter});
+        return g_handler->choosePath({Kind::OpenFile, title, folder, QMessageBox::NoIcon, {}, filter, {}});
     return QFileDialog::getOpenFileName(parent, title, folder, filter);
 }
 
 QString Dialogs::chooseFolder(QWidget* parent, const QString& title, const QString& folder) {
     if (g_handler)
-        return g_handler->choosePath({Kind::ChooseFolder, title, folder, QMessageBox::NoIcon, {}, {}});
+        return g_handler->choosePath({Kind::ChooseFolder, title, folder, QMessageBox::NoIcon, {}, {}, {}});
     // Rooted at the desktop, as the folder edit's browse button promises.
     const QString start =
         folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) : folder;

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QWidget;
 
@@ -20,6 +21,8 @@ public:
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QMessageBox::StandardButtons buttons = QMessageBox::Ok;
         QString filter; // file dialogs: the filter in Qt's form
+        // The button that Enter presses; NoButton leaves Qt's choice.
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
 
     class Handler {
@@ -33,9 +36,17 @@ public:
     // nullptr restores the real dialogs.
     static void setHandler(Handler* handler);
 
-    static QMessageBox::StandardButton message(QWidget* parent, const QString& title, const QString& text,
-                                               QMessageBox::Icon icon = QMessageBox::NoIcon,
-                                               QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    static QMessageBox::StandardButton
+    message(QWidget* parent, const QString& title, const QString& text,
+            QMessageBox::Icon icon = QMessageBox::NoIcon,
+            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+    // The real box that message() shows: at least as wide as its title needs in
+    // the window manager's title bar, so the title is never cut.
+    static std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const Request& request);
+    // The width a title needs in a window manager's title bar: its text in a
+    // title bar's larger bold font, the window icon and the title bar's buttons.
+    static int titleWidth(const QString& title);
     static QString openFile(QWidget* parent, const QString& title, const QString& filter,
                             const QString& folder = {});
     static QString chooseFolder(QWidget* parent, const QString& title, const QString& folder = {});

@@ -8,7 +8,9 @@
 #include "gamelist/jpeg.h"
 #include "gamelist/jpegwriter.h"
 #include "gamelist/posterview.h"
+#include "store/profilestore.h"
 #include "support/dialogrecorder.h"
+#include "support/profilefixture.h"
 #include "support/testfolder.h"
 
 #include <QBuffer>
@@ -315,6 +317,67 @@ private slots:
         QVERIFY(dialogs.messageTexts().isEmpty());
         QCOMPARE(jpeg::decodeFile(e.poster(folder)).size(), QSize(420, 315));
         QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(100, 75));
+    }
+
+    // Pictures are files named after the profile: an import under the name of
+    // another profile is refused before the user picks a picture, so that
+    // profile's poster and thumbnail stay as they are.
+    void nameOfAnotherProfileIsRefused_data() {
+        QTest::addColumn<bool>("editMode");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("new mode, another's name") << false << "Other Game" << true;
+        QTest::newRow("new mode, another's name in other case") << false << "  OTHER game " << true;
+        QTest::newRow("new mode, a free name") << false << "Fresh Game" << false;
+        QTest::newRow("edit mode, another's name") << true << "Other Game" << true;
+        QTest::newRow("edit mode, own name") << true << "My Game" << false;
+        QTest::newRow("edit mode, own name in other case") << true << "MY GAME" << false;
+    }
+    void nameOfAnotherProfileIsRefused() {
+        QFETCH(bool, editMode);
+        QFETCH(QString, typed);
+        QFETCH(bool, refused);
+        DialogRecorder dialogs;
+        TestFolder folder;
+        const QString otherPoster = folder.file(QStringLiteral("Images/big_Other Game.jpg"));
+        const QString otherThumb = folder.file(QStringLiteral("Images/thumb_Other Game.jpg"));
+        testsupport::writeAll(otherPoster, "poster of the other game");
+        testsupport::writeAll(otherThumb, "thumbnail of the other game");
+        {
+            ProfileStore store;
+            store.setDatabasePath(folder.file(QStringLiteral("db.mdb")));
+            store.add(profilefixture::nonDefaultProfile(QStringLiteral("My Game")));
+            store.add(profilefixture::nonDefaultProfile(QStringLiteral("Other Game")));
+        }
+        MainWindow w(folder.path());
+        profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
+        if (editMode) {
+            w.selectGame(0);
+            QCOMPARE(w.m_currentGame, QStringLiteral("My Game"));
+            w.editSelectedGame();
+        } else {
+            w.openNewProfile();
+        }
+        w.m_editorPage->txtGameName->setText(typed);
+        w.m_editorPage->UpdatePosterButtons();
+        dialogs.clear();
+        const QString picture = writePicture(folder, QSize(300, 400));
+        for (QPushButton* button : {w.m_editorPage->btnPoster, w.m_editorPage->btnThumb}) {
+            dialogs.pathAnswers.enqueue(picture);
+            button->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!w.isImportingArtwork(), 30000);
+        }
+        QCOMPARE(testsupport::readAll(otherPoster), QByteArray("poster of the other game"));
+        QCOMPARE(testsupport::readAll(otherThumb), QByteArray("thumbnail of the other game"));
+        if (refused) {
+            QCOMPARE(dialogs.messageTexts(), (QStringList{"Alredy exists", "Alredy exists"}));
+            QCOMPARE(dialogs.requests.size(), 2); // no picture was asked for
+        } else {
+            QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+            const QString stored = typed.trimmed();
+            QVERIFY(
+                QFile::exists(folder.file(QStringLiteral("Images/big_") + stored + QStringLiteral(".jpg"))));
+        }
     }
 };
 

@@ -80,6 +80,8 @@ private slots:
     void deleteAnsweredNoKeepsEverything();
     void storedNameWithoutArtworkOfItsOwn_data();
     void storedNameWithoutArtworkOfItsOwn();
+    void leavingChangedProfileAsks_data();
+    void leavingChangedProfileAsks();
 };
 
 void TestCommands::addValidation_data() {
@@ -314,6 +316,7 @@ void TestCommands::deleteSelectsNeighbour() {
     QCOMPARE(ask.text, QStringLiteral("Delete '%1'?").arg(victim));
     QCOMPARE(ask.icon, QMessageBox::Warning);
     QCOMPARE(ask.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(ask.defaultButton, QMessageBox::No); // Enter alone must not delete
     QVERIFY(!t.names().contains(victim));
     QCOMPARE(t.names().size(), count - 1);
     QVERIFY(!QFile::exists(t.image("big_", victim)));
@@ -412,6 +415,66 @@ void TestCommands::storedNameWithoutArtworkOfItsOwn() {
     QCOMPARE(testsupport::readAll(t.image("big_", QStringLiteral("unknown"))), bigUnknown);
     QCOMPARE(testsupport::readAll(t.image("thumb_", QStringLiteral("unknown"))), thumbUnknown);
     QCOMPARE(testsupport::readAll(t.folder.file(QStringLiteral("victim.jpg"))), QByteArray("not ours"));
+void TestCommands::leavingChangedProfileAsks_data() {
+    QTest::addColumn<bool>("editMode");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("leaves");
+    using B = QMessageBox::StandardButton;
+    QTest::newRow("nothing changed") << true << "nothing" << B::No << false << true;
+    QTest::newRow("name changed, stay") << true << "name" << B::No << true << false;
+    QTest::newRow("name changed, discard") << true << "name" << B::Yes << true << true;
+    QTest::newRow("check box changed") << true << "check box" << B::No << true << false;
+    QTest::newRow("drop-down changed") << true << "drop-down" << B::No << true << false;
+    QTest::newRow("changed and changed back") << true << "name and back" << B::No << false << true;
+    QTest::newRow("blur radius is no profile value") << true << "blur" << B::No << false << true;
+    QTest::newRow("new mode") << false << "name" << B::No << false << true;
+}
+
+void TestCommands::leavingChangedProfileAsks() {
+    QFETCH(bool, editMode);
+    QFETCH(QString, change);
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, leaves);
+    Window t;
+    t.add(QStringLiteral("Game A"));
+    t.add(QStringLiteral("Game B"));
+    t.w->selectGame(0);
+    if (editMode)
+        t.w->m_editButton->click();
+    else
+        t.w->openNewProfile();
+    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
+    const QString name = t.page().txtGameName->text();
+    if (change.startsWith(QLatin1String("name")))
+        t.page().txtGameName->setText(name + QStringLiteral(" 2"));
+    if (change == QLatin1String("name and back"))
+        t.page().txtGameName->setText(name);
+    if (change == QLatin1String("check box"))
+        t.page().chkEnableCheats->click();
+    if (change == QLatin1String("drop-down"))
+        t.page().cmbRenderer->setCurrentIndex((t.page().cmbRenderer->currentIndex() + 1) %
+                                              t.page().cmbRenderer->count());
+    if (change == QLatin1String("blur"))
+        t.page().txtBlur->setText(QStringLiteral("1.5"));
+    t.dialogs.clear();
+    t.dialogs.buttonAnswers.enqueue(answer);
+    t.page().btnGameList->click();
+
+    if (asked) {
+        QCOMPARE(t.dialogs.requests.size(), 1);
+        const Dialogs::Request ask = t.dialogs.requests.first();
+        QCOMPARE(ask.text, QStringLiteral("Discard the changes to 'Game A'?"));
+        QCOMPARE(ask.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(ask.defaultButton, QMessageBox::No);
+    } else {
+        QVERIFY2(t.dialogs.requests.isEmpty(), qPrintable(t.dialogs.messageTexts().join(u'|')));
+    }
+    QCOMPARE(t.w->m_pages->currentWidget(), leaves ? t.w->m_gameListPage : t.w->m_editorPage);
+    // Nothing is written either way.
+    QCOMPARE(t.names(), (QStringList{"Game A", "Game B"}));
 }
 
 QTEST_MAIN(TestCommands)

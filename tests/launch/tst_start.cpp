@@ -56,6 +56,8 @@ private slots:
     void unknownGame();
     void unsafeExecutableIsRefused_data();
     void unsafeExecutableIsRefused();
+    void missingFilesStartNothing_data();
+    void missingFilesStartNothing();
 };
 
 void TestStart::arguments_data() {
@@ -64,7 +66,8 @@ void TestStart::arguments_data() {
     QTest::addColumn<QString>("iso");
     QTest::addColumn<QStringList>("expected");
 
-    const QString iso = QStringLiteral("/games/My Game (Disc 1).iso");
+    // Relative to the program's folder, the emulator's working folder, where the test puts the image.
+    const QString iso = QStringLiteral("My Game (Disc 1).iso");
     QTest::newRow("keys only") << false << "--nogui --cfgpath=\"/tmp/my cfg\"" << iso
                                << QStringList{"--nogui", "--cfgpath=/tmp/my cfg"};
     QTest::newRow("image, then keys") << true << "--nogui --cfgpath=\"/tmp/my cfg\"" << iso
@@ -84,6 +87,7 @@ void TestStart::arguments() {
     DialogRecorder dialogs;
     emulatorrun::Reaper reaper;
     EmulatorFolder f(keys, iso);
+    testsupport::writeAll(f.folder.file(iso), "disc");
     MainWindow w(f.folder.path());
     w.show();
     QCOMPARE(w.m_currentGame, kGame);
@@ -252,7 +256,11 @@ void TestStart::unsafeExecutableIsRefused() {
 
     QCOMPARE(dialogs.messageTexts().size(), 1);
     const QString text = dialogs.messageTexts().first();
-    QVERIFY2(text.contains(u'"' + value + u'"') && text.contains(QStringLiteral("not the name of a file")),
+    // A name that is not a plain file name is refused as such; a plain one
+    // that is no executable file of the folder is named as missing or unusable.
+    QVERIFY2(text.contains(value) && (text.contains(QStringLiteral("not the name of a file")) ||
+                                      text.contains(QStringLiteral("does not exist")) ||
+                                      text.contains(QStringLiteral("not an executable file"))),
              qPrintable(text));
     QCOMPARE(QDir(f.folder.file(QStringLiteral("inis"))).entryList(QDir::Files), QStringList());
     QTest::qWait(300);
@@ -260,6 +268,73 @@ void TestStart::unsafeExecutableIsRefused() {
     QVERIFY(!QFile::exists(outside + QStringLiteral(".record")));
     QVERIFY(!QFile::exists(f.record()));
     QCOMPARE(w.m_startedExecutable, QStringLiteral("earlier.exe"));
+// A Start that cannot work says which file is missing, and neither writes the
+// configuration nor ends the emulator that is running.
+void TestStart::missingFilesStartNothing_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("runCdvd");
+    QTest::addColumn<QString>("message"); // %1: the program folder
+    QTest::newRow("executable missing") << "no exe" << false << "The emulator \"%1gone.exe\" does not exist.";
+    QTest::newRow("executable not executable")
+        << "not executable" << false
+        << "The emulator \"%1plain.exe\" cannot be started: it is not an executable file.";
+    QTest::newRow("executable is a folder")
+        << "folder" << false
+        << "The emulator \"%1folder.exe\" cannot be started: it is not an executable file.";
+    QTest::newRow("disc image missing")
+        << "no image" << true << "The disc image \"/nowhere/Missing Disc.iso\" does not exist.";
+    QTest::newRow("disc image missing, run without disc") << "no image" << false << "";
+}
+
+void TestStart::missingFilesStartNothing() {
+    QFETCH(QString, fault);
+    QFETCH(bool, runCdvd);
+    QFETCH(QString, message);
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    EmulatorFolder f(QString(), QStringLiteral("/nowhere/Missing Disc.iso"));
+    const qint64 running = emulatorrun::startDirectly(f.exePath);
+    QVERIFY(running > 0);
+    reaper.add(running);
+    QFile::remove(f.record());
+
+    MainWindow w(f.folder.path());
+    w.show();
+    w.m_runDiscCheck->setChecked(runCdvd);
+    QString exe;
+    if (fault == QLatin1String("no exe")) {
+        exe = QStringLiteral("gone.exe");
+    } else if (fault == QLatin1String("not executable")) {
+        exe = QStringLiteral("plain.exe");
+        testsupport::writeAll(f.folder.file(exe), "#!/bin/sh\n");
+    } else if (fault == QLatin1String("folder")) {
+        exe = QStringLiteral("folder.exe");
+        QVERIFY(QDir(f.folder.path()).mkpath(exe));
+    }
+    if (!exe.isEmpty()) {
+        std::optional<GameProfile> p = w.m_store->load(kGame);
+        QVERIFY(p);
+        p->setValue(col::PCSX2ExeFile, exe);
+        w.m_store->update(kGame, *p);
+    }
+    w.m_startedExecutable = QStringLiteral("earlier.exe");
+    w.m_startButton->click();
+
+    if (message.isEmpty()) {
+        // Without the disc the emulator starts, its image named only in its settings.
+        const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+        QVERIFY(record);
+        reaper.add(record->pid);
+        QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+        return;
+    }
+    QCOMPARE(dialogs.messageTexts(), QStringList{message.arg(f.folder.path())});
+    QCOMPARE(dialogs.requests.first().icon, QMessageBox::Critical);
+    QTest::qWait(300);
+    QVERIFY(emulatorrun::isAlive(running));
+    QVERIFY(!QFile::exists(f.record()));
+    QCOMPARE(w.m_startedExecutable, QStringLiteral("earlier.exe"));
+    QCOMPARE(QDir(f.folder.file(QStringLiteral("inis"))).entryList(QDir::Files), QStringList());
 }
 
 QTEST_MAIN(TestStart)

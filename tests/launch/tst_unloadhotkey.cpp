@@ -11,8 +11,10 @@
 #include "support/testfolder.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -58,6 +60,7 @@ private slots:
     void doubleClickStartsAndHotKeyEnds_data();
     void doubleClickStartsAndHotKeyEnds();
     void releasedWhenTheWindowCloses();
+    void takenByAnotherCopyUntilItCloses();
 };
 
 void TestUnloadHotKey::beforeAnyStartNothingEnds() {
@@ -135,6 +138,53 @@ void TestUnloadHotKey::releasedWhenTheWindowCloses() {
     QVERIFY(press({QStringLiteral("ctrl+alt+u")}));
     settle();
     QVERIFY(emulatorrun::isAlive(record->pid));
+}
+
+// A second copy of Korvello cannot have the key while the first holds it: its
+// label says so, and it takes the key over once the first copy has closed.
+void TestUnloadHotKey::takenByAnotherCopyUntilItCloses() {
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    TestFolder firstFolder;
+    QTemporaryDir firstSettings;
+    QVERIFY(QFile::copy(QStringLiteral(KORVELLO_BIN_DIR "/korvello"),
+                        firstFolder.file(QStringLiteral("korvello"))));
+    QFile::setPermissions(firstFolder.file(QStringLiteral("korvello")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QProcess first;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), firstSettings.path());
+    first.setProcessEnvironment(env);
+    first.start(firstFolder.file(QStringLiteral("korvello")), {});
+    QVERIFY(first.waitForStarted());
+    // The first copy holds the key once this program can no longer grab it.
+    auto heldElsewhere = [] {
+        UnloadHotKey probe;
+        probe.registerKey();
+        return probe.isTaken();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(heldElsewhere(), 20000);
+
+    EmulatorFolder f;
+    MainWindow w(f.folder.path());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.m_unloadKey->isTaken());
+    QVERIFY(!w.m_unloadKey->isGrabbed());
+    QCOMPARE(w.m_unloadKeyLabel->text(), QStringLiteral("Ctrl+Alt+U is taken by another program"));
+    w.m_startButton->click();
+    const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(record);
+    reaper.add(record->pid);
+
+    first.terminate();
+    QVERIFY(first.waitForFinished(10000));
+    QTRY_COMPARE_WITH_TIMEOUT(w.m_unloadKeyLabel->text(), QStringLiteral("Press Ctrl+Alt+U to unload PCSX2"),
+                              5000);
+    QVERIFY(w.m_unloadKey->isGrabbed());
+    QVERIFY(press({QStringLiteral("ctrl+alt+u")}));
+    QTRY_VERIFY_WITH_TIMEOUT(!emulatorrun::isAlive(record->pid), 5000);
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 }
 
 QTEST_MAIN(TestUnloadHotKey)

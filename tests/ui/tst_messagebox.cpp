@@ -1,0 +1,92 @@
+// The real message boxes that the dialog seam shows: the whole title fits the
+// title bar, warnings and errors carry their icon, and Enter presses the
+// default button that the caller chose.
+#include "ui/dialogs.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// The width of a title in a title bar: window managers draw it in a bold font
+// larger than the program's 10-pixel one, beside an icon and their buttons.
+int titleBarWidth(const QString& title) {
+    QFont font;
+    font.setPixelSize(14);
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title) + 100;
+}
+
+} // namespace
+
+class TestMessageBox : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        // The program's own small font, as the main window sets it.
+        QFont font(QStringLiteral("Arial"));
+        font.setPixelSize(10);
+        QApplication::setFont(font);
+    }
+
+    void wholeTitleAndIcon_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QMessageBox::Icon>("icon");
+        QTest::newRow("short text, program title") << "Korvello (Tessaly)"
+                                                   << "Alredy exists" << QMessageBox::NoIcon;
+        QTest::newRow("warning") << "Warning"
+                                 << "Delete 'Ico'?" << QMessageBox::Warning;
+        QTest::newRow("error") << "Korvello (Tessaly)"
+                               << "The emulator \"/opt/pcsx2/pcsx2.exe\" does not exist."
+                               << QMessageBox::Critical;
+    }
+    void wholeTitleAndIcon() {
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(QMessageBox::Icon, icon);
+        const std::unique_ptr<QMessageBox> box = Dialogs::makeMessageBox(
+            nullptr, {Dialogs::Kind::Message, title, text, icon, QMessageBox::Ok, {}, {}});
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        QVERIFY2(box->width() >= titleBarWidth(title), qPrintable(QString::number(box->width())));
+        QCOMPARE(box->windowTitle(), title);
+        // The whole text, on a label at least as wide as the text needs.
+        QLabel* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), text);
+        QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(text));
+        QLabel* iconLabel = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"));
+        if (icon == QMessageBox::NoIcon) {
+            QVERIFY(!iconLabel || !iconLabel->isVisible() || iconLabel->pixmap().isNull());
+        } else {
+            QVERIFY(iconLabel && iconLabel->isVisible());
+            QVERIFY(!iconLabel->pixmap().isNull());
+        }
+    }
+
+    // Enter presses the chosen default: for the Delete question, "No".
+    void enterPressesTheDefault_data() {
+        QTest::addColumn<QMessageBox::StandardButton>("defaultButton");
+        QTest::newRow("No") << QMessageBox::No;
+        QTest::newRow("Yes") << QMessageBox::Yes;
+    }
+    void enterPressesTheDefault() {
+        QFETCH(QMessageBox::StandardButton, defaultButton);
+        QTimer::singleShot(0, [] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        const QMessageBox::StandardButton answer =
+            Dialogs::message(nullptr, QStringLiteral("Warning"), QStringLiteral("Delete 'Ico'?"),
+                             QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, defaultButton);
+        QCOMPARE(answer, defaultButton);
+    }
+};
+
+QTEST_MAIN(TestMessageBox)
+#include "tst_messagebox.moc"
