@@ -6,7 +6,7 @@
 # clang with its sanitizer and libFuzzer libraries for the sanitizer suite and fuzzing).
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite libjpeg62-turbo-dev
-          libxcb1-dev libxcb-keysyms1-dev fonts-liberation libexif-dev qt6-image-formats-plugins)
+          libxcb1-dev libxcb-keysyms1-dev fonts-liberation libexif-dev qt6-image-formats-plugins ccache)
 if [[ "${1:-}" == "--test" ]]; then
   packages+=(xvfb xauth xdotool x11-apps imagemagick dbus-daemon clang libclang-rt-14-dev llvm)
 fi
