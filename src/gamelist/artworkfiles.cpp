@@ -50,4 +50,8 @@ QString pathOrFallback(const QString& appFolder, Kind kind, const QString& gameN
     return !own.isEmpty() && QFileInfo::exists(own) ? own : fileIn(appFolder, kind, kFallbackName);
 }
 
+QString fallbackPath(const QString& appFolder, Kind kind) {
+    return fileIn(appFolder, kind, kFallbackName);
+}
+
 } // namespace artworkfiles

@@ -28,5 +28,7 @@ QString fallbackNameRefusal(const QString& gameName);
 QString path(const QString& appFolder, Kind kind, const QString& gameName);
 // The game's own file when it exists, otherwise the fallback picture.
 QString pathOrFallback(const QString& appFolder, Kind kind, const QString& gameName);
+// The shared fallback picture of `kind` ("Images/thumb_unknown.jpg", "Images/big_unknown.jpg").
+QString fallbackPath(const QString& appFolder, Kind kind);
 
 } // namespace artworkfiles

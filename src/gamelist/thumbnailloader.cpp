@@ -128,16 +128,17 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
     // Which file each game shows: its own thumbnail when it exists, otherwise
     // the fallback, which is also what a damaged thumbnail is replaced with.
     struct stat st;
-    const QString fallbackName =
-        artworkfiles::path({}, artworkfiles::Kind::Thumbnail, QStringLiteral("unknown"));
+    const QString fallbackName = artworkfiles::fallbackPath({}, artworkfiles::Kind::Thumbnail);
     const int fallback =
         addFile(fallbackName,
                 ::stat(QFile::encodeName(m_folder + fallbackName).constData(), &st) == 0 ? &st : nullptr);
     QList<int> gameFile;
     gameFile.reserve(gameNames.size());
     for (const QString& name : gameNames) {
+        // A name that cannot have files of its own shows the fallback.
         const QString relative = artworkfiles::path({}, artworkfiles::Kind::Thumbnail, name);
-        gameFile.append(::stat(QFile::encodeName(m_folder + relative).constData(), &st) == 0
+        gameFile.append(!relative.isEmpty() &&
+                                ::stat(QFile::encodeName(m_folder + relative).constData(), &st) == 0
                             ? addFile(relative, &st)
                             : fallback);
     }

@@ -415,6 +415,8 @@ void TestCommands::storedNameWithoutArtworkOfItsOwn() {
     QCOMPARE(testsupport::readAll(t.image("big_", QStringLiteral("unknown"))), bigUnknown);
     QCOMPARE(testsupport::readAll(t.image("thumb_", QStringLiteral("unknown"))), thumbUnknown);
     QCOMPARE(testsupport::readAll(t.folder.file(QStringLiteral("victim.jpg"))), QByteArray("not ours"));
+}
+
 void TestCommands::leavingChangedProfileAsks_data() {
     QTest::addColumn<bool>("editMode");
     QTest::addColumn<QString>("change");

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -112,7 +113,13 @@ void TestCurrentMode::addStartAndUnload() {
     // Add asks for no plug-in: "built in" stands for it.
     w.openNewProfile();
     page.txtGameName->setText(QStringLiteral("Current Game"));
-    page.txtISOPath->setText(QStringLiteral("/games/current.iso"));
+    // Start refuses a disc image that does not exist, so the test makes one.
+    const QString image = f.folder.file(QStringLiteral("current.iso"));
+    {
+        QFile disc(image);
+        QVERIFY(disc.open(QIODevice::WriteOnly));
+    }
+    page.txtISOPath->setText(image);
     QCOMPARE(page.cmbPCSX2ExeFile->currentText(), f.exeName);
     page.btnNewGame->click();
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
@@ -128,7 +135,7 @@ void TestCurrentMode::addStartAndUnload() {
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
-    QCOMPARE(record->arguments, (QStringList{"--", "/games/current.iso"}));
+    QCOMPARE(record->arguments, (QStringList{QStringLiteral("--"), image}));
     QCOMPARE(record->workingFolder + u'/', f.folder.path());
     QCOMPARE(w.m_startedExecutable, f.exeName);
     const QByteArray written = testsupport::readAll(f.settings());

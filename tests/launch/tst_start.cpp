@@ -268,6 +268,8 @@ void TestStart::unsafeExecutableIsRefused() {
     QVERIFY(!QFile::exists(outside + QStringLiteral(".record")));
     QVERIFY(!QFile::exists(f.record()));
     QCOMPARE(w.m_startedExecutable, QStringLiteral("earlier.exe"));
+}
+
 // A Start that cannot work says which file is missing, and neither writes the
 // configuration nor ends the emulator that is running.
 void TestStart::missingFilesStartNothing_data() {
