@@ -44,6 +44,21 @@ void moveArtwork(const QString& from, const QString& to) {
     QFile::rename(from, to);
 }
 
+// Says why `name` cannot be a profile's and returns false, or returns true.
+// A fallback picture's name is refused: its artwork files would be the shared
+// fallback pictures, which a Delete would remove.
+bool acceptName(QWidget* parent, const QString& name) {
+    if (!enc::IsValidProfileName(name)) {
+        tell(parent, kRefusedName);
+        return false;
+    }
+    if (artworkfiles::isFallbackName(name)) {
+        tell(parent, artworkfiles::fallbackNameRefusal(name));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void MainWindow::connectCommandHandlers() {
@@ -62,15 +77,8 @@ void MainWindow::addGame() {
         tell(this, kNeedFieldsForAdd);
         return;
     }
-    if (!enc::IsValidProfileName(name)) {
-        tell(this, kRefusedName);
+    if (!acceptName(this, name))
         return;
-    }
-    // Its artwork files would be the fallback pictures, which a Delete would remove.
-    if (artworkfiles::isFallbackName(name)) {
-        tell(this, artworkfiles::fallbackNameRefusal(name));
-        return;
-    }
     if (m_store->exists(name)) {
         tell(this, kExists);
         return;
@@ -92,15 +100,8 @@ void MainWindow::saveProfile() {
         tell(this, kNeedFieldsForSave);
         return;
     }
-    if (!enc::IsValidProfileName(name)) {
-        tell(this, kRefusedName);
+    if (!acceptName(this, name))
         return;
-    }
-    // Its artwork files would be the fallback pictures, which a Delete would remove.
-    if (artworkfiles::isFallbackName(name)) {
-        tell(this, artworkfiles::fallbackNameRefusal(name));
-        return;
-    }
     const bool renamed = name != m_currentGame;
     // A rename onto a name that another profile has would leave two rows with one
     // name (and a later Delete would remove both): refuse it before any statement.

@@ -16,8 +16,8 @@ const QString kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcut
 const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString kSessionInterface = QStringLiteral("org.freedesktop.portal.Session");
 const QString kDescription = QStringLiteral("Unload the emulator");
-// The portal's trigger syntax (the shortcuts specification of XDG): modifiers
-// in capitals, then the key's name.
+// The trigger as portals spell it: modifiers in capitals joined by "+", then
+// the key's name.
 const QString kPreferredTrigger = QStringLiteral("CTRL+ALT+u");
 constexpr int kCallTimeoutMs = 2000;
 
