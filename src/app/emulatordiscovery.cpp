@@ -1,6 +1,7 @@
 #include "app/emulatordiscovery.h"
 
 #include "app/emulatorregistry.h"
+#include "launch/currentbuild.h"
 #include "store/encodings.h"
 
 #include <QCoreApplication>
@@ -103,6 +104,13 @@ QList<GSPlugin> scanGSPlugins(const QString& folder) {
         library.unload();
     }
     return plugins;
+}
+
+GameStarter::Folders startFolders(const QString& appFolder, const QString& pluginEraFolder,
+                                  const QString& ownName) {
+    const currentbuild::Detection detection =
+        currentbuild::detect(appFolder, pluginEraFolder, listExecutables(appFolder, ownName));
+    return {appFolder, detection.settingsFolder, detection.current};
 }
 
 } // namespace emulatordiscovery

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "launch/gamestarter.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -76,5 +78,13 @@ bool isGSPluginName(const QString& fileName);
 // type exactly 1. Each library is unloaded before the next; failures are skipped
 // silently. Pending events are processed once per entry found.
 QList<GSPlugin> scanGSPlugins(const QString& folder);
+
+// Where Start writes for the emulator folder `appFolder` and which builds it
+// serves (the current builds or the plug-in era), as the window and
+// `korvello --start` both decide it: from the plug-in era's settings folder
+// `pluginEraFolder`, then the current builds' own, then the executables beside
+// the program (all but `ownName`).
+GameStarter::Folders startFolders(const QString& appFolder, const QString& pluginEraFolder,
+                                  const QString& ownName);
 
 } // namespace emulatordiscovery

@@ -1,12 +1,56 @@
+#include "app/commandline.h"
 #include "app/mainwindow.h"
+#include "app/programsettings.h"
 #include "core/appinfo.h"
+#include "core/korvelloerror.h"
+#include "ui/dialogs.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QTextStream>
+
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
+    QString appFolder;
+    {
+        // The window-free work needs no display: it runs on a core application,
+        // so that shortcuts and scripts work under any session, or none.
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(appinfo::kTitle);
+        CommandLine commandLine(QCoreApplication::arguments());
+        if (commandLine.action() != CommandLine::Action::Window) {
+            QTextStream out(stdout);
+            QTextStream err(stderr);
+            return commandLine.run(out, err);
+        }
+        appFolder = commandLine.appFolder();
+        try {
+            commandLine.rememberFolder();
+        } catch (const KorvelloError& error) {
+            // The window still works in the folder; only later runs will not know it.
+            QTextStream(stderr) << "korvello: " << reportText(error.innermostText()) << '\n';
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(appinfo::kTitle);
-    MainWindow frmMain(appinfo::AppFolder());
+    if (appFolder.isEmpty()) {
+        // An installed program that was never told where the emulator is.
+        const QString chosen =
+            Dialogs::chooseFolder(nullptr, QStringLiteral("Choose the emulator's folder"), QDir::homePath());
+        if (chosen.isEmpty())
+            return 1;
+        appFolder = QDir(chosen).absolutePath() + u'/';
+        try {
+            ProgramSettings settings;
+            settings.createKey();
+            settings.writeText(CommandLine::folderKey(), appFolder);
+        } catch (const KorvelloError& error) {
+            QTextStream(stderr) << "korvello: " << reportText(error.innermostText()) << '\n';
+        }
+    }
+    MainWindow frmMain(appFolder);
     frmMain.show();
     return QApplication::exec();
 }

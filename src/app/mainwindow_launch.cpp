@@ -1,25 +1,22 @@
 // Emulator discovery, Start and the unload hot key.
 #include "app/mainwindow.h"
 
+#include "app/commandline.h"
 #include "app/emulatordiscovery.h"
 #include "app/emulatorregistry.h"
+#include "app/programsettings.h"
+#include "core/appinfo.h"
 #include "core/korvelloerror.h"
 #include "editor/editorpage.h"
 #include "editor/editortables.h"
 #include "gamelist/gamelistview.h"
-#include "launch/configwriter.h"
-#include "launch/currentbuild.h"
 #include "launch/emulatorlauncher.h"
+#include "launch/gamestarter.h"
 #include "launch/playsessiontracker.h"
-#include "launch/processtable.h"
 #include "launch/unloadkey.h"
-#include "store/columntable.h"
-#include "store/profilestore.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -38,11 +35,10 @@ void MainWindow::findEmulatorFolders() {
     m_pluginsFolder = folders.pluginsFolder;
     // The emulator folder's own files say which builds it serves; the plug-in era stays
     // wherever its files are, so its behaviour is untouched.
-    const QString ownName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    const currentbuild::Detection detection = currentbuild::detect(
-        m_appFolder, folders.settingsFolder, emulatordiscovery::listExecutables(m_appFolder, ownName));
-    m_currentBuilds = detection.current;
-    m_settingsFolder = detection.settingsFolder;
+    const GameStarter::Folders start =
+        emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder, appinfo::ExecutableName());
+    m_currentBuilds = start.currentBuilds;
+    m_settingsFolder = start.settingsFolder;
     if (m_currentBuilds) {
         m_editorPage->setCurrentBuildsMode(true);
         m_versionLabel->setText(m_versionLabel->text() +
@@ -65,7 +61,7 @@ void MainWindow::fillRendererList() {
 }
 
 void MainWindow::fillExecutableList() {
-    const QString ownName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    const QString ownName = appinfo::ExecutableName();
     m_editorPage->cmbPCSX2ExeFile->addItems(emulatordiscovery::listExecutables(m_appFolder, ownName));
 }
 
@@ -105,40 +101,22 @@ void MainWindow::showUnloadKeyStatus() {
 }
 
 void MainWindow::startSelectedGame() {
-    const std::optional<GameProfile> profile = m_store->load(m_currentGame);
-    if (!profile)
-        throw KorvelloError(
-            QStringLiteral("There is no game named \"%1\" in the database").arg(m_currentGame));
-    // The executable also names the processes that are ended, and a missing
-    // emulator or disc image would only end the game running: all checked
-    // before anything is written, ended or started.
-    const QString exeFile = profile->value(col::PCSX2ExeFile);
-    const QString ownName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    const bool runDisc = m_runDiscCheck->isChecked();
-    emulatorlauncher::checkExecutable(m_appFolder, exeFile, ownName);
-    emulatorlauncher::checkStartable(m_appFolder, exeFile, runDisc, profile->value(col::PCSX2CurrentIso));
-    if (m_currentBuilds) {
-        qint64 pid = 0;
-        m_startedExecutable = currentbuild::startGame(*profile, m_settingsFolder, m_appFolder, runDisc, &pid);
-        m_gameGrid->setFocus();
-        if (pid > 0)
-            m_playSessions->gameStarted(m_currentGame, pid);
-        return;
-    }
-    WriteEmulatorConfig(*profile, m_settingsFolder, m_appFolder);
-
-    emulatorlauncher::endRunningEmulator(exeFile, ownName);
-    const QStringList arguments = emulatorlauncher::startArguments(
-        runDisc, profile->value(col::PCSX2CurrentIso), profile->value(col::PCSX2CMDKeys));
-    qint64 pid = 0;
-    emulatorlauncher::startEmulator(m_appFolder, exeFile, arguments, &pid);
-    m_startedExecutable = exeFile;
+    // The same start as `korvello --start`: one class does it for both.
+    GameStarter starter(*m_store, {m_appFolder, m_settingsFolder, m_currentBuilds}, appinfo::ExecutableName());
+    const GameStarter::Started started = starter.start(m_currentGame, m_runDiscCheck->isChecked());
+    m_startedExecutable = started.executable;
+    // Kept in the settings file too, so that `korvello --unload` ends it, and
+    // so that this window's key ends what a `korvello --start` started since.
+    m_settings->writeText(CommandLine::lastEmulatorKey(), m_startedExecutable);
     m_gameGrid->setFocus();
-    m_playSessions->gameStarted(m_currentGame, pid);
+    if (started.pid > 0)
+        m_playSessions->gameStarted(m_currentGame, started.pid);
 }
 
 void MainWindow::unloadEmulator(qint32 id) {
-    if (id == m_unloadKeyAtom)
-        emulatorlauncher::endRunningEmulator(m_startedExecutable,
-                                             QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    if (id != m_unloadKeyAtom)
+        return;
+    const std::optional<QString> last = m_settings->readText(CommandLine::lastEmulatorKey());
+    const QString exeFile = last && !last->isEmpty() ? *last : m_startedExecutable;
+    emulatorlauncher::endRunningEmulator(exeFile, appinfo::ExecutableName());
 }

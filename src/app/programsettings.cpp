@@ -55,3 +55,18 @@ void ProgramSettings::writeInt(const QString& name, int value) {
         throw KorvelloError(
             QStringLiteral("Unable to write the value %1 to %2").arg(name, m_settings->fileName()));
 }
+
+std::optional<QString> ProgramSettings::readText(const QString& name) const {
+    // Another process (the command line, or a second window) may have written it since.
+    m_settings->sync();
+    const QVariant v = m_settings->value(name);
+    return v.isValid() ? std::optional<QString>(v.toString()) : std::nullopt;
+}
+
+void ProgramSettings::writeText(const QString& name, const QString& value) {
+    m_settings->setValue(name, value);
+    m_settings->sync();
+    if (m_settings->status() != QSettings::NoError)
+        throw KorvelloError(
+            QStringLiteral("Unable to write the value %1 to %2").arg(name, m_settings->fileName()));
+}

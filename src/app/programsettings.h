@@ -6,8 +6,10 @@
 
 class QSettings;
 
-// The program's own key: two integer values, "Skin" and "Run", in
-// $XDG_CONFIG_HOME/Korvello.ini. The key exists when the file exists.
+// The program's own key in $XDG_CONFIG_HOME/Korvello.ini: the integer values
+// "Skin" and "Run", and the texts "Folder" (the emulator folder last given with
+// --folder) and "LastEmulator" (the executable a Start started last, from the
+// window or the command line). The key exists when the file exists.
 class ProgramSettings {
 public:
     ProgramSettings();
@@ -22,6 +24,10 @@ public:
     std::optional<int> readInt(const QString& name) const;
     // Written at once; throws KorvelloError when the file cannot be written.
     void writeInt(const QString& name, int value);
+    // A text value; nullopt when absent.
+    std::optional<QString> readText(const QString& name) const;
+    // Written at once; throws KorvelloError when the file cannot be written.
+    void writeText(const QString& name, const QString& value);
 
 private:
     std::unique_ptr<QSettings> m_settings;

@@ -1,6 +1,7 @@
 #include "core/appinfo.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace appinfo {
 
@@ -10,6 +11,10 @@ QString BuildNumber() {
 
 QString AppFolder() {
     return QCoreApplication::applicationDirPath() + u'/';
+}
+
+QString ExecutableName() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 }
 
 } // namespace appinfo

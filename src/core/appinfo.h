@@ -15,4 +15,7 @@ QString BuildNumber();
 // path (db.mdb, Images, Skins, inis, Plugins) is this followed by a relative name.
 QString AppFolder();
 
+// The running executable's file name: never listed, started or ended as an emulator.
+QString ExecutableName();
+
 } // namespace appinfo

@@ -41,11 +41,10 @@ void checkExecutable(const QString& appFolder, const QString& exeFile, const QSt
                                 .arg(exeFile, QDir::toNativeSeparators(appFolder)));
 }
 
-void endRunningEmulator(const QString& exeFile, const QString& ownName) {
+int endRunningEmulator(const QString& exeFile, const QString& ownName) {
     if (!isPlainFileName(exeFile) || (!ownName.isEmpty() && equalAsciiNoCase(exeFile, ownName)))
-        return;
-    if (IsProcessRunning(exeFile))
-        KillProcess(exeFile);
+        return 0;
+    return IsProcessRunning(exeFile) ? KillProcess(exeFile) : 0;
 }
 
 void checkStartable(const QString& appFolder, const QString& exeFile, bool runCdvd,

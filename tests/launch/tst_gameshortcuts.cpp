@@ -2,9 +2,9 @@
 // Exec lines that a launcher following the desktop entry rules splits back into
 // exactly the program's arguments.
 #include "core/korvelloerror.h"
-#include "desktopexec.h"
 #include "launch/desktopentry.h"
 #include "launch/gameshortcuts.h"
+#include "support/desktopexec.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+class ProfileStore;
+
+// Start of one game, without any window: the window's Start and the command
+// line's --start both go through it. In order: load the profile; check that its
+// executable is a plain file name of an executable file in the program folder
+// (it also names the processes that are ended) and, with "Run CDVD after start"
+// on, that the disc image exists; write the emulator's configuration from the
+// profile; end every running emulator of the same executable name; start the
+// executable detached in the program folder.
+//
+// Every failure throws KorvelloError with the text the user reads. An unknown
+// profile or a failed check changes nothing; a failing write stops before any
+// process is ended or started.
+class GameStarter {
+public:
+    // Where a start writes and what it runs. `currentBuilds` selects the
+    // emulator's current builds (one PCSX2.ini, their own command line) over the
+    // plug-in era's four files; `ownName` is this program's file name, which is
+    // never started nor ended.
+    struct Folders {
+        QString appFolder;      // the emulator's folder, with a trailing '/'
+        QString settingsFolder; // where the emulator's settings files are written
+        bool currentBuilds = false;
+    };
+
+    struct Started {
+        QString game;       // the profile's name as stored
+        QString executable; // the file name started: the one the unload key ends
+        qint64 pid = 0;     // its process, for its play session
+    };
+
+    GameStarter(ProfileStore& store, Folders folders, QString ownName);
+
+    // Starts the game named `name` (found without letter case, as the store
+    // compares names).
+    Started start(const QString& name, bool runCdvd);
+
+private:
+    ProfileStore& m_store;
+    Folders m_folders;
+    QString m_ownName;
+};
