@@ -3,6 +3,7 @@
 #include "app/programsettings.h"
 #include "core/appinfo.h"
 #include "core/korvelloerror.h"
+#include "core/programfiles.h"
 #include "ui/dialogs.h"
 
 #include <QApplication>
@@ -50,7 +51,8 @@ int main(int argc, char* argv[]) {
             QTextStream(stderr) << "korvello: " << reportText(error.innermostText()) << '\n';
         }
     }
-    MainWindow frmMain(appFolder);
+    MainWindow frmMain(appFolder,
+                       programfiles::searchFolders(appFolder, QCoreApplication::applicationDirPath()));
     frmMain.show();
     return QApplication::exec();
 }

@@ -36,7 +36,8 @@ constexpr int kClientWidth = 1006;
 constexpr int kClientHeight = 700;
 } // namespace
 
-MainWindow::MainWindow(const QString& appFolder) : m_appFolder(appFolder) {
+MainWindow::MainWindow(const QString& appFolder, const QStringList& programFileFolders)
+    : m_appFolder(appFolder), m_programFileFolders(programFileFolders) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(appinfo::kTitle);
     setWindowIcon(QIcon(QStringLiteral(":/korvello.png")));
@@ -139,6 +140,7 @@ void MainWindow::buildGameListPage() {
 }
 
 void MainWindow::connectHandlers() {
+    connectShortcutHandlers();
     connect(m_gameListPage, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { m_trayMenu->popup(m_gameListPage->mapToGlobal(at)); });
     connect(m_exitAction, &QAction::triggered, this, [this] { run([this] { exitProgram(); }); });

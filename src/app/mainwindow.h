@@ -40,7 +40,9 @@ class MainWindow : public QWidget {
 public:
     // appFolder: the folder the program treats as its own (ends in "/"); the
     // executable's folder in the product, a temporary folder in tests.
-    explicit MainWindow(const QString& appFolder);
+    // programFileFolders: where the fallback pictures and the skins are looked
+    // for, in order (core/programfiles.h); empty for appFolder alone.
+    explicit MainWindow(const QString& appFolder, const QStringList& programFileFolders = {});
     ~MainWindow() override;
 
     // ---- Shared fields ----
@@ -53,6 +55,8 @@ public:
     qint32 m_unloadKeyAtom = 0;   // id of the registered unload key, 0 when none
     QString m_startedExecutable;  // file name of the emulator that Start last started
     bool m_currentBuilds = false; // the emulator folder holds the current (plug-in-less) builds
+    // Where the fallback pictures and the skins are found; empty: m_appFolder alone.
+    QStringList m_programFileFolders;
     std::unique_ptr<ProgramSettings> m_settings;
     std::unique_ptr<ProfileStore> m_store;
     std::unique_ptr<UnloadKey> m_unloadKey;
@@ -83,6 +87,9 @@ public:
     QLineEdit* m_searchField = nullptr;
     QLabel* m_sortLabel = nullptr;
     QComboBox* m_sortList = nullptr;
+    QMenu* m_gameMenu = nullptr; // a game's context menu in the grid
+    // The executable a desktop shortcut runs: this program's own in the product.
+    QString m_shortcutProgram;
 
     QMenu* m_trayMenu = nullptr;
     QAction* m_exitAction = nullptr;
@@ -153,6 +160,15 @@ signals:
     // An import started by importArtwork() has ended and its result is applied.
     void artworkImportFinished();
 
+    // ---- A game's context menu and desktop shortcuts (mainwindow_shortcuts.cpp) ----
+    void showGameMenu(int row, const QPoint& globalPos);
+    void createShortcutForSelectedGame();
+    // Opens the folder of the selected game's disc image in the file manager.
+    void openSelectedGameFolder();
+    // After a Save: a game's shortcut, when it has one, follows its new name and picture.
+    void updateGameShortcut(const QString& oldName, const QString& newName);
+    void removeGameShortcut(const QString& name);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -171,6 +187,7 @@ private:
     void buildLibraryControls();
     // Start, Delete and Edit only while the grid shows a game.
     void enableShownGameCommands();
+    void connectShortcutHandlers();
     // Runs a handler under the error report: an error ends the operation, the program goes on.
     template <typename F> void run(F&& f) { ErrorReport::guard(this, std::forward<F>(f)); }
 

@@ -110,6 +110,7 @@ void MainWindow::saveProfile() {
         tell(this, kExists);
         return;
     }
+    const QString oldName = m_currentGame;
     m_store->update(m_currentGame, profilemapping::collectForUpdate(*m_editorPage, m_pluginFiles));
     if (renamed) {
         m_store->rename(m_currentGame, name);
@@ -124,6 +125,7 @@ void MainWindow::saveProfile() {
         setWindowTitle(m_programName + name);
         refreshPlayStats();
     }
+    updateGameShortcut(oldName, m_currentGame);
     m_pages->setCurrentWidget(m_gameListPage);
     m_gameGrid->setFocus();
 }
@@ -161,6 +163,7 @@ void MainWindow::deleteSelectedGame() {
         if (QFile::exists(file))
             QFile::remove(file);
     }
+    removeGameShortcut(m_currentGame);
     const int position = m_gameGrid->selectedRow();
     loadGameList();
     if (position > 0)

@@ -31,8 +31,13 @@ void MainWindow::loadGameList() {
     // 3: unchanged thumbnails come from the cache, the others are decoded on
     // every core. A thumbnail that cannot be shown no longer ends the rebuild:
     // its game shows the fallback picture and one report names the file(s).
-    if (!m_thumbnails)
+    if (!m_thumbnails) {
         m_thumbnails = std::make_unique<ThumbnailLoader>(m_appFolder);
+        // An installed program keeps its fallback picture in its data folder.
+        if (!m_programFileFolders.isEmpty())
+            m_thumbnails->setFallbackFile(artworkfiles::fallbackPath(
+                m_appFolder, artworkfiles::Kind::Thumbnail, m_programFileFolders));
+    }
     ThumbnailLoader::Result thumbnails = m_thumbnails->load(names);
     m_gameGrid->setEntries(names, std::move(thumbnails.cells));
     const int n = m_gameGrid->count();
@@ -61,8 +66,8 @@ void MainWindow::showSelectedGame() {
         return;
     m_currentGame = m_gameGrid->caption(row);
     setWindowTitle(m_programName + m_currentGame);
-    m_poster->showPicture(jpeg::decodeFile(
-        artworkfiles::pathOrFallback(m_appFolder, artworkfiles::Kind::Poster, m_currentGame)));
+    m_poster->showPicture(jpeg::decodeFile(artworkfiles::pathOrFallback(
+        m_appFolder, artworkfiles::Kind::Poster, m_currentGame, m_programFileFolders)));
 }
 
 void MainWindow::reselectFocusedGame() {

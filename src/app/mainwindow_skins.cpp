@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "app/programsettings.h"
 #include "app/skinmanager.h"
+#include "core/programfiles.h"
 #include "editor/editorpage.h"
 
 #include <QApplication>
@@ -21,7 +22,10 @@ void MainWindow::setUpSkins() {
     // they inherited from the window. With the window's font as the
     // application's font, every skin change keeps the program's font.
     QApplication::setFont(font());
-    m_skinManager->SkinDirectory = m_appFolder + QStringLiteral("Skins");
+    m_skinManager->SkinDirectory =
+        m_programFileFolders.isEmpty()
+            ? m_appFolder + QStringLiteral("Skins")
+            : programfiles::locateIn(m_programFileFolders, QStringLiteral("Skins"));
     const QStringList names = m_skinManager->GetSkinNames();
     m_skinList->clear();
     m_skinList->addItems(names);

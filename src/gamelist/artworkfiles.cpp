@@ -1,5 +1,6 @@
 #include "gamelist/artworkfiles.h"
 
+#include "core/programfiles.h"
 #include "store/encodings.h"
 
 #include <QFileInfo>
@@ -45,13 +46,16 @@ QString path(const QString& appFolder, Kind kind, const QString& gameName) {
     return hasOwnArtwork(gameName) ? fileIn(appFolder, kind, gameName) : QString();
 }
 
-QString pathOrFallback(const QString& appFolder, Kind kind, const QString& gameName) {
+QString pathOrFallback(const QString& appFolder, Kind kind, const QString& gameName,
+                       const QStringList& fallbackFolders) {
     const QString own = path(appFolder, kind, gameName);
-    return !own.isEmpty() && QFileInfo::exists(own) ? own : fileIn(appFolder, kind, kFallbackName);
+    return !own.isEmpty() && QFileInfo::exists(own) ? own : fallbackPath(appFolder, kind, fallbackFolders);
 }
 
-QString fallbackPath(const QString& appFolder, Kind kind) {
-    return fileIn(appFolder, kind, kFallbackName);
+QString fallbackPath(const QString& appFolder, Kind kind, const QStringList& fallbackFolders) {
+    if (fallbackFolders.isEmpty())
+        return fileIn(appFolder, kind, kFallbackName);
+    return programfiles::locateIn(fallbackFolders, fileIn(QString(), kind, kFallbackName));
 }
 
 } // namespace artworkfiles

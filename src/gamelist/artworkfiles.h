@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Where a game's pictures live: Images/big_<name>.jpg (poster) and
 // Images/thumb_<name>.jpg (thumbnail) under the program folder, with the
@@ -27,8 +28,11 @@ QString fallbackNameRefusal(const QString& gameName);
 // The game's own file, whether or not it exists; empty when the name has none.
 QString path(const QString& appFolder, Kind kind, const QString& gameName);
 // The game's own file when it exists, otherwise the fallback picture.
-QString pathOrFallback(const QString& appFolder, Kind kind, const QString& gameName);
-// The shared fallback picture of `kind` ("Images/thumb_unknown.jpg", "Images/big_unknown.jpg").
-QString fallbackPath(const QString& appFolder, Kind kind);
+QString pathOrFallback(const QString& appFolder, Kind kind, const QString& gameName,
+                       const QStringList& fallbackFolders = {});
+// The shared fallback picture of `kind` ("Images/thumb_unknown.jpg",
+// "Images/big_unknown.jpg"): in the first of `fallbackFolders` that holds it (an
+// installed program keeps it in its data folder), in appFolder when the list is empty.
+QString fallbackPath(const QString& appFolder, Kind kind, const QStringList& fallbackFolders = {});
 
 } // namespace artworkfiles

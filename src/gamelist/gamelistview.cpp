@@ -6,6 +6,7 @@
 #include "gamelist/gamelistmodel.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -124,6 +125,27 @@ void GameListView::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         emit mouseDoubleClicked();
+}
+
+void GameListView::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        // A mouse request reaches the list through its viewport, in viewport coordinates.
+        const QModelIndex index = indexAt(event->pos());
+        if (index.isValid())
+            emit entryMenuRequested(index.row(), event->globalPos());
+        else
+            emit emptyMenuRequested(event->globalPos());
+        return;
+    }
+    // From the keyboard: the selected entry's menu, opened on that entry.
+    const int row = selectedRow();
+    if (row < 0) {
+        emit emptyMenuRequested(viewport()->mapToGlobal(viewport()->rect().center()));
+        return;
+    }
+    const QRect cell = visualRect(model()->index(row, 0));
+    emit entryMenuRequested(row, viewport()->mapToGlobal(cell.center()));
 }
 
 void GameListView::changeEvent(QEvent* event) {

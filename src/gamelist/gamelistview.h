@@ -73,6 +73,12 @@ signals:
     void deleteRequested();
     // F2 or Ctrl+E with an entry selected.
     void editRequested();
+    // The context menu was asked for on an entry: by the right mouse button on
+    // it, or by the Menu key (Shift+F10) for the selected entry. The menu is to
+    // open at `globalPos`.
+    void entryMenuRequested(int row, const QPoint& globalPos);
+    // The context menu was asked for where there is no entry.
+    void emptyMenuRequested(const QPoint& globalPos);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -80,6 +86,7 @@ protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

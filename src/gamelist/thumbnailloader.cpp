@@ -108,12 +108,14 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
 
     QList<File> files;
     QHash<QString, int> fileByName;
+    // A file's cache name is its path relative to the program folder, or its
+    // full path when it lies elsewhere (the fallback of an installed program).
     auto addFile = [&](const QString& relative, const struct stat* st) {
         const auto found = fileByName.constFind(relative);
         if (found != fileByName.cend())
             return *found;
         File file;
-        file.path = m_folder + relative;
+        file.path = relative.startsWith(u'/') ? relative : m_folder + relative;
         file.record.name = relative.toUtf8();
         file.exists = st != nullptr;
         if (st) {
@@ -128,10 +130,12 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
     // Which file each game shows: its own thumbnail when it exists, otherwise
     // the fallback, which is also what a damaged thumbnail is replaced with.
     struct stat st;
-    const QString fallbackName = artworkfiles::fallbackPath({}, artworkfiles::Kind::Thumbnail);
+    const QString fallbackName = m_fallbackFile.isEmpty()
+                                     ? artworkfiles::fallbackPath({}, artworkfiles::Kind::Thumbnail)
+                                     : m_fallbackFile;
+    const QString fallbackFull = m_fallbackFile.isEmpty() ? m_folder + fallbackName : m_fallbackFile;
     const int fallback =
-        addFile(fallbackName,
-                ::stat(QFile::encodeName(m_folder + fallbackName).constData(), &st) == 0 ? &st : nullptr);
+        addFile(fallbackName, ::stat(QFile::encodeName(fallbackFull).constData(), &st) == 0 ? &st : nullptr);
     QList<int> gameFile;
     gameFile.reserve(gameNames.size());
     for (const QString& name : gameNames) {

@@ -37,6 +37,10 @@ public:
     explicit ThumbnailLoader(const QString& programFolder,
                              const QString& cacheFolder = ThumbnailCache::defaultFolder());
 
+    // The fallback picture's full path, when it is not Images/thumb_unknown.jpg
+    // in the program folder (an installed program keeps it in its data folder).
+    void setFallbackFile(const QString& path) { m_fallbackFile = path; }
+
     Result load(const QStringList& gameNames);
 
     const ThumbnailCache& cache() const { return m_cache; }
@@ -48,6 +52,7 @@ private:
     void runInParallel(int count, const std::function<void(int)>& work);
 
     QString m_folder;
+    QString m_fallbackFile;
     ThumbnailCache m_cache;
     QThreadPool m_pool;
 };

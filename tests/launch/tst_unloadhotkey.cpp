@@ -61,6 +61,7 @@ private slots:
     void doubleClickStartsAndHotKeyEnds();
     void releasedWhenTheWindowCloses();
     void takenByAnotherCopyUntilItCloses();
+    void endsWhatTheCommandLineStarted();
 };
 
 void TestUnloadHotKey::beforeAnyStartNothingEnds() {
@@ -185,6 +186,34 @@ void TestUnloadHotKey::takenByAnotherCopyUntilItCloses() {
     QVERIFY(press({QStringLiteral("ctrl+alt+u")}));
     QTRY_VERIFY_WITH_TIMEOUT(!emulatorrun::isAlive(record->pid), 5000);
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+}
+
+void TestUnloadHotKey::endsWhatTheCommandLineStarted() {
+    // A window runs; `korvello --start` starts a game beside it (without grabbing
+    // the key a second time), and the window's key ends that emulator.
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    EmulatorFolder f;
+    const QString program = f.folder.file(QStringLiteral("korvello"));
+    QVERIFY(QFile::copy(QStringLiteral(KORVELLO_BIN_DIR "/korvello"), program));
+    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+    MainWindow w(f.folder.path());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.m_unloadKey->isGrabbed());
+
+    QProcess start;
+    start.start(program, {QStringLiteral("--start"), kGame});
+    QVERIFY(start.waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(start.readAllStandardError()), QString());
+    QCOMPARE(start.exitCode(), 0);
+    const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(record);
+    reaper.add(record->pid);
+    QVERIFY(w.m_unloadKey->isGrabbed());
+
+    QVERIFY(press({QStringLiteral("ctrl+alt+u")}));
+    QTRY_VERIFY_WITH_TIMEOUT(!emulatorrun::isAlive(record->pid), 5000);
 }
 
 QTEST_MAIN(TestUnloadHotKey)
