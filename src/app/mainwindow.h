@@ -156,10 +156,6 @@ public:
     void importArtwork(QPushButton* pressed);
     bool isImportingArtwork() const { return m_artworkImport != nullptr; }
 
-signals:
-    // An import started by importArtwork() has ended and its result is applied.
-    void artworkImportFinished();
-
     // ---- A game's context menu and desktop shortcuts (mainwindow_shortcuts.cpp) ----
     void showGameMenu(int row, const QPoint& globalPos);
     void createShortcutForSelectedGame();
@@ -168,6 +164,10 @@ signals:
     // After a Save: a game's shortcut, when it has one, follows its new name and picture.
     void updateGameShortcut(const QString& oldName, const QString& newName);
     void removeGameShortcut(const QString& name);
+
+signals:
+    // An import started by importArtwork() has ended and its result is applied.
+    void artworkImportFinished();
 
 protected:
     void showEvent(QShowEvent* event) override;
