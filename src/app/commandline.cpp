@@ -5,9 +5,9 @@
 #include "app/programsettings.h"
 #include "core/appinfo.h"
 #include "core/korvelloerror.h"
+#include "launch/emulatorlauncher.h"
 #include "launch/gamestarter.h"
 #include "launch/playsessiontracker.h"
-#include "launch/emulatorlauncher.h"
 #include "store/playtimestore.h"
 #include "store/profilestore.h"
 
@@ -175,10 +175,10 @@ int CommandLine::start(QTextStream& err) {
         emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry());
     ProgramSettings settings;
     const std::optional<int> runValue = settings.readInt(QStringLiteral("Run"));
-    GameStarter starter(store,
-                        emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder,
-                                                        appinfo::ExecutableName()),
-                        appinfo::ExecutableName());
+    GameStarter starter(
+        store,
+        emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder, appinfo::ExecutableName()),
+        appinfo::ExecutableName());
     const GameStarter::Started started = starter.start(m_startName, runValue && *runValue != 0);
     settings.createKey();
     settings.writeText(lastEmulatorKey(), started.executable);

@@ -35,8 +35,8 @@ void MainWindow::loadGameList() {
         m_thumbnails = std::make_unique<ThumbnailLoader>(m_appFolder);
         // An installed program keeps its fallback picture in its data folder.
         if (!m_programFileFolders.isEmpty())
-            m_thumbnails->setFallbackFile(artworkfiles::fallbackPath(
-                m_appFolder, artworkfiles::Kind::Thumbnail, m_programFileFolders));
+            m_thumbnails->setFallbackFile(
+                artworkfiles::fallbackPath(m_appFolder, artworkfiles::Kind::Thumbnail, m_programFileFolders));
     }
     ThumbnailLoader::Result thumbnails = m_thumbnails->load(names);
     m_gameGrid->setEntries(names, std::move(thumbnails.cells));

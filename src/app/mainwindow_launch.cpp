@@ -102,7 +102,8 @@ void MainWindow::showUnloadKeyStatus() {
 
 void MainWindow::startSelectedGame() {
     // The same start as `korvello --start`: one class does it for both.
-    GameStarter starter(*m_store, {m_appFolder, m_settingsFolder, m_currentBuilds}, appinfo::ExecutableName());
+    GameStarter starter(*m_store, {m_appFolder, m_settingsFolder, m_currentBuilds},
+                        appinfo::ExecutableName());
     const GameStarter::Started started = starter.start(m_currentGame, m_runDiscCheck->isChecked());
     m_startedExecutable = started.executable;
     // Kept in the settings file too, so that `korvello --unload` ends it, and

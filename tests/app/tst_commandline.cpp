@@ -3,6 +3,7 @@
 #include "launch/emulatorrun.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
+#include "store/playtimestore.h"
 #include "store/profilestore.h"
 #include "support/testfolder.h"
 
@@ -167,6 +168,10 @@ void TestCommandLine::startWritesAndStarts() {
     QVERIFY(running > 0);
     reaper.add(running);
     QFile::remove(f.record());
+    // The disc image, as the profile names it from the emulator's folder.
+    QFile disc(f.folder.file(QStringLiteral("D:\\ISO\\Shadow of the Test.iso")));
+    QVERIFY(disc.open(QIODevice::WriteOnly));
+    disc.close();
 
     const Run r = user.run(f.program, {QStringLiteral("--start"), name});
     QCOMPARE(r.err, QString());
@@ -189,6 +194,15 @@ void TestCommandLine::startWritesAndStarts() {
         QVERIFY2(readAll(f.ini(file)) == expected, qPrintable(file));
     }
     QCOMPARE(user.setting(QStringLiteral("LastEmulator")), f.exeName);
+
+    // Its play session is open in the store under the profile's own name, for
+    // the window to take up.
+    PlayTimeStore playTime;
+    playTime.setDatabasePath(f.folder.file(QStringLiteral("db.mdb")));
+    const QList<PlaySession> open = playTime.openSessions();
+    QCOMPARE(open.size(), 1);
+    QCOMPARE(open.first().game, kGame);
+    QCOMPARE(open.first().pid, record->pid);
 }
 
 void TestCommandLine::startFailures_data() {
@@ -197,6 +211,7 @@ void TestCommandLine::startFailures_data() {
     QTest::newRow("executable missing") << "no exe";
     QTest::newRow("read-only file") << "read-only";
     QTest::newRow("settings folder missing") << "no inis";
+    QTest::newRow("disc image missing, Run on") << "no disc";
 }
 
 void TestCommandLine::startFailures() {
@@ -221,12 +236,15 @@ void TestCommandLine::startFailures() {
         p.setValue(col::PCSX2ExeFile, QStringLiteral("pcsx2-removed.exe"));
         f.add(p);
         name = QStringLiteral("Gone");
-        expected = QStringLiteral("The emulator's executable %1pcsx2-removed.exe does not exist.")
-                       .arg(f.folder.path());
+        expected =
+            QStringLiteral("The emulator \"%1pcsx2-removed.exe\" does not exist.").arg(f.folder.path());
     } else if (cause == QLatin1String("read-only")) {
         // GSdx.ini takes the first key, so nothing at all is written.
         QFile::setPermissions(f.ini(QStringLiteral("GSdx.ini")), QFileDevice::ReadOwner);
         expected = QStringLiteral("Unable to write to %1.").arg(f.ini(QStringLiteral("GSdx.ini")));
+    } else if (cause == QLatin1String("no disc")) {
+        user.setSetting(QStringLiteral("Run"), 1);
+        expected = QStringLiteral("The disc image \"D:\\ISO\\Shadow of the Test.iso\" does not exist.");
     } else {
         QVERIFY(QDir(f.folder.file(QStringLiteral("inis"))).removeRecursively());
         expected = QStringLiteral("Unable to write to %1.").arg(f.ini(QStringLiteral("GSdx.ini")));

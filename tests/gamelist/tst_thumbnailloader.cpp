@@ -115,6 +115,7 @@ private slots:
     void missingFallbackGivesEmptyCells();
     void pixelFileStaysBoundedAndOldCellsStayValid();
     void worksWithoutAWritableCache();
+    void fallbackFromAnInstalledDataFolder();
 };
 
 void TestThumbnailLoader::unchangedRebuildDecodesNothingAndCopiesNothing() {
@@ -399,6 +400,28 @@ void TestThumbnailLoader::worksWithoutAWritableCache() {
     ThumbnailLoader unwritable(g.folder.path(), blocker + QStringLiteral("/korvello"));
     QVERIFY(sameCells(unwritable.load(g.names).cells, expected));
     QCOMPARE(unwritable.load(g.names).decoded, 7);
+}
+
+// An installed program keeps the fallback picture in its data folder, not in
+// the emulator folder's Images: games without a thumbnail show that one, and
+// it is cached like the others.
+void TestThumbnailLoader::fallbackFromAnInstalledDataFolder() {
+    GameFolder g(10);
+    QTemporaryDir data;
+    const QString fallback = data.filePath(QStringLiteral("thumb_unknown.jpg"));
+    jpeg::writeFile(picture(99), fallback, 90);
+    QVERIFY(QFile::remove(g.folder.file(QStringLiteral("Images/thumb_unknown.jpg"))));
+    const QImage expected = ImageList::fitToCell(jpeg::decodeFile(fallback));
+
+    for (int run = 0; run < 2; ++run) { // decoded, then from the cache
+        ThumbnailLoader loader = g.loader();
+        loader.setFallbackFile(fallback);
+        const ThumbnailLoader::Result result = loader.load(g.names);
+        QVERIFY2(result.errors.isEmpty(), qPrintable(result.report()));
+        QCOMPARE(result.decoded, run == 0 ? 9 : 0); // 8 own thumbnails and the fallback
+        QCOMPARE(result.cells[1], expected);
+        QCOMPARE(result.cells[6], expected);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestThumbnailLoader)
