@@ -3,6 +3,7 @@
 #include "core/korvelloerror.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QDir>
 #include <QFile>
 #include <QPalette>
@@ -87,4 +88,14 @@ void SkinManager::apply(const QString& sheet) {
     QApplication::setPalette(palette);
     // One sheet for the whole application restyles every window at once.
     app->setStyleSheet(sheet);
+    // A rich-text label colours its links when its text is laid out, and keeps
+    // that colour through palette changes: laid out again, it takes the new one.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            const QString text = label->text();
+            if (!text.contains(QLatin1String("<a "), Qt::CaseInsensitive))
+                continue;
+            label->clear();
+            label->setText(text);
+        }
 }

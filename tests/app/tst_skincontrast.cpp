@@ -56,6 +56,40 @@ QColor over(const QColor& top, const QColor& below) {
                             float(top.blueF() * a + below.blueF() * (1 - a)));
 }
 
+// What a label really draws: its most frequent pixel (the background) and, of
+// the others, the one that stands out most from it (the core of the glyphs).
+struct DrawnColours {
+    QColor background;
+    QColor text;
+};
+
+DrawnColours drawnColours(QWidget* widget) {
+    // Taken from the window, so that what shows through the label is in it.
+    QWidget* window = widget->window();
+    const QImage picture = window->grab(QRect(widget->mapTo(window, QPoint()), widget->size()))
+                               .toImage()
+                               .convertToFormat(QImage::Format_RGB32);
+    std::map<QRgb, int> counts;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            ++counts[picture.pixel(x, y)];
+    QRgb background = 0;
+    int most = -1;
+    for (const auto& [rgb, n] : counts)
+        if (n > most) {
+            most = n;
+            background = rgb;
+        }
+    DrawnColours drawn{QColor(background), QColor(background)};
+    double best = 1;
+    for (const auto& [rgb, n] : counts)
+        if (const double k = contrast(QColor(rgb), drawn.background); k > best) {
+            best = k;
+            drawn.text = QColor(rgb);
+        }
+    return drawn;
+}
+
 // ---- Reading the colour pairs a sheet declares ----
 
 using Declarations = std::map<QString, QString>;
@@ -382,6 +416,17 @@ private slots:
                 if (isLink && label->palette().color(QPalette::Link) != link)
                     faults.append(label->objectName() + QStringLiteral(": link colour ") +
                                   label->palette().color(QPalette::Link).name());
+                // The palette alone does not say what is drawn: a rich-text label
+                // may keep the colour its text was laid out with.
+                if (isLink) {
+                    const DrawnColours drawn = drawnColours(label);
+                    if (contrast(drawn.text, drawn.background) < kText ||
+                        std::abs(drawn.text.lightness() - link.lightness()) > 40)
+                        faults.append(QStringLiteral("%1: link drawn in %2 on %3 (%4:1), the skin's is %5")
+                                          .arg(label->objectName(), drawn.text.name(), drawn.background.name())
+                                          .arg(contrast(drawn.text, drawn.background), 0, 'f', 2)
+                                          .arg(link.name()));
+                }
                 const QPalette::ColorGroup state = label->isEnabled() ? QPalette::Active : QPalette::Disabled;
                 const double needed = label->isEnabled() ? kText : kDisabledText;
                 const QColor text =
