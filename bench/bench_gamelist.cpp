@@ -5,8 +5,9 @@
 //
 //  - rebuild of 2,000 unchanged games from the thumbnail cache, against
 //    decoding the same files with libjpeg alone on one core (reading included);
-//  - rebuild with an empty cache (every thumbnail decoded on all cores and
-//    written to the cache), against the same single-core decode;
+//  - rebuild with an empty cache (every thumbnail decoded on all cores; the
+//    cache file is written afterwards, behind the shown grid, and that write
+//    is reported on its own line), against the same single-core decode;
 //  - start-up to the first painted thumbnail with 2,000 games and a warm cache,
 //    in a fresh process, against one rebuild plus the start-up of the window
 //    with an empty list;
@@ -316,6 +317,7 @@ int main(int argc, char* argv[]) {
     Series alone{"decode alone, libjpeg, one core"};
     Series warm{"rebuild from the cache, 2,000 unchanged"};
     Series cold{"rebuild with an empty cache, all cores"};
+    Series coldWrite{"  then writing its cache file behind the grid"};
     Series startWarm{"start-up to first painted thumbnail, 2,000 games"};
     Series startEmpty{"start-up to first paint, empty list"};
     Series startMany{"start-up to first painted thumbnail, 20,000 games"};
@@ -330,6 +332,9 @@ int main(int argc, char* argv[]) {
         QFile::remove(indexFile);
         QFile::remove(pixelFile);
         measure(cold, [&] { w.loadGameList(); });
+        // The cache file is written behind the shown grid; its time is
+        // reported, and no other contender runs beside it.
+        measure(coldWrite, [&] { w.m_thumbnails->waitForCacheWrite(); });
         // The cold rebuild wrote the cache again: the children find it warm.
         const StartUp a = runStartUp(folder.path());
         const StartUp b = runStartUp(empty.path());
@@ -343,7 +348,7 @@ int main(int argc, char* argv[]) {
         startMany.add(c.ms, c.faults);
         anonPerGameKb.push_back((c.anonKb - b.anonKb) / kManyGames);
     }
-    for (const Series* s : {&alone, &warm, &cold, &startWarm, &startEmpty, &startMany})
+    for (const Series* s : {&alone, &warm, &cold, &coldWrite, &startWarm, &startEmpty, &startMany})
         print(*s);
 
     std::vector<double> warmRatio, coldRatio, startRatio;

@@ -30,8 +30,17 @@ struct ThumbnailLoader::File {
     ThumbnailCache::Record record; // name relative to the program folder, key as stat() found it
     bool exists = false;
     bool regular = false;
-    QImage cell;   // decoded by this rebuild and not in the cache
-    QString error; // why the file cannot be shown
+    bool cacheable = false; // decoded by this rebuild from bytes that match record.key
+    QImage cell;            // what the grid shows for the file
+    QString error;          // why the file cannot be shown
+};
+
+// What the cache write does with one file's record.
+struct ThumbnailLoader::Pending {
+    enum class Action { Keep, Store, Carry };
+    Action action = Action::Keep;
+    ThumbnailCache::Record record;
+    QImage cell; // the cell to store
 };
 
 QString ThumbnailLoader::Result::report() const {
@@ -55,6 +64,31 @@ ThumbnailLoader::ThumbnailLoader(const QString& programFolder, const QString& ca
     m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
 }
 
+ThumbnailLoader::~ThumbnailLoader() {
+    waitForCacheWrite();
+}
+
+void ThumbnailLoader::waitForCacheWrite() {
+    if (m_writer.joinable())
+        m_writer.join();
+}
+
+void ThumbnailLoader::writeCache(QList<Pending> pending) {
+    QList<ThumbnailCache::Record> records;
+    records.reserve(pending.size());
+    for (Pending& p : pending) {
+        bool kept = true;
+        if (p.action == Pending::Action::Store)
+            kept = m_cache.store(p.cell, p.record);
+        else if (p.action == Pending::Action::Carry)
+            kept = m_cache.carry(p.record);
+        if (kept)
+            records.append(p.record);
+        p.cell = QImage(); // the grid may hold it longer; this copy is done
+    }
+    m_cache.commit(records);
+}
+
 void ThumbnailLoader::runInParallel(int count, const std::function<void(int)>& work) {
     std::atomic<int> next{0};
     auto drain = [&] {
@@ -69,7 +103,7 @@ void ThumbnailLoader::runInParallel(int count, const std::function<void(int)>& w
     m_pool.waitForDone();
 }
 
-void ThumbnailLoader::decode(File& file, bool storing) {
+void ThumbnailLoader::decode(File& file) {
     QFile in(file.path);
     if (!in.open(QIODevice::ReadOnly)) {
         file.error = QStringLiteral("Cannot open the picture %1: %2")
@@ -86,11 +120,10 @@ void ThumbnailLoader::decode(File& file, bool storing) {
     // same; otherwise it was changing under us and nothing is kept.
     struct stat st;
     const bool cacheable = file.regular && ::fstat(in.handle(), &st) == 0 && keyOf(st) == file.record.key;
+    file.cacheable = cacheable;
     in.close();
     try {
-        QImage cell = ImageList::fitToCell(jpeg::decode(data, file.path));
-        if (!(storing && cacheable && m_cache.store(cell, file.record)))
-            file.cell = std::move(cell);
+        file.cell = ImageList::fitToCell(jpeg::decode(data, file.path));
     } catch (const std::exception& e) {
         file.error = QString::fromUtf8(e.what());
         // Only what the decoder says about the bytes is kept: a file that could
@@ -102,6 +135,7 @@ void ThumbnailLoader::decode(File& file, bool storing) {
 
 ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
     Result result;
+    waitForCacheWrite();
     if (gameNames.isEmpty())
         return result;
     m_cache.refresh();
@@ -177,37 +211,49 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
             toCarry.append(i);
         }
     }
-    const bool storing = !toDecode.isEmpty() && m_cache.beginUpdate(liveBytes);
-    if (!storing || !m_cache.startsNewPixelFile())
-        toCarry.clear();
     const int decodeCount = int(toDecode.size());
     File* const shared = files.data(); // the workers never touch the list itself
-    runInParallel(decodeCount + int(toCarry.size()), [&](int i) {
-        if (i < decodeCount) {
-            decode(shared[toDecode.at(i)], storing);
-        } else {
-            File& file = shared[toCarry.at(i - decodeCount)];
-            // A cell that cannot be carried over is kept as it is for this run.
-            if (!m_cache.carry(file.record))
-                file.cell = m_cache.picture(file.record).copy();
-        }
-    });
+    runInParallel(decodeCount, [&](int i) { decode(shared[toDecode.at(i)]); });
     result.decoded = decodeCount;
-    if (storing) {
-        QList<ThumbnailCache::Record> records;
-        records.reserve(files.size());
-        for (const File& file : std::as_const(files))
-            if (file.record.damaged ||
-                (file.error.isEmpty() && file.cell.isNull() && file.record.offset != 0))
-                records.append(file.record);
-        m_cache.commit(records);
-    }
+    // Unchanged files show the cache's own pixels.
     for (File& file : files) {
-        if (!file.error.isEmpty() || !file.cell.isNull())
+        if (!file.error.isEmpty() || !file.cell.isNull() || !file.exists)
             continue;
         file.cell = m_cache.picture(file.record);
         if (file.cell.isNull()) // the cache could not give back what it took: decode here
-            decode(file, false);
+            decode(file);
+    }
+
+    // What was decoded goes into the cache after the grid has its cells. A
+    // new pixel file takes the unchanged cells over as well; an appended one
+    // keeps them where they are.
+    if (decodeCount > 0 && m_cache.beginUpdate(liveBytes)) {
+        const bool fresh = m_cache.startsNewPixelFile();
+        QList<bool> carried(files.size(), false);
+        for (const int i : std::as_const(toCarry))
+            carried[i] = true;
+        QList<Pending> pending;
+        pending.reserve(files.size());
+        for (int i = 0; i < files.size(); ++i) {
+            const File& file = files.at(i);
+            Pending p;
+            p.record = file.record;
+            if (file.record.damaged) {
+                p.action = Pending::Action::Keep; // remembered, so it is not decoded again
+            } else if (!file.error.isEmpty()) {
+                continue;
+            } else if (file.cacheable) {
+                p.action = Pending::Action::Store;
+                p.cell = file.cell;
+            } else if (carried[i]) {
+                p.action = fresh ? Pending::Action::Carry : Pending::Action::Keep;
+            } else {
+                continue; // changed while it was read, or decoded again after a failed cache read
+            }
+            pending.append(std::move(p));
+        }
+        m_writer =
+            std::thread([this, pending = std::move(pending)]() mutable { writeCache(std::move(pending)); });
     }
 
     // The cells in list order, and the damaged files in the order the list first uses them.

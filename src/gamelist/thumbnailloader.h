@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QThreadPool>
 #include <functional>
+#include <thread>
 
 // The thumbnails of a game list rebuild: for each game, in list order, the
 // cell the grid shows (Images/thumb_<name>.jpg, or Images/thumb_unknown.jpg
@@ -19,6 +20,11 @@
 // A thumbnail that cannot be decoded (or read) does not end the rebuild: its
 // game gets the fallback picture, or an empty cell when the fallback cannot be
 // shown either, and the file is named in the result's report.
+//
+// The cache is written after the cells are handed back: pictures decoded by a
+// rebuild go into the cache file on a thread of their own while the grid shows
+// them, so a first run waits for decoding alone. The next rebuild, cache() and
+// the destructor wait for that write to end.
 class ThumbnailLoader {
 public:
     struct Result {
@@ -36,6 +42,9 @@ public:
     // programFolder: the folder that holds Images, with or without a trailing "/".
     explicit ThumbnailLoader(const QString& programFolder,
                              const QString& cacheFolder = ThumbnailCache::defaultFolder());
+    ~ThumbnailLoader();
+    ThumbnailLoader(const ThumbnailLoader&) = delete;
+    ThumbnailLoader& operator=(const ThumbnailLoader&) = delete;
 
     // The fallback picture's full path, when it is not Images/thumb_unknown.jpg
     // in the program folder (an installed program keeps it in its data folder).
@@ -43,16 +52,26 @@ public:
 
     Result load(const QStringList& gameNames);
 
-    const ThumbnailCache& cache() const { return m_cache; }
+    // Waits until the cache file holds what the last rebuild decoded.
+    void waitForCacheWrite();
+    const ThumbnailCache& cache() {
+        waitForCacheWrite();
+        return m_cache;
+    }
 
 private:
     struct File;
+    struct Pending;
 
-    void decode(File& file, bool storing);
+    void decode(File& file);
+    // Writes the cells and records of one rebuild into the cache and commits
+    // them (on the writer thread).
+    void writeCache(QList<Pending> pending);
     void runInParallel(int count, const std::function<void(int)>& work);
 
     QString m_folder;
     QString m_fallbackFile;
     ThumbnailCache m_cache;
     QThreadPool m_pool;
+    std::thread m_writer; // the cache write of the last rebuild, while it runs
 };
