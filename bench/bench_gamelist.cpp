@@ -239,6 +239,9 @@ int startUp(int argc, char* argv[], double t0) {
     const double ms = monotonicMs() - t0;
     std::printf("%.3f %ld %ld %d\n", ms, faultsNow(), rssAnonKb(), w.m_gameGrid->count());
     std::fflush(stdout);
+    // A first start writes its cache behind the grid; the next start finds it.
+    if (w.m_thumbnails)
+        w.m_thumbnails->waitForCacheWrite();
     std::_Exit(0); // tearing down is not part of the figure
 }
 

@@ -3,6 +3,8 @@
 #include "gamelist/artworkfiles.h"
 #include "gamelist/imagelist.h"
 #include "gamelist/jpeg.h"
+#include "gamelist/jpegreader.h"
+#include "gamelist/thumbnailmapping.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,7 +105,37 @@ void ThumbnailLoader::runInParallel(int count, const std::function<void(int)>& w
     m_pool.waitForDone();
 }
 
-void ThumbnailLoader::decode(File& file) {
+namespace {
+
+// A thumbnail of exactly the cell's size is decoded straight into `memory` at
+// `offset` (its rows as fitToCell would give them, 3 bytes a pixel), with no
+// copy and no fresh small pages; any other size is fitted into a cell of its own.
+QImage decodeCell(const QByteArray& data, const QString& path, const ThumbnailMapping::Pointer& memory,
+                  std::size_t offset) {
+    const QSize cellSize(ImageList::kWidth, ImageList::kHeight);
+    JpegReader reader(data, path);
+    reader.readHeader();
+    if (!memory || reader.size() != cellSize)
+        return ImageList::fitToCell(jpeg::decode(data, path));
+    reader.start();
+    constexpr qsizetype kStride = qsizetype(ImageList::kWidth) * 3;
+    unsigned char* const bits = memory->writableData() + offset;
+    constexpr int kBatch = 16;
+    unsigned char* rows[kBatch];
+    while (reader.nextRow() < cellSize.height()) {
+        const int first = reader.nextRow();
+        int n = 0;
+        for (; n < kBatch && first + n < cellSize.height(); ++n)
+            rows[n] = bits + kStride * (first + n);
+        reader.readRows(rows, n);
+    }
+    reader.finish();
+    return memory->image(offset, cellSize.width(), cellSize.height(), kStride, QImage::Format_RGB888);
+}
+
+} // namespace
+
+void ThumbnailLoader::decode(File& file, const ThumbnailMapping::Pointer& memory, std::size_t offset) {
     QFile in(file.path);
     if (!in.open(QIODevice::ReadOnly)) {
         file.error = QStringLiteral("Cannot open the picture %1: %2")
@@ -123,7 +155,7 @@ void ThumbnailLoader::decode(File& file) {
     file.cacheable = cacheable;
     in.close();
     try {
-        file.cell = ImageList::fitToCell(jpeg::decode(data, file.path));
+        file.cell = decodeCell(data, file.path, memory, offset);
     } catch (const std::exception& e) {
         file.error = QString::fromUtf8(e.what());
         // Only what the decoder says about the bytes is kept: a file that could
@@ -213,7 +245,14 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
     }
     const int decodeCount = int(toDecode.size());
     File* const shared = files.data(); // the workers never touch the list itself
-    runInParallel(decodeCount, [&](int i) { decode(shared[toDecode.at(i)]); });
+    // The decoded cells are kept (the grid shows them) in one block of memory
+    // that can take huge pages, instead of thousands of fresh small pages.
+    constexpr std::size_t kSlot = std::size_t(ImageList::kWidth) * ImageList::kHeight * 3;
+    const ThumbnailMapping::Pointer cellMemory =
+        decodeCount > 0 ? ThumbnailMapping::allocate(std::size_t(decodeCount) * kSlot)
+                        : ThumbnailMapping::Pointer();
+    runInParallel(decodeCount,
+                  [&](int i) { decode(shared[toDecode.at(i)], cellMemory, std::size_t(i) * kSlot); });
     result.decoded = decodeCount;
     // Unchanged files show the cache's own pixels.
     for (File& file : files) {

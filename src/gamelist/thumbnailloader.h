@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gamelist/thumbnailcache.h"
+#include "gamelist/thumbnailmapping.h"
 
 #include <QImage>
 #include <QList>
@@ -63,7 +64,9 @@ private:
     struct File;
     struct Pending;
 
-    void decode(File& file);
+    // Decodes one file into file.cell (into `memory` at `offset` when its size
+    // allows) or file.error.
+    void decode(File& file, const ThumbnailMapping::Pointer& memory = {}, std::size_t offset = 0);
     // Writes the cells and records of one rebuild into the cache and commits
     // them (on the writer thread).
     void writeCache(QList<Pending> pending);
