@@ -9,6 +9,20 @@
 
 namespace jpeg {
 
+void readPicture(JpegReader& reader, unsigned char* bits, qsizetype stride) {
+    const int height = reader.size().height();
+    constexpr int kBatch = 16;
+    unsigned char* rows[kBatch];
+    while (reader.nextRow() < height) {
+        const int first = reader.nextRow();
+        int n = 0;
+        for (; n < kBatch && first + n < height; ++n)
+            rows[n] = bits + stride * (first + n);
+        reader.readRows(rows, n);
+    }
+    reader.finish();
+}
+
 QImage decode(const QByteArray& data, const QString& source) {
     JpegReader reader(data, source);
     reader.readHeader(); // refuses a picture beyond picturelimit before anything is reserved
@@ -21,19 +35,7 @@ QImage decode(const QByteArray& data, const QString& source) {
                 .arg(QDir::toNativeSeparators(source))
                 .arg(size.width())
                 .arg(size.height()));
-    // Row addresses are worked out here: QImage::scanLine() checks for sharing on every call.
-    uchar* const bits = picture.bits();
-    const qsizetype stride = picture.bytesPerLine();
-    constexpr int kBatch = 16;
-    unsigned char* rows[kBatch];
-    while (reader.nextRow() < size.height()) {
-        const int first = reader.nextRow();
-        int n = 0;
-        for (; n < kBatch && first + n < size.height(); ++n)
-            rows[n] = bits + stride * (first + n);
-        reader.readRows(rows, n);
-    }
-    reader.finish();
+    readPicture(reader, picture.bits(), picture.bytesPerLine());
     return picture;
 }
 

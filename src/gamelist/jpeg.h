@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 
+class JpegReader;
+
 // JPEG decoding with libjpeg. Colour, grayscale and CMYK pictures (plain or
 // Adobe's inverted CMYK) come out as 24-bit colour at full size. The encoder
 // lives in jpegwriter.h.
@@ -17,5 +19,9 @@ QImage decodeFile(const QString& path);
 
 // The same for a JPEG held in memory; `source` names it in error texts.
 QImage decode(const QByteArray& data, const QString& source);
+
+// Decodes every row of a started reader into `bits` (3 bytes a pixel, rows
+// `stride` bytes apart, room for the whole picture), then finishes it.
+void readPicture(JpegReader& reader, unsigned char* bits, qsizetype stride);
 
 } // namespace jpeg

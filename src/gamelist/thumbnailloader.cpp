@@ -119,17 +119,7 @@ QImage decodeCell(const QByteArray& data, const QString& path, const ThumbnailMa
         return ImageList::fitToCell(jpeg::decode(data, path));
     reader.start();
     constexpr qsizetype kStride = qsizetype(ImageList::kWidth) * 3;
-    unsigned char* const bits = memory->writableData() + offset;
-    constexpr int kBatch = 16;
-    unsigned char* rows[kBatch];
-    while (reader.nextRow() < cellSize.height()) {
-        const int first = reader.nextRow();
-        int n = 0;
-        for (; n < kBatch && first + n < cellSize.height(); ++n)
-            rows[n] = bits + kStride * (first + n);
-        reader.readRows(rows, n);
-    }
-    reader.finish();
+    jpeg::readPicture(reader, memory->writableData() + offset, kStride);
     return memory->image(offset, cellSize.width(), cellSize.height(), kStride, QImage::Format_RGB888);
 }
 
