@@ -9,6 +9,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # ccache, where installed, makes the build of a fresh clone quick; paths are
 # taken relative to the clone so that clones share the cache.
 export CCACHE_BASEDIR="$root"
+# With debug information ccache also hashes the build folder unless told not
+# to; without this, every fresh clone would compile everything again.
+export CCACHE_NOHASHDIR=1
 if [[ ! -f "$root/build/CMakeCache.txt" ]]; then
   launcher=()
   if command -v ccache >/dev/null; then

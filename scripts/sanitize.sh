@@ -7,6 +7,9 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh" --test
 export CCACHE_BASEDIR="$root"
+# With debug information ccache also hashes the build folder unless told not
+# to; without this, every fresh clone would compile everything again.
+export CCACHE_NOHASHDIR=1
 if [[ ! -f "$root/build-asan/CMakeCache.txt" ]]; then
   launcher=()
   if command -v ccache >/dev/null; then
