@@ -63,6 +63,7 @@ public:
     std::unique_ptr<SkinManager> m_skinManager;
     // The game list's thumbnails, from the program folder's thumbnail cache.
     std::unique_ptr<ThumbnailLoader> m_thumbnails;
+    QStringList m_listedNames;                    // the names of the last rebuild, in the grid's model order
     std::unique_ptr<PlayTimeStore> m_playTime;    // play sessions in db.mdb
     PlaySessionTracker* m_playSessions = nullptr; // watches the emulators Start started
 
@@ -121,6 +122,9 @@ public:
     // ---- Game list (mainwindow_gamelist.cpp) ----
     void setIconSpacing();
     void loadGameList();
+    // Once the cache holds what a rebuild decoded, the grid shows the cache's
+    // mapped cells instead, and the decoded ones' memory goes back.
+    void takeThumbnailsFromCache();
     void selectGame(int position);
     void showSelectedGame();
     void reselectFocusedGame();

@@ -25,6 +25,15 @@ void MainWindow::setIconSpacing() {
     m_gameGrid->setIconSpacing(109, 0);
 }
 
+void MainWindow::takeThumbnailsFromCache() {
+    if (!m_thumbnails || m_listedNames.isEmpty())
+        return;
+    // A rebuild that finds the files unchanged decodes nothing: its cells are
+    // the cache's. Damaged files were reported by the rebuild that found them.
+    const ThumbnailLoader::Result cached = m_thumbnails->load(m_listedNames);
+    m_gameGrid->replacePictures(m_listedNames, cached.cells);
+}
+
 void MainWindow::loadGameList() {
     m_gameGrid->clear();                            // 1
     const QStringList names = m_store->listNames(); // 2 and 4: the store closes its query
@@ -37,8 +46,14 @@ void MainWindow::loadGameList() {
         if (!m_programFileFolders.isEmpty())
             m_thumbnails->setFallbackFile(
                 artworkfiles::fallbackPath(m_appFolder, artworkfiles::Kind::Thumbnail, m_programFileFolders));
+        // The cache is written on a thread of its own: its end is handed to this window's thread.
+        m_thumbnails->setCacheWrittenHandler([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { run([this] { takeThumbnailsFromCache(); }); }, Qt::QueuedConnection);
+        });
     }
     ThumbnailLoader::Result thumbnails = m_thumbnails->load(names);
+    m_listedNames = names;
     m_gameGrid->setEntries(names, std::move(thumbnails.cells));
     const int n = m_gameGrid->count();
     if (n == 0) // 5

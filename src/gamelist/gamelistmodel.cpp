@@ -1,5 +1,7 @@
 #include "gamelist/gamelistmodel.h"
 
+#include <algorithm>
+
 int GameListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_entries.size());
 }
@@ -41,6 +43,17 @@ void GameListModel::setEntries(const QStringList& captions, QList<QImage> cells)
         m_entries.append(Entry{captions.at(i), int(i)});
     m_images.assign(std::move(cells));
     endResetModel();
+}
+
+void GameListModel::replacePictures(const QStringList& captions, const QList<QImage>& cells) {
+    Q_ASSERT(captions.size() == cells.size());
+    const qsizetype n = std::min(captions.size(), m_entries.size());
+    for (qsizetype i = 0; i < n; ++i)
+        if (m_entries.at(i).image == int(i) && m_entries.at(i).caption == captions.at(i) &&
+            !cells.at(i).isNull())
+            m_images.replace(int(i), cells.at(i));
+    if (n > 0)
+        emit dataChanged(index(0), index(int(n) - 1), {ImageRole});
 }
 
 int GameListModel::append(const QString& caption, const QImage& picture) {

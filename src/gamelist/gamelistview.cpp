@@ -90,6 +90,10 @@ void GameListView::setEntries(const QStringList& captions, QList<QImage> cells) 
     m_model->setEntries(captions, std::move(cells));
 }
 
+void GameListView::replacePictures(const QStringList& captions, const QList<QImage>& cells) {
+    m_model->replacePictures(captions, cells);
+}
+
 int GameListView::addEntry(const QString& caption, const QImage& thumb) {
     return m_model->append(caption, thumb);
 }

@@ -53,6 +53,8 @@ public:
     // Replaces every entry and image: entry i shows caption i and cell i, a
     // picture already fitted to the image list's cell.
     void setEntries(const QStringList& captions, QList<QImage> cells);
+    // The same pictures in other memory (see GameListModel::replacePictures()).
+    void replacePictures(const QStringList& captions, const QList<QImage>& cells);
     // Appends the picture to the image list and an entry with that caption pointing at it.
     int addEntry(const QString& caption, const QImage& thumb);
     // Selects the entry, gives it the focus mark and scrolls it into view.

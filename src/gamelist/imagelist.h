@@ -18,6 +18,7 @@ public:
     // kWidth by kHeight, as fitToCell() makes them).
     void assign(QList<QImage> cells) { m_images = std::move(cells); }
     const QImage& at(int position) const { return m_images.at(position); }
+    void replace(int position, const QImage& picture) { m_images[position] = picture; }
     int count() const { return static_cast<int>(m_images.size()); }
     void clear() { m_images.clear(); }
     // Bytes of pixel data held.

@@ -221,6 +221,13 @@ QImage ThumbnailCache::picture(const Record& record) const {
                             qsizetype(record.bytesPerLine), static_cast<QImage::Format>(record.format));
 }
 
+bool ThumbnailCache::holds(const QImage& cell) const {
+    if (!m_mapping || cell.isNull())
+        return false;
+    const unsigned char* bits = cell.constBits();
+    return bits >= m_mapping->data() && bits + cell.sizeInBytes() <= m_mapping->data() + m_mapping->size();
+}
+
 bool ThumbnailCache::beginUpdate(std::uint64_t liveBytes) {
     if (m_update.active || !QDir().mkpath(m_cacheFolder))
         return false;

@@ -64,6 +64,8 @@ public:
     // The cell of a stored record, over the mapping; null when not stored.
     QImage picture(const Record& record) const;
     int recordCount() const { return static_cast<int>(m_records.size()); }
+    // True when the cell's pixels lie in the mapped pixel file (not a copy).
+    bool holds(const QImage& cell) const;
 
     // Starts writing: takes the cache's lock (without waiting: when another
     // copy of the program is writing, this rebuild goes without the cache) and

@@ -89,6 +89,8 @@ void ThumbnailLoader::writeCache(QList<Pending> pending) {
         p.cell = QImage(); // the grid may hold it longer; this copy is done
     }
     m_cache.commit(records);
+    if (m_cacheWritten)
+        m_cacheWritten();
 }
 
 void ThumbnailLoader::runInParallel(int count, const std::function<void(int)>& work) {

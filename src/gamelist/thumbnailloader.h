@@ -55,6 +55,10 @@ public:
 
     // Waits until the cache file holds what the last rebuild decoded.
     void waitForCacheWrite();
+    // Called on the writer's thread when a cache write has ended: the cells a
+    // rebuild decoded can then be exchanged for the cache's mapped ones (a
+    // rebuild that finds nothing new gives them), which gives their memory back.
+    void setCacheWrittenHandler(std::function<void()> handler) { m_cacheWritten = std::move(handler); }
     const ThumbnailCache& cache() {
         waitForCacheWrite();
         return m_cache;
@@ -76,5 +80,6 @@ private:
     QString m_fallbackFile;
     ThumbnailCache m_cache;
     QThreadPool m_pool;
+    std::function<void()> m_cacheWritten;
     std::thread m_writer; // the cache write of the last rebuild, while it runs
 };

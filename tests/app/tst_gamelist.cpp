@@ -2,11 +2,13 @@
 #include "app/mainwindow.h"
 #include "core/korvelloerror.h"
 #include "editor/editorpage.h"
+#include "gamelist/gamelistmodel.h"
 #include "gamelist/gamelistview.h"
 #include "gamelist/imagelist.h"
 #include "gamelist/jpeg.h"
 #include "gamelist/jpegwriter.h"
 #include "gamelist/posterview.h"
+#include "gamelist/thumbnailloader.h"
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
@@ -77,6 +79,7 @@ private slots:
     void damagedThumbnailAmongManyIsReportedOnce();
     void badPosterIsReportedAfterCaption();
     void manyRebuildsKeepOneImagePerGame();
+    void decodedThumbnailsGiveWayToTheCache();
     void clickOnEmptySpaceKeepsSelection();
     void emptyDatabaseOpensNewAndDisablesButtons();
     void foreignDatabaseIsReportedAndUnchanged_data();
@@ -266,6 +269,34 @@ void TestGameList::manyRebuildsKeepOneImagePerGame() {
     QCOMPARE(w.m_gameGrid->imageList().bytes(), 3 * qint64(100 * 150 * 3));
     QCOMPARE(w.m_gameGrid->selectedRow(), -1);
     QCOMPARE(w.m_currentGame, QStringLiteral("b")); // until another entry is selected
+}
+
+// A first rebuild shows the cells it decoded; once its cache write has ended,
+// the grid shows the same pixels from the mapped cache file, and the decoded
+// ones' memory is given back.
+void TestGameList::decodedThumbnailsGiveWayToTheCache() {
+    DialogRecorder dialogs;
+    GameFolder g({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    g.thumb(QStringLiteral("a"), Qt::red);
+    g.thumb(QStringLiteral("c"), Qt::blue);
+    MainWindow w(g.folder.path());
+    auto cell = [&](int row) {
+        return w.m_gameGrid->model()->index(row, 0).data(GameListModel::ImageRole).value<QImage>();
+    };
+    QList<QImage> shown;
+    for (int row = 0; row < 3; ++row)
+        shown.append(cell(row).copy());
+    auto allFromCache = [&] {
+        for (int row = 0; row < 3; ++row)
+            if (!w.m_thumbnails->cache().holds(cell(row)))
+                return false;
+        return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allFromCache(), 5000);
+    for (int row = 0; row < 3; ++row)
+        QCOMPARE(cell(row), shown.at(row));
+    QCOMPARE(w.m_gameGrid->count(), 3);
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 }
 
 void TestGameList::clickOnEmptySpaceKeepsSelection() {

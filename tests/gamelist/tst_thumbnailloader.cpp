@@ -7,6 +7,7 @@
 #include "support/testfolder.h"
 
 #include <QtTest>
+#include <atomic>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -116,6 +117,7 @@ private slots:
     void pixelFileStaysBoundedAndOldCellsStayValid();
     void worksWithoutAWritableCache();
     void fallbackFromAnInstalledDataFolder();
+    void writtenCacheIsAnnouncedAndServesTheSamePixels();
 };
 
 void TestThumbnailLoader::unchangedRebuildDecodesNothingAndCopiesNothing() {
@@ -428,6 +430,30 @@ void TestThumbnailLoader::fallbackFromAnInstalledDataFolder() {
         QCOMPARE(result.cells[1], expected);
         QCOMPARE(result.cells[6], expected);
     }
+}
+
+// A rebuild's decoded cells are its own memory until the cache write behind
+// them ends; the handler says when, and a rebuild then gives the same pixels
+// from the mapped cache file.
+void TestThumbnailLoader::writtenCacheIsAnnouncedAndServesTheSamePixels() {
+    GameFolder g(12);
+    ThumbnailLoader loader = g.loader();
+    std::atomic<int> written{0};
+    loader.setCacheWrittenHandler([&] { ++written; });
+    const ThumbnailLoader::Result first = loader.load(g.names);
+    QVERIFY(first.decoded > 0);
+    loader.waitForCacheWrite();
+    QCOMPARE(written.load(), 1);
+    for (const QImage& cell : first.cells)
+        QVERIFY(!loader.cache().holds(cell));
+
+    const ThumbnailLoader::Result again = loader.load(g.names);
+    QCOMPARE(again.decoded, 0);
+    QVERIFY(sameCells(again.cells, first.cells));
+    for (const QImage& cell : again.cells)
+        QVERIFY(loader.cache().holds(cell));
+    loader.waitForCacheWrite();
+    QCOMPARE(written.load(), 1); // nothing new, nothing written
 }
 
 QTEST_GUILESS_MAIN(TestThumbnailLoader)
