@@ -9,9 +9,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 target="${1:?name a fuzz target}"
 seconds="${2:-600}"
 "$root/scripts/install-deps.sh" --test
-cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DKORVELLO_SANITIZE=ON -DKORVELLO_FUZZ=ON
-cmake --build "$root/build-asan" -j "$(nproc)" --target "$target"
+"$root/scripts/build.sh" --sanitize --target "$target"
 cd "$root/build-asan/tests/fuzz"
 mkdir -p "found/$target"
 limit=()

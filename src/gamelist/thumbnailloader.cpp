@@ -32,6 +32,7 @@ struct ThumbnailLoader::File {
     ThumbnailCache::Record record; // name relative to the program folder, key as stat() found it
     bool exists = false;
     bool regular = false;
+    bool cached = false;    // found unchanged in the cache
     bool cacheable = false; // decoded by this rebuild from bytes that match record.key
     QImage cell;            // what the grid shows for the file
     QString error;          // why the file cannot be shown
@@ -207,7 +208,6 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
 
     // Unchanged files come from the cache; the rest is decoded.
     QList<int> toDecode;
-    QList<int> toCarry;
     std::uint64_t liveBytes = 0;
     for (int i = 0; i < files.size(); ++i) {
         File& file = files[i];
@@ -232,7 +232,7 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
             file.error = file.record.error;
         } else {
             liveBytes += ThumbnailCache::blockSize(file.record.size);
-            toCarry.append(i);
+            file.cached = true;
         }
     }
     const int decodeCount = int(toDecode.size());
@@ -260,13 +260,9 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
     // keeps them where they are.
     if (decodeCount > 0 && m_cache.beginUpdate(liveBytes)) {
         const bool fresh = m_cache.startsNewPixelFile();
-        QList<bool> carried(files.size(), false);
-        for (const int i : std::as_const(toCarry))
-            carried[i] = true;
         QList<Pending> pending;
         pending.reserve(files.size());
-        for (int i = 0; i < files.size(); ++i) {
-            const File& file = files.at(i);
+        for (const File& file : std::as_const(files)) {
             Pending p;
             p.record = file.record;
             if (file.record.damaged) {
@@ -276,7 +272,7 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
             } else if (file.cacheable) {
                 p.action = Pending::Action::Store;
                 p.cell = file.cell;
-            } else if (carried[i]) {
+            } else if (file.cached) {
                 p.action = fresh ? Pending::Action::Carry : Pending::Action::Keep;
             } else {
                 continue; // changed while it was read, or decoded again after a failed cache read
