@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "app/programsettings.h"
 #include "core/numbertext.h"
+#include "disc/discidentity.h"
 #include "editor/editorpage.h"
 #include "editor/spinedit.h"
 #include "gamelist/artworkfiles.h"
@@ -17,6 +18,9 @@
 #include "store/profilestore.h"
 #include "ui/dialogs.h"
 
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -27,6 +31,9 @@ const QString kTitle = QStringLiteral("Download covers");
 } // namespace
 
 void MainWindow::connectCoverHandlers() {
+    // Tab follows the row: the search field, this button, the sort list.
+    setTabOrder(m_searchField, m_coversButton);
+    setTabOrder(m_coversButton, m_sortList);
     connect(m_coversButton, &QPushButton::clicked, this, [this] { run([this] { openCoverDownload(); }); });
 }
 
@@ -73,6 +80,14 @@ void MainWindow::startCoverDownload() {
     } catch (const std::exception&) {
         options.blurRadius = 0.0;
     }
+    // ${serial}: read from the disc image; the current builds' game list cache
+    // ("<data folder>/cache/gamelist.cache") knows the formats that cannot be read here.
+    const QString gameListCache =
+        m_currentBuilds ? QDir::cleanPath(m_settingsFolder + QStringLiteral("/../cache/gamelist.cache"))
+                        : QString();
+    options.identifySerial = [gameListCache](const QString& imagePath) {
+        return disc::identify(imagePath, gameListCache).serial;
+    };
     // Checks the templates before anything is remembered or fetched.
     auto download = std::make_unique<CoverDownload>(templates, options, this);
     m_settings->writeText(kTemplatesKey, templates.join(u'\n'));

@@ -2,6 +2,7 @@
 // 127.0.0.1: the templates, every way a transfer fails, what is written and
 // what is left alone.
 #include "core/korvelloerror.h"
+#include "disc/discidentity.h"
 #include "gamelist/coverdownload.h"
 #include "gamelist/covertemplate.h"
 #include "gamelist/jpeg.h"
@@ -12,7 +13,9 @@
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 
 using Mode = HttpTestServer::Mode;
@@ -99,6 +102,7 @@ private slots:
     void failuresLeaveCoversAlone();
     void onlyGamesWithoutCoverUnlessAll();
     void noSerialIsAFailureLine();
+    void serialFromARealDiscImage();
     void cancelEndsEveryGame();
     void summaryCountsAndReasons();
 
@@ -377,6 +381,43 @@ void TestCoverDownload::noSerialIsAFailureLine() {
     }
     for (const QByteArray& path : m_server->requested())
         QVERIFY2(!path.startsWith("/s/"), path.constData());
+}
+
+// A PlayStation 2 disc as xorriso makes it: SYSTEM.CNF names the boot file, whose name is the serial.
+void TestCoverDownload::serialFromARealDiscImage() {
+    const QString xorriso = QStandardPaths::findExecutable(QStringLiteral("xorriso"));
+    if (xorriso.isEmpty())
+        QSKIP("xorriso is not installed (scripts/install-deps.sh --test installs it)");
+    TestFolder folder;
+    QDir(folder.path()).mkpath("disc");
+    testsupport::writeAll(folder.file("disc/SYSTEM.CNF"), "BOOT2 = cdrom0:\\SLUS_209.46;1\r\nVER = 1.00\r\n");
+    testsupport::writeAll(folder.file("disc/SLUS_209.46"), QByteArray("\x7F"
+                                                                      "ELF")
+                                                               .append(QByteArray(8192, '\1')));
+    const QString iso = folder.file("Okami (USA).iso");
+    QProcess make;
+    make.start(xorriso, {"-as", "mkisofs", "-quiet", "-V", "OKAMI", "-o", iso, folder.file("disc")});
+    QVERIFY(make.waitForFinished(30000));
+    QCOMPARE(make.exitCode(), 0);
+    testsupport::writeAll(folder.file("notadisc.iso"), QByteArray(64 * 1024, '\0'));
+
+    m_server->serve("/s/SLUS-20946.jpg", coverJpeg(4));
+    m_server->serve("/f/notadisc.jpg", coverJpeg(5));
+    CoverDownload::Options options;
+    options.appFolder = folder.path();
+    options.identifySerial = [](const QString& path) { return disc::identify(path).serial; };
+    const Run run =
+        download({m_server->base() + "/s/${serial}.jpg", m_server->base() + "/f/${filetitle}.jpg"},
+                 {{"Okami", iso}, {"Other", folder.file("notadisc.iso")}}, options);
+    QCOMPARE(run.reports.size(), 2);
+    for (const CoverDownload::Report& r : run.reports) {
+        // Both end with a cover; the one that is no disc says why its serial address was passed over.
+        QVERIFY2(r.status == Status::Downloaded, qPrintable(r.name + ": " + r.detail));
+        QVERIFY(QFileInfo::exists(thumbOf(folder, r.name)));
+    }
+    QVERIFY(m_server->requested().contains("/s/SLUS-20946.jpg"));
+    QVERIFY(!m_server->requested().contains("/f/Okami%20%28USA%29.jpg"));
+    QVERIFY(m_server->requested().contains("/f/notadisc.jpg"));
 }
 
 void TestCoverDownload::cancelEndsEveryGame() {
