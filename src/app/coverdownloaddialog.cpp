@@ -20,17 +20,14 @@ CoverDownloadDialog::CoverDownloadDialog(QWidget* parent) : QDialog(parent) {
     auto* setup = new QWidget(m_pages);
     auto* setupLayout = new QVBoxLayout(setup);
     setupLayout->setContentsMargins(0, 0, 0, 0);
-    // A placeholder is never broken across lines.
-    auto placeholder = [](const char* name) {
-        return QStringLiteral("<span style=\"white-space:nowrap\"><b>${%1}</b></span>")
-            .arg(QLatin1String(name));
-    };
-    auto* label = new QLabel(
-        QStringLiteral("Cover addresses, one per line, tried in order until one gives a picture. "
-                       "%1 is the disc's serial (SLUS-20946), %2 the game's name here, %3 the disc "
-                       "image's file name without its extension.")
-            .arg(placeholder("serial"), placeholder("title"), placeholder("filetitle")),
-        setup);
+    // One placeholder a line, so none is broken across lines.
+    auto* label = new QLabel(QStringLiteral("Cover addresses, one per line, tried in order until one gives a "
+                                            "picture. In each address:<br>"
+                                            "<b>${serial}</b> is the disc's serial (SLUS-20946),<br>"
+                                            "<b>${title}</b> the game's name here,<br>"
+                                            "<b>${filetitle}</b> the disc image's file name without its "
+                                            "extension."),
+                             setup);
     label->setWordWrap(true);
     label->setTextFormat(Qt::RichText);
     m_templates = new QPlainTextEdit(setup);
