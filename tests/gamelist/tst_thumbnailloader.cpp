@@ -1,40 +1,17 @@
 // The game list's thumbnails: the cache on disk, its invalidation, the damaged
 // thumbnail that no longer ends a rebuild, and the parallel decoding's order.
-#include "gamelist/imagelist.h"
-#include "gamelist/jpeg.h"
-#include "gamelist/jpegwriter.h"
-#include "gamelist/thumbnailloader.h"
-#include "support/smalldisk.h"
-#include "support/testfolder.h"
+#include "thumbnailfixture.h"
 
 #include <QtTest>
 #include <atomic>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <thread>
 #include <unistd.h>
 
+using namespace thumbnailfixture;
+
 namespace {
-
-// A picture that differs from game to game in every pixel.
-QImage picture(int seed, QSize size = QSize(100, 150)) {
-    QImage image(size, QImage::Format_RGB888);
-    for (int y = 0; y < size.height(); ++y) {
-        uchar* p = image.scanLine(y);
-        for (int x = 0; x < size.width(); ++x, p += 3) {
-            p[0] = uchar(seed * 37 + x * 2);
-            p[1] = uchar(seed * 91 + y);
-            p[2] = uchar(seed * 13 + x + y);
-        }
-    }
-    return image;
-}
-
-QString gameName(int i) {
-    return QStringLiteral("Game %1").arg(i, 3, 10, QLatin1Char('0'));
-}
 
 std::int64_t mtimeNs(const QString& path) {
     struct stat st;
@@ -47,53 +24,6 @@ void setMtimeNs(const QString& path, std::int64_t ns) {
     QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
 }
 
-// A program folder with games, most of them with a thumbnail of their own, and
-// its own cache folder.
-struct GameFolder {
-    TestFolder folder;
-    QTemporaryDir cache;
-    QStringList names;
-
-    explicit GameFolder(int games, int withoutThumbnailEvery = 5) {
-        for (int i = 0; i < games; ++i) {
-            names.append(gameName(i));
-            if (withoutThumbnailEvery == 0 || i % withoutThumbnailEvery != 1)
-                thumb(i, i);
-        }
-    }
-    QString thumbPath(int game) const {
-        return folder.file(QStringLiteral("Images/thumb_%1.jpg").arg(names[game]));
-    }
-    void thumb(int game, int seed, QSize size = QSize(100, 150)) const {
-        jpeg::writeFile(picture(seed, size), thumbPath(game), 90);
-    }
-    // What a rebuild that decodes every file shows; the damaged games show the fallback.
-    QList<QImage> freshCells(const QList<int>& damaged = {}) const {
-        QList<QImage> cells;
-        for (int i = 0; i < names.size(); ++i) {
-            const QString own = thumbPath(i);
-            const bool usable = QFile::exists(own) && !damaged.contains(i);
-            cells.append(ImageList::fitToCell(
-                jpeg::decodeFile(usable ? own : folder.file(QStringLiteral("Images/thumb_unknown.jpg")))));
-        }
-        return cells;
-    }
-    ThumbnailLoader loader() const { return ThumbnailLoader(folder.path(), cache.path()); }
-};
-
-bool sameCells(const QList<QImage>& actual, const QList<QImage>& expected) {
-    if (actual.size() != expected.size()) {
-        qWarning("%lld cells, expected %lld", qlonglong(actual.size()), qlonglong(expected.size()));
-        return false;
-    }
-    for (qsizetype i = 0; i < actual.size(); ++i)
-        if (actual[i] != expected[i]) {
-            qWarning("cell %lld differs", qlonglong(i));
-            return false;
-        }
-    return true;
-}
-
 QString decodeError(const QString& path) {
     try {
         jpeg::decodeFile(path);
@@ -102,25 +32,6 @@ QString decodeError(const QString& path) {
     }
     return {};
 }
-
-// The cache files' common start: "<folder>/<digest>".
-QString cacheBase(ThumbnailLoader& loader) {
-    QString index = loader.cache().indexPath();
-    index.chop(int(qstrlen(".index")));
-    return index;
-}
-
-// Counts the warnings that the thumbnail cache writes into the log.
-std::atomic<int> g_cacheWarnings{0};
-struct CacheWarningCounter {
-    QtMessageHandler previous;
-    CacheWarningCounter() : previous(qInstallMessageHandler(count)) { g_cacheWarnings = 0; }
-    ~CacheWarningCounter() { qInstallMessageHandler(previous); }
-    static void count(QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtWarningMsg && text.contains(QStringLiteral("thumbnail cache")))
-            ++g_cacheWarnings;
-    }
-};
 
 } // namespace
 
@@ -140,12 +51,6 @@ private slots:
     void worksWithoutAWritableCache();
     void fallbackFromAnInstalledDataFolder();
     void writtenCacheIsAnnouncedAndServesTheSamePixels();
-    void failedCacheWriteIsLoggedOnceAndNotAnnounced_data();
-    void failedCacheWriteIsLoggedOnceAndNotAnnounced();
-    void shortenedPixelFileNeverFaults();
-    void specialFilesAtCacheNamesAreNotOpened_data();
-    void specialFilesAtCacheNamesAreNotOpened();
-    void plantedLinksAreNotFollowed();
 };
 
 void TestThumbnailLoader::unchangedRebuildDecodesNothingAndCopiesNothing() {
@@ -482,156 +387,6 @@ void TestThumbnailLoader::writtenCacheIsAnnouncedAndServesTheSamePixels() {
         QVERIFY(loader.cache().holds(cell));
     loader.waitForCacheWrite();
     QCOMPARE(written.load(), 1); // nothing new, nothing written
-}
-
-// A cache that cannot be written (a full disk, a folder where the index
-// belongs) leaves the cells as they are and says so once in the log. It never
-// announces a write: the window would rebuild at once, decode everything again,
-// fail again and so on without end. Only the next rebuild tries again, and the
-// pixel file does not grow while nothing changes.
-void TestThumbnailLoader::failedCacheWriteIsLoggedOnceAndNotAnnounced_data() {
-    QTest::addColumn<bool>("fullDisk");
-    QTest::newRow("full disk") << true;
-    QTest::newRow("a folder at the index's name") << false;
-}
-
-void TestThumbnailLoader::failedCacheWriteIsLoggedOnceAndNotAnnounced() {
-    QFETCH(bool, fullDisk);
-    GameFolder g(30, 0);
-    const QList<QImage> expected = g.freshCells();
-    std::unique_ptr<SmallDisk> disk;
-    if (fullDisk) {
-        // Room for a few cells of the 31, not for all of them.
-        disk = std::make_unique<SmallDisk>(g.cache.path(), 256 * 1024);
-        if (!disk->isMounted())
-            QSKIP(qPrintable(disk->why()));
-    }
-    ThumbnailLoader loader = g.loader();
-    if (!fullDisk)
-        QVERIFY(QDir().mkpath(loader.cache().indexPath()));
-    std::atomic<int> announced{0};
-    loader.setCacheWrittenHandler([&] { ++announced; });
-    const CacheWarningCounter warnings;
-
-    // What the window does: every announced write makes it rebuild.
-    int rebuilds = 0;
-    int handled = 0;
-    QList<QImage> cells;
-    do {
-        const ThumbnailLoader::Result result = loader.load(g.names);
-        ++rebuilds;
-        QCOMPARE(result.decoded, 31);
-        cells = result.cells;
-        loader.waitForCacheWrite();
-    } while (announced > handled++ && rebuilds < 10);
-    QCOMPARE(rebuilds, 1);
-    QCOMPARE(announced.load(), 0);
-    QCOMPARE(g_cacheWarnings.load(), 1);
-    QVERIFY(sameCells(cells, expected));
-
-    const qint64 pixelBytes = QFileInfo(loader.cache().pixelPath()).size();
-    for (int again = 2; again <= 3; ++again) {
-        QCOMPARE(loader.load(g.names).decoded, 31); // tried again, once
-        loader.waitForCacheWrite();
-        QCOMPARE(g_cacheWarnings.load(), again);
-        QCOMPARE(QFileInfo(loader.cache().pixelPath()).size(), pixelBytes);
-    }
-    QCOMPARE(announced.load(), 0);
-    if (fullDisk) { // no temporary file keeps the disk full for every other program
-        QCOMPARE(QDir(g.cache.path()).entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::System),
-                 QStringList());
-        struct statvfs fs;
-        QVERIFY(::statvfs(QFile::encodeName(g.cache.path()).constData(), &fs) == 0);
-        QVERIFY2(fs.f_bfree * fs.f_bsize >= 200 * 1024, qPrintable(QString::number(fs.f_bfree * fs.f_bsize)));
-    }
-}
-
-// The pixel file shortened in place (truncate, or cp of an older cache over it)
-// while its cells are on screen: the cells stay intact, and the next run of
-// the program decodes what the file no longer holds.
-void TestThumbnailLoader::shortenedPixelFileNeverFaults() {
-    GameFolder g(12);
-    const QList<QImage> expected = g.freshCells();
-    {
-        ThumbnailLoader loader = g.loader();
-        loader.load(g.names);
-        loader.waitForCacheWrite();
-        const ThumbnailLoader::Result cached = loader.load(g.names);
-        QCOMPARE(cached.decoded, 0);
-        QVERIFY(::truncate(QFile::encodeName(loader.cache().pixelPath()).constData(), 64) == 0);
-        // Every pixel is read, as a repaint would.
-        QVERIFY(sameCells(cached.cells, expected));
-    }
-    ThumbnailLoader next = g.loader();
-    const ThumbnailLoader::Result result = next.load(g.names);
-    QCOMPARE(result.decoded, 10); // 9 own thumbnails and the fallback
-    QVERIFY(sameCells(result.cells, expected));
-}
-
-// A named pipe where the index or the pixel file belongs: opening it to read
-// would wait for a writer, and start-up with it. Such a file is not opened.
-void TestThumbnailLoader::specialFilesAtCacheNamesAreNotOpened_data() {
-    QTest::addColumn<bool>("atIndex");
-    QTest::newRow("index") << true;
-    QTest::newRow("pixel file") << false;
-}
-
-void TestThumbnailLoader::specialFilesAtCacheNamesAreNotOpened() {
-    QFETCH(bool, atIndex);
-    GameFolder g(6);
-    const QList<QImage> expected = g.freshCells();
-    QString fifo;
-    {
-        ThumbnailLoader writer = g.loader();
-        writer.load(g.names);
-        fifo = atIndex ? writer.cache().indexPath() : writer.cache().pixelPath();
-    }
-    QVERIFY(QFile::remove(fifo));
-    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-
-    ThumbnailLoader loader = g.loader();
-    std::atomic<bool> done{false};
-    ThumbnailLoader::Result result;
-    std::thread rebuild([&] {
-        result = loader.load(g.names);
-        done = true;
-    });
-    QDeadlineTimer deadline(10000);
-    while (!done && !deadline.hasExpired())
-        QThread::msleep(20);
-    const bool hung = !done;
-    if (hung) { // a writer lets the waiting open go on, so the test can end
-        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
-        if (fd >= 0)
-            ::close(fd);
-    }
-    rebuild.join();
-    QVERIFY2(!hung, "the rebuild waited on a named pipe in the cache folder");
-    QVERIFY(sameCells(result.cells, expected));
-    loader.waitForCacheWrite(); // the cache is written anew in place of the pipe
-    QCOMPARE(loader.load(g.names).decoded, 0);
-}
-
-// Links planted at the lock's and the temporaries' names: the writer makes no
-// file at their targets, outside the cache, and still writes its cache.
-void TestThumbnailLoader::plantedLinksAreNotFollowed() {
-    GameFolder g(6);
-    QTemporaryDir outside;
-    ThumbnailLoader loader = g.loader();
-    const QString base = cacheBase(loader);
-    QVERIFY(QDir().mkpath(g.cache.path()));
-    const QString pid = QString::number(QCoreApplication::applicationPid());
-    const QStringList names = {QStringLiteral(".lock"),
-                               QStringLiteral(".index.") + pid + QStringLiteral(".tmp"),
-                               QStringLiteral(".pixels.") + pid + QStringLiteral(".tmp")};
-    for (const QString& name : names)
-        QVERIFY(QFile::link(outside.filePath(QStringLiteral("target") + name), base + name));
-
-    QVERIFY(sameCells(loader.load(g.names).cells, g.freshCells()));
-    loader.waitForCacheWrite();
-    QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
-             QStringList());
-    QCOMPARE(loader.load(g.names).decoded, 0);
 }
 
 QTEST_GUILESS_MAIN(TestThumbnailLoader)
