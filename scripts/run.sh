@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds the program (only the program: tests and
-# benchmarks are built by scripts/test.sh) and starts it.
+# benchmarks are built by scripts/build.sh without arguments) and starts it.
 #   scripts/run.sh              runs it in the portable folder build/bin (with Images and Skins)
 #   scripts/run.sh EMU_FOLDER   installs it into the emulator's folder and runs it from there
 set -euo pipefail

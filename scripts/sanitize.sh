@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the whole suite with clang under AddressSanitizer and
 # UndefinedBehaviorSanitizer (build-asan; every finding ends its test, leaks
-# included), with the fuzz targets' regression inputs and a one-minute fuzzing
-# run of each, and runs it. scripts/test.sh runs it after the main suite.
+# included), with the fuzz targets' regression inputs and a short fuzzing run
+# of each, and runs it. This is what scripts/test.sh runs.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh" --test

@@ -28,6 +28,39 @@ QString oneLine(const QString& text) {
     return line;
 }
 
+// A folder Korvello can work in: it holds the games' database, the emulator's
+// settings folder or an emulator executable (pcsx2*, any letter case).
+bool holdsEmulatorOrDatabase(const QString& folder) {
+    const QDir dir(folder);
+    if (QFileInfo::exists(dir.filePath(QStringLiteral("db.mdb"))) ||
+        QFileInfo(dir.filePath(QStringLiteral("inis"))).isDir())
+        return true;
+    for (const QFileInfo& entry : dir.entryInfoList(QDir::Files | QDir::Executable))
+        if (entry.fileName().startsWith(QLatin1String("pcsx2"), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+// The games' database of the folder, checked before SQLite opens it: a command
+// never creates one, and only a regular file is opened.
+QString existingDatabase(const QString& appFolder) {
+    const QString path = appFolder + QStringLiteral("db.mdb");
+    const QFileInfo file(path);
+    if (!file.exists())
+        throw KorvelloError(
+            QStringLiteral("There is no game database %1").arg(QDir::toNativeSeparators(path)));
+    if (!file.isFile())
+        throw KorvelloError(
+            QStringLiteral("The game database %1 is not a regular file").arg(QDir::toNativeSeparators(path)));
+    return path;
+}
+
+// A database error with the file and what was being done.
+KorvelloError databaseError(const QString& doing, const QString& path, const KorvelloError& error) {
+    return KorvelloError(QStringLiteral("%1 %2: %3")
+                             .arg(doing, QDir::toNativeSeparators(path), reportText(error.innermostText())));
+}
+
 } // namespace
 
 CommandLine::CommandLine(const QStringList& arguments) {
@@ -100,7 +133,15 @@ void CommandLine::resolveFolder() {
             m_error = QStringLiteral("The folder %1 does not exist").arg(m_givenFolder);
             return;
         }
-        m_appFolder = given.absoluteFilePath() + u'/';
+        if (!holdsEmulatorOrDatabase(given.absoluteFilePath())) {
+            m_action = Action::Fail;
+            m_error =
+                QStringLiteral("The folder %1 holds no emulator and no game database (db.mdb); give the "
+                               "emulator's folder")
+                    .arg(m_givenFolder);
+            return;
+        }
+        m_appFolder = QDir::cleanPath(given.absoluteFilePath()) + u'/';
         return;
     }
     // A copy that stands in the emulator's folder works there, as it always has.
@@ -140,20 +181,23 @@ int CommandLine::run(QTextStream& out, QTextStream& err) {
         break;
     }
     try {
-        if (m_action != Action::Unload) {
-            if (m_appFolder.isEmpty())
-                throw KorvelloError(
-                    QStringLiteral("No emulator folder is known; give it once with --folder DIR"));
-            rememberFolder();
-        }
+        if (m_action != Action::Unload && m_appFolder.isEmpty())
+            throw KorvelloError(
+                QStringLiteral("No emulator folder is known; give it once with --folder DIR"));
+        // A folder is remembered for later runs only once its command worked.
+        int status = 0;
         switch (m_action) {
         case Action::List:
-            return list(out);
+            status = list(out);
+            break;
         case Action::Start:
-            return start(err);
+            status = start(err);
+            break;
         default:
             return unload();
         }
+        rememberFolder();
+        return status;
     } catch (const KorvelloError& error) {
         err << kErrorPrefix << oneLine(error.innermostText()) << u'\n';
         return 1;
@@ -161,16 +205,36 @@ int CommandLine::run(QTextStream& out, QTextStream& err) {
 }
 
 int CommandLine::list(QTextStream& out) {
+    const QString path = m_appFolder + QStringLiteral("db.mdb");
+    if (!QFileInfo::exists(path))
+        return 0; // no database yet: no games, and none is made for a list
     ProfileStore store;
-    store.setDatabasePath(m_appFolder + QStringLiteral("db.mdb"));
-    for (const QString& name : store.listNames())
+    store.setDatabasePath(existingDatabase(m_appFolder));
+    QStringList names;
+    try {
+        names = store.listNames();
+    } catch (const KorvelloError& error) {
+        throw databaseError(QStringLiteral("Cannot list the games of"), path, error);
+    }
+    for (const QString& name : std::as_const(names))
         out << name << u'\n';
     return 0;
 }
 
 int CommandLine::start(QTextStream& err) {
+    const QString path = existingDatabase(m_appFolder);
     ProfileStore store;
-    store.setDatabasePath(m_appFolder + QStringLiteral("db.mdb"));
+    store.setDatabasePath(path);
+    // The database is read once here, so that its errors name the file; the
+    // Start reads the same row again.
+    bool known = false;
+    try {
+        known = store.exists(m_startName);
+    } catch (const KorvelloError& error) {
+        throw databaseError(QStringLiteral("Cannot read the game \"%1\" from").arg(m_startName), path, error);
+    }
+    if (!known)
+        throw KorvelloError(QStringLiteral("There is no game named \"%1\" in the database").arg(m_startName));
     const emulatordiscovery::Folders folders =
         emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry());
     ProgramSettings settings;
@@ -188,7 +252,11 @@ int CommandLine::start(QTextStream& err) {
     try {
         recordPlaySession(m_appFolder + QStringLiteral("db.mdb"), started);
     } catch (const KorvelloError& error) {
-        err << kErrorPrefix << oneLine(error.innermostText()) << u'\n';
+        err << kErrorPrefix
+            << oneLine(
+                   QStringLiteral("%1 started, but its play time cannot be recorded in %2: %3")
+                       .arg(started.game, QDir::toNativeSeparators(path), reportText(error.innermostText())))
+            << u'\n';
     }
     return 0;
 }
@@ -200,7 +268,11 @@ void CommandLine::recordPlaySession(const QString& databasePath, const GameStart
     // the window takes it up on its next start, as it takes up its own.
     PlayTimeStore playTime;
     playTime.setDatabasePath(databasePath);
-    PlaySessionTracker(playTime).gameStarted(started.game, started.pid);
+    PlaySessionTracker tracker(playTime);
+    tracker.gameStarted(started.game, started.pid);
+    // No window watches the game: a small process of its own does, and
+    // closes the session when the emulator ends.
+    tracker.detachWatches(databasePath);
 }
 
 int CommandLine::unload() {

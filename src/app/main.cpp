@@ -4,6 +4,7 @@
 #include "core/appinfo.h"
 #include "core/korvelloerror.h"
 #include "core/programfiles.h"
+#include "store/storedname.h"
 #include "ui/dialogs.h"
 
 #include <QApplication>
@@ -19,7 +20,12 @@ int main(int argc, char* argv[]) {
         // so that shortcuts and scripts work under any session, or none.
         QCoreApplication core(argc, argv);
         QCoreApplication::setApplicationName(appinfo::kTitle);
-        CommandLine commandLine(QCoreApplication::arguments());
+        // Arguments keep their bytes: a game name that is not UTF-8 (as a row
+        // of db.mdb may hold it) reaches its own row, never another.
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i)
+            arguments.append(storedname::decode(QByteArray(argv[i])));
+        CommandLine commandLine(arguments);
         if (commandLine.action() != CommandLine::Action::Window) {
             QTextStream out(stdout);
             QTextStream err(stderr);

@@ -9,6 +9,7 @@
 #include "gamelist/gamelistview.h"
 #include "gamelist/posterview.h"
 #include "gamelist/thumbnailloader.h"
+#include "launch/playsessiontracker.h"
 #include "launch/unloadkey.h"
 #include "store/playtimestore.h"
 #include "store/profilestore.h"
@@ -166,6 +167,8 @@ void MainWindow::connectHandlers() {
 void MainWindow::initialize() {
     m_store->setDatabasePath(m_appFolder + QStringLiteral("db.mdb")); // 1
     m_playTime->setDatabasePath(m_appFolder + QStringLiteral("db.mdb"));
+    // Games started from desktop shortcuts while the window runs are timed here too.
+    m_playSessions->followDatabase(m_appFolder + QStringLiteral("db.mdb"));
     m_programName = QStringLiteral("Korvello (Tessaly) ");                                      // 2
     m_versionLabel->setText(m_programName + QStringLiteral("v.2.1.") + appinfo::BuildNumber()); // 3
     m_pages->setCurrentWidget(m_gameListPage);                                                  // 4

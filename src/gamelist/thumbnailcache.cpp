@@ -66,6 +66,34 @@ bool writeAllAt(int fd, const unsigned char* data, std::uint64_t size, std::uint
     return true;
 }
 
+// Opens a cache file only when it is a regular file at that very name: never
+// through a symbolic link, never a FIFO (whose open would wait for a writer) or
+// a device. -1 with errno set otherwise.
+int openRegular(const QString& path, int flags) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+// A new file at that name, made by this call: an existing file or a link
+// planted there is never written through.
+int createExclusive(const QString& path) {
+    return ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  0600);
+}
+
+QString errorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 bool readDataHeader(int fd, DataHeader& header) {
     return ::pread(fd, &header, sizeof header, 0) == ssize_t(sizeof header) &&
            std::memcmp(header.magic, kDataMagic, sizeof kDataMagic) == 0 && header.version == kVersion;
@@ -116,9 +144,13 @@ void ThumbnailCache::refresh() {
     m_indexStamp = now;
     if (now.size < 0 || now.size > kMaxIndexBytes)
         return;
-    QFile file(indexPath());
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = openRegular(indexPath(), O_RDONLY);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         return;
+    }
     if (!readIndex(file.readAll()))
         clear();
 }
@@ -149,7 +181,7 @@ bool ThumbnailCache::readIndex(const QByteArray& bytes) {
                                 qsizetype(header.folderLength)) != m_folder.toUtf8())
         return false;
 
-    const int fd = ::open(QFile::encodeName(pixelPath()).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegular(pixelPath(), O_RDONLY);
     if (fd < 0)
         return false;
     const bool mapped = mapPixels(fd, header.generation);
@@ -201,7 +233,7 @@ bool ThumbnailCache::mapPixels(int fd, std::uint64_t generation) {
     struct stat st;
     if (!readDataHeader(fd, header) || header.generation != generation || ::fstat(fd, &st) != 0)
         return false;
-    ThumbnailMapping::Pointer mapping = ThumbnailMapping::map(fd, std::size_t(st.st_size));
+    ThumbnailMapping::Pointer mapping = ThumbnailMapping::read(fd, std::size_t(st.st_size));
     if (!mapping)
         return false;
     m_mapping = mapping;
@@ -229,28 +261,52 @@ bool ThumbnailCache::holds(const QImage& cell) const {
 }
 
 bool ThumbnailCache::beginUpdate(std::uint64_t liveBytes) {
-    if (m_update.active || !QDir().mkpath(m_cacheFolder))
+    m_lastError.clear();
+    if (m_update.active)
         return false;
+    if (!QDir().mkpath(m_cacheFolder)) {
+        m_lastError = QStringLiteral("cannot make the folder %1").arg(m_cacheFolder);
+        return false;
+    }
     Update& u = m_update;
-    u.lockFd = ::open(QFile::encodeName(m_base + QStringLiteral(".lock")).constData(),
-                      O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (u.lockFd < 0)
+    const QString lockPath = m_base + QStringLiteral(".lock");
+    u.lockFd = openRegular(lockPath, O_RDWR | O_CREAT);
+    if (u.lockFd < 0 && errno == ELOOP) {
+        // A link where the lock belongs is not ours to follow: it goes, and
+        // the lock is made anew in its place.
+        ::unlink(QFile::encodeName(lockPath).constData());
+        u.lockFd = createExclusive(lockPath);
+    }
+    if (u.lockFd < 0) {
+        m_lastError = QStringLiteral("cannot open %1: %2").arg(lockPath, errorText(errno));
         return false;
-    if (::flock(u.lockFd, LOCK_EX | LOCK_NB) != 0) {
+    }
+    if (::flock(u.lockFd, LOCK_EX | LOCK_NB) != 0) { // another copy is writing: not a failure
         ::close(u.lockFd);
         u.lockFd = -1;
         return false;
     }
     u.active = true;
     u.failed = false;
+    u.error = 0;
     // Under the lock no other writer has a temporary file open: any left is
     // from a run that ended while writing.
     removeStaleTemporaries();
+    // The index's temporary file is made first: when the folder takes no new
+    // file (read-only, full), nothing is appended to the pixel file either.
+    u.tempIndexPath = m_base + QStringLiteral(".index.%1.tmp").arg(::getpid());
+    u.indexFd = createExclusive(u.tempIndexPath);
+    if (u.indexFd < 0) {
+        m_lastError = QStringLiteral("cannot make %1: %2").arg(u.tempIndexPath, errorText(errno));
+        u.tempIndexPath.clear();
+        endUpdate();
+        return false;
+    }
 
     // Append when the pixel file is still the one the index points into and
     // not mostly dead blocks.
     if (m_generation != 0 && m_mapping) {
-        const int fd = ::open(QFile::encodeName(pixelPath()).constData(), O_RDWR | O_CLOEXEC);
+        const int fd = openRegular(pixelPath(), O_RDWR);
         DataHeader header;
         struct stat st;
         if (fd >= 0 && readDataHeader(fd, header) && header.generation == m_generation &&
@@ -271,8 +327,10 @@ bool ThumbnailCache::beginUpdate(std::uint64_t liveBytes) {
 
     u.fresh = true;
     u.tempPixelPath = m_base + QStringLiteral(".pixels.%1.tmp").arg(::getpid());
-    u.pixelFd =
-        ::open(QFile::encodeName(u.tempPixelPath).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    u.pixelFd = createExclusive(u.tempPixelPath);
+    const int openError = errno;
+    if (u.pixelFd < 0)
+        u.tempPixelPath.clear(); // whatever lies there is not ours to remove
     do
         u.generation = QRandomGenerator::system()->generate64();
     while (u.generation == 0);
@@ -282,6 +340,9 @@ bool ThumbnailCache::beginUpdate(std::uint64_t liveBytes) {
     header.generation = u.generation;
     if (u.pixelFd < 0 ||
         !writeAllAt(u.pixelFd, reinterpret_cast<const unsigned char*>(&header), sizeof header, 0)) {
+        m_lastError =
+            QStringLiteral("cannot write %1: %2")
+                .arg(m_base + QStringLiteral(".pixels"), errorText(u.pixelFd < 0 ? openError : errno));
         endUpdate();
         return false;
     }
@@ -292,6 +353,8 @@ bool ThumbnailCache::beginUpdate(std::uint64_t liveBytes) {
 bool ThumbnailCache::writeBlock(const unsigned char* data, std::uint64_t size, Record& record) {
     const std::uint64_t offset = m_update.end.fetch_add(blockSize(size));
     if (!writeAllAt(m_update.pixelFd, data, size, offset)) {
+        int none = 0;
+        m_update.error.compare_exchange_strong(none, errno != 0 ? errno : EIO);
         m_update.failed = true;
         return false;
     }
@@ -319,14 +382,19 @@ bool ThumbnailCache::carry(Record& record) {
     return writeBlock(m_mapping->data() + record.offset, record.size, record);
 }
 
-void ThumbnailCache::commit(const QList<Record>& records) {
+bool ThumbnailCache::commit(const QList<Record>& records) {
     Update& u = m_update;
     if (!u.active)
-        return;
+        return false;
     bool saved = !u.failed;
-    if (saved && u.fresh)
+    if (!saved)
+        m_lastError = QStringLiteral("cannot write %1: %2").arg(pixelPath(), errorText(u.error));
+    if (saved && u.fresh) {
         saved = ::rename(QFile::encodeName(u.tempPixelPath).constData(),
                          QFile::encodeName(pixelPath()).constData()) == 0;
+        if (!saved)
+            m_lastError = QStringLiteral("cannot replace %1: %2").arg(pixelPath(), errorText(errno));
+    }
     if (saved)
         saved = writeIndex(records);
 
@@ -334,7 +402,7 @@ void ThumbnailCache::commit(const QList<Record>& records) {
     struct stat st;
     ThumbnailMapping::Pointer mapping;
     if (::fstat(u.pixelFd, &st) == 0)
-        mapping = ThumbnailMapping::map(u.pixelFd, std::size_t(st.st_size));
+        mapping = ThumbnailMapping::read(u.pixelFd, std::size_t(st.st_size));
     m_mapping = mapping;
     m_records.clear();
     m_records.reserve(records.size());
@@ -346,6 +414,7 @@ void ThumbnailCache::commit(const QList<Record>& records) {
     m_generation = saved && m_mapping ? u.generation : 0;
     m_indexStamp = saved ? stamp(indexPath()) : FileStamp{};
     endUpdate();
+    return saved;
 }
 
 bool ThumbnailCache::writeIndex(const QList<Record>& records) {
@@ -395,18 +464,24 @@ bool ThumbnailCache::writeIndex(const QList<Record>& records) {
     header.checksum =
         checksum(reinterpret_cast<const unsigned char*>(body.constData()), std::uint64_t(body.size()));
 
-    const QByteArray temp = QFile::encodeName(m_base + QStringLiteral(".index.%1.tmp").arg(::getpid()));
-    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    const bool written = writeAllAt(fd, reinterpret_cast<const unsigned char*>(&header), sizeof header, 0) &&
-                         writeAllAt(fd, reinterpret_cast<const unsigned char*>(body.constData()),
-                                    std::uint64_t(body.size()), sizeof header);
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.constData(), QFile::encodeName(indexPath()).constData()) != 0) {
-        ::unlink(temp.constData());
+    Update& u = m_update;
+    const bool written =
+        writeAllAt(u.indexFd, reinterpret_cast<const unsigned char*>(&header), sizeof header, 0) &&
+        writeAllAt(u.indexFd, reinterpret_cast<const unsigned char*>(body.constData()),
+                   std::uint64_t(body.size()), sizeof header);
+    const int writeError = errno;
+    const bool closed = ::close(u.indexFd) == 0;
+    u.indexFd = -1;
+    if (!written || !closed) {
+        m_lastError = QStringLiteral("cannot write %1: %2").arg(u.tempIndexPath, errorText(writeError));
         return false;
     }
+    if (::rename(QFile::encodeName(u.tempIndexPath).constData(),
+                 QFile::encodeName(indexPath()).constData()) != 0) {
+        m_lastError = QStringLiteral("cannot replace %1: %2").arg(indexPath(), errorText(errno));
+        return false;
+    }
+    u.tempIndexPath.clear();
     return true;
 }
 
@@ -414,21 +489,29 @@ void ThumbnailCache::endUpdate() {
     Update& u = m_update;
     if (u.pixelFd >= 0)
         ::close(u.pixelFd);
+    if (u.indexFd >= 0)
+        ::close(u.indexFd);
+    // Both temporaries are this update's own (made exclusively); a renamed one is gone already.
     if (!u.tempPixelPath.isEmpty())
-        ::unlink(QFile::encodeName(u.tempPixelPath).constData()); // gone already when renamed
+        ::unlink(QFile::encodeName(u.tempPixelPath).constData());
+    if (!u.tempIndexPath.isEmpty())
+        ::unlink(QFile::encodeName(u.tempIndexPath).constData());
     if (u.lockFd >= 0) {
         ::flock(u.lockFd, LOCK_UN);
         ::close(u.lockFd);
     }
     u.pixelFd = -1;
+    u.indexFd = -1;
     u.lockFd = -1;
     u.tempPixelPath.clear();
+    u.tempIndexPath.clear();
     u.active = false;
 }
 
 void ThumbnailCache::removeStaleTemporaries() const {
     const QDir dir(m_cacheFolder);
     const QString prefix = QFileInfo(m_base).fileName();
-    for (const QString& name : dir.entryList({prefix + QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden))
+    for (const QString& name :
+         dir.entryList({prefix + QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden | QDir::System))
         QFile::remove(dir.filePath(name));
 }

@@ -13,7 +13,7 @@
 // The game list's decoded thumbnails of one program folder, kept on disk
 // between runs under the user's cache folder ($XDG_CACHE_HOME/korvello), so
 // that a rebuild whose thumbnails did not change decodes nothing: the cells
-// are QImages over a read-only mapping of the cache's pixel file.
+// are QImages over one block of memory read from the cache's pixel file.
 //
 // A file's cell is reused only while the file's size, modification time (ns)
 // and inode are what they were when it was decoded. The cache is a pure
@@ -82,9 +82,14 @@ public:
     bool store(const QImage& cell, Record& record);
     // Copies a stored record's pixels from the current mapping into the new pixel file.
     bool carry(Record& record);
-    // Writes the index naming exactly these records, maps the pixels written
-    // and ends the update. The records then are the cache's contents.
-    void commit(const QList<Record>& records);
+    // Writes the index naming exactly these records, reads the pixels written
+    // and ends the update. The records then are the cache's contents. False
+    // when the cache on disk could not be brought up to date (lastError()
+    // says why); the records are then served from memory until the next update.
+    bool commit(const QList<Record>& records);
+    // Why the last beginUpdate() or commit() failed; empty when it did not, or
+    // when beginUpdate() only found another copy of the program writing.
+    QString lastError() const { return m_lastError; }
 
     // Bytes of a stored cell rounded up to the pixel file's block size.
     static std::uint64_t blockSize(std::uint64_t bytes);
@@ -101,9 +106,12 @@ private:
         bool active = false;
         bool fresh = false;
         std::atomic<bool> failed{false};
+        std::atomic<int> error{0}; // errno of the first failed write
         int lockFd = -1;
         int pixelFd = -1;
+        int indexFd = -1;
         QString tempPixelPath;
+        QString tempIndexPath;
         std::uint64_t generation = 0;
         std::atomic<std::uint64_t> end{0};
     };
@@ -125,4 +133,5 @@ private:
     std::uint64_t m_generation = 0;
     FileStamp m_indexStamp;
     Update m_update;
+    QString m_lastError;
 };

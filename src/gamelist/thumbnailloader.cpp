@@ -89,7 +89,13 @@ void ThumbnailLoader::writeCache(QList<Pending> pending) {
             records.append(p.record);
         p.cell = QImage(); // the grid may hold it longer; this copy is done
     }
-    m_cache.commit(records);
+    // A failed write is said once, in the log: the grid keeps the cells it has,
+    // and only the next rebuild tries again (announcing a failed write would
+    // make the window rebuild, decode and fail again without end).
+    if (!m_cache.commit(records)) {
+        qWarning("The thumbnail cache was not written: %s", qUtf8Printable(m_cache.lastError()));
+        return;
+    }
     if (m_cacheWritten)
         m_cacheWritten();
 }
@@ -258,7 +264,10 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
     // What was decoded goes into the cache after the grid has its cells. A
     // new pixel file takes the unchanged cells over as well; an appended one
     // keeps them where they are.
-    if (decodeCount > 0 && m_cache.beginUpdate(liveBytes)) {
+    const bool updating = decodeCount > 0 && m_cache.beginUpdate(liveBytes);
+    if (decodeCount > 0 && !updating && !m_cache.lastError().isEmpty())
+        qWarning("The thumbnail cache was not written: %s", qUtf8Printable(m_cache.lastError()));
+    if (updating) {
         const bool fresh = m_cache.startsNewPixelFile();
         QList<Pending> pending;
         pending.reserve(files.size());

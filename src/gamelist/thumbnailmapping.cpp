@@ -1,15 +1,26 @@
 #include "gamelist/thumbnailmapping.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <sys/mman.h>
+#include <unistd.h>
 
-ThumbnailMapping::Pointer ThumbnailMapping::map(int fd, std::size_t size) {
-    if (size == 0)
+ThumbnailMapping::Pointer ThumbnailMapping::read(int fd, std::size_t size) {
+    Pointer block = allocate(size);
+    if (!block)
         return {};
-    void* address = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
-    if (address == MAP_FAILED)
-        return {};
-    return Pointer(new ThumbnailMapping(static_cast<const unsigned char*>(address), size));
+    unsigned char* data = block->writableData();
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, data + done, size - done, off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) // shorter than stated, or unreadable
+            return {};
+        done += std::size_t(n);
+    }
+    block->m_size = size;
+    return block;
 }
 
 ThumbnailMapping::Pointer ThumbnailMapping::allocate(std::size_t size) {
@@ -36,7 +47,7 @@ ThumbnailMapping::Pointer ThumbnailMapping::allocate(std::size_t size) {
 }
 
 ThumbnailMapping::~ThumbnailMapping() {
-    ::munmap(const_cast<unsigned char*>(m_data), m_size);
+    ::munmap(const_cast<unsigned char*>(m_data), m_mappedSize);
 }
 
 QImage ThumbnailMapping::image(std::size_t offset, int width, int height, qsizetype bytesPerLine,

@@ -2,10 +2,12 @@
 
 #include "core/korvelloerror.h"
 #include "launch/desktopentry.h"
+#include "store/storedname.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -32,7 +34,9 @@ QString fileBaseName(const QString& appFolder, const QString& name) {
         if (slug.size() >= 40)
             break;
     }
-    const QByteArray key = (appFolder + u'\n' + name).toUtf8();
+    // The name's stored bytes, exactly: two names that differ only in bytes
+    // that are not UTF-8 never share a file.
+    const QByteArray key = appFolder.toUtf8() + '\n' + storedname::encode(name);
     const QString hash =
         QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(10));
     QString base = GameShortcuts::appId() + QStringLiteral(".Game-");
@@ -40,6 +44,9 @@ QString fileBaseName(const QString& appFolder, const QString& name) {
         base += slug + u'-';
     return base + hash;
 }
+
+// The key that marks a shortcut as Korvello's, with the exact profile name.
+const QString kMarkKey = QStringLiteral("X-Korvello-Game");
 
 } // namespace
 
@@ -56,12 +63,31 @@ QString GameShortcuts::filePath(const QString& name) const {
 }
 
 bool GameShortcuts::exists(const QString& name) const {
-    return QFile::exists(filePath(name));
+    return isOwnShortcut(filePath(name), name);
+}
+
+bool GameShortcuts::isOwnShortcut(const QString& path, const QString& name) {
+    QFile file(path);
+    // A shortcut is a few hundred bytes; anything else at its name is not one.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024)
+        return false;
+    const QByteArray mark = (kMarkKey + u'=' + desktopentry::escapeValue(name)).toUtf8();
+    for (const QByteArray& line : file.readAll().split('\n'))
+        if (line == mark)
+            return true;
+    return false;
 }
 
 QString GameShortcuts::contents(const QString& name, const QString& icon) const {
     if (desktopentry::hasUnwritableCharacter(name) || desktopentry::hasUnwritableCharacter(m_appFolder))
         throw KorvelloError(QStringLiteral("A desktop shortcut cannot hold the name \"%1\"").arg(name));
+    // A desktop entry is UTF-8 text: a name stored with other bytes could only
+    // be carried changed, and the shortcut would start another game or none.
+    if (storedname::hasForeignBytes(name))
+        throw KorvelloError(
+            QStringLiteral("A desktop shortcut cannot hold the name \"%1\": its stored bytes are "
+                           "not UTF-8 text. Rename the game first")
+                .arg(name));
     // The launcher takes the program as the first word; the desktop entry rules
     // forbid "=" in it, quoted or not.
     if (m_program.contains(u'='))
@@ -83,6 +109,9 @@ QString GameShortcuts::contents(const QString& name, const QString& icon) const 
     // own, so a launcher must not wait for one.
     text += QStringLiteral("StartupNotify=false\n");
     text += QStringLiteral("Categories=Game;Emulator;\n");
+    // Korvello's mark: only a file carrying it for this very name is ever
+    // replaced or removed by Korvello.
+    text += kMarkKey + u'=' + desktopentry::escapeValue(name) + u'\n';
     return text;
 }
 
@@ -91,6 +120,12 @@ void GameShortcuts::create(const QString& name, const QString& icon) {
     if (!QDir().mkpath(m_applicationsFolder))
         throw KorvelloError(QStringLiteral("Unable to create the folder %1").arg(m_applicationsFolder));
     const QString path = filePath(name);
+    QFileInfo existing(path);
+    if ((existing.exists() || existing.isSymLink()) && !isOwnShortcut(path, name))
+        throw KorvelloError(
+            QStringLiteral("The file %1 was not written by Korvello for \"%2\"; it is left as "
+                           "it is, and no shortcut was made")
+                .arg(QDir::toNativeSeparators(path), name));
     // Written aside and renamed into place: a menu that reads the folder never
     // sees half a file.
     QSaveFile file(path);
@@ -101,7 +136,10 @@ void GameShortcuts::create(const QString& name, const QString& icon) {
 
 void GameShortcuts::remove(const QString& name) {
     QFile file(filePath(name));
-    if (file.exists() && !file.remove())
+    // A file without Korvello's mark for this name is someone else's.
+    if (!isOwnShortcut(file.fileName(), name))
+        return;
+    if (!file.remove())
         throw KorvelloError(
             QStringLiteral("Unable to remove the shortcut %1: %2").arg(file.fileName(), file.errorString()));
 }

@@ -4,6 +4,7 @@
 #include "launch/configwriter.h"
 #include "launch/currentbuild.h"
 #include "launch/emulatorlauncher.h"
+#include "launch/startlock.h"
 #include "store/columntable.h"
 #include "store/profilestore.h"
 
@@ -23,6 +24,9 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     emulatorlauncher::checkExecutable(appFolder, exeFile, m_ownName);
     emulatorlauncher::checkStartable(appFolder, exeFile, runCdvd, profile->value(col::PCSX2CurrentIso));
 
+    // From the first write to the emulator's start, no other Start of this
+    // folder runs, in this copy of the program or another.
+    const StartLock lock(appFolder);
     Started started;
     started.game = profile->value(col::gamename);
     if (m_folders.currentBuilds) {

@@ -11,7 +11,8 @@ class ProfileStore;
 // (it also names the processes that are ended) and, with "Run CDVD after start"
 // on, that the disc image exists; write the emulator's configuration from the
 // profile; end every running emulator of the same executable name; start the
-// executable detached in the program folder.
+// executable detached in the program folder. The last three steps run under the
+// folder's StartLock: one Start at a time per emulator folder, across processes.
 //
 // Every failure throws KorvelloError with the text the user reads. An unknown
 // profile or a failed check changes nothing; a failing write stops before any

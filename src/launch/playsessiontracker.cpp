@@ -5,9 +5,15 @@
 #include "store/playtimestore.h"
 
 #include <QDateTime>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -26,12 +32,54 @@ int openPidfd(qint64 pid) {
 
 constexpr int kPollIntervalMs = 1000;
 
+PlaySessionTracker::Clocks& clocks() {
+    static PlaySessionTracker::Clocks c;
+    return c;
+}
+
+// Waits, in a child without an event loop, until the process ends: on its
+// pidfd, or by looking for it once a second where there is none.
+void waitForEnd(qint64 pid, const QString& identity) {
+    const int pidfd = openPidfd(pid);
+    if (pidfd >= 0 && processIdentity(pid) == identity) {
+        pollfd p{pidfd, POLLIN, 0};
+        while (::poll(&p, 1, -1) < 0 && errno == EINTR) {
+        }
+        ::close(pidfd);
+        return;
+    }
+    if (pidfd >= 0)
+        ::close(pidfd);
+    while (processIdentity(pid) == identity)
+        ::sleep(1);
+}
+
 } // namespace
 
-PlaySessionTracker::PlaySessionTracker(PlayTimeStore& store, QObject* parent)
-    : QObject(parent), m_store(store) {
-    m_clock.start();
+void PlaySessionTracker::setClocks(Clocks c) {
+    clocks() = std::move(c);
 }
+
+qint64 PlaySessionTracker::wallNowMs() {
+    return clocks().wallMs ? clocks().wallMs() : QDateTime::currentMSecsSinceEpoch();
+}
+
+qint64 PlaySessionTracker::bootNowMs() {
+    if (clocks().bootMs)
+        return clocks().bootMs();
+    timespec now{};
+    ::clock_gettime(CLOCK_BOOTTIME, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+qint64 PlaySessionTracker::endedMs(const Watch& w) {
+    // Without the process's start the end can only be the wall clock's now.
+    return w.startedBootMs >= 0 ? w.startedMs + std::max<qint64>(0, bootNowMs() - w.startedBootMs)
+                                : wallNowMs();
+}
+
+PlaySessionTracker::PlaySessionTracker(PlayTimeStore& store, QObject* parent)
+    : QObject(parent), m_store(store) {}
 
 PlaySessionTracker::~PlaySessionTracker() {
     // The sessions stay open in the store: the next run takes them up again.
@@ -47,8 +95,10 @@ void PlaySessionTracker::gameStarted(const QString& game, qint64 pid) {
     w.game = game;
     w.pid = pid;
     w.identity = identity;
-    w.startedMs = QDateTime::currentMSecsSinceEpoch();
-    w.startedMonotonicMs = m_clock.elapsed();
+    w.startedBootMs = processStartBootMs(identity);
+    // The session starts with its process, a moment ago.
+    w.startedMs =
+        wallNowMs() - (w.startedBootMs >= 0 ? std::max<qint64>(0, bootNowMs() - w.startedBootMs) : 0);
     const qint64 id = m_store.openSession(game, pid, identity, w.startedMs);
     watch(id, std::move(w));
 }
@@ -67,8 +117,54 @@ void PlaySessionTracker::resumeOpenSessions() {
         w.pid = s.pid;
         w.identity = s.process;
         w.startedMs = s.started;
+        w.startedBootMs = processStartBootMs(s.process);
         watch(s.id, std::move(w));
     }
+}
+
+void PlaySessionTracker::followDatabase(const QString& path) {
+    delete m_databaseWatcher;
+    m_databaseWatcher = new QFileSystemWatcher(this);
+    m_databaseWatcher->addPath(path);
+    connect(m_databaseWatcher, &QFileSystemWatcher::fileChanged, this, [this, path] {
+        // A file replaced by rename is no longer watched: its successor is.
+        if (!m_databaseWatcher->files().contains(path) && QFileInfo::exists(path))
+            m_databaseWatcher->addPath(path);
+        try {
+            resumeOpenSessions();
+        } catch (const KorvelloError& e) {
+            emit failed(e.innermostText());
+        }
+    });
+}
+
+void PlaySessionTracker::detachWatches(const QString& databasePath) {
+    for (auto it = m_watches.begin(); it != m_watches.end(); ++it) {
+        Watch& w = *it;
+        const qint64 sessionId = it.key();
+        release(w);
+        const pid_t child = ::fork();
+        if (child != 0)
+            continue; // the parent goes on; a failed fork leaves the session open
+        // The child: no terminal, no pipes of the caller's kept open, its own session.
+        ::setsid();
+        const int null = ::open("/dev/null", O_RDWR);
+        for (int fd = 0; fd <= 2; ++fd)
+            ::dup2(null, fd);
+        waitForEnd(w.pid, w.identity);
+        const qint64 ended = endedMs(w);
+        {
+            PlayTimeStore store;
+            store.setDatabasePath(databasePath);
+            try {
+                store.closeSession(sessionId, ended);
+            } catch (const KorvelloError&) {
+                // Nobody to tell: the session stays open, a window drops it later.
+            }
+        }
+        ::_exit(0);
+    }
+    m_watches.clear();
 }
 
 void PlaySessionTracker::watch(qint64 sessionId, Watch w) {
@@ -120,11 +216,8 @@ void PlaySessionTracker::processEnded(qint64 sessionId) {
     Watch w = std::move(*it);
     m_watches.erase(it);
     release(w);
-    const qint64 endedMs = w.startedMonotonicMs >= 0
-                               ? w.startedMs + (m_clock.elapsed() - w.startedMonotonicMs)
-                               : QDateTime::currentMSecsSinceEpoch();
     try {
-        m_store.closeSession(sessionId, endedMs);
+        m_store.closeSession(sessionId, endedMs(w));
     } catch (const KorvelloError& e) {
         emit failed(e.innermostText());
         return;

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class PlayTimeStore;
+class QFileSystemWatcher;
 class QSocketNotifier;
 class QTimer;
 
@@ -19,11 +20,16 @@ class QTimer;
 // Sessions left open by an earlier run of the program (closed while a game ran,
 // or killed) are taken up again by resumeOpenSessions(): one whose process still
 // runs is watched to its end, one whose process is gone is dropped, because its
-// end can no longer be known.
+// end can no longer be known. followDatabase() does the same whenever db.mdb
+// changes, so a running window takes up the sessions that `korvello --start`
+// (a desktop shortcut) opens while it runs; detachWatches() lets a --start
+// without a window leave a small process of its own behind that closes them.
 //
 // Store errors in the watcher cannot be thrown into the event loop: they are
-// handed to failed(). Durations of sessions seen from their start are measured
-// on the monotonic clock, so a change of the wall clock does not stretch them.
+// handed to failed(). A session lasts from its process's start to its end as
+// CLOCK_BOOTTIME counts them (the start is the process's own, from
+// /proc/<pid>/stat), so a change of the wall clock never stretches or shortens
+// it, whoever takes the session up; the wall clock only places it in time.
 class PlaySessionTracker : public QObject {
     Q_OBJECT
 public:
@@ -36,6 +42,26 @@ public:
     void gameStarted(const QString& game, qint64 pid);
     // Throws KorvelloError when the store cannot be read or written.
     void resumeOpenSessions();
+    // Takes up new open sessions whenever the database file `path` changes
+    // (inotify, no polling); errors go to failed().
+    void followDatabase(const QString& path);
+    // For a process about to end (korvello --start): each watched session is
+    // handed to a child process of its own, outside this one's session, that
+    // waits for the emulator's end and closes the session in `databasePath`.
+    // The watches here end. Without a child (fork failed) the session stays
+    // open, for a window to take up.
+    void detachWatches(const QString& databasePath);
+
+    // The clocks every duration and time is taken from: wall time and
+    // CLOCK_BOOTTIME, in milliseconds. Tests set their own; empty functions
+    // give back the system's.
+    struct Clocks {
+        std::function<qint64()> wallMs;
+        std::function<qint64()> bootMs;
+    };
+    static void setClocks(Clocks clocks);
+    static qint64 wallNowMs();
+    static qint64 bootNowMs();
 
     int watchedCount() const { return static_cast<int>(m_watches.size()); }
 
@@ -50,8 +76,8 @@ private:
         QString game;
         qint64 pid = 0;
         QString identity;
-        qint64 startedMs = 0;
-        qint64 startedMonotonicMs = -1; // -1 when the session was taken up from an earlier run
+        qint64 startedMs = 0;      // wall time, as stored
+        qint64 startedBootMs = -1; // the process's start on CLOCK_BOOTTIME; -1 when unknown
         int pidfd = -1;
         QSocketNotifier* notifier = nullptr;
     };
@@ -60,9 +86,11 @@ private:
     void processEnded(qint64 sessionId);
     void pollProcesses();
     void release(Watch& w);
+    // When the session of `w` ends now, in wall time.
+    static qint64 endedMs(const Watch& w);
 
     PlayTimeStore& m_store;
     QHash<qint64, Watch> m_watches;
     QTimer* m_poll = nullptr;
-    QElapsedTimer m_clock;
+    QFileSystemWatcher* m_databaseWatcher = nullptr;
 };

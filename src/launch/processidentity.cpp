@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <unistd.h>
+
 namespace {
 
 QByteArray readSmallFile(const QString& path) {
@@ -29,4 +31,13 @@ QString processIdentity(qint64 pid) {
     static const QByteArray bootId =
         readSmallFile(QStringLiteral("/proc/sys/kernel/random/boot_id")).trimmed();
     return QString::fromLatin1(bootId + '/' + fields.at(19));
+}
+
+qint64 processStartBootMs(const QString& identity) {
+    bool ok = false;
+    const qint64 ticks = identity.section(u'/', 1).toLongLong(&ok);
+    static const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+    if (!ok || ticks < 0 || ticksPerSecond <= 0)
+        return -1;
+    return ticks / ticksPerSecond * 1000 + ticks % ticksPerSecond * 1000 / ticksPerSecond;
 }

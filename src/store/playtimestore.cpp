@@ -202,8 +202,10 @@ QHash<QString, PlayStats> PlayTimeStore::stats() {
     // Joined with table `db`, so every key is a name exactly as the game list shows it.
     QSqlQuery q = prepare(QStringLiteral("SELECT db.gamename, SUM(s.ended - s.started), MAX(s.ended) "
                                          "FROM db JOIN %1 AS s ON s.gamename = db.gamename "
-                                         "WHERE s.ended IS NOT NULL GROUP BY db.gamename")
-                              .arg(kTable));
+                                         "WHERE s.ended IS NOT NULL AND s.ended - s.started >= %2 "
+                                         "GROUP BY db.gamename")
+                              .arg(kTable)
+                              .arg(kMinimumSessionMs));
     exec(q);
     while (q.next()) {
         PlayStats s;

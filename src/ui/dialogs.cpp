@@ -40,6 +40,9 @@ std::unique_ptr<QMessageBox> Dialogs::makeMessageBox(QWidget* parent, const Requ
         std::make_unique<QMessageBox>(request.icon, request.title, request.text, request.buttons, parent);
     if (request.defaultButton != QMessageBox::NoButton)
         box->setDefaultButton(request.defaultButton);
+    // Messages carry texts from files (error texts kept in the thumbnail cache,
+    // file and game names): never read as markup.
+    box->setTextFormat(Qt::PlainText);
     // The box fixes its own size when shown, from its layout's minimum width: a
     // spacer across the whole layout carries the title's width into it.
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))

@@ -5,6 +5,7 @@
 #include "launch/desktopentry.h"
 #include "launch/gameshortcuts.h"
 #include "support/desktopexec.h"
+#include "support/testfolder.h"
 
 #include <QDir>
 #include <QProcess>
@@ -45,6 +46,9 @@ private slots:
     void renameAndRemove();
     void namesThatDifferOnlyInCaseOrFolder();
     void unwritableNames();
+    void foreignFilesAreNeverReplacedNorRemoved_data();
+    void foreignFilesAreNeverReplacedNorRemoved();
+    void namesThatAreNotUtf8();
 };
 
 void TestGameShortcuts::shortcutsForAwkwardNames_data() {
@@ -161,6 +165,67 @@ void TestGameShortcuts::unwritableNames() {
     GameShortcuts withEquals(applications.path(), QStringLiteral("/opt/a=b/korvello"), kFolder);
     QVERIFY_THROWS_EXCEPTION(KorvelloError, withEquals.create(QStringLiteral("Game"), QStringLiteral("i")));
     QVERIFY(QDir(applications.path()).isEmpty());
+}
+
+// A file at a shortcut's name that Korvello did not write for that game (the
+// user's own, or one of another game's name) is neither replaced nor removed.
+void TestGameShortcuts::foreignFilesAreNeverReplacedNorRemoved_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("the user's own entry") << QByteArray("[Desktop Entry]\nType=Application\nName=Mine\n"
+                                                        "Exec=/usr/bin/mine\n");
+    QTest::newRow("Korvello's mark for another game")
+        << QByteArray("[Desktop Entry]\nType=Application\nName=Other\nExec=x\nX-Korvello-Game=Other\n");
+    QTest::newRow("the mark in another key") << QByteArray("[Desktop Entry]\nComment=X-Korvello-Game=Game\n");
+}
+
+void TestGameShortcuts::foreignFilesAreNeverReplacedNorRemoved() {
+    QFETCH(QByteArray, text);
+    QTemporaryDir applications;
+    GameShortcuts shortcuts(applications.path(), kProgram, kFolder);
+    const QString path = shortcuts.filePath(QStringLiteral("Game"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+
+    QVERIFY(!shortcuts.exists(QStringLiteral("Game")));
+    try {
+        shortcuts.create(QStringLiteral("Game"), QStringLiteral("icon"));
+        QFAIL("a foreign file was replaced");
+    } catch (const KorvelloError& e) {
+        QVERIFY2(e.text().contains(path), qPrintable(e.text()));
+    }
+    shortcuts.remove(QStringLiteral("Game"));
+    shortcuts.rename(QStringLiteral("Game"), QStringLiteral("Renamed"), QStringLiteral("icon"));
+    QCOMPARE(testsupport::readAll(path), text);
+    QCOMPARE(QDir(applications.path()).entryList(QDir::Files).size(), 1);
+
+    // Korvello's own shortcut carries its mark: replaced and removed as before.
+    const QString own = shortcuts.filePath(QStringLiteral("Own"));
+    shortcuts.create(QStringLiteral("Own"), QStringLiteral("icon"));
+    QCOMPARE(desktopexec::readGroup(own).value(QStringLiteral("X-Korvello-Game")), QStringLiteral("Own"));
+    QVERIFY(shortcuts.exists(QStringLiteral("Own")));
+    shortcuts.remove(QStringLiteral("Own"));
+    QVERIFY(!QFile::exists(own));
+}
+
+// A name whose stored bytes are not UTF-8 cannot be written into a desktop
+// entry (UTF-8 text) unchanged: it is refused, and never shares a file name
+// with another name.
+void TestGameShortcuts::namesThatAreNotUtf8() {
+    QTemporaryDir applications;
+    GameShortcuts shortcuts(applications.path(), kProgram, kFolder);
+    const QString ff = QStringLiteral("Bad") + QChar(0xDCFF); // the byte 0xFF as the store reads it
+    const QString fe = QStringLiteral("Bad") + QChar(0xDCFE);
+    const QString replacement = QStringLiteral("Bad\uFFFD");
+    QCOMPARE(QSet<QString>({shortcuts.filePath(ff), shortcuts.filePath(fe), shortcuts.filePath(replacement)})
+                 .size(),
+             3);
+    QVERIFY_THROWS_EXCEPTION(KorvelloError, shortcuts.create(ff, QStringLiteral("icon")));
+    QVERIFY(QDir(applications.path()).isEmpty());
+    shortcuts.create(replacement, QStringLiteral("icon"));
+    QVERIFY(shortcuts.exists(replacement));
+    QVERIFY(!shortcuts.exists(ff));
 }
 
 QTEST_GUILESS_MAIN(TestGameShortcuts)

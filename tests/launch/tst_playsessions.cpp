@@ -7,6 +7,7 @@
 
 #include "emulatorrun.h"
 #include "gamelist/gamelistview.h"
+#include "launch/playsessiontracker.h"
 #include "launch/processidentity.h"
 #include "store/columntable.h"
 #include "store/playtimestore.h"
@@ -18,6 +19,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -41,6 +43,7 @@ class TestPlaySessions : public QObject {
 private slots:
     void init() { testsupport::removeProgramSettings(); }
     void sessionsOfRealEmulators();
+    void windowTakesUpSessionsOpenedWhileItRuns();
 };
 
 void TestPlaySessions::sessionsOfRealEmulators() {
@@ -153,6 +156,52 @@ void TestPlaySessions::sessionsOfRealEmulators() {
     QCOMPARE(stats.value(games[2].name).seconds, lengthOf(left) / 1000);
     QTRY_COMPARE(window->m_gameGrid->model()->index(2, 0).data(Qt::ToolTipRole).toString(),
                  games[2].name + QStringLiteral("\nPlay time: under 1 min\nLast played: today"));
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+}
+
+// A desktop shortcut's `korvello --start` opens its session in db.mdb while a
+// window runs: the window takes it up at once (it follows the file, it does
+// not poll) and counts it to the emulator's end.
+void TestPlaySessions::windowTakesUpSessionsOpenedWhileItRuns() {
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    TestFolder folder;
+    const QString db = folder.file(QStringLiteral("db.mdb"));
+    const QString exe =
+        emulatorrun::install(folder.path(), emulatorrun::uniqueName(QStringLiteral("takeup")));
+    {
+        ProfileStore store;
+        store.setDatabasePath(db);
+        GameProfile p = emulatorrun::fixtureProfile();
+        p.setValue(col::gamename, QStringLiteral("From A Shortcut"));
+        store.add(p);
+    }
+    MainWindow window(folder.path());
+    window.show();
+    QCOMPARE(window.m_playSessions->watchedCount(), 0);
+
+    const qint64 pid = emulatorrun::startDirectly(exe);
+    QVERIFY(pid > 0);
+    reaper.add(pid);
+    PlayTimeStore playTime;
+    playTime.setDatabasePath(db);
+    playTime.openSession(QStringLiteral("From A Shortcut"), pid, processIdentity(pid),
+                         QDateTime::currentMSecsSinceEpoch() - 20'000);
+    QTRY_COMPARE_WITH_TIMEOUT(window.m_playSessions->watchedCount(), 1, 5000);
+    // The game runs 12 s on the test's own boot-time clock.
+    PlaySessionTracker::setClocks({{}, [] {
+                                       timespec now{};
+                                       ::clock_gettime(CLOCK_BOOTTIME, &now);
+                                       return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000 + 12'000;
+                                   }});
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    QTRY_VERIFY_WITH_TIMEOUT(playTime.openSessions().isEmpty(), 5000);
+    PlaySessionTracker::setClocks({});
+    const QList<PlaySession> sessions = playTime.sessions(QStringLiteral("From A Shortcut"));
+    QCOMPARE(sessions.size(), 1);
+    // From the process's own start, not from what the store was told.
+    QVERIFY2(lengthOf(sessions.first()) >= 12'000 && lengthOf(sessions.first()) < 17'000,
+             qPrintable(QString::number(lengthOf(sessions.first()))));
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 }
 

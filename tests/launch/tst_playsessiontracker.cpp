@@ -5,8 +5,8 @@
 #include "launch/processidentity.h"
 #include "store/playtimestore.h"
 
-#include "store/columntable.h"
 #include "emulatorrun.h"
+#include "store/columntable.h"
 #include "store/profilestore.h"
 #include "support/testfolder.h"
 
@@ -14,7 +14,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <atomic>
 #include <csignal>
+#include <ctime>
 
 namespace {
 
@@ -40,6 +42,24 @@ struct Fixture {
     }
 };
 
+// The test's own time source: the system's clocks, moved by these amounts.
+std::atomic<qint64> g_wallShiftMs{0};
+std::atomic<qint64> g_bootShiftMs{0};
+struct ClockShift {
+    ClockShift() {
+        g_wallShiftMs = 0;
+        g_bootShiftMs = 0;
+        PlaySessionTracker::setClocks({[] { return QDateTime::currentMSecsSinceEpoch() + g_wallShiftMs; },
+                                       [] {
+                                           timespec now{};
+                                           ::clock_gettime(CLOCK_BOOTTIME, &now);
+                                           return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000 +
+                                                  g_bootShiftMs;
+                                       }});
+    }
+    ~ClockShift() { PlaySessionTracker::setClocks({}); }
+};
+
 } // namespace
 
 class TestPlaySessionTracker : public QObject {
@@ -52,6 +72,8 @@ private slots:
     void resumedSessionIsCountedToItsEnd();
     void sessionsOfEndedOrReusedProcessesAreDropped();
     void twoWatchersCountOnce();
+    void movedWallClockNeverChangesALength_data();
+    void movedWallClockNeverChangesALength();
 };
 
 void TestPlaySessionTracker::identityTellsProcessesApart() {
@@ -114,9 +136,10 @@ void TestPlaySessionTracker::processThatAlreadyEndedRecordsNothing() {
 void TestPlaySessionTracker::resumedSessionIsCountedToItsEnd() {
     Fixture f;
     const qint64 pid = f.start();
-    // An earlier run started it 90 s ago and was closed while it ran.
-    const qint64 started = QDateTime::currentMSecsSinceEpoch() - 90'000;
+    // An earlier run started it and was closed while it ran; the game runs 90 s.
+    const qint64 started = QDateTime::currentMSecsSinceEpoch();
     const qint64 id = f.store.openSession(QStringLiteral("Ōkami"), pid, processIdentity(pid), started);
+    const ClockShift shift;
     PlaySessionTracker tracker(f.store);
     QSignalSpy ended(&tracker, &PlaySessionTracker::sessionEnded);
     tracker.resumeOpenSessions();
@@ -124,6 +147,7 @@ void TestPlaySessionTracker::resumedSessionIsCountedToItsEnd() {
     tracker.resumeOpenSessions(); // taken up once only
     QCOMPARE(tracker.watchedCount(), 1);
     QCOMPARE(f.store.openSessions().size(), 1);
+    g_bootShiftMs = 90'000;
     ::kill(static_cast<pid_t>(pid), SIGKILL);
     QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
     const QList<PlaySession> sessions = f.store.sessions(QStringLiteral("Ōkami"));
@@ -156,7 +180,8 @@ void TestPlaySessionTracker::twoWatchersCountOnce() {
     Fixture f;
     const qint64 pid = f.start();
     f.store.openSession(QStringLiteral("Ōkami"), pid, processIdentity(pid),
-                        QDateTime::currentMSecsSinceEpoch() - 30'000);
+                        QDateTime::currentMSecsSinceEpoch());
+    const ClockShift shift; // the game runs 30 s
     // A second running copy of the program with its own connection.
     PlayTimeStore otherStore;
     otherStore.setDatabasePath(f.db);
@@ -167,11 +192,45 @@ void TestPlaySessionTracker::twoWatchersCountOnce() {
     first.resumeOpenSessions();
     second.resumeOpenSessions();
     QCOMPARE(first.watchedCount() + second.watchedCount(), 2);
+    g_bootShiftMs = 30'000;
     ::kill(static_cast<pid_t>(pid), SIGKILL);
     QTRY_VERIFY_WITH_TIMEOUT(firstEnded.size() == 1 && secondEnded.size() == 1, 5000);
     const QList<PlaySession> sessions = f.store.sessions(QStringLiteral("Ōkami"));
     QCOMPARE(sessions.size(), 1);
     QCOMPARE(f.store.stats().value(QStringLiteral("Ōkami")).seconds / 10, qint64(3)); // 30 s, counted once
+}
+
+// A 12-second game while the wall clock is moved forward by a day: 12 seconds,
+// whether the session was seen from its start or taken up from the store.
+void TestPlaySessionTracker::movedWallClockNeverChangesALength_data() {
+    QTest::addColumn<bool>("takenUp");
+    QTest::newRow("seen from its start") << false;
+    QTest::newRow("taken up from the store") << true;
+}
+
+void TestPlaySessionTracker::movedWallClockNeverChangesALength() {
+    QFETCH(bool, takenUp);
+    Fixture f;
+    const ClockShift shift;
+    PlaySessionTracker tracker(f.store);
+    QSignalSpy ended(&tracker, &PlaySessionTracker::sessionEnded);
+    const qint64 pid = f.start();
+    if (takenUp) {
+        f.store.openSession(QStringLiteral("Ōkami"), pid, processIdentity(pid),
+                            PlaySessionTracker::wallNowMs());
+        tracker.resumeOpenSessions();
+    } else {
+        tracker.gameStarted(QStringLiteral("Ōkami"), pid);
+    }
+    QCOMPARE(tracker.watchedCount(), 1);
+    g_wallShiftMs = 24 * 3'600'000;
+    g_bootShiftMs = 12'000;
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+    const QList<PlaySession> sessions = f.store.sessions(QStringLiteral("Ōkami"));
+    QCOMPARE(sessions.size(), 1);
+    const qint64 length = sessions.first().ended - sessions.first().started;
+    QVERIFY2(length >= 12'000 && length < 17'000, qPrintable(QString::number(length)));
 }
 
 QTEST_GUILESS_MAIN(TestPlaySessionTracker)

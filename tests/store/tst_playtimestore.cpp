@@ -4,8 +4,8 @@
 #include "store/playtimetext.h"
 
 #include "store/columntable.h"
-#include "support/errortext.h"
 #include "store/profilestore.h"
+#include "support/errortext.h"
 #include "support/testfolder.h"
 
 #include <QSqlDatabase>
@@ -66,6 +66,7 @@ private slots:
     void sessionIsNeverClosedTwice();
     void dropRemovesOnlyOpenSessions();
     void statsSumPerGameKeyedByTheListedName();
+    void shortSessionsInTheTableNeverCount();
     void renameCarriesAndDeleteRemoves();
     void tableDbIsNeverAltered();
     void readingCreatesNothing();
@@ -153,6 +154,27 @@ void TestPlayTimeStore::statsSumPerGameKeyedByTheListedName() {
     QCOMPARE(stats.value(QStringLiteral("Alpha")).lastPlayed.toMSecsSinceEpoch(), kT0 + 7'500'000);
     QCOMPARE(stats.value(QStringLiteral("Énigme")).seconds, qint64(45));
     QVERIFY(!stats.contains(QStringLiteral("Never")));
+}
+
+// Sessions under ten seconds written by another copy or an older database
+// count neither in the play time nor in "last played".
+void TestPlayTimeStore::shortSessionsInTheTableNeverCount() {
+    GameDb db({QStringLiteral("Alpha"), QStringLiteral("Brief")});
+    PlayTimeStore store;
+    store.setDatabasePath(db.path);
+    store.closeSession(store.openSession(QStringLiteral("Alpha"), 1, QStringLiteral("b/1"), kT0),
+                       kT0 + 60'000);
+    rowsOf(db.path, QStringLiteral("INSERT INTO %1 (gamename, pid, process, started, ended) VALUES "
+                                   "('Alpha', 2, 'b/2', %2, %3), ('Brief', 3, 'b/3', %2, %4)")
+                        .arg(PlayTimeStore::tableName())
+                        .arg(kT0 + 600'000)
+                        .arg(kT0 + 609'999)
+                        .arg(kT0 + 605'000));
+    QCOMPARE(store.sessions(QStringLiteral("Alpha")).size(), 2);
+    const QHash<QString, PlayStats> stats = store.stats();
+    QCOMPARE(stats.size(), 1);
+    QCOMPARE(stats.value(QStringLiteral("Alpha")).seconds, qint64(60));
+    QCOMPARE(stats.value(QStringLiteral("Alpha")).lastPlayed.toMSecsSinceEpoch(), kT0 + 60'000);
 }
 
 void TestPlayTimeStore::renameCarriesAndDeleteRemoves() {

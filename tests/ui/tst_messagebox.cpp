@@ -1,5 +1,5 @@
 // The real message boxes that the dialog seam shows: the whole title fits the
-// title bar, warnings and errors carry their icon, and Enter presses the
+// title bar, texts are plain text, warnings and errors carry their icon, and Enter presses the
 // default button that the caller chose.
 #include "ui/dialogs.h"
 
@@ -43,6 +43,11 @@ private slots:
         QTest::newRow("error") << "Korvello (Tessaly)"
                                << "The emulator \"/opt/pcsx2/pcsx2.exe\" does not exist."
                                << QMessageBox::Critical;
+        // Texts come from files (a damaged entry of the thumbnail cache, a
+        // file name): what looks like markup is shown as it is.
+        QTest::newRow("text that looks like markup")
+            << "Korvello (Tessaly)"
+            << "<b>Not a JPEG</b> file: <a href=\"x\">thumb_<Ico>.jpg</a>" << QMessageBox::Critical;
     }
     void wholeTitleAndIcon() {
         QFETCH(QString, title);
@@ -58,6 +63,7 @@ private slots:
         QLabel* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
         QVERIFY(label);
         QCOMPARE(label->text(), text);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
         QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(text));
         QLabel* iconLabel = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"));
         if (icon == QMessageBox::NoIcon) {
