@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <QHash>
+#include <QSet>
 #include <array>
 #include <chrono>
 
@@ -27,6 +28,7 @@ constexpr int kDirections = 4; // Up, Down, Left, Right, in the enum's order
 
 struct Pad {
     SDL_GameController* controller = nullptr;
+    QSet<Button> held; // buttons other than the directions
     std::array<bool, kDirections> dpad{};
     std::array<bool, kDirections> stick{};
 };
@@ -187,7 +189,7 @@ void GamepadReader::run() {
                     SDL_GameControllerClose(controller);
                     break;
                 }
-                pads.insert(id, Pad{controller, {}, {}});
+                pads.insert(id, Pad{controller, {}, {}, {}});
                 emit connected(id, QString::fromUtf8(SDL_GameControllerName(controller)),
                                backStartName(SDL_GameControllerGetType(controller)));
                 break;
@@ -202,10 +204,17 @@ void GamepadReader::run() {
                 if (it == pads.end() || !button)
                     break;
                 const bool down = event.type == SDL_CONTROLLERBUTTONDOWN;
-                if (isDirection(*button))
+                if (isDirection(*button)) {
                     setDirection(it.key(), *it, directionIndex(*button), false, down);
-                else
+                } else if (it->held.contains(*button) != down) {
+                    // Only changes are passed on: SDL reports a press twice when its game
+                    // controller part was restarted while its joystick part stayed up.
+                    if (down)
+                        it->held.insert(*button);
+                    else
+                        it->held.remove(*button);
                     emit buttonChanged(it.key(), *button, down);
+                }
                 break;
             }
             case SDL_CONTROLLERAXISMOTION: {
