@@ -10,6 +10,7 @@
 #include "gamelist/posterview.h"
 #include "gamelist/thumbnailloader.h"
 #include "launch/playsessiontracker.h"
+#include "input/gamepadreader.h"
 #include "launch/unloadkey.h"
 #include "store/playtimestore.h"
 #include "store/profilestore.h"
@@ -70,6 +71,9 @@ MainWindow::MainWindow(const QString& appFolder, const QStringList& programFileF
 
     m_trayMenu = new QMenu(this);
     m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
+    m_gamepadAction = m_trayMenu->addAction(QStringLiteral("Use gamepad"));
+    m_gamepadAction->setObjectName(QStringLiteral("gamepadAction"));
+    m_gamepadAction->setCheckable(true);
     m_exitAction = m_trayMenu->addAction(QStringLiteral("Exit"));
     m_exitAction->setObjectName(QStringLiteral("exitAction"));
 
@@ -84,6 +88,7 @@ MainWindow::MainWindow(const QString& appFolder, const QStringList& programFileF
 }
 
 MainWindow::~MainWindow() {
+    stopGamepad();
     // An import still running writes its files to the end; its result has no window left to go to.
     if (m_artworkImport)
         m_artworkImport->wait();
@@ -162,6 +167,7 @@ void MainWindow::connectHandlers() {
     connectSkinHandlers();
     connectLibraryHandlers();
     connectCoverHandlers();
+    connectGamepadHandlers();
 }
 
 void MainWindow::initialize() {
@@ -177,6 +183,7 @@ void MainWindow::initialize() {
     QLocale::setDefault(QLocale::c());                                                          // 7
     m_editorPage->txtBlur->setText(QStringLiteral("0.0"));
     m_settings->createKey(); // 8
+    setUpGamepad();
     // 9: the emulator's key is read by findEmulatorFolders through its own reader.
     findEmulatorFolders();                                                              // 10
     setUpSkins();                                                                       // 11
@@ -208,6 +215,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     run([this] { setUnloadKeyEnabled(false); });
+    stopGamepad();
     m_trayIcon->hide();
     event->accept();
 }

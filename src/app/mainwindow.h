@@ -19,6 +19,8 @@ class QSystemTrayIcon;
 class QTabWidget;
 
 class EditorPage;
+class GamepadCommands;
+class GamepadReader;
 class GameListView;
 class PlaySessionTracker;
 class PlayTimeStore;
@@ -96,6 +98,7 @@ public:
     QString m_shortcutProgram;
 
     QMenu* m_trayMenu = nullptr;
+    QAction* m_gamepadAction = nullptr; // the switch for gamepad input, checkable
     QAction* m_exitAction = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
 
@@ -117,6 +120,18 @@ public:
     void startSelectedGame();
     // The unload key was pressed: ends the emulator that Start last started.
     void unloadEmulator(qint32 id);
+    // Ends the emulator that Start (here or on the command line) last started:
+    // what the unload key and the gamepad's unload combination do.
+    void endStartedEmulator();
+
+    // ---- Gamepad (mainwindow_gamepad.cpp) ----
+    // Reads the switch from the settings and starts reading gamepads when it is on.
+    void setUpGamepad();
+    // The switch in the menu: kept in the settings; reading starts or stops at once.
+    void setGamepadEnabled(bool on);
+    // What to hold on the connected pad to unload ("Select+Start"); empty
+    // without a pad or with gamepad input off.
+    QString gamepadUnloadCombination() const;
 
     // ---- Skins (mainwindow_skins.cpp) ----
     void setUpSkins();
@@ -208,6 +223,12 @@ private:
     void connectCoverHandlers();
     void showArrivedCover(const CoverDownload::Report& report, const QImage& thumbnail);
     void finishCoverDownload();
+    void connectGamepadHandlers();
+    // The pad moves, starts and clears only on the game list page of the active
+    // window, with no menu or dialog open over it.
+    bool acceptsGamepadNavigation() const;
+    void startGameFromGamepad();
+    void stopGamepad();
     // Runs a handler under the error report: an error ends the operation, the program goes on.
     template <typename F> void run(F&& f) { ErrorReport::guard(this, std::forward<F>(f)); }
 
@@ -224,4 +245,6 @@ private:
     CoverDownload* m_coverDownload = nullptr; // the running download, if any
     int m_coverStallMs = 0;
     int m_coverTotalMs = 0;
+    std::unique_ptr<GamepadReader> m_gamepadReader;
+    GamepadCommands* m_gamepad = nullptr;
 };

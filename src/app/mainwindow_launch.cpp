@@ -89,16 +89,25 @@ void MainWindow::setUnloadKeyEnabled(bool on) {
 
 void MainWindow::showUnloadKeyStatus() {
     const QString trigger = m_unloadKey->triggerDescription();
+    const QString key = trigger.isEmpty() ? QStringLiteral("Ctrl+Alt+U") : trigger;
+    // With a pad connected, its combination is named beside the key.
+    const QString pad = gamepadUnloadCombination();
     // A key that another program holds does nothing here: the label says so
     // instead of promising it, until the key is free and grabbed.
     if (m_unloadKey->isTaken())
-        m_unloadKeyLabel->setText(QStringLiteral("Ctrl+Alt+U is taken by another program"));
+        m_unloadKeyLabel->setText(
+            pad.isEmpty() ? QStringLiteral("Ctrl+Alt+U is taken by another program")
+                          : QStringLiteral("Hold %1 to unload PCSX2 (Ctrl+Alt+U is taken)").arg(pad));
     else
-        m_unloadKeyLabel->setText(trigger.isEmpty()
-                                      ? QStringLiteral("Press Ctrl+Alt+U to unload PCSX2")
-                                      : QStringLiteral("Press %1 to unload PCSX2").arg(trigger));
-    m_unloadKeyLabel->setToolTip(
-        m_unloadKey->isUnavailable() ? QStringLiteral("Unload key unavailable on this desktop") : QString());
+        m_unloadKeyLabel->setText(pad.isEmpty()
+                                      ? QStringLiteral("Press %1 to unload PCSX2").arg(key)
+                                      : QStringLiteral("Press %1 or hold %2 to unload PCSX2").arg(key, pad));
+    QStringList notes;
+    if (m_unloadKey->isUnavailable())
+        notes << QStringLiteral("Unload key unavailable on this desktop");
+    if (!pad.isEmpty())
+        notes << QStringLiteral("On the gamepad, hold %1 together for a second").arg(pad);
+    m_unloadKeyLabel->setToolTip(notes.join(u'\n'));
 }
 
 void MainWindow::startSelectedGame() {
@@ -121,6 +130,10 @@ void MainWindow::startSelectedGame() {
 void MainWindow::unloadEmulator(qint32 id) {
     if (id != m_unloadKeyAtom)
         return;
+    endStartedEmulator();
+}
+
+void MainWindow::endStartedEmulator() {
     const std::optional<QString> last = m_settings->readText(CommandLine::lastEmulatorKey());
     const QString exeFile = last && !last->isEmpty() ? *last : m_startedExecutable;
     emulatorlauncher::endRunningEmulator(exeFile, appinfo::ExecutableName());

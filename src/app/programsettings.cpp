@@ -8,6 +8,8 @@
 #include <QSettings>
 
 namespace {
+const QString kGamepadKey = QStringLiteral("Gamepad");
+
 std::unique_ptr<QSettings> openSettings() {
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                        QStringLiteral("Korvello"));
@@ -69,4 +71,13 @@ void ProgramSettings::writeText(const QString& name, const QString& value) {
     if (m_settings->status() != QSettings::NoError)
         throw KorvelloError(
             QStringLiteral("Unable to write the value %1 to %2").arg(name, m_settings->fileName()));
+}
+
+bool ProgramSettings::gamepadEnabled() const {
+    const std::optional<int> value = readInt(kGamepadKey);
+    return !value || *value != 0;
+}
+
+void ProgramSettings::setGamepadEnabled(bool on) {
+    writeInt(kGamepadKey, on ? 1 : 0);
 }

@@ -9,7 +9,8 @@ class QSettings;
 // The program's own key in $XDG_CONFIG_HOME/Korvello.ini: the integer values
 // "Skin" and "Run", and the texts "Folder" (the emulator folder last given with
 // --folder) and "LastEmulator" (the executable a Start started last, from the
-// window or the command line). The key exists when the file exists.
+// window or the command line), and the switch "Gamepad" (gamepad input, on
+// unless set to 0). The key exists when the file exists.
 class ProgramSettings {
 public:
     ProgramSettings();
@@ -28,6 +29,11 @@ public:
     std::optional<QString> readText(const QString& name) const;
     // Written at once; throws KorvelloError when the file cannot be written.
     void writeText(const QString& name, const QString& value);
+
+    // Gamepad input is on unless the user switched it off.
+    bool gamepadEnabled() const;
+    // Throws KorvelloError when the file cannot be written.
+    void setGamepadEnabled(bool on);
 
 private:
     std::unique_ptr<QSettings> m_settings;
