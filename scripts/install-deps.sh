@@ -11,6 +11,8 @@ packages=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite libjpeg62-tur
 if [[ "${1:-}" == "--test" ]]; then
   packages+=(xvfb xauth xdotool x11-apps imagemagick dbus-daemon desktop-file-utils appstream
              clang libclang-rt-14-dev llvm)
+  # Disc images for the tests that add a folder of games.
+  packages+=(xorriso)
 fi
 missing=()
 for p in "${packages[@]}"; do
