@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <dirent.h>
@@ -20,9 +19,8 @@ const QStringList kExtensions{QStringLiteral(".iso"), QStringLiteral(".bin"), QS
 constexpr qint64 kMaxCueBytes = 64 * 1024;
 
 bool validUtf8(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
-    return !decoder.hasError();
+    // Bytes that are not UTF-8 decode to replacement characters and do not come back.
+    return QString::fromUtf8(bytes).toUtf8() == bytes;
 }
 
 struct Walker {

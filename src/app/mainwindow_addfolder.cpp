@@ -33,6 +33,10 @@ void MainWindow::connectAddFolderHandlers() {
     m_addFolderButton->setToolTip(
         QStringLiteral("Add every game in a folder of disc images and its subfolders"));
     connect(m_addFolderButton, &QPushButton::clicked, this, [this] { run([this] { addFolder(); }); });
+    // The editor's new mode offers it too: an empty library opens there.
+    m_editorPage->btnAddFolder->setToolTip(m_addFolderButton->toolTip());
+    connect(m_editorPage->btnAddFolder, &QPushButton::clicked, this,
+            [this] { run([this] { addFolder(); }); });
 }
 
 void MainWindow::addFolder() {
@@ -83,8 +87,8 @@ void MainWindow::addGamesOfFolder(const QString& folder) {
         if (m_folderProgress)
             m_folderProgress->setLabelText(QStringLiteral("Cancelling: keeping the games already added..."));
     });
-    m_addFolderButton->setEnabled(false);
-    m_newGameButton->setEnabled(false);
+    for (QPushButton* b : {m_addFolderButton, m_newGameButton, m_editorPage->btnAddFolder})
+        b->setEnabled(false);
 
     auto result = std::make_shared<FolderResult>();
     QPointer<QProgressDialog> dialog = m_folderProgress;
@@ -116,10 +120,14 @@ void MainWindow::addGamesOfFolder(const QString& folder) {
     connect(m_folderImport, &QThread::finished, this, [this, result] {
         m_folderImport->deleteLater();
         m_folderImport = nullptr;
-        delete m_folderProgress;
+        // Later, not now: a modal progress dialog's setValue() runs the event loop,
+        // so this can arrive while the dialog is still inside it.
+        m_folderProgress->hide();
+        m_folderProgress->deleteLater();
         m_folderProgress = nullptr;
         m_addFolderButton->setEnabled(true);
         m_newGameButton->setEnabled(true);
+        m_editorPage->btnAddFolder->setEnabled(m_editorPage->btnNewGame->isEnabled());
         run([this, result] {
             // One rebuild for the whole folder, the first new game selected.
             if (!result->summary.added.isEmpty()) {

@@ -145,6 +145,7 @@ void MainWindow::editSelectedGame() {
     m_editorPage->UpdatePosterButtons();
     m_pages->setCurrentWidget(m_editorPage);
     m_editorPage->btnNewGame->setEnabled(false);
+    m_editorPage->btnAddFolder->setEnabled(false); // a folder's games are new ones
     m_editorPage->btnSave->setEnabled(true);
     m_loadedValues = editorValues();
 }
