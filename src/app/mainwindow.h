@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gamelist/coverdownload.h"
 #include "ui/errorreport.h"
 
 #include <QString>
@@ -32,6 +33,7 @@ class SkinManager;
 class ArtworkImportJob;
 class QThread;
 class ThumbnailLoader;
+class CoverDownloadDialog;
 
 // The main window. It owns the state that several subsystems share and the
 // two pages (the game list and the profile editor), and composes the
@@ -82,6 +84,7 @@ public:
     QPushButton* m_deleteButton = nullptr;
     QPushButton* m_editButton = nullptr;
     QPushButton* m_newGameButton = nullptr;
+    QPushButton* m_coversButton = nullptr;
     QPushButton* m_addFolderButton = nullptr;
     QCheckBox* m_runDiscCheck = nullptr;
     QComboBox* m_skinList = nullptr;
@@ -165,6 +168,13 @@ public:
     void importArtwork(QPushButton* pressed);
     bool isImportingArtwork() const { return m_artworkImport != nullptr; }
 
+    // ---- Covers for the whole library (mainwindow_covers.cpp) ----
+    void openCoverDownload();
+    void startCoverDownload();
+    // The time-outs of each cover transfer: no byte for stallMs, longer than
+    // totalMs; 0 keeps CoverDownload's own.
+    void setCoverTimeouts(int stallMs, int totalMs);
+    bool isDownloadingCovers() const { return m_coverDownload != nullptr; }
     // ---- Adding a folder of disc images (mainwindow_addfolder.cpp) ----
     // Asks for a folder and adds its games on a worker thread with a progress
     // dialog; the grid is rebuilt once at the end and a summary shown.
@@ -189,6 +199,8 @@ signals:
     void folderAdded();
     // An import started by importArtwork() has ended and its result is applied.
     void artworkImportFinished();
+    // A cover download has ended and its summary was shown.
+    void coverDownloadFinished();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -209,6 +221,9 @@ private:
     // Start, Delete and Edit only while the grid shows a game.
     void enableShownGameCommands();
     void connectShortcutHandlers();
+    void connectCoverHandlers();
+    void showArrivedCover(const CoverDownload::Report& report, const QImage& thumbnail);
+    void finishCoverDownload();
     void connectAddFolderHandlers();
     // Runs a handler under the error report: an error ends the operation, the program goes on.
     template <typename F> void run(F&& f) { ErrorReport::guard(this, std::forward<F>(f)); }
@@ -225,4 +240,8 @@ private:
     std::shared_ptr<std::atomic_bool> m_folderCancel; // set by Cancel and by closing the window
     bool m_busyCursor = false;
     QString m_loadedValues;
+    CoverDownloadDialog* m_coverDialog = nullptr;
+    CoverDownload* m_coverDownload = nullptr; // the running download, if any
+    int m_coverStallMs = 0;
+    int m_coverTotalMs = 0;
 };
