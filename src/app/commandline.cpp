@@ -2,6 +2,7 @@
 
 #include "app/emulatordiscovery.h"
 #include "app/emulatorregistry.h"
+#include "app/libraryimport.h"
 #include "app/programsettings.h"
 #include "core/appinfo.h"
 #include "core/korvelloerror.h"
@@ -83,7 +84,12 @@ CommandLine::CommandLine(const QStringList& arguments) {
                                     QStringLiteral("Work in the emulator folder DIR (db.mdb, inis, Plugins, "
                                                    "Images); it is remembered for later runs."),
                                     QStringLiteral("DIR"));
-    parser.addOptions({list, start, unload, folder});
+    const QCommandLineOption addFolder(
+        QStringLiteral("add-folder"),
+        QStringLiteral("Add the games of the disc images in DIR and its subfolders (one profile per game not "
+                       "in the library yet), then print a summary."),
+        QStringLiteral("DIR"));
+    parser.addOptions({list, start, unload, folder, addFolder});
     m_helpText = parser.helpText();
 
     if (!parser.parse(arguments)) {
@@ -105,10 +111,11 @@ CommandLine::CommandLine(const QStringList& arguments) {
             QStringLiteral("Unknown argument \"%1\"; see --help").arg(parser.positionalArguments().first());
         return;
     }
-    const int chosen = int(parser.isSet(list)) + int(parser.isSet(start)) + int(parser.isSet(unload));
-    if (chosen > 1 || parser.values(start).size() > 1) {
+    const int chosen = int(parser.isSet(list)) + int(parser.isSet(start)) + int(parser.isSet(unload)) +
+                       int(parser.isSet(addFolder));
+    if (chosen > 1 || parser.values(start).size() > 1 || parser.values(addFolder).size() > 1) {
         m_action = Action::Fail;
-        m_error = QStringLiteral("Give only one of --list, --start NAME and --unload");
+        m_error = QStringLiteral("Give only one of --list, --start NAME, --unload and --add-folder DIR");
         return;
     }
     if (parser.values(folder).size() > 1) {
@@ -116,10 +123,12 @@ CommandLine::CommandLine(const QStringList& arguments) {
         m_error = QStringLiteral("Give --folder only once");
         return;
     }
-    m_action = parser.isSet(list)     ? Action::List
-               : parser.isSet(start)  ? Action::Start
-               : parser.isSet(unload) ? Action::Unload
-                                      : Action::Window;
+    m_action = parser.isSet(list)        ? Action::List
+               : parser.isSet(start)     ? Action::Start
+               : parser.isSet(unload)    ? Action::Unload
+               : parser.isSet(addFolder) ? Action::AddFolder
+                                         : Action::Window;
+    m_addFolder = parser.value(addFolder);
     m_startName = parser.value(start);
     m_givenFolder = parser.value(folder);
     resolveFolder();
@@ -192,6 +201,9 @@ int CommandLine::run(QTextStream& out, QTextStream& err) {
             break;
         case Action::Start:
             status = start(err);
+            break;
+        case Action::AddFolder:
+            status = addFolder(out);
             break;
         default:
             return unload();
@@ -282,5 +294,45 @@ int CommandLine::unload() {
     // As the unload key does: every process of exactly that name ended.
     if (emulatorlauncher::endRunningEmulator(*exeFile, appinfo::ExecutableName()) == 0)
         throw KorvelloError(QStringLiteral("No emulator named %1 is running").arg(*exeFile));
+    return 0;
+}
+
+int CommandLine::addFolder(QTextStream& out) {
+    const QString ownName = appinfo::ExecutableName();
+    const emulatordiscovery::Folders folders =
+        emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry());
+    const GameStarter::Folders start =
+        emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder, ownName);
+    // The executable as the window's list would offer it: the only one, or
+    // among several the only one named after the emulator.
+    const QStringList executables = emulatordiscovery::listExecutables(m_appFolder, ownName);
+    QStringList named;
+    for (const QString& e : executables)
+        if (e.contains(QStringLiteral("pcsx2"), Qt::CaseInsensitive))
+            named << e;
+    const QString executable = executables.size() == 1 ? executables.first()
+                               : named.size() == 1     ? named.first()
+                                                       : QString();
+    if (executable.isEmpty())
+        throw KorvelloError(
+            executables.isEmpty()
+                ? QStringLiteral("No emulator executable is in %1").arg(m_appFolder)
+                : QStringLiteral("Several emulator executables are in %1 (%2): add the folder in "
+                                 "the window, where one is chosen")
+                      .arg(m_appFolder, executables.join(QStringLiteral(", "))));
+    LibraryImport::Options options;
+    options.databasePath = m_appFolder + QStringLiteral("db.mdb");
+    options.executable = executable;
+    if (!start.currentBuilds) {
+        const QList<emulatordiscovery::GSPlugin> plugins =
+            emulatordiscovery::scanGSPlugins(folders.pluginsFolder);
+        if (!plugins.isEmpty())
+            options.pluginFile = plugins.first().file;
+    }
+    options.gameIndexPath = GameIndex::find(m_appFolder);
+    const LibraryImport::Summary summary = LibraryImport(options).run(m_addFolder);
+    out << LibraryImport::summaryText(summary) << u'\n';
+    for (const QString& name : summary.added)
+        out << QStringLiteral("added: ") << name << u'\n';
     return 0;
 }

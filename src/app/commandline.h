@@ -13,7 +13,7 @@ class QTextStream;
 // QCommandLineParser, which also answers --help and --version.
 class CommandLine {
 public:
-    enum class Action { Window, List, Start, Unload, Help, Version, Fail };
+    enum class Action { Window, List, Start, Unload, AddFolder, Help, Version, Fail };
 
     // `arguments` as QCoreApplication::arguments() gives them.
     explicit CommandLine(const QStringList& arguments);
@@ -49,11 +49,14 @@ private:
     // Opens the started game's play session in the store.
     void recordPlaySession(const QString& databasePath, const GameStarter::Started& started);
     int unload();
+    // Adds the games of a folder of disc images; the summary goes to `out`.
+    int addFolder(QTextStream& out);
 
     Action m_action = Action::Window;
     QString m_error;
     QString m_appFolder;
     QString m_givenFolder;
     QString m_startName;
+    QString m_addFolder;
     QString m_helpText;
 };

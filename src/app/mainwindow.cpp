@@ -12,6 +12,7 @@
 #include "launch/playsessiontracker.h"
 #include "input/gamepadreader.h"
 #include "launch/unloadkey.h"
+#include "store/gamediscstore.h"
 #include "store/playtimestore.h"
 #include "store/profilestore.h"
 
@@ -55,6 +56,7 @@ MainWindow::MainWindow(const QString& appFolder, const QStringList& programFileF
 
     m_settings = std::make_unique<ProgramSettings>();
     m_store = std::make_unique<ProfileStore>();
+    m_discs = std::make_unique<GameDiscStore>();
     m_unloadKey = createUnloadKey();
     m_skinManager = std::make_unique<SkinManager>();
 
@@ -92,6 +94,11 @@ MainWindow::~MainWindow() {
     // An import still running writes its files to the end; its result has no window left to go to.
     if (m_artworkImport)
         m_artworkImport->wait();
+    // A folder addition stops after the game at hand; what it stored stays.
+    if (m_folderImport) {
+        m_folderCancel->store(true);
+        m_folderImport->wait();
+    }
     if (m_busyCursor)
         QGuiApplication::restoreOverrideCursor();
 }
@@ -124,11 +131,12 @@ void MainWindow::buildGameListPage() {
     m_coversButton = button("coversButton", QStringLiteral("Download covers..."), 256, 4);
     m_coversButton->setGeometry(256, 4, 120, 26);
     m_coversButton->setToolTip(QStringLiteral("Fetch covers for the games from addresses you give"));
+    m_addFolderButton = button("addFolderButton", QStringLiteral("Add folder..."), 794, 670);
 
     m_runDiscCheck = new QCheckBox(QStringLiteral("Run CDVD after start"), m_gameListPage);
     named(m_runDiscCheck, "runDiscCheck")->setGeometry(800, 642, 200, 24);
     m_skinList = new QComboBox(m_gameListPage);
-    named(m_skinList, "skinList")->setGeometry(800, 671, 200, 26);
+    named(m_skinList, "skinList")->setGeometry(902, 671, 98, 26);
 
     m_versionLabel = new QLabel(m_gameListPage);
     named(m_versionLabel, "versionLabel")->setGeometry(6, 668, 160, 28);
@@ -168,6 +176,7 @@ void MainWindow::connectHandlers() {
     connectLibraryHandlers();
     connectCoverHandlers();
     connectGamepadHandlers();
+    connectAddFolderHandlers();
 }
 
 void MainWindow::initialize() {
@@ -175,6 +184,7 @@ void MainWindow::initialize() {
     m_playTime->setDatabasePath(m_appFolder + QStringLiteral("db.mdb"));
     // Games started from desktop shortcuts while the window runs are timed here too.
     m_playSessions->followDatabase(m_appFolder + QStringLiteral("db.mdb"));
+    m_discs->setDatabasePath(m_appFolder + QStringLiteral("db.mdb"));
     m_programName = QStringLiteral("Korvello (Tessaly) ");                                      // 2
     m_versionLabel->setText(m_programName + QStringLiteral("v.2.1.") + appinfo::BuildNumber()); // 3
     m_pages->setCurrentWidget(m_gameListPage);                                                  // 4

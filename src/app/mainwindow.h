@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <atomic>
 #include <memory>
 
 class QAction;
@@ -21,6 +22,8 @@ class QTabWidget;
 class EditorPage;
 class GamepadCommands;
 class GamepadReader;
+class GameDiscStore;
+class QProgressDialog;
 class GameListView;
 class PlaySessionTracker;
 class PlayTimeStore;
@@ -70,6 +73,7 @@ public:
     QStringList m_listedNames;                    // the names of the last rebuild, in the grid's model order
     std::unique_ptr<PlayTimeStore> m_playTime;    // play sessions in db.mdb
     PlaySessionTracker* m_playSessions = nullptr; // watches the emulators Start started
+    std::unique_ptr<GameDiscStore> m_discs;       // the games' discs in db.mdb
 
     // ---- Controls ----
     QTabWidget* m_pages = nullptr;
@@ -83,6 +87,7 @@ public:
     QPushButton* m_editButton = nullptr;
     QPushButton* m_newGameButton = nullptr;
     QPushButton* m_coversButton = nullptr;
+    QPushButton* m_addFolderButton = nullptr;
     QCheckBox* m_runDiscCheck = nullptr;
     QComboBox* m_skinList = nullptr;
     QLabel* m_versionLabel = nullptr;
@@ -185,6 +190,15 @@ public:
     // totalMs; 0 keeps CoverDownload's own.
     void setCoverTimeouts(int stallMs, int totalMs);
     bool isDownloadingCovers() const { return m_coverDownload != nullptr; }
+    // ---- Adding a folder of disc images (mainwindow_addfolder.cpp) ----
+    // Asks for a folder and adds its games on a worker thread with a progress
+    // dialog; the grid is rebuilt once at the end and a summary shown.
+    void addFolder();
+    // Adds the games of `folder` without asking for it.
+    void addGamesOfFolder(const QString& folder);
+    bool isAddingFolder() const { return m_folderImport != nullptr; }
+    // The grid's tool tips follow the discs in db.mdb.
+    void refreshDiscInfo();
 
     // ---- A game's context menu and desktop shortcuts (mainwindow_shortcuts.cpp) ----
     void showGameMenu(int row, const QPoint& globalPos);
@@ -196,6 +210,8 @@ public:
     void removeGameShortcut(const QString& name);
 
 signals:
+    // An addition started by addFolder() has ended, its summary shown.
+    void folderAdded();
     // An import started by importArtwork() has ended and its result is applied.
     void artworkImportFinished();
     // A cover download has ended and its summary was shown.
@@ -229,6 +245,7 @@ private:
     bool acceptsGamepadNavigation() const;
     void startGameFromGamepad();
     void stopGamepad();
+    void connectAddFolderHandlers();
     // Runs a handler under the error report: an error ends the operation, the program goes on.
     template <typename F> void run(F&& f) { ErrorReport::guard(this, std::forward<F>(f)); }
 
@@ -239,6 +256,9 @@ private:
 
     bool m_shown = false;
     QThread* m_artworkImport = nullptr; // the running import's thread, if any
+    QThread* m_folderImport = nullptr;  // the running folder addition's thread, if any
+    QProgressDialog* m_folderProgress = nullptr;
+    std::shared_ptr<std::atomic_bool> m_folderCancel; // set by Cancel and by closing the window
     bool m_busyCursor = false;
     QString m_loadedValues;
     CoverDownloadDialog* m_coverDialog = nullptr;

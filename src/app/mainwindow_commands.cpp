@@ -14,6 +14,7 @@
 #include "launch/inivalues.h"
 #include "store/columntable.h"
 #include "store/encodings.h"
+#include "store/gamediscstore.h"
 #include "store/gameprofile.h"
 #include "store/playtimestore.h"
 #include "store/profilestore.h"
@@ -138,6 +139,7 @@ void MainWindow::saveProfile() {
     if (renamed) {
         m_store->rename(m_currentGame, name);
         m_playTime->renameGame(m_currentGame, name);
+        m_discs->renameGame(m_currentGame, name);
         for (const artworkfiles::Kind kind : {artworkfiles::Kind::Poster, artworkfiles::Kind::Thumbnail})
             moveArtwork(artworkfiles::path(m_appFolder, kind, m_currentGame),
                         artworkfiles::path(m_appFolder, kind, name));
@@ -166,6 +168,7 @@ void MainWindow::editSelectedGame() {
     m_editorPage->UpdatePosterButtons();
     m_pages->setCurrentWidget(m_editorPage);
     m_editorPage->btnNewGame->setEnabled(false);
+    m_editorPage->btnAddFolder->setEnabled(false); // a folder's games are new ones
     m_editorPage->btnSave->setEnabled(true);
     m_loadedValues = editorValues();
 }
@@ -181,6 +184,7 @@ void MainWindow::deleteSelectedGame() {
         return;
     m_store->remove(m_currentGame);
     m_playTime->removeGame(m_currentGame);
+    m_discs->removeGame(m_currentGame);
     for (const artworkfiles::Kind kind : {artworkfiles::Kind::Poster, artworkfiles::Kind::Thumbnail}) {
         const QString file = artworkfiles::path(m_appFolder, kind, m_currentGame);
         if (QFile::exists(file))

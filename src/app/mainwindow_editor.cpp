@@ -30,6 +30,7 @@ void MainWindow::openNewProfile() {
         m_pluginFiles = {QString()}; // a new profile of this mode has no plug-in file
     m_editorPage->btnNewGame->setEnabled(true);
     m_editorPage->btnSave->setEnabled(false);
+    m_editorPage->btnAddFolder->setEnabled(!isAddingFolder());
     m_editorPage->txtISOPath->setText(QString());
     m_editorPage->txtISOPath->setToolTip(QString()); // no stale hint of the last loaded path
     m_editorPage->txtGameName->clear();

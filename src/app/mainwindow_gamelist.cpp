@@ -62,6 +62,7 @@ void MainWindow::loadGameList() {
          {m_startButton, m_deleteButton, m_editorPage->btnSave, m_editButton, m_editorPage->btnGameList})
         button->setEnabled(n >= 1); // 6
     refreshPlayStats();
+    refreshDiscInfo();
     enableShownGameCommands();
     // Reported here rather than thrown: the caller (Add Game, Delete) still
     // selects its entry in the complete list.

@@ -228,6 +228,7 @@ public:
     QLabel* lblPreset = nullptr;
     QPushButton* btnDefault = nullptr;
     QPushButton* btnNewGame = nullptr;
+    QPushButton* btnAddFolder = nullptr; // adds the games of a folder of disc images (new mode)
     QPushButton* btnSave = nullptr;
     QPushButton* btnGameList = nullptr;
     QComboBox* cmbASkins = nullptr;

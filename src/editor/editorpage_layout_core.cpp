@@ -315,6 +315,7 @@ QGroupBox* EditorPage::buildAction() {
     btnNewGame = button(grpAction, "btnNewGame", QStringLiteral("Add Game"));
     btnSave = button(grpAction, "btnSave", QStringLiteral("Save"));
     btnGameList = button(grpAction, "btnGameList", QStringLiteral("GameList"));
+    btnAddFolder = button(grpAction, "btnAddFolder", QStringLiteral("Add folder..."));
     cmbASkins = combo(grpAction, "cmbASkins");
     g->addWidget(chkPreset, 0, 0);
     g->addWidget(trkPreset, 0, 1, 1, 3);
@@ -323,8 +324,9 @@ QGroupBox* EditorPage::buildAction() {
     g->addWidget(btnNewGame, 2, 2, 1, 2);
     g->addWidget(btnSave, 3, 0, 1, 2);
     g->addWidget(btnGameList, 3, 2, 1, 2);
-    g->addWidget(label(grpAction, QStringLiteral("Skin:")), 4, 0);
-    g->addWidget(cmbASkins, 4, 1, 1, 3);
+    g->addWidget(btnAddFolder, 4, 0, 1, 4);
+    g->addWidget(label(grpAction, QStringLiteral("Skin:")), 5, 0);
+    g->addWidget(cmbASkins, 5, 1, 1, 3);
     for (int c = 0; c < 4; ++c)
         g->setColumnStretch(c, 1);
     return grpAction;

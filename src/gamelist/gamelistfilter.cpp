@@ -38,6 +38,12 @@ void GameListFilter::setPlayStats(QHash<QString, PlayStats> stats) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::ToolTipRole});
 }
 
+void GameListFilter::setDiscLines(QHash<QString, QString> lines) {
+    m_discLines = std::move(lines);
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::ToolTipRole});
+}
+
 const PlayStats* GameListFilter::playStats(const QString& name) const {
     const auto it = m_stats.constFind(name);
     return it == m_stats.cend() ? nullptr : &*it;
@@ -58,7 +64,9 @@ QVariant GameListFilter::data(const QModelIndex& index, int role) const {
     if (role != Qt::ToolTipRole)
         return QSortFilterProxyModel::data(index, role);
     const QString name = QSortFilterProxyModel::data(index, Qt::DisplayRole).toString();
-    return playtimetext::toolTip(name, playStats(name), QDate::currentDate());
+    const QString tip = playtimetext::toolTip(name, playStats(name), QDate::currentDate());
+    const auto disc = m_discLines.constFind(name.toLower());
+    return disc == m_discLines.cend() ? tip : tip + u'\n' + *disc;
 }
 
 bool GameListFilter::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {

@@ -17,7 +17,7 @@
 // list is never re-sorted behind the user's back.
 //
 // It also gives each entry its tool tip: the name, its play time and when it
-// was last played.
+// was last played, and what is known of its disc.
 class GameListFilter : public QSortFilterProxyModel {
     Q_OBJECT
 public:
@@ -32,6 +32,9 @@ public:
     // The play figures of the games by name, as the play-time store gives them.
     void setPlayStats(QHash<QString, PlayStats> stats);
     const PlayStats* playStats(const QString& name) const;
+    // A line about each game's disc (serial, region, compatibility), keyed by
+    // the name in lower case; added to the game's tool tip.
+    void setDiscLines(QHash<QString, QString> lines);
 
     // The name of the entry at a visible position, folded as the search folds it.
     QString foldedCaption(int row) const;
@@ -50,6 +53,7 @@ private:
     QString m_foldedSearch;
     Order m_order = Order::Name;
     QHash<QString, PlayStats> m_stats;
+    QHash<QString, QString> m_discLines;
     // Folded names by name: each name is folded once, not once per key typed.
     mutable QHash<QString, QString> m_foldCache;
 };

@@ -235,6 +235,42 @@ void ProfileStore::add(const GameProfile& profile) {
     m_query->finish();
 }
 
+void ProfileStore::addBatch(const QList<GameProfile>& profiles, const QStringList& moreStatements) {
+    execute(QStringLiteral("BEGIN IMMEDIATE"));
+    m_query->finish();
+    try {
+        for (const GameProfile& profile : profiles) {
+            execute(addStatement(profile));
+            m_query->finish();
+        }
+        for (const QString& statement : moreStatements) {
+            execute(statement);
+            m_query->finish();
+        }
+        execute(QStringLiteral("COMMIT"));
+        m_query->finish();
+    } catch (const KorvelloError&) {
+        // Nothing of the batch stays: the rollback's own failure would only hide the first error.
+        m_query->finish();
+        m_query->exec(QStringLiteral("ROLLBACK"));
+        m_query->finish();
+        throw;
+    }
+}
+
+QList<std::pair<QString, QString>> ProfileStore::imagePaths() {
+    QSqlQuery& q = query();
+    execute(QStringLiteral("SELECT gamename, PCSX2CurrentIso FROM db ORDER BY gamename"));
+    QList<std::pair<QString, QString>> paths;
+    while (q.next())
+        paths.append({q.value(0).toString(), q.value(1).toString()});
+    const QSqlError error = q.lastError();
+    q.finish();
+    if (error.isValid())
+        throw KorvelloError(databaseText(error));
+    return paths;
+}
+
 void ProfileStore::update(const QString& curGame, const GameProfile& values) {
     execute(updateStatement(curGame, values));
     m_query->finish();

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QSqlDatabase;
 class QSqlQuery;
@@ -40,6 +41,13 @@ public:
     // The row of that name, every column as text (Null as empty text); none when no row has it.
     std::optional<GameProfile> load(const QString& name);
     void add(const GameProfile& profile);
+    // Adds the profiles and runs `moreStatements` after them in one transaction:
+    // all of them are stored, or none (the batch is rolled back and the
+    // database's text thrown).
+    void addBatch(const QList<GameProfile>& profiles, const QStringList& moreStatements = {});
+    // Every profile's name with its disc image path (column PCSX2CurrentIso), in
+    // the database's order of names.
+    QList<std::pair<QString, QString>> imagePaths();
     // Columns 1 to 105 of `values` into the row named curGame; `gamename` is never assigned.
     void update(const QString& curGame, const GameProfile& values);
     void rename(const QString& oldName, const QString& newName);

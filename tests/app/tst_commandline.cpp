@@ -328,8 +328,9 @@ void TestCommandLine::versionHelpAndBadArguments_data() {
                                     << "korvello: Unknown option 'frobnicate'.\n";
     QTest::newRow("start without a name") << QStringList{"--start"} << 2 << ""
                                           << "korvello: Missing value after '--start'.\n";
-    QTest::newRow("two actions") << QStringList{"--list", "--unload"} << 2 << ""
-                                 << "korvello: Give only one of --list, --start NAME and --unload.\n";
+    QTest::newRow("two actions")
+        << QStringList{"--list", "--unload"} << 2 << ""
+        << "korvello: Give only one of --list, --start NAME, --unload and --add-folder DIR.\n";
     QTest::newRow("stray argument") << QStringList{"game"} << 2 << ""
                                     << "korvello: Unknown argument \"game\"; see --help.\n";
 }

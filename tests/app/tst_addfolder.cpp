@@ -1,0 +1,350 @@
+// Adding a folder of disc images: the scan, the identification and naming,
+// the stored profiles, a second run, Cancel, the window and --add-folder.
+#include "app/folderscan.h"
+#include "app/libraryimport.h"
+#include "app/mainwindow.h"
+#include "editor/editorpage.h"
+#include "gamelist/gamelistfilter.h"
+#include "gamelist/gamelistview.h"
+#include "store/columntable.h"
+#include "store/defaultprofile.h"
+#include "store/gamediscstore.h"
+#include "store/profilestore.h"
+#include "support/dialogrecorder.h"
+#include "support/testfolder.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QtEndian>
+
+#include <unistd.h>
+
+namespace {
+
+// A boot file: an ELF header and a pattern, with its CRC as the emulator forms
+// it (the XOR of its little-endian 32-bit words).
+QByteArray bootFile(int seed) {
+    QByteArray elf("\x7f"
+                   "ELF",
+                   4);
+    elf.resize(8192);
+    for (int i = 4; i < elf.size(); ++i)
+        elf[i] = char((i * 31 + seed * 7) & 0xff);
+    return elf;
+}
+
+quint32 crcOf(const QByteArray& elf) {
+    quint32 crc = 0;
+    for (int i = 0; i + 4 <= elf.size(); i += 4)
+        crc ^= qFromLittleEndian<quint32>(elf.constData() + i);
+    return crc;
+}
+
+// A PS2 disc image made by xorriso: SYSTEM.CNF naming the boot file, and the boot file.
+bool makeIso(const QString& path, const QString& bootName, const QByteArray& elf) {
+    QTemporaryDir tree;
+    testsupport::writeAll(
+        tree.filePath(QStringLiteral("SYSTEM.CNF")),
+        QStringLiteral("BOOT2 = cdrom0:\\%1;1\r\nVER = 1.00\r\nVMODE = NTSC\r\n").arg(bootName).toLatin1());
+    testsupport::writeAll(tree.filePath(bootName), elf);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QProcess p;
+    p.start(QStringLiteral("xorriso"),
+            {QStringLiteral("-as"), QStringLiteral("mkisofs"), QStringLiteral("-quiet"), QStringLiteral("-V"),
+             QStringLiteral("TEST"), QStringLiteral("-o"), path, tree.path()});
+    return p.waitForFinished(60000) && p.exitCode() == 0 && QFileInfo(path).size() > 0;
+}
+
+// The same disc as raw 2352-byte mode 1 sectors (sync, header, data, an empty EDC/ECC area).
+void makeRaw(const QString& iso, const QString& raw) {
+    const QByteArray plain = testsupport::readAll(iso);
+    QByteArray out;
+    for (qsizetype s = 0; s * 2048 < plain.size(); ++s) {
+        QByteArray sector(2352, '\0');
+        for (int i = 1; i <= 10; ++i)
+            sector[i] = char(0xff);
+        sector[15] = 1;
+        sector.replace(16, 2048, plain.mid(s * 2048, 2048).leftJustified(2048, '\0'));
+        out += sector;
+    }
+    testsupport::writeAll(raw, out);
+}
+
+struct Disc {
+    QString file; // relative to the discs folder
+    QString boot; // the boot file's name on the disc
+    int seed;
+};
+
+// The discs of the shelf: one the database knows, one it does not (named by
+// its file), one whose database title holds refused characters, one raw image,
+// and one whose file name is the first one's title (a clash).
+const QList<Disc> kDiscs{
+    {QStringLiteral("gta.iso"), QStringLiteral("SLUS_209.46"), 1},
+    {QStringLiteral("Japan/Ōkami (USA).iso"), QStringLiteral("SLUS_212.15"), 2},
+    {QStringLiteral("Japan/deeper/gow.iso"), QStringLiteral("SCUS_973.99"), 3},
+    {QStringLiteral("raw/Okami raw.bin"), QStringLiteral("SLES_820.38"), 4},
+    {QStringLiteral("Grand Theft Auto - San Andreas.iso"), QStringLiteral("SLUS_999.98"), 5},
+};
+
+struct Shelf {
+    TestFolder app;
+    QString discs;
+    QString executable = QStringLiteral("pcsx2-test-emulator.exe");
+
+    Shelf() {
+        discs = app.file(QStringLiteral("discs"));
+        QDir().mkpath(app.file(QStringLiteral("resources")));
+        QFile::copy(testsupport::dataPath(QStringLiteral("disc/GameIndex.yaml")),
+                    app.file(QStringLiteral("resources/GameIndex.yaml")));
+        testsupport::writeAll(app.file(executable), "#!/bin/sh\n");
+        QFile::setPermissions(app.file(executable),
+                              QFile::permissions(app.file(executable)) | QFile::ExeOwner);
+        for (const Disc& d : kDiscs) {
+            const QString path = discs + u'/' + d.file;
+            if (d.file.endsWith(QStringLiteral(".bin"))) {
+                const QString iso = app.file(QStringLiteral("raw-source.iso"));
+                makeIso(iso, d.boot, bootFile(d.seed));
+                QDir().mkpath(QFileInfo(path).absolutePath());
+                makeRaw(iso, path);
+                QFile::remove(iso);
+            } else {
+                makeIso(path, d.boot, bootFile(d.seed));
+            }
+        }
+        // A copy of a disc already on the shelf, a damaged image, a truncated one, unrelated files.
+        QFile::copy(discs + QStringLiteral("/gta.iso"), discs + QStringLiteral("/Japan/gta copy.iso"));
+        QByteArray noise(300 * 1024, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 2654435761u) >> 24);
+        testsupport::writeAll(discs + QStringLiteral("/broken.iso"), noise);
+        testsupport::writeAll(discs + QStringLiteral("/truncated.iso"),
+                              testsupport::readAll(discs + QStringLiteral("/gta.iso")).left(34 * 1024));
+        testsupport::writeAll(discs + QStringLiteral("/readme.txt"), "not a disc");
+        // A folder that links back to its parent.
+        QFile::link(discs, discs + QStringLiteral("/Japan/loop"));
+    }
+
+    LibraryImport::Options options() const {
+        LibraryImport::Options o;
+        o.databasePath = app.file(QStringLiteral("db.mdb"));
+        o.executable = executable;
+        o.pluginFile = QStringLiteral("libGSdx-1.0.so");
+        o.gameIndexPath = app.file(QStringLiteral("resources/GameIndex.yaml"));
+        return o;
+    }
+};
+
+QStringList storedNames(const QString& db) {
+    ProfileStore store;
+    store.setDatabasePath(db);
+    return store.listNames();
+}
+
+} // namespace
+
+class TstAddFolder : public QObject {
+    Q_OBJECT
+private slots:
+    void scanFindsEachImageOnce();
+    void addsOneProfilePerGame();
+    void cancelKeepsOnlyCompleteGames();
+    void windowAddsAFolder();
+    void commandLineAddsAFolder();
+};
+
+void TstAddFolder::scanFindsEachImageOnce() {
+    TestFolder f;
+    const QString root = f.file(QStringLiteral("shelf"));
+    QDir().mkpath(root + QStringLiteral("/a/b"));
+    for (const char* name : {"one.ISO", "two.cso", "three.zso", "four.chd", "five.iso.gz", "track.bin",
+                             "a/b/six.bin", "notes.txt", "cover.jpg"})
+        testsupport::writeAll(root + u'/' + QLatin1String(name), "x");
+    // The cue's tracks are the cue's; the other .bin stands on its own.
+    testsupport::writeAll(root + QStringLiteral("/game.cue"),
+                          "FILE \"track.bin\" BINARY\r\n  TRACK 01 MODE2/2352\r\n    INDEX 01 00:00:00\r\n");
+    QFile::link(root, root + QStringLiteral("/a/b/back to the top"));
+    {
+        // A name that is not UTF-8 is reported, not guessed at.
+        const QByteArray bad = QFile::encodeName(root) + "/a/bad\xff\xfe.iso";
+        FILE* file = std::fopen(bad.constData(), "w");
+        QVERIFY(file);
+        std::fclose(file);
+    }
+    const FolderScan::Result r = FolderScan::scan(root);
+    QStringList found;
+    for (const QString& path : r.images)
+        found << QDir(root).relativeFilePath(path);
+    ::unlink((QFile::encodeName(root) + "/a/bad\xff\xfe.iso").constData()); // QTemporaryDir cannot name it
+    QCOMPARE(found,
+             QStringList({QStringLiteral("five.iso.gz"), QStringLiteral("four.chd"),
+                          QStringLiteral("game.cue"), QStringLiteral("one.ISO"), QStringLiteral("three.zso"),
+                          QStringLiteral("two.cso"), QStringLiteral("a/b/six.bin")}));
+    QCOMPARE(r.skipped.size(), 1);
+    QVERIFY(r.skipped.first().second.contains(QStringLiteral("UTF-8")));
+
+    // Many unrelated files cost a walk and nothing more.
+    const QString big = f.file(QStringLiteral("big"));
+    QDir().mkpath(big);
+    for (int i = 0; i < 50000; ++i) {
+        const QByteArray name = QFile::encodeName(big) + "/file" + QByteArray::number(i) + ".txt";
+        FILE* file = std::fopen(name.constData(), "w");
+        QVERIFY(file);
+        std::fclose(file);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const FolderScan::Result many = FolderScan::scan(big);
+    QCOMPARE(many.images.size(), 0);
+    QCOMPARE(many.filesSeen, 50000);
+    QVERIFY2(timer.elapsed() < 10000, "50,000 unrelated files took more than 10 s");
+}
+
+void TstAddFolder::addsOneProfilePerGame() {
+    Shelf shelf;
+    const LibraryImport::Summary s = LibraryImport(shelf.options()).run(shelf.discs);
+    QCOMPARE(s.gameIndexEntries, 5);
+    QStringList added = s.added;
+    added.sort(Qt::CaseInsensitive);
+    // The disc named by its file comes first in the folder and keeps the name;
+    // the database's disc of the same title gets its region added.
+    const QString title = QStringLiteral("Grand Theft Auto - San Andreas");
+    const QString gta = title + QStringLiteral(" (NTSC-U)");
+    QCOMPARE(added, QStringList({QStringLiteral("God of War - -Chains-"), title, gta, QStringLiteral("Ōkami"),
+                                 QStringLiteral("Ōkami (USA)")}));
+    QCOMPARE(s.present.size(), 1); // the copy of gta.iso, by its serial and CRC
+    QVERIFY(s.present.first().first.endsWith(QStringLiteral("gta copy.iso")));
+    QCOMPARE(s.failed.size(), 2); // the damaged and the truncated image, each with its reason
+    for (const auto& [file, reason] : s.failed)
+        QVERIFY2(!reason.isEmpty(), qPrintable(file));
+
+    const QString db = shelf.app.file(QStringLiteral("db.mdb"));
+    ProfileStore store;
+    store.setDatabasePath(db);
+    const std::optional<GameProfile> row = store.load(gta);
+    QVERIFY(row);
+    const GameProfile expected = defaultprofile::make(gta, shelf.discs + QStringLiteral("/gta.iso"),
+                                                      shelf.executable, QStringLiteral("libGSdx-1.0.so"));
+    QCOMPARE(row->values(), expected.values());
+    QCOMPARE(row->value(col::PCSX2CdvdSource), QStringLiteral("Iso"));
+
+    GameDiscStore discs;
+    discs.setDatabasePath(db);
+    const GameDisc d = discs.find(gta);
+    QCOMPARE(d.serial, QStringLiteral("SLUS-20946"));
+    QCOMPARE(d.crc, crcOf(bootFile(1)));
+    QCOMPARE(d.region, QStringLiteral("NTSC-U"));
+    QCOMPARE(d.compat, 5);
+    QCOMPARE(discs.find(QStringLiteral("Ōkami (USA)")).region, QString()); // not in the database
+    QCOMPARE(discs.find(QStringLiteral("Ōkami")).serial, QStringLiteral("SLES-82038"));
+
+    // A second run adds nothing, and what is there stays as it was.
+    const QStringList before = storedNames(db);
+    const LibraryImport::Summary again = LibraryImport(shelf.options()).run(shelf.discs);
+    QCOMPARE(again.added, QStringList());
+    QCOMPARE(again.present.size(), 6);
+    QCOMPARE(storedNames(db), before);
+    QCOMPARE(store.load(gta)->values(), expected.values());
+}
+
+void TstAddFolder::cancelKeepsOnlyCompleteGames() {
+    Shelf shelf;
+    LibraryImport::Options o = shelf.options();
+    o.batchSize = 1;
+    std::atomic_bool cancel = false;
+    int seen = 0;
+    const LibraryImport::Summary s =
+        LibraryImport(o).run(shelf.discs, &cancel, [&](int done, int total, const QString&) {
+            if (total > 0 && done >= 3 && ++seen)
+                cancel = true;
+        });
+    QVERIFY(s.cancelled);
+    QVERIFY(!s.added.isEmpty());
+    QVERIFY(s.added.size() < 5);
+    const QString db = shelf.app.file(QStringLiteral("db.mdb"));
+    const QStringList names = storedNames(db);
+    QCOMPARE(names.size(), s.added.size());
+    GameDiscStore discs;
+    discs.setDatabasePath(db);
+    ProfileStore store;
+    store.setDatabasePath(db);
+    for (const QString& name : names) {
+        QVERIFY2(!discs.find(name).serial.isEmpty(), qPrintable(name));
+        QCOMPARE(store.load(name)->value(col::PCSX2ExeFile), shelf.executable);
+    }
+}
+
+void TstAddFolder::windowAddsAFolder() {
+    Shelf shelf;
+    DialogRecorder dialogs;
+    MainWindow window(shelf.app.path());
+    window.show();
+    QCOMPARE(window.findChild<QComboBox*>(QStringLiteral("cmbPCSX2ExeFile"))->currentText(),
+             shelf.executable);
+    dialogs.clear();
+    dialogs.pathAnswers.enqueue(shelf.discs);
+    QSignalSpy added(&window, &MainWindow::folderAdded);
+    // An empty library opens the editor in new mode, which offers the folder too.
+    auto* inEditor = window.findChild<QPushButton*>(QStringLiteral("btnAddFolder"));
+    QVERIFY(inEditor && inEditor->isVisible() && inEditor->isEnabled());
+    QTest::mouseClick(inEditor, Qt::LeftButton);
+    QVERIFY(added.wait(60000));
+    const QStringList texts = dialogs.messageTexts();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts.first().contains(QStringLiteral("Added: 5")), qPrintable(texts.first()));
+    QVERIFY(texts.first().contains(QStringLiteral("Already in the library: 1")));
+    QVERIFY(texts.first().contains(QStringLiteral("Not identified: 2")));
+    auto* grid = window.findChild<GameListView*>(QStringLiteral("gameGrid"));
+    QCOMPARE(grid->count(), 5);
+    const int row = [&] {
+        for (int r = 0; r < grid->count(); ++r)
+            if (grid->caption(r) == QStringLiteral("Grand Theft Auto - San Andreas (NTSC-U)"))
+                return r;
+        return -1;
+    }();
+    QVERIFY(row >= 0);
+    const QString tip = grid->filter()->index(row, 0).data(Qt::ToolTipRole).toString();
+    QVERIFY2(tip.contains(QStringLiteral("SLUS-20946")) && tip.contains(QStringLiteral("NTSC-U")) &&
+                 tip.contains(QStringLiteral("Playable")),
+             qPrintable(tip));
+
+    // A second addition adds nothing and says so.
+    dialogs.clear();
+    dialogs.pathAnswers.enqueue(shelf.discs);
+    auto* button = window.findChild<QPushButton*>(QStringLiteral("addFolderButton"));
+    QVERIFY(button && button->isVisible());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(added.wait(60000));
+    QVERIFY(dialogs.messageTexts().value(0).contains(QStringLiteral("Added: 0")));
+    QCOMPARE(grid->count(), 5);
+}
+
+void TstAddFolder::commandLineAddsAFolder() {
+    Shelf shelf;
+    auto run = [&] {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(KORVELLO_BIN_DIR "/korvello"),
+                {QStringLiteral("--folder"), shelf.app.path(), QStringLiteral("--add-folder"), shelf.discs});
+        p.waitForFinished(120000);
+        return std::make_pair(p.exitCode(),
+                              QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+    };
+    const auto [code, out] = run();
+    QCOMPARE(code, 0);
+    QVERIFY2(out.contains(QStringLiteral("Added: 5")), qPrintable(out));
+    QVERIFY(out.contains(QStringLiteral("added: Ōkami (USA)")));
+    QCOMPARE(storedNames(shelf.app.file(QStringLiteral("db.mdb"))).size(), 5);
+    const auto [code2, out2] = run();
+    QCOMPARE(code2, 0);
+    QVERIFY2(out2.contains(QStringLiteral("Added: 0")), qPrintable(out2));
+}
+
+QTEST_MAIN(TstAddFolder)
+#include "tst_addfolder.moc"

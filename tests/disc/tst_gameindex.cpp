@@ -1,0 +1,138 @@
+// The emulator's game database as the library reads it.
+#include "core/korvelloerror.h"
+#include "disc/gameindex.h"
+#include "support/testfolder.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTest>
+
+class TstGameIndex : public QObject {
+    Q_OBJECT
+private slots:
+    void readsEntries_data();
+    void readsEntries();
+    void lineEndsAndEdges();
+    void unreadableFileIsReported();
+    void findsThePortableCopyFirst();
+    void fullSizeDatabase();
+};
+
+void TstGameIndex::readsEntries_data() {
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<bool>("known");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("region");
+    QTest::addColumn<int>("compat");
+    // Nested keys (a patch's text holding "name:") never reach the entry; the
+    // first of two serials that differ only in letter case wins, as in the emulator.
+    QTest::newRow("quoted, nested keys skipped") << "SLUS-20946" << true << "Grand Theft Auto - San Andreas"
+                                                 << "NTSC-U" << 5;
+    QTest::newRow("letter case of the lookup") << "slus-20946" << true << "Grand Theft Auto - San Andreas"
+                                               << "NTSC-U" << 5;
+    QTest::newRow("UTF-8 title") << "SLES-82038" << true << "Ōkami"
+                                 << "PAL-M5" << 6;
+    QTest::newRow("plain scalars, comment") << "SCUS-97399" << true << "God of War: \"Chains\""
+                                            << "NTSC-U" << 4;
+    QTest::newRow("escapes, single quotes") << "SLPM-66275" << true << "\"Quoted\" ゴッド \\ slash"
+                                            << "NTSC-J" << 0;
+    QTest::newRow("no name") << "SLUS-99999" << true << ""
+                             << "NTSC-U" << 0;
+    QTest::newRow("not listed") << "SLUS-00000" << false << ""
+                                << "" << 0;
+}
+
+void TstGameIndex::readsEntries() {
+    QFETCH(QString, serial);
+    QFETCH(bool, known);
+    QFETCH(QString, title);
+    QFETCH(QString, region);
+    QFETCH(int, compat);
+    const GameIndex index = GameIndex::load(testsupport::dataPath(QStringLiteral("disc/GameIndex.yaml")));
+    QCOMPARE(index.size(), 5);
+    const GameIndex::Entry* entry = index.lookup(serial);
+    QCOMPARE(entry != nullptr, known);
+    if (!entry)
+        return;
+    QCOMPARE(entry->title, title);
+    QCOMPARE(entry->region, region);
+    QCOMPARE(entry->compat, compat);
+}
+
+void TstGameIndex::lineEndsAndEdges() {
+    // CR LF line ends, a file without a final line end, an entry that is not a mapping.
+    const GameIndex crlf =
+        GameIndex::parse("SLUS-1:\r\n  name: \"A\"\r\n  region: B\r\nSLUS-2:\r\n  name: C");
+    QCOMPARE(crlf.size(), 2);
+    QCOMPARE(crlf.lookup(QStringLiteral("SLUS-1"))->title, QStringLiteral("A"));
+    QCOMPARE(crlf.lookup(QStringLiteral("SLUS-1"))->region, QStringLiteral("B"));
+    QCOMPARE(crlf.lookup(QStringLiteral("SLUS-2"))->title, QStringLiteral("C"));
+    QVERIFY(GameIndex::parse(QByteArray()).isEmpty());
+    // Garbage, a truncated quote and an out-of-range rating give what can be read and no more.
+    const GameIndex odd = GameIndex::parse(QByteArray("\x01\xff: x\nSLUS-3:\n  name: \"open\n  compat: 99\n"
+                                                      "   name: deeper\n"));
+    QVERIFY(odd.lookup(QStringLiteral("SLUS-3")));
+    QCOMPARE(odd.lookup(QStringLiteral("SLUS-3"))->title, QStringLiteral("open"));
+    QCOMPARE(odd.lookup(QStringLiteral("SLUS-3"))->compat, 6);
+    QCOMPARE(GameIndex::compatText(5), QStringLiteral("Playable"));
+    QCOMPARE(GameIndex::compatText(0), QString());
+}
+
+void TstGameIndex::unreadableFileIsReported() {
+    TestFolder folder;
+    try {
+        GameIndex::load(folder.file(QStringLiteral("missing/GameIndex.yaml")));
+        QFAIL("a missing database was read");
+    } catch (const KorvelloError& error) {
+        QVERIFY2(error.text().contains(QStringLiteral("GameIndex.yaml")), qPrintable(error.text()));
+    }
+}
+
+void TstGameIndex::findsThePortableCopyFirst() {
+    TestFolder folder;
+    QVERIFY(QDir().mkpath(folder.file(QStringLiteral("resources"))));
+    QCOMPARE(GameIndex::candidatePaths(folder.path()).first(),
+             folder.file(QStringLiteral("resources/GameIndex.yaml")));
+    QVERIFY(GameIndex::candidatePaths(folder.path())
+                .contains(QDir::homePath() +
+                          QStringLiteral("/.local/share/flatpak/app/net.pcsx2.PCSX2/current/"
+                                         "active/files/share/PCSX2/resources/GameIndex.yaml")));
+    testsupport::writeAll(folder.file(QStringLiteral("resources/GameIndex.yaml")), "SLUS-1:\n  name: A\n");
+    QCOMPARE(GameIndex::find(folder.path()), folder.file(QStringLiteral("resources/GameIndex.yaml")));
+}
+
+void TstGameIndex::fullSizeDatabase() {
+    // As large as the emulator's own (some 12,000 entries with their fixes and
+    // patches, about 10 MB): parsed once, then every lookup is a hash probe.
+    QByteArray text;
+    for (int i = 0; i < 12000; ++i) {
+        text +=
+            QStringLiteral("SLUS-%1:\n  name: \"Game %1\"\n  region: \"NTSC-U\"\n  compat: %2\n  gsHWFixes:\n"
+                           "    autoFlush: 1\n  patches:\n    default:\n      content: |-\n")
+                .arg(i, 5, 10, QLatin1Char('0'))
+                .arg(i % 7)
+                .toUtf8();
+        for (int line = 0; line < 20; ++line)
+            text += "        patch=1,EE,0010a4c8,word,00000000 // name: not a title\n";
+    }
+    QVERIFY(text.size() > 10'000'000);
+    QElapsedTimer timer;
+    timer.start();
+    const GameIndex index = GameIndex::parse(text);
+    const qint64 parseMs = timer.elapsed();
+    QCOMPARE(index.size(), 12000);
+    timer.restart();
+    for (int i = 0; i < 12000; ++i) {
+        const GameIndex::Entry* entry =
+            index.lookup(QStringLiteral("SLUS-%1").arg(i, 5, 10, QLatin1Char('0')));
+        QVERIFY(entry);
+        QCOMPARE(entry->compat, i % 7);
+    }
+    const qint64 lookupNs = timer.nsecsElapsed() / 12000;
+    qInfo("parsed 12,000 entries (%lld bytes) in %lld ms; a lookup takes %lld ns", qint64(text.size()),
+          parseMs, lookupNs);
+    QVERIFY2(lookupNs < 20'000, "a lookup takes more than 20 microseconds");
+}
+
+QTEST_MAIN(TstGameIndex)
+#include "tst_gameindex.moc"
