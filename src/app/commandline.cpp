@@ -8,6 +8,7 @@
 #include "launch/emulatorlauncher.h"
 #include "launch/gamestarter.h"
 #include "launch/playsessiontracker.h"
+#include "launch/settingsbackup.h"
 #include "store/playtimestore.h"
 #include "store/profilestore.h"
 
@@ -50,7 +51,11 @@ CommandLine::CommandLine(const QStringList& arguments) {
                                     QStringLiteral("Work in the emulator folder DIR (db.mdb, inis, Plugins, "
                                                    "Images); it is remembered for later runs."),
                                     QStringLiteral("DIR"));
-    parser.addOptions({list, start, unload, folder});
+    const QCommandLineOption restore(
+        QStringLiteral("restore-emulator-settings"),
+        QStringLiteral("Put back the emulator's own settings files, as they were before Korvello first "
+                       "wrote them."));
+    parser.addOptions({list, start, unload, folder, restore});
     m_helpText = parser.helpText();
 
     if (!parser.parse(arguments)) {
@@ -72,10 +77,12 @@ CommandLine::CommandLine(const QStringList& arguments) {
             QStringLiteral("Unknown argument \"%1\"; see --help").arg(parser.positionalArguments().first());
         return;
     }
-    const int chosen = int(parser.isSet(list)) + int(parser.isSet(start)) + int(parser.isSet(unload));
+    const int chosen = int(parser.isSet(list)) + int(parser.isSet(start)) + int(parser.isSet(unload)) +
+                       int(parser.isSet(restore));
     if (chosen > 1 || parser.values(start).size() > 1) {
         m_action = Action::Fail;
-        m_error = QStringLiteral("Give only one of --list, --start NAME and --unload");
+        m_error =
+            QStringLiteral("Give only one of --list, --start NAME, --unload and --restore-emulator-settings");
         return;
     }
     if (parser.values(folder).size() > 1) {
@@ -83,10 +90,11 @@ CommandLine::CommandLine(const QStringList& arguments) {
         m_error = QStringLiteral("Give --folder only once");
         return;
     }
-    m_action = parser.isSet(list)     ? Action::List
-               : parser.isSet(start)  ? Action::Start
-               : parser.isSet(unload) ? Action::Unload
-                                      : Action::Window;
+    m_action = parser.isSet(list)      ? Action::List
+               : parser.isSet(start)   ? Action::Start
+               : parser.isSet(unload)  ? Action::Unload
+               : parser.isSet(restore) ? Action::Restore
+                                       : Action::Window;
     m_startName = parser.value(start);
     m_givenFolder = parser.value(folder);
     resolveFolder();
@@ -150,7 +158,10 @@ int CommandLine::run(QTextStream& out, QTextStream& err) {
         case Action::List:
             return list(out);
         case Action::Start:
-            return start(err);
+            return start(out, err);
+        case Action::Restore:
+            out << restoreEmulatorSettings() << u'\n';
+            return 0;
         default:
             return unload();
         }
@@ -168,18 +179,20 @@ int CommandLine::list(QTextStream& out) {
     return 0;
 }
 
-int CommandLine::start(QTextStream& err) {
+int CommandLine::start(QTextStream& out, QTextStream& err) {
     ProfileStore store;
     store.setDatabasePath(m_appFolder + QStringLiteral("db.mdb"));
     const emulatordiscovery::Folders folders =
-        emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry());
+        emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry(), QString());
     ProgramSettings settings;
     const std::optional<int> runValue = settings.readInt(QStringLiteral("Run"));
-    GameStarter starter(
-        store,
-        emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder, appinfo::ExecutableName()),
-        appinfo::ExecutableName());
+    GameStarter::Folders startFolders =
+        emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder, appinfo::ExecutableName());
+    startFolders.pluginsFolder = folders.pluginsFolder;
+    GameStarter starter(store, startFolders, appinfo::ExecutableName());
     const GameStarter::Started started = starter.start(m_startName, runValue && *runValue != 0);
+    if (!started.notice.isEmpty())
+        out << started.notice << u'\n';
     settings.createKey();
     settings.writeText(lastEmulatorKey(), started.executable);
     // The game runs: a play time that cannot be recorded is said, not a failure.
@@ -199,6 +212,13 @@ void CommandLine::recordPlaySession(const QString& databasePath, const GameStart
     PlayTimeStore playTime;
     playTime.setDatabasePath(databasePath);
     PlaySessionTracker(playTime).gameStarted(started.game, started.pid);
+}
+
+QString CommandLine::restoreEmulatorSettings() const {
+    // The plug-in era's settings folder, where Start keeps the user's own files.
+    const emulatordiscovery::Folders folders =
+        emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry());
+    return SettingsBackup(folders.settingsFolder).restore();
 }
 
 int CommandLine::unload() {

@@ -4,6 +4,7 @@
 #include "launch/configwriter.h"
 #include "launch/currentbuild.h"
 #include "launch/emulatorlauncher.h"
+#include "launch/settingsbackup.h"
 #include "store/columntable.h"
 #include "store/profilestore.h"
 
@@ -30,7 +31,10 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
             currentbuild::startGame(*profile, m_folders.settingsFolder, appFolder, runCdvd, &started.pid);
         return started;
     }
-    WriteEmulatorConfig(*profile, m_folders.settingsFolder, appFolder);
+    started.notice = SettingsBackup(m_folders.settingsFolder).ensure();
+    const QString plugins =
+        m_folders.pluginsFolder.isEmpty() ? appFolder + QStringLiteral("Plugins") : m_folders.pluginsFolder;
+    WriteEmulatorConfig(*profile, m_folders.settingsFolder, appFolder, plugins);
     emulatorlauncher::endRunningEmulator(exeFile, m_ownName);
     const QStringList arguments = emulatorlauncher::startArguments(
         runCdvd, profile->value(col::PCSX2CurrentIso), profile->value(col::PCSX2CMDKeys));

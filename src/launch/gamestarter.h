@@ -10,7 +10,8 @@ class ProfileStore;
 // (it also names the processes that are ended) and, with "Run CDVD after start"
 // on, that the disc image exists; write the emulator's configuration from the
 // profile; end every running emulator of the same executable name; start the
-// executable detached in the program folder.
+// executable detached in the program folder. Before the first write into a plug-in
+// era settings folder the user's own files are kept (SettingsBackup).
 //
 // Every failure throws KorvelloError with the text the user reads. An unknown
 // profile or a failed check changes nothing; a failing write stops before any
@@ -25,12 +26,17 @@ public:
         QString appFolder;      // the emulator's folder, with a trailing '/'
         QString settingsFolder; // where the emulator's settings files are written
         bool currentBuilds = false;
+        // Where the emulator loads its plug-ins from; empty: appFolder + "Plugins".
+        QString pluginsFolder;
     };
 
     struct Started {
         QString game;       // the profile's name as stored
         QString executable; // the file name started: the one the unload key ends
         qint64 pid = 0;     // its process, for its play session
+        // One line for the user when this Start first kept the emulator's own
+        // settings (SettingsBackup), empty otherwise.
+        QString notice;
     };
 
     GameStarter(ProfileStore& store, Folders folders, QString ownName);

@@ -127,6 +127,7 @@ private slots:
     void startFailures_data();
     void startFailures();
     void unloadEndsTheLastStarted();
+    void restorePutsTheEmulatorsFilesBack();
     void installedCopyUsesGivenThenRememberedFolder();
     void versionHelpAndBadArguments_data();
     void versionHelpAndBadArguments();
@@ -175,7 +176,9 @@ void TestCommandLine::startWritesAndStarts() {
 
     const Run r = user.run(f.program, {QStringLiteral("--start"), name});
     QCOMPARE(r.err, QString());
-    QCOMPARE(r.out, QString());
+    // The first Start into the emulator's own files keeps them, and says so in one line.
+    QVERIFY2(r.out.contains(QLatin1String("Restore the emulator's own settings")) && r.out.count(u'\n') == 1,
+             qPrintable(r.out));
     QCOMPARE(r.exitCode, 0);
 
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
@@ -264,6 +267,30 @@ void TestCommandLine::startFailures() {
     QCOMPARE(user.setting(QStringLiteral("LastEmulator")), QStringLiteral("earlier.exe"));
 }
 
+void TestCommandLine::restorePutsTheEmulatorsFilesBack() {
+    User user;
+    EmulatorFolder f;
+    emulatorrun::Reaper reaper;
+    // Nothing to put back before Korvello has written there.
+    Run r = user.run(f.program, {QStringLiteral("--restore-emulator-settings")});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.startsWith(QLatin1String("korvello: There is no backup")), qPrintable(r.err));
+    QVERIFY(f.inisUntouched());
+
+    r = user.run(f.program, {QStringLiteral("--start"), kGame});
+    QCOMPARE(r.exitCode, 0);
+    const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(record);
+    reaper.add(record->pid);
+    QVERIFY(!f.inisUntouched());
+
+    r = user.run(f.program, {QStringLiteral("--restore-emulator-settings")});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.out.startsWith(QLatin1String("Put back")) && r.out.count(u'\n') == 1, qPrintable(r.out));
+    QVERIFY(f.inisUntouched());
+}
+
 void TestCommandLine::unloadEndsTheLastStarted() {
     User user;
     EmulatorFolder f;
@@ -328,8 +355,9 @@ void TestCommandLine::versionHelpAndBadArguments_data() {
                                     << "korvello: Unknown option 'frobnicate'.\n";
     QTest::newRow("start without a name") << QStringList{"--start"} << 2 << ""
                                           << "korvello: Missing value after '--start'.\n";
-    QTest::newRow("two actions") << QStringList{"--list", "--unload"} << 2 << ""
-                                 << "korvello: Give only one of --list, --start NAME and --unload.\n";
+    QTest::newRow("two actions")
+        << QStringList{"--list", "--unload"} << 2 << ""
+        << "korvello: Give only one of --list, --start NAME, --unload and --restore-emulator-settings.\n";
     QTest::newRow("stray argument") << QStringList{"game"} << 2 << ""
                                     << "korvello: Unknown argument \"game\"; see --help.\n";
 }
