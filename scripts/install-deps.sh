@@ -10,7 +10,7 @@ packages=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite libjpeg62-tur
           libxcb1-dev libxcb-keysyms1-dev fonts-liberation libexif-dev qt6-image-formats-plugins ccache)
 if [[ "${1:-}" == "--test" ]]; then
   packages+=(xvfb xauth xdotool x11-apps imagemagick dbus-daemon desktop-file-utils appstream
-             clang libclang-rt-14-dev llvm)
+             clang libclang-rt-14-dev llvm xorriso)
 fi
 missing=()
 for p in "${packages[@]}"; do

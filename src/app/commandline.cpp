@@ -158,7 +158,7 @@ int CommandLine::run(QTextStream& out, QTextStream& err) {
         case Action::List:
             return list(out);
         case Action::Start:
-            return start(out, err);
+            return start(err);
         case Action::Restore:
             out << restoreEmulatorSettings() << u'\n';
             return 0;
@@ -179,7 +179,7 @@ int CommandLine::list(QTextStream& out) {
     return 0;
 }
 
-int CommandLine::start(QTextStream& out, QTextStream& err) {
+int CommandLine::start(QTextStream& err) {
     ProfileStore store;
     store.setDatabasePath(m_appFolder + QStringLiteral("db.mdb"));
     const emulatordiscovery::Folders folders =
@@ -191,8 +191,8 @@ int CommandLine::start(QTextStream& out, QTextStream& err) {
     startFolders.pluginsFolder = folders.pluginsFolder;
     GameStarter starter(store, startFolders, appinfo::ExecutableName());
     const GameStarter::Started started = starter.start(m_startName, runValue && *runValue != 0);
-    if (!started.notice.isEmpty())
-        out << started.notice << u'\n';
+    for (const QString& notice : started.notices)
+        err << kErrorPrefix << oneLine(notice) << u'\n';
     settings.createKey();
     settings.writeText(lastEmulatorKey(), started.executable);
     // The game runs: a play time that cannot be recorded is said, not a failure.

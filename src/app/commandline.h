@@ -45,7 +45,7 @@ public:
 private:
     void resolveFolder();
     int list(QTextStream& out);
-    int start(QTextStream& out, QTextStream& err);
+    int start(QTextStream& err);
     // Puts the emulator's own settings back (SettingsBackup); returns what was done.
     QString restoreEmulatorSettings() const;
     // Opens the started game's play session in the store.

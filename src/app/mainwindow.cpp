@@ -117,6 +117,10 @@ void MainWindow::buildGameListPage() {
     m_startButton = button("startButton", QStringLiteral("Start"), 686, 640);
     m_editButton = button("editButton", QStringLiteral("Edit"), 578, 670);
     m_newGameButton = button("newGameButton", QStringLiteral("New"), 686, 670);
+    // Beside the search row, over the grid it fills.
+    m_coversButton = button("coversButton", QStringLiteral("Download covers..."), 256, 4);
+    m_coversButton->setGeometry(256, 4, 120, 26);
+    m_coversButton->setToolTip(QStringLiteral("Fetch covers for the games from addresses you give"));
 
     m_runDiscCheck = new QCheckBox(QStringLiteral("Run CDVD after start"), m_gameListPage);
     named(m_runDiscCheck, "runDiscCheck")->setGeometry(800, 642, 200, 24);
@@ -159,6 +163,7 @@ void MainWindow::connectHandlers() {
     connectArtworkHandlers();
     connectSkinHandlers();
     connectLibraryHandlers();
+    connectCoverHandlers();
 }
 
 void MainWindow::initialize() {

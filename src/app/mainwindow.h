@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gamelist/coverdownload.h"
 #include "ui/errorreport.h"
 
 #include <QString>
@@ -29,6 +30,7 @@ class SkinManager;
 class ArtworkImportJob;
 class QThread;
 class ThumbnailLoader;
+class CoverDownloadDialog;
 
 // The main window. It owns the state that several subsystems share and the
 // two pages (the game list and the profile editor), and composes the
@@ -79,6 +81,7 @@ public:
     QPushButton* m_deleteButton = nullptr;
     QPushButton* m_editButton = nullptr;
     QPushButton* m_newGameButton = nullptr;
+    QPushButton* m_coversButton = nullptr;
     QCheckBox* m_runDiscCheck = nullptr;
     QComboBox* m_skinList = nullptr;
     QLabel* m_versionLabel = nullptr;
@@ -163,6 +166,14 @@ public:
     void importArtwork(QPushButton* pressed);
     bool isImportingArtwork() const { return m_artworkImport != nullptr; }
 
+    // ---- Covers for the whole library (mainwindow_covers.cpp) ----
+    void openCoverDownload();
+    void startCoverDownload();
+    // The time-outs of each cover transfer: no byte for stallMs, longer than
+    // totalMs; 0 keeps CoverDownload's own.
+    void setCoverTimeouts(int stallMs, int totalMs);
+    bool isDownloadingCovers() const { return m_coverDownload != nullptr; }
+
     // ---- A game's context menu and desktop shortcuts (mainwindow_shortcuts.cpp) ----
     void showGameMenu(int row, const QPoint& globalPos);
     void createShortcutForSelectedGame();
@@ -175,6 +186,8 @@ public:
 signals:
     // An import started by importArtwork() has ended and its result is applied.
     void artworkImportFinished();
+    // A cover download has ended and its summary was shown.
+    void coverDownloadFinished();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -195,6 +208,9 @@ private:
     // Start, Delete and Edit only while the grid shows a game.
     void enableShownGameCommands();
     void connectShortcutHandlers();
+    void connectCoverHandlers();
+    void showArrivedCover(const CoverDownload::Report& report, const QImage& thumbnail);
+    void finishCoverDownload();
     // Runs a handler under the error report: an error ends the operation, the program goes on.
     template <typename F> void run(F&& f) { ErrorReport::guard(this, std::forward<F>(f)); }
 
@@ -207,4 +223,8 @@ private:
     QThread* m_artworkImport = nullptr; // the running import's thread, if any
     bool m_busyCursor = false;
     QString m_loadedValues;
+    CoverDownloadDialog* m_coverDialog = nullptr;
+    CoverDownload* m_coverDownload = nullptr; // the running download, if any
+    int m_coverStallMs = 0;
+    int m_coverTotalMs = 0;
 };

@@ -116,8 +116,6 @@ void MainWindow::startSelectedGame() {
     GameStarter starter(*m_store, {m_appFolder, m_settingsFolder, m_currentBuilds, m_pluginsFolder},
                         appinfo::ExecutableName());
     const GameStarter::Started started = starter.start(m_currentGame, m_runDiscCheck->isChecked());
-    if (!started.notice.isEmpty())
-        Dialogs::message(this, appinfo::kTitle, started.notice, QMessageBox::Information);
     m_startedExecutable = started.executable;
     // Kept in the settings file too, so that `korvello --unload` ends it, and
     // so that this window's key ends what a `korvello --start` started since.
@@ -125,6 +123,9 @@ void MainWindow::startSelectedGame() {
     m_gameGrid->setFocus();
     if (started.pid > 0)
         m_playSessions->gameStarted(m_currentGame, started.pid);
+    // The game runs; what it runs without is said once, after the start.
+    if (!started.notices.isEmpty())
+        Dialogs::message(this, appinfo::kTitle, started.notices.join(u'\n'), QMessageBox::Information);
 }
 
 void MainWindow::unloadEmulator(qint32 id) {

@@ -30,7 +30,7 @@ void MainWindow::buildLibraryControls() {
     m_gameGrid->setGeometry(0, 34, 572, 628);
     m_searchField = new QLineEdit(m_gameListPage);
     m_searchField->setObjectName(QStringLiteral("searchField"));
-    m_searchField->setGeometry(4, 4, 372, 26);
+    m_searchField->setGeometry(4, 4, 248, 26);
     m_searchField->setPlaceholderText(QStringLiteral("Search games"));
     m_searchField->setClearButtonEnabled(true);
     m_searchField->setAccessibleName(QStringLiteral("Search games"));

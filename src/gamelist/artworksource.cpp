@@ -52,6 +52,9 @@ QImage rgbOnBlack(const QImage& picture) {
 ArtworkSource::ArtworkSource(QString path, QList<Target> targets)
     : m_path(std::move(path)), m_targets(std::move(targets)) {}
 
+ArtworkSource::ArtworkSource(QByteArray data, QString name, QList<Target> targets)
+    : m_path(std::move(name)), m_data(std::move(data)), m_inMemory(true), m_targets(std::move(targets)) {}
+
 const QImage& ArtworkSource::stretched(Target target) {
     if (!m_targets.contains(target)) {
         m_targets.append(target);
@@ -63,6 +66,10 @@ const QImage& ArtworkSource::stretched(Target target) {
 }
 
 void ArtworkSource::decodeAll() {
+    if (m_inMemory) {
+        decode(m_data);
+        return;
+    }
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         throw KorvelloError(
@@ -71,6 +78,10 @@ void ArtworkSource::decodeAll() {
     if (file.error() != QFileDevice::NoError)
         throw KorvelloError(
             QStringLiteral("Cannot read the picture %1: %2").arg(nativePath(m_path), file.errorString()));
+    decode(data);
+}
+
+void ArtworkSource::decode(const QByteArray& data) {
     // A JPEG is told by its start-of-image marker, whatever the file's name.
     if (data.startsWith("\xFF\xD8"))
         decodeJpeg(data);

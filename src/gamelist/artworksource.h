@@ -25,6 +25,9 @@ public:
     // `targets`: every picture that this import will ask for, so that one pass
     // over the file makes them all.
     explicit ArtworkSource(QString path, QList<Target> targets = {});
+    // A picture already in memory (a downloaded cover): `name` stands for the
+    // file in error texts. Decoded exactly as a file with these bytes.
+    ArtworkSource(QByteArray data, QString name, QList<Target> targets);
 
     const QString& path() const { return m_path; }
 
@@ -38,10 +41,13 @@ public:
 
 private:
     void decodeAll();
+    void decode(const QByteArray& data);
     void decodeJpeg(const QByteArray& data);
     void decodeWithQt(const QByteArray& data);
 
     QString m_path;
+    QByteArray m_data; // the picture's bytes when they were given, not read from m_path
+    bool m_inMemory = false;
     QList<Target> m_targets;
     QList<QImage> m_results; // one per target once decoded
 };

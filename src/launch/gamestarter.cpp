@@ -27,11 +27,12 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     Started started;
     started.game = profile->value(col::gamename);
     if (m_folders.currentBuilds) {
-        started.executable =
-            currentbuild::startGame(*profile, m_folders.settingsFolder, appFolder, runCdvd, &started.pid);
+        started.executable = currentbuild::startGame(*profile, m_folders.settingsFolder, appFolder, runCdvd,
+                                                     &started.pid, &started.notices);
         return started;
     }
-    started.notice = SettingsBackup(m_folders.settingsFolder).ensure();
+    if (const QString kept = SettingsBackup(m_folders.settingsFolder).ensure(); !kept.isEmpty())
+        started.notices.append(kept);
     const QString plugins =
         m_folders.pluginsFolder.isEmpty() ? appFolder + QStringLiteral("Plugins") : m_folders.pluginsFolder;
     WriteEmulatorConfig(*profile, m_folders.settingsFolder, appFolder, plugins);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class ProfileStore;
 
@@ -34,9 +35,9 @@ public:
         QString game;       // the profile's name as stored
         QString executable; // the file name started: the one the unload key ends
         qint64 pid = 0;     // its process, for its play session
-        // One line for the user when this Start first kept the emulator's own
-        // settings (SettingsBackup), empty otherwise.
-        QString notice;
+        // What the user should know about a start that went ahead, one line each; the first
+        // Start into a plug-in era settings folder says here that it kept the user's files.
+        QStringList notices;
     };
 
     GameStarter(ProfileStore& store, Folders folders, QString ownName);

@@ -175,10 +175,12 @@ void TestCommandLine::startWritesAndStarts() {
     disc.close();
 
     const Run r = user.run(f.program, {QStringLiteral("--start"), name});
-    QCOMPARE(r.err, QString());
+    QCOMPARE(r.out, QString());
     // The first Start into the emulator's own files keeps them, and says so in one line.
-    QVERIFY2(r.out.contains(QLatin1String("Restore the emulator's own settings")) && r.out.count(u'\n') == 1,
-             qPrintable(r.out));
+    QVERIFY2(r.err.startsWith(QLatin1String("korvello: ")) &&
+                 r.err.contains(QLatin1String("Restore the emulator's own settings")) &&
+                 r.err.count(u'\n') == 1,
+             qPrintable(r.err));
     QCOMPARE(r.exitCode, 0);
 
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
