@@ -9,6 +9,7 @@
 #include "launch/emulatorlauncher.h"
 #include "launch/gamestarter.h"
 #include "launch/playsessiontracker.h"
+#include "launch/settingsbackup.h"
 #include "store/playtimestore.h"
 #include "store/profilestore.h"
 
@@ -89,7 +90,11 @@ CommandLine::CommandLine(const QStringList& arguments) {
         QStringLiteral("Add the games of the disc images in DIR and its subfolders (one profile per game not "
                        "in the library yet), then print a summary."),
         QStringLiteral("DIR"));
-    parser.addOptions({list, start, unload, folder, addFolder});
+    const QCommandLineOption restore(
+        QStringLiteral("restore-emulator-settings"),
+        QStringLiteral("Put back the emulator's own settings files, as they were before Korvello first "
+                       "wrote them."));
+    parser.addOptions({list, start, unload, folder, addFolder, restore});
     m_helpText = parser.helpText();
 
     if (!parser.parse(arguments)) {
@@ -112,10 +117,11 @@ CommandLine::CommandLine(const QStringList& arguments) {
         return;
     }
     const int chosen = int(parser.isSet(list)) + int(parser.isSet(start)) + int(parser.isSet(unload)) +
-                       int(parser.isSet(addFolder));
+                       int(parser.isSet(addFolder)) + int(parser.isSet(restore));
     if (chosen > 1 || parser.values(start).size() > 1 || parser.values(addFolder).size() > 1) {
         m_action = Action::Fail;
-        m_error = QStringLiteral("Give only one of --list, --start NAME, --unload and --add-folder DIR");
+        m_error = QStringLiteral("Give only one of --list, --start NAME, --unload, --add-folder DIR and "
+                                 "--restore-emulator-settings");
         return;
     }
     if (parser.values(folder).size() > 1) {
@@ -127,6 +133,7 @@ CommandLine::CommandLine(const QStringList& arguments) {
                : parser.isSet(start)     ? Action::Start
                : parser.isSet(unload)    ? Action::Unload
                : parser.isSet(addFolder) ? Action::AddFolder
+               : parser.isSet(restore)   ? Action::Restore
                                          : Action::Window;
     m_addFolder = parser.value(addFolder);
     m_startName = parser.value(start);
@@ -205,6 +212,9 @@ int CommandLine::run(QTextStream& out, QTextStream& err) {
         case Action::AddFolder:
             status = addFolder(out);
             break;
+        case Action::Restore:
+            out << restoreEmulatorSettings() << u'\n';
+            break;
         default:
             return unload();
         }
@@ -248,13 +258,13 @@ int CommandLine::start(QTextStream& err) {
     if (!known)
         throw KorvelloError(QStringLiteral("There is no game named \"%1\" in the database").arg(m_startName));
     const emulatordiscovery::Folders folders =
-        emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry());
+        emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry(), QString());
     ProgramSettings settings;
     const std::optional<int> runValue = settings.readInt(QStringLiteral("Run"));
-    GameStarter starter(
-        store,
-        emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder, appinfo::ExecutableName()),
-        appinfo::ExecutableName());
+    GameStarter::Folders startFolders =
+        emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder, appinfo::ExecutableName());
+    startFolders.pluginsFolder = folders.pluginsFolder;
+    GameStarter starter(store, startFolders, appinfo::ExecutableName());
     const GameStarter::Started started = starter.start(m_startName, runValue && *runValue != 0);
     for (const QString& notice : started.notices)
         err << kErrorPrefix << oneLine(notice) << u'\n';
@@ -285,6 +295,13 @@ void CommandLine::recordPlaySession(const QString& databasePath, const GameStart
     // No window watches the game: a small process of its own does, and
     // closes the session when the emulator ends.
     tracker.detachWatches(databasePath);
+}
+
+QString CommandLine::restoreEmulatorSettings() const {
+    // The plug-in era's settings folder, where Start keeps the user's own files.
+    const emulatordiscovery::Folders folders =
+        emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry());
+    return SettingsBackup(folders.settingsFolder).restore();
 }
 
 int CommandLine::unload() {

@@ -8,12 +8,12 @@
 class QTextStream;
 
 // The program's command line: with no options it shows the window; --list,
-// --start NAME and --unload do their work without one and end with an exit
+// --start NAME, --unload and --restore-emulator-settings do their work without one and end with an exit
 // status; --folder DIR names the emulator folder to work in. Parsed with
 // QCommandLineParser, which also answers --help and --version.
 class CommandLine {
 public:
-    enum class Action { Window, List, Start, Unload, AddFolder, Help, Version, Fail };
+    enum class Action { Window, List, Start, Unload, AddFolder, Restore, Help, Version, Fail };
 
     // `arguments` as QCoreApplication::arguments() gives them.
     explicit CommandLine(const QStringList& arguments);
@@ -46,6 +46,8 @@ private:
     void resolveFolder();
     int list(QTextStream& out);
     int start(QTextStream& err);
+    // Puts the emulator's own settings back (SettingsBackup); returns what was done.
+    QString restoreEmulatorSettings() const;
     // Opens the started game's play session in the store.
     void recordPlaySession(const QString& databasePath, const GameStarter::Started& started);
     int unload();

@@ -2,6 +2,7 @@
 
 #include "app/emulatorregistry.h"
 #include "launch/currentbuild.h"
+#include "launch/inidocument.h"
 #include "store/encodings.h"
 
 #include <QCoreApplication>
@@ -35,6 +36,27 @@ Folders deriveFolders(const QString& appFolder, const EmulatorRegistry& registry
         f.settingsFolder = enc::singleBackslashes(*settings);
     if (const std::optional<QString> plugins = registry.value(QStringLiteral("PluginsFolder")))
         f.pluginsFolder = enc::singleBackslashes(*plugins);
+    return f;
+}
+
+Folders deriveFolders(const QString& appFolder, const EmulatorRegistry& registry,
+                      const QString& settingsFolder) {
+    Folders f = deriveFolders(appFolder, registry);
+    const QString folder = settingsFolder.isEmpty() ? f.settingsFolder : settingsFolder;
+    // The emulator's AppConfig keeps the plug-in folder in PCSX2_ui.ini's [Folders]:
+    // its own choice when UseDefaultPluginsFolder is disabled, otherwise the folder
+    // it last loaded from, which is where a distribution's package put them.
+    const IniDocument ui = IniDocument::open(folder + QStringLiteral("/PCSX2_ui.ini"));
+    const std::optional<QString> named = ui.value(QStringLiteral("Folders"), QStringLiteral("PluginsFolder"));
+    if (!named || named->isEmpty())
+        return f;
+    const std::optional<QString> useDefault =
+        ui.value(QStringLiteral("Folders"), QStringLiteral("UseDefaultPluginsFolder"));
+    const bool ownChoice =
+        useDefault && useDefault->compare(QLatin1String("disabled"), Qt::CaseInsensitive) == 0;
+    const bool registryNames = registry.keyExists() && registry.value(QStringLiteral("PluginsFolder"));
+    if (ownChoice || !registryNames)
+        f.pluginsFolder = *named;
     return f;
 }
 
@@ -110,7 +132,7 @@ GameStarter::Folders startFolders(const QString& appFolder, const QString& plugi
                                   const QString& ownName) {
     const currentbuild::Detection detection =
         currentbuild::detect(appFolder, pluginEraFolder, listExecutables(appFolder, ownName));
-    return {appFolder, detection.settingsFolder, detection.current};
+    return {appFolder, detection.settingsFolder, detection.current, QString()};
 }
 
 } // namespace emulatordiscovery

@@ -26,6 +26,12 @@ struct Folders {
 // replaced by the registry's "SettingsFolder" / "PluginsFolder" when the key holds
 // it, with every "\\" pair read as one "\". Nothing checks that the folders exist.
 Folders deriveFolders(const QString& appFolder, const EmulatorRegistry& registry);
+// The same, with the plug-in folder the emulator's PCSX2_ui.ini (in
+// `settingsFolder`, or the derived one when empty) names in [Folders]
+// "PluginsFolder": taken when its UseDefaultPluginsFolder is disabled, or when
+// the registry names no plug-in folder.
+Folders deriveFolders(const QString& appFolder, const EmulatorRegistry& registry,
+                      const QString& settingsFolder);
 
 // The system version as the version query reports it.
 struct OsVersion {

@@ -73,6 +73,9 @@ MainWindow::MainWindow(const QString& appFolder, const QStringList& programFileF
 
     m_trayMenu = new QMenu(this);
     m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
+    QAction* restoreAction = m_trayMenu->addAction(QStringLiteral("Restore the emulator's own settings"));
+    restoreAction->setObjectName(QStringLiteral("restoreEmulatorSettingsAction"));
+    connect(restoreAction, &QAction::triggered, this, [this] { run([this] { restoreEmulatorSettings(); }); });
     m_gamepadAction = m_trayMenu->addAction(QStringLiteral("Use gamepad"));
     m_gamepadAction->setObjectName(QStringLiteral("gamepadAction"));
     m_gamepadAction->setCheckable(true);

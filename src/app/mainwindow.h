@@ -58,6 +58,7 @@ public:
     QString m_currentGame;        // name of the selected profile, "" when none
     QString m_settingsFolder;     // the emulator's settings folder (its inis)
     QString m_pluginsFolder;      // the emulator's plug-ins folder
+    bool m_linuxPlugins = false;  // the plug-in era's plug-ins are the Linux builds
     QStringList m_pluginFiles;    // graphics plug-in file names, parallel to the editor's plug-in list
     qint32 m_unloadKeyAtom = 0;   // id of the registered unload key, 0 when none
     QString m_startedExecutable;  // file name of the emulator that Start last started
@@ -123,6 +124,8 @@ public:
     // Shows on the hint label what to press, and a notice when the desktop gives us no key.
     void showUnloadKeyStatus();
     void startSelectedGame();
+    // Puts back the emulator's own settings files kept before Korvello's first Start.
+    void restoreEmulatorSettings();
     // The unload key was pressed: ends the emulator that Start last started.
     void unloadEmulator(qint32 id);
     // Ends the emulator that Start (here or on the command line) last started:

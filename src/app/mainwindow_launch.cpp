@@ -13,6 +13,8 @@
 #include "launch/emulatorlauncher.h"
 #include "launch/gamestarter.h"
 #include "launch/playsessiontracker.h"
+#include "launch/pluginera.h"
+#include "launch/settingsbackup.h"
 #include "launch/unloadkey.h"
 #include "ui/dialogs.h"
 
@@ -32,7 +34,7 @@ void MainWindow::connectLaunchHandlers() {
 
 void MainWindow::findEmulatorFolders() {
     const emulatordiscovery::Folders folders =
-        emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry());
+        emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry(), QString());
     m_pluginsFolder = folders.pluginsFolder;
     // The emulator folder's own files say which builds it serves; the plug-in era stays
     // wherever its files are, so its behaviour is untouched.
@@ -40,6 +42,9 @@ void MainWindow::findEmulatorFolders() {
         emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder, appinfo::ExecutableName());
     m_currentBuilds = start.currentBuilds;
     m_settingsFolder = start.settingsFolder;
+    // The plug-in era's files say whether its plug-ins are the Linux builds, as Start decides it.
+    m_linuxPlugins = !m_currentBuilds && pluginera::detect(m_settingsFolder).linuxPlugins;
+    m_editorPage->setLinuxPluginsMode(m_linuxPlugins);
     if (m_currentBuilds) {
         m_editorPage->setCurrentBuildsMode(true);
         m_versionLabel->setText(m_versionLabel->text() +
@@ -53,6 +58,11 @@ void MainWindow::findEmulatorFolders() {
 void MainWindow::fillRendererList() {
     if (m_currentBuilds) {
         for (const editortables::CurrentRendererRow& r : editortables::kCurrentRenderers)
+            m_editorPage->cmbRenderer->addItem(QString::fromLatin1(r.text), r.number);
+        return;
+    }
+    if (m_linuxPlugins) {
+        for (const editortables::CurrentRendererRow& r : editortables::kLinuxPluginRenderers)
             m_editorPage->cmbRenderer->addItem(QString::fromLatin1(r.text), r.number);
         return;
     }
@@ -112,7 +122,7 @@ void MainWindow::showUnloadKeyStatus() {
 
 void MainWindow::startSelectedGame() {
     // The same start as `korvello --start`: one class does it for both.
-    GameStarter starter(*m_store, {m_appFolder, m_settingsFolder, m_currentBuilds},
+    GameStarter starter(*m_store, {m_appFolder, m_settingsFolder, m_currentBuilds, m_pluginsFolder},
                         appinfo::ExecutableName());
     const GameStarter::Started started = starter.start(m_currentGame, m_runDiscCheck->isChecked());
     m_startedExecutable = started.executable;
@@ -137,4 +147,9 @@ void MainWindow::endStartedEmulator() {
     const std::optional<QString> last = m_settings->readText(CommandLine::lastEmulatorKey());
     const QString exeFile = last && !last->isEmpty() ? *last : m_startedExecutable;
     emulatorlauncher::endRunningEmulator(exeFile, appinfo::ExecutableName());
+}
+
+void MainWindow::restoreEmulatorSettings() {
+    const QString done = SettingsBackup(m_settingsFolder).restore();
+    Dialogs::message(this, appinfo::kTitle, done, QMessageBox::Information);
 }

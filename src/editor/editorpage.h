@@ -46,6 +46,16 @@ public:
     void setCurrentBuildsMode(bool on);
     bool currentBuildsMode() const { return m_currentBuilds; }
 
+    // The plug-in era's Linux plug-ins: the sound module list is the Linux
+    // SPU2-X's (each entry carries its Output_Module word), the renderer rule goes
+    // by the kind of the Linux GSdx's renderer numbers, and the controls that no
+    // Linux plug-in or core reads are disabled with a tool tip saying so, their
+    // values kept with the profile. Set once, before the lists are used.
+    void setLinuxPluginsMode(bool on);
+    bool linuxPluginsMode() const { return m_linuxPlugins; }
+    // The controls that nothing reads on Linux.
+    QList<QWidget*> controlsUnreadOnLinux() const;
+
     // The integer mark of chkNativeResolution, cmbScaling and chkTextureFiltering ("Tag"), kept
     // as the widget's dynamic property "Tag".
     static int Tag(const QObject* control);
@@ -286,6 +296,9 @@ private:
     void layOutGroups();
     void connectRules();
     bool m_currentBuilds = false;
+    bool m_linuxPlugins = false;
+    // Keeps the controls that nothing reads on Linux disabled after a rule ran.
+    void keepUnreadOnLinuxDisabled();
     // Runs a rule for a Qt signal under the error report.
     template <typename F> void guarded(F&& f);
 };

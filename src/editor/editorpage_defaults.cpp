@@ -133,7 +133,8 @@ void EditorPage::btnDefaultClick() {
     cmbSPU2Sync->setCurrentIndex(0);                                  // 29 "TimeStretch (Recommendetd)"
     cmbSPU2AudioEpx->setCurrentIndex(0);                              // 30 "Stereo (none, default)"
     trkSPU2Latency->setValue(150);                                    // 31 (its label rule follows a change)
-    cmbSPU2Module->setCurrentIndex(1);                                // 32 "1 - XAudio 2 (Recommended)"
+    cmbSPU2Module->setCurrentIndex(1);                                // 32 "1 - XAudio 2 (Recommended)";
+                                                                      // on Linux PortAudio, SPU2-X's default
     setChecked({chkSPU2Debug, chkSPU2UseDSP, chkSPU2DeAlias}, false); // 33
     txtMCPath->setText(memoryCardFolder(m_settingsFolder));           // 34
     txtMC1->setText(QStringLiteral("Mcd001.ps2"));                    // 35

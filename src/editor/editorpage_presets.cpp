@@ -76,4 +76,5 @@ void EditorPage::chkPresetClick() {
              txtTurbo,         rgpSkip,        txtDrawFrames,     txtSkipFrames,     chkDisableGS,
              chkMTGS,          btnGSDef,       chkManagedVsync})
         control->setEnabled(unlocked);
+    keepUnreadOnLinuxDisabled();
 }

@@ -35,6 +35,35 @@ void EditorPage::setCurrentBuildsMode(bool on) {
     cmbGSPlugin->setEnabled(false);
 }
 
+void EditorPage::setLinuxPluginsMode(bool on) {
+    m_linuxPlugins = on;
+    if (!on)
+        return;
+    cmbSPU2Module->clear();
+    for (const editortables::SoundModuleRow& row : editortables::kLinuxSoundModules)
+        cmbSPU2Module->addItem(QString::fromLatin1(row.text), QString::fromLatin1(row.word));
+    const QString tip = QStringLiteral("The emulator's Linux plug-ins and cores do not read this setting; "
+                                       "its value stays stored with the profile.");
+    for (QWidget* control : controlsUnreadOnLinux())
+        control->setToolTip(tip);
+    keepUnreadOnLinuxDisabled();
+}
+
+QList<QWidget*> EditorPage::controlsUnreadOnLinux() const {
+    // MSAA, logarithmic Z, alpha correction and the alpha hack belong to the Direct3D
+    // renderers; reverb boost, speaker configuration and the Winamp DSP to the Windows
+    // SPU2-X; "Disable GS output" and managed vsync are gone from the 1.6 core's GSOptions.
+    return {cmbMSAA,       lblMSAA,         chkLogDepth,   chkAlphaCorrection, chkAlphaHack,
+            cmbSPU2Reverb, cmbSPU2AudioEpx, chkSPU2UseDSP, chkDisableGS,       chkManagedVsync};
+}
+
+void EditorPage::keepUnreadOnLinuxDisabled() {
+    if (!m_linuxPlugins)
+        return;
+    for (QWidget* control : controlsUnreadOnLinux())
+        control->setEnabled(false);
+}
+
 void EditorPage::cmbGSPluginChange() {
     if (m_currentBuilds) {
         // The graphics settings are built into the emulator.
@@ -64,6 +93,7 @@ void EditorPage::cmbGSPluginChange() {
             cmbMSAA, txtSWThreads, txtSkipDraw, chkTextureFiltering, chk8BitTextures, chkEdgeAntiAliasing,
             chkAlphaHack, chkLogDepth, chkAlphaCorrection, chkHalfPixelOffset},
            false);
+    keepUnreadOnLinuxDisabled();
 }
 
 void EditorPage::cmbRendererChange() {
@@ -81,8 +111,9 @@ void EditorPage::cmbRendererChange() {
         }
     }
     const editortables::RendererSwitches on =
-        m_currentBuilds && number ? editortables::kindSwitches(editortables::currentRendererKind(*number))
-                                  : editortables::rendererSwitches(number);
+        (m_currentBuilds || m_linuxPlugins) && number
+            ? editortables::kindSwitches(editortables::currentRendererKind(*number))
+            : editortables::rendererSwitches(number);
 
     enable({txtCustomWidth, txtCustomHeight, cmbScaling, chkHWHacks}, on.h);
     chkHWHacksClick();
@@ -98,6 +129,7 @@ void EditorPage::cmbRendererChange() {
     setTag(cmbScaling, on.h ? 1 : 0);
     if (cmbScaling->currentIndex() > 0)
         cmbScalingChange();
+    keepUnreadOnLinuxDisabled();
 }
 
 void EditorPage::chkNativeClick() {
@@ -124,6 +156,7 @@ void EditorPage::chkHWHacksClick() {
     enable({txtSkipDraw, cmbMSAA, chkAlphaHack, chkSprite, chkHalfPixelOffset, chkWildArms, lblMSAA,
             lblSkipDraw},
            active);
+    keepUnreadOnLinuxDisabled();
 }
 
 void EditorPage::chkGameFixesClick() {

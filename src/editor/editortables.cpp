@@ -20,6 +20,27 @@ RendererKind currentRendererKind(int number) {
     return RendererKind::Hardware;
 }
 
+std::optional<int> linuxPluginRenderer(int stored) {
+    switch (stored) {
+    case 11:
+    case 12:
+    case 13:
+        return stored;
+    case 0:
+    case 3:
+        return 12;
+    case 1:
+    case 4:
+    case 7:
+        return 13;
+    case 2:
+    case 5:
+        return 11;
+    default:
+        return std::nullopt;
+    }
+}
+
 RendererSwitches kindSwitches(RendererKind kind) {
     switch (kind) {
     case RendererKind::Hardware:

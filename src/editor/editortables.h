@@ -59,6 +59,33 @@ inline constexpr CurrentRendererRow kCurrentRenderers[] = {
     {"Null", 11, RendererKind::Null},
 };
 
+// The renderers of the plug-in era's Linux GSdx: off Windows its GSdxApp::Init
+// lists only OpenGL hardware (12) and OpenGL software (13), then the null
+// renderer (11, "None (Core Benchmark)"). The rules treat them by kind, as the
+// current builds' numbers, which are the same.
+inline constexpr CurrentRendererRow kLinuxPluginRenderers[] = {
+    {"OpenGL (Hardware)", 12, RendererKind::Hardware},
+    {"OpenGL (Software)", 13, RendererKind::Software},
+    {"None (Core Benchmark)", 11, RendererKind::Null},
+};
+
+// A stored renderer number as the Linux GSdx's, by kind: the design's hardware
+// renderers (0, 3) 12, its software ones (1, 4, 7) 13, its null ones (2, 5) 11; a
+// Linux number as it is; nothing for any other number.
+std::optional<int> linuxPluginRenderer(int stored);
+
+// The sound modules of the Linux SPU2-X (its Config.cpp dialog and mods[]: the
+// Alsa module is listed out), with the word its Output_Module holds.
+struct SoundModuleRow {
+    const char* text;
+    const char* word;
+};
+inline constexpr SoundModuleRow kLinuxSoundModules[] = {
+    {"0 - No Sound (emulate SPU2 only)", "nullout"},
+    {"1 - PortAudio (cross-platform)", "portaudio"},
+    {"2 - SDL Audio (recommended for PulseAudio)", "SDLAudio"},
+};
+
 // The kind of a current builds' renderer number. The emulator counts every
 // renderer that is neither Null nor Software as hardware, and so does this.
 RendererKind currentRendererKind(int number);

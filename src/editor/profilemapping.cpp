@@ -3,6 +3,7 @@
 #include "core/korvelloerror.h"
 #include "core/numbertext.h"
 #include "editor/editorpage.h"
+#include "editor/editortables.h"
 #include "editor/pathedit.h"
 #include "editor/radiogroup.h"
 #include "editor/spinedit.h"
@@ -232,6 +233,20 @@ void setChecked(EditorPage& page, const char* name, bool on) {
     control<QCheckBox>(page, name)->setChecked(on);
 }
 
+// The Linux sound module list: the stored word's entry. A word the Linux SPU2-X does
+// not know (a Windows module) gets an entry of its own that says so, so that the
+// profile keeps it and Start leaves the emulator's own module as it is.
+void loadLinuxModule(QComboBox& list, const QString& word) {
+    while (list.count() > int(std::size(editortables::kLinuxSoundModules)))
+        list.removeItem(list.count() - 1);
+    int index = list.findData(word);
+    if (index < 0 && !word.isEmpty()) {
+        list.addItem(QStringLiteral("%1 (not on Linux: the emulator keeps its own module)").arg(word), word);
+        index = list.count() - 1;
+    }
+    list.setCurrentIndex(index);
+}
+
 QString wordAt(const QStringList& words, int position) {
     return position >= 0 && position < words.size() ? words[position] : QString();
 }
@@ -286,9 +301,13 @@ void collect(const EditorPage& page, const QStringList& GSpg, const Binding& b, 
     case Form::AspectWord:
         set(c, wordAt(enc::aspectRatioWords(), positionOf(page, b.control)));
         break;
-    case Form::ModuleWord:
-        set(c, wordAt(enc::outputModuleWords(), positionOf(page, b.control)));
+    case Form::ModuleWord: {
+        // The Linux list's entries carry their word; the design's list goes by position.
+        const QVariant word = control<QComboBox>(page, b.control)->currentData();
+        set(c,
+            word.isValid() ? word.toString() : wordAt(enc::outputModuleWords(), positionOf(page, b.control)));
         break;
+    }
     case Form::SourceText:
         set(c, control<QComboBox>(page, b.control)->currentText());
         break;
@@ -390,7 +409,13 @@ void loadBinding(EditorPage& page, const GameProfile& row, const QStringList& GS
     case Form::Renderer: {
         // The entry that carries the stored number, none when no listed entry has it.
         auto* list = control<QComboBox>(page, b.control);
-        list->setCurrentIndex(list->findData(numbertext::toInt(v)));
+        int index = list->findData(numbertext::toInt(v));
+        // A design renderer is shown as the Linux GSdx's renderer of its kind, which Start writes.
+        if (index < 0 && page.linuxPluginsMode()) {
+            if (const std::optional<int> linux = editortables::linuxPluginRenderer(numbertext::toInt(v)))
+                index = list->findData(*linux);
+        }
+        list->setCurrentIndex(index);
         break;
     }
     case Form::Scaling:
@@ -409,7 +434,10 @@ void loadBinding(EditorPage& page, const GameProfile& row, const QStringList& GS
         setPositionOf(page, b.control, enc::wordPosition(enc::aspectRatioWords(), v));
         break;
     case Form::ModuleWord:
-        setPositionOf(page, b.control, enc::wordPosition(enc::outputModuleWords(), v));
+        if (page.linuxPluginsMode())
+            loadLinuxModule(*control<QComboBox>(page, b.control), v);
+        else
+            setPositionOf(page, b.control, enc::wordPosition(enc::outputModuleWords(), v));
         break;
     case Form::SourceText:
         setPositionOf(page, b.control, enc::wordPosition(enc::cdvdSourceWords(), v));

@@ -2,9 +2,13 @@
 
 #include "core/korvelloerror.h"
 #include "launch/inidocument.h"
+#include "launch/pluginera.h"
 #include "store/columntable.h"
 #include "store/encodings.h"
 #include "store/gameprofile.h"
+
+#include <algorithm>
+#include <initializer_list>
 
 namespace {
 using R = ValueRule;
@@ -19,11 +23,13 @@ using R = ValueRule;
 // setting the profile does not hold.
 //
 // The last field of the GSdx.ini rows is the spelling the plug-in's Linux build
-// reads in its flat file: its renderer asks for "renderer" and "interlace", every
+// reads in its flat file when the file has no line of the key yet (a line it has
+// keeps its own spelling): GSdxApp::Init names "Renderer" (so spelled since 2015),
+// "interlace" and "extrathreads" (the name swthreads was given in 2011); every
 // other key is spelled there as here.
 const std::array<IniKey, kIniKeyCount> kIniKeys = {{
     // GSdx.ini [Settings]
-    {IniFile::GSdx, "Settings", "Renderer", col::GSDXRenderer, R::AsStored, "renderer"},
+    {IniFile::GSdx, "Settings", "Renderer", col::GSDXRenderer, R::AsStored, "Renderer"},
     {IniFile::GSdx, "Settings", "Interlace", col::GSDXInterlace, R::AsStored, "interlace"},
     {IniFile::GSdx, "Settings", "resx", col::GSDXresx, R::AsStored, "resx"},
     {IniFile::GSdx, "Settings", "resy", col::GSDXresy, R::AsStored, "resy"},
@@ -31,7 +37,7 @@ const std::array<IniKey, kIniKeyCount> kIniKeys = {{
      "upscale_multiplier"},
     {IniFile::GSdx, "Settings", "nativeres", col::GSDXnativeres, R::AsStored, "nativeres"},
     {IniFile::GSdx, "Settings", "UserHacks_MSAA", col::GSDXUserHacks_MSAA, R::Msaa, "UserHacks_MSAA"},
-    {IniFile::GSdx, "Settings", "swthreads", col::GSDXswthreads, R::AsStored, "swthreads"},
+    {IniFile::GSdx, "Settings", "swthreads", col::GSDXswthreads, R::AsStored, "extrathreads"},
     {IniFile::GSdx, "Settings", "filter", col::GSDXfilter, R::AsStored, "filter"},
     {IniFile::GSdx, "Settings", "paltex", col::GSDXpaltex, R::AsStored, "paltex"},
     {IniFile::GSdx, "Settings", "logz", col::GSDXlogz, R::AsStored, "logz"},
@@ -211,24 +217,112 @@ QString iniValue(const IniKey& key, const GameProfile& profile, const QString& a
     return {};
 }
 
+namespace {
+
+// One key as it is written for the builds that read the folder.
+struct KeyWrite {
+    QString key;
+    QString value;
+    bool skip = false; // nothing is written: the user's own line stays as it is
+};
+
+bool isOneOf(int column, std::initializer_list<int> columns) {
+    return std::find(columns.begin(), columns.end(), column) != columns.end();
+}
+
+// The flat GSdx.ini of the Linux build: the spelling found in the file is kept,
+// the values are those its reader takes for what the profile says.
+KeyWrite linuxGsdxWrite(const IniKey& key, const QString& value, const GameProfile& profile) {
+    // GSdxApp::Init sets fba and logz only on Windows, and the OpenGL renderers
+    // never read UserHacks_MSAA or UserHacks_AlphaHack; nativeres is gone too.
+    if (isOneOf(key.column, {col::GSDXnativeres, col::GSDXUserHacks_MSAA, col::GSDXlogz, col::GSDXfba,
+                             col::GSDXUserHacks_AlphaHack}))
+        return {{}, {}, true};
+    // A line of the key keeps its spelling (setFlatValue); a missing key gets the one
+    // the 1.4 and 1.6 plug-ins read. A "swthreads" line, which they never read, stays.
+    const QString spelling = QString::fromLatin1(key.linuxKey);
+    if (key.column == col::GSDXRenderer && !value.isEmpty()) {
+        // A number the Linux build has no renderer for would send it down a path its own source
+        // says crashes: such a value leaves the user's renderer.
+        const std::optional<QString> renderer = pluginera::linuxRenderer(value);
+        return renderer ? KeyWrite{spelling, *renderer} : KeyWrite{{}, {}, true};
+    }
+    if (key.column == col::GSDXupscale_multiplier)
+        return {spelling, pluginera::linuxUpscale(profile.value(col::GSDXnativeres), value)};
+    return {spelling, value};
+}
+
+KeyWrite buildsWrite(const IniKey& key, const QString& value, const GameProfile& profile,
+                     const pluginera::Builds& builds, bool flat) {
+    const QString name = QString::fromLatin1(key.key);
+    if (flat)
+        return linuxGsdxWrite(key, value, profile);
+    if (key.file == IniFile::Spu2 && builds.linuxPlugins) {
+        // The Linux SPU2-X's Config.cpp reads no reverb boost, speaker configuration or
+        // Winamp DSP; a module it does not know would crash 1.4's and be replaced by
+        // SDLAudio in 1.6's, losing the user's own.
+        if (isOneOf(key.column,
+                    {col::SPU2Reverb_Boost, col::SPU2XAudio2_SpeakerConfiguration, col::SPU2Enabled}))
+            return {{}, {}, true};
+        if (key.column == col::SPU2Output_Module && !pluginera::isLinuxSoundModule(value))
+            return {{}, {}, true};
+    }
+    if (key.file == IniFile::Vm) {
+        if (key.column == col::PCSX2EECycleRate && (builds.linuxPlugins || builds.core16))
+            return {name, pluginera::eeCycleRate(value, builds.core16)};
+        if (builds.core16) {
+            if (key.column == col::PCSX2VUCycleSteal)
+                return {QStringLiteral("EECycleSkip"), value};
+            if (key.column == col::PCSX2VsyncEnable)
+                return {name, pluginera::vsyncNumber(value)};
+            // The 1.6 GSOptions read neither any more.
+            if (isOneOf(key.column, {col::PCSX2DisableOutput, col::PCSX2ManagedVsync}))
+                return {{}, {}, true};
+        }
+    }
+    if (key.column == col::PCSX2CdvdSource)
+        return {name, pluginera::cdvdSource(value, builds.core16)};
+    return {name, value};
+}
+
+} // namespace
+
 void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder) {
+    WriteEmulatorConfig(profile, iniPath, appFolder, appFolder + QStringLiteral("Plugins"));
+}
+
+void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder,
+                         const QString& pluginsFolder) {
     const QString folder = iniPath.endsWith(u'/') ? iniPath : iniPath + u'/';
 
     // The four files of this Start, each read once and replaced once.
     std::array<IniDocument, 4> docs;
     const auto docOf = [&](IniFile f) -> IniDocument& { return docs[static_cast<std::size_t>(f)]; };
-    for (IniFile f : {IniFile::GSdx, IniFile::Ui, IniFile::Vm, IniFile::Spu2})
+    for (IniFile f : {IniFile::GSdx, IniFile::Ui, IniFile::Vm})
         docOf(f) = IniDocument::open(folder + iniFileName(f));
+    const pluginera::Builds builds = pluginera::detect(docOf(IniFile::GSdx), docOf(IniFile::Vm));
+    // Found without letter case; a missing sound file is created under the name the
+    // Linux SPU2-X opens (its CfgHelpers join the settings folder and "spu2-x.ini").
+    docOf(IniFile::Spu2) = IniDocument::open(folder + iniFileName(IniFile::Spu2));
+    if (builds.linuxPlugins && !docOf(IniFile::Spu2).exists())
+        docOf(IniFile::Spu2) = IniDocument::open(folder + QLatin1String(pluginera::kLinuxSoundFile));
     const bool flatGsdx = docOf(IniFile::GSdx).isFlat();
+    const bool linuxBuilds = builds.linuxPlugins || builds.core16;
     const auto isFlat = [&](const IniKey& key) { return key.file == IniFile::GSdx && flatGsdx; };
 
     // Every value is checked before any file changes.
-    std::array<QString, kIniKeyCount> values;
+    std::array<KeyWrite, kIniKeyCount> writes;
     for (std::size_t i = 0; i < kIniKeys.size(); ++i) {
         const IniKey& key = kIniKeys[i];
-        values[i] = iniValue(key, profile, appFolder);
-        docOf(key.file).checkValue(QString::fromLatin1(isFlat(key) ? key.linuxKey : key.key), values[i],
-                                   isFlat(key));
+        QString value = iniValue(key, profile, appFolder);
+        if (key.rule == ValueRule::PluginPath) {
+            // The folder the emulator loads its plug-ins from (its registry file, its PCSX2_ui.ini).
+            const QString plugins = pluginsFolder.endsWith(u'/') ? pluginsFolder : pluginsFolder + u'/';
+            value = QString(plugins + profile.value(key.column)).replace(u'\\', QStringLiteral("\\\\"));
+        }
+        writes[i] = buildsWrite(key, value, profile, builds, isFlat(key));
+        if (!writes[i].skip)
+            docOf(key.file).checkValue(writes[i].key, writes[i].value, isFlat(key));
     }
 
     // Changed files are replaced in the order the writing first reached them.
@@ -239,14 +333,17 @@ void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, con
     };
     for (std::size_t i = 0; i < kIniKeys.size(); ++i) {
         const IniKey& key = kIniKeys[i];
+        const KeyWrite& w = writes[i];
+        if (w.skip)
+            continue;
         IniDocument& doc = docOf(key.file);
         try {
             if (isFlat(key))
-                doc.setFlatValue(QString::fromLatin1(key.linuxKey), values[i]);
-            else if (key.section)
-                doc.setValue(QString::fromLatin1(key.section), QString::fromLatin1(key.key), values[i]);
-            else
-                doc.replaceKeyLine(QString::fromLatin1(key.key), values[i]);
+                doc.setFlatValue(w.key, w.value);
+            else if (key.section) // the Linux builds' files keep their LF in new lines too
+                doc.setValue(QString::fromLatin1(key.section), w.key, w.value, linuxBuilds);
+            else // every line keeps its own end: a file in LF stays LF
+                doc.replaceKeyLine(w.key, w.value, true);
         } catch (const KorvelloError&) {
             // What the writes before this key changed is kept, as if each had been written on its own.
             saveTouched();

@@ -55,4 +55,14 @@ QString iniValue(const IniKey& key, const GameProfile& profile, const QString& a
 // a read-only file) throws the same KorvelloError as a write of its own would;
 // the keys before it are written, each touched file replaced once, and the
 // failing file is left as it was.
+//
+// The values are written as the builds that read the folder take them
+// (pluginera::detect): for the Linux plug-ins and the 1.4 and 1.6 cores the
+// renderer, scaling, thread count, sound module, EE cycle rate, VU stealing,
+// vsync and disc source are translated, keys those builds never read are left
+// alone, and a value with no meaning there leaves the user's own line as it is.
+// "Filenames"/"GS" names the plug-in in `pluginsFolder`, the folder the emulator
+// loads its plug-ins from; without it, AppFolder + "Plugins".
 void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder);
+void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder,
+                         const QString& pluginsFolder);

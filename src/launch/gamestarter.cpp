@@ -5,6 +5,7 @@
 #include "launch/currentbuild.h"
 #include "launch/emulatorlauncher.h"
 #include "launch/startlock.h"
+#include "launch/settingsbackup.h"
 #include "store/columntable.h"
 #include "store/profilestore.h"
 
@@ -34,7 +35,11 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
                                                      &started.pid, &started.notices);
         return started;
     }
-    WriteEmulatorConfig(*profile, m_folders.settingsFolder, appFolder);
+    if (const QString kept = SettingsBackup(m_folders.settingsFolder).ensure(); !kept.isEmpty())
+        started.notices.append(kept);
+    const QString plugins =
+        m_folders.pluginsFolder.isEmpty() ? appFolder + QStringLiteral("Plugins") : m_folders.pluginsFolder;
+    WriteEmulatorConfig(*profile, m_folders.settingsFolder, appFolder, plugins);
     emulatorlauncher::endRunningEmulator(exeFile, m_ownName);
     const QStringList arguments = emulatorlauncher::startArguments(
         runCdvd, profile->value(col::PCSX2CurrentIso), profile->value(col::PCSX2CMDKeys));

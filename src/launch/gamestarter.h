@@ -13,6 +13,8 @@ class ProfileStore;
 // profile; end every running emulator of the same executable name; start the
 // executable detached in the program folder. The last three steps run under the
 // folder's StartLock: one Start at a time per emulator folder, across processes.
+// Before the first write into a plug-in era settings folder the user's own files
+// are kept (SettingsBackup).
 //
 // Every failure throws KorvelloError with the text the user reads. An unknown
 // profile or a failed check changes nothing; a failing write stops before any
@@ -27,13 +29,17 @@ public:
         QString appFolder;      // the emulator's folder, with a trailing '/'
         QString settingsFolder; // where the emulator's settings files are written
         bool currentBuilds = false;
+        // Where the emulator loads its plug-ins from; empty: appFolder + "Plugins".
+        QString pluginsFolder;
     };
 
     struct Started {
-        QString game;        // the profile's name as stored
-        QString executable;  // the file name started: the one the unload key ends
-        qint64 pid = 0;      // its process, for its play session
-        QStringList notices; // what the user should know about a start that went ahead, one line each
+        QString game;       // the profile's name as stored
+        QString executable; // the file name started: the one the unload key ends
+        qint64 pid = 0;     // its process, for its play session
+        // What the user should know about a start that went ahead, one line each; the first
+        // Start into a plug-in era settings folder says here that it kept the user's files.
+        QStringList notices;
     };
 
     GameStarter(ProfileStore& store, Folders folders, QString ownName);

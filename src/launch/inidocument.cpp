@@ -42,7 +42,8 @@ bool isKeyLine(const QString& line, const QString& key) {
     return name && equalAsciiNoCase(*name, key);
 }
 
-void setKey(IniText& ini, const QString& section, const QString& key, const QString& value) {
+void setKey(IniText& ini, const QString& section, const QString& key, const QString& value,
+            bool newLinesLikeFile) {
     // The first section of that name is the one written, as the private-profile functions do.
     int header = -1;
     int end = ini.count();
@@ -58,9 +59,14 @@ void setKey(IniText& ini, const QString& section, const QString& key, const QStr
             header = i;
     }
     const QString newLine = key + u'=' + value;
+    // New lines end in CR LF, as the private-profile functions write them, or as the
+    // file's own lines do when asked (a file the emulator wrote with LF stays LF).
+    QString lineEnd = newLinesLikeFile ? ini.firstLineEnd() : QString();
+    if (lineEnd.isEmpty())
+        lineEnd = QStringLiteral("\r\n");
     if (header < 0) {
-        ini.insert(ini.count(), u'[' + section + u']');
-        ini.insert(ini.count(), newLine);
+        ini.insert(ini.count(), u'[' + section + u']', lineEnd);
+        ini.insert(ini.count(), newLine, lineEnd);
         return;
     }
     int lastNonBlank = header;
@@ -77,7 +83,7 @@ void setKey(IniText& ini, const QString& section, const QString& key, const QStr
         if (!text.trimmed().isEmpty())
             lastNonBlank = i;
     }
-    ini.insert(lastNonBlank + 1, newLine);
+    ini.insert(lastNonBlank + 1, newLine, lineEnd);
 }
 
 bool holdsLineBreak(const QString& value) {
@@ -148,10 +154,11 @@ void IniDocument::checkValue(const QString& key, const QString& value, bool flat
                                 .arg(key, m_path));
 }
 
-void IniDocument::setValue(const QString& section, const QString& key, const QString& value) {
+void IniDocument::setValue(const QString& section, const QString& key, const QString& value,
+                           bool newLinesLikeFile) {
     checkValue(key, value, false);
     requireKeyedWrite();
-    setKey(m_text, section, key, value);
+    setKey(m_text, section, key, value, newLinesLikeFile);
     m_exists = true;
     m_modified = true;
 }
@@ -167,8 +174,8 @@ void IniDocument::setFlatValue(const QString& key, const QString& value) {
         found = true;
         if (value.isEmpty())
             m_text.remove(i);
-        else
-            m_text.replace(i, key + QStringLiteral(" = ") + value);
+        else // the reader compares keys with case: the line's own spelling is the one it reads
+            m_text.replace(i, keyName(m_text.text(i)).value_or(key) + QStringLiteral(" = ") + value);
     }
     if (!found && !value.isEmpty()) {
         QString end = m_text.firstLineEnd();
@@ -180,7 +187,7 @@ void IniDocument::setFlatValue(const QString& key, const QString& value) {
     m_modified = true;
 }
 
-void IniDocument::replaceKeyLine(const QString& key, const QString& value) {
+void IniDocument::replaceKeyLine(const QString& key, const QString& value, bool keepLineEnds) {
     checkValue(key, value, false);
     if (!m_exists || (m_onDisk && !m_readError.isEmpty()))
         throw KorvelloError(QStringLiteral("Cannot open file \"%1\". %2").arg(m_path, m_readError));
@@ -193,8 +200,24 @@ void IniDocument::replaceKeyLine(const QString& key, const QString& value) {
             break;
         }
     }
-    m_text.endAllLinesWithCrLf();
+    if (!keepLineEnds)
+        m_text.endAllLinesWithCrLf();
     m_modified = true;
+}
+
+std::optional<QString> IniDocument::value(const QString& section, const QString& key) const {
+    bool inSection = false;
+    for (int i = 0; i < m_text.count(); ++i) {
+        const QString line = m_text.text(i);
+        if (const std::optional<QString> name = sectionName(line)) {
+            if (inSection)
+                return std::nullopt;
+            inSection = equalAsciiNoCase(*name, section);
+        } else if (inSection && isKeyLine(line, key)) {
+            return line.mid(line.indexOf(u'=') + 1).trimmed();
+        }
+    }
+    return std::nullopt;
 }
 
 QString IniDocument::commit() {

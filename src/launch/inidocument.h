@@ -3,6 +3,7 @@
 #include "launch/initext.h"
 
 #include <QString>
+#include <optional>
 
 // One of the emulator's INI files held in memory: read once, changed by any
 // number of writes, and replaced once. Each write follows the rules of the
@@ -34,28 +35,36 @@ public:
     // without ASCII letter case; an existing key's line is rewritten where it
     // stands as key, "=" and the value; a missing key is added after the last
     // non-blank line of its section; a missing section is appended with the key;
+    // new lines end in CR LF, or with `newLinesLikeFile` as the file's first
+    // line does (CR LF when none has an end);
     // a missing file is created (its folder must exist). Throws KorvelloError
     // "Unable to write to <path>" when the file cannot be written.
-    void setValue(const QString& section, const QString& key, const QString& value);
+    void setValue(const QString& section, const QString& key, const QString& value,
+                  bool newLinesLikeFile = false);
 
     // The line route. Replaces the first line that contains `key` anywhere
     // (exact, case-sensitive substring) by key, "=" and the value, without regard
     // to sections, and gives every line the end CR LF, also when no line matched
-    // (nothing is added then). Throws "Cannot open file "<path>". <reason>" when
-    // the file could not be read and "Cannot create file "<path>". <reason>" when
-    // it may not be written.
-    void replaceKeyLine(const QString& key, const QString& value);
+    // (nothing is added then). With `keepLineEnds` every line keeps its own end
+    // instead: a file the emulator wrote with LF stays LF. Throws
+    // "Cannot open file "<path>". <reason>" when the file could not be read and
+    // "Cannot create file "<path>". <reason>" when it may not be written.
+    void replaceKeyLine(const QString& key, const QString& value, bool keepLineEnds = false);
+
+    // The value of `key` in `section` as the keyed route finds it (first section
+    // of that name, first line of the key, both without letter case), trimmed;
+    // nothing when the section or the key is missing.
+    std::optional<QString> value(const QString& section, const QString& key) const;
 
     // The flat "key = value" form of the graphics plug-in's Linux build, which
     // reads whitespace-separated tokens without sections. Every line of the key
     // (found without letter case, "Key=value" lines included) is replaced where
-    // it stands by "key = value"; a missing key is appended at the end in the
-    // file's own line ends (LF for a new file). An empty value removes the key's
-    // lines instead: the plug-in itself never writes an empty value and takes a
-    // missing key as its default, while "key = " would make its reader take the
-    // next line's key for the value. A value holding a blank is refused, since the
-    // reader would take its first word only and lose step with the rest of the
-    // file. Throws "Unable to write to <path>" like the keyed route.
+    // it stands by "key = value", the key spelled as that line spells it; a missing key is appended at the
+    // end in the file's own line ends (LF for a new file). An empty value removes the key's lines instead:
+    // the plug-in itself never writes an empty value and takes a missing key as its default, while "key = "
+    // would make its reader take the next line's key for the value. A value holding a blank is refused, since
+    // the reader would take its first word only and lose step with the rest of the file. Throws "Unable to
+    // write to <path>" like the keyed route.
     void setFlatValue(const QString& key, const QString& value);
 
     // Checks a value before anything is written: CR, LF and NUL would write

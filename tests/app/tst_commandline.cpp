@@ -127,6 +127,7 @@ private slots:
     void startFailures_data();
     void startFailures();
     void unloadEndsTheLastStarted();
+    void restorePutsTheEmulatorsFilesBack();
     void installedCopyUsesGivenThenRememberedFolder();
     void versionHelpAndBadArguments_data();
     void versionHelpAndBadArguments();
@@ -174,8 +175,12 @@ void TestCommandLine::startWritesAndStarts() {
     disc.close();
 
     const Run r = user.run(f.program, {QStringLiteral("--start"), name});
-    QCOMPARE(r.err, QString());
     QCOMPARE(r.out, QString());
+    // The first Start into the emulator's own files keeps them, and says so in one line.
+    QVERIFY2(r.err.startsWith(QLatin1String("korvello: ")) &&
+                 r.err.contains(QLatin1String("Restore the emulator's own settings")) &&
+                 r.err.count(u'\n') == 1,
+             qPrintable(r.err));
     QCOMPARE(r.exitCode, 0);
 
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
@@ -264,6 +269,30 @@ void TestCommandLine::startFailures() {
     QCOMPARE(user.setting(QStringLiteral("LastEmulator")), QStringLiteral("earlier.exe"));
 }
 
+void TestCommandLine::restorePutsTheEmulatorsFilesBack() {
+    User user;
+    EmulatorFolder f;
+    emulatorrun::Reaper reaper;
+    // Nothing to put back before Korvello has written there.
+    Run r = user.run(f.program, {QStringLiteral("--restore-emulator-settings")});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.startsWith(QLatin1String("korvello: There is no backup")), qPrintable(r.err));
+    QVERIFY(f.inisUntouched());
+
+    r = user.run(f.program, {QStringLiteral("--start"), kGame});
+    QCOMPARE(r.exitCode, 0);
+    const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(record);
+    reaper.add(record->pid);
+    QVERIFY(!f.inisUntouched());
+
+    r = user.run(f.program, {QStringLiteral("--restore-emulator-settings")});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.out.startsWith(QLatin1String("Put back")) && r.out.count(u'\n') == 1, qPrintable(r.out));
+    QVERIFY(f.inisUntouched());
+}
+
 void TestCommandLine::unloadEndsTheLastStarted() {
     User user;
     EmulatorFolder f;
@@ -330,7 +359,8 @@ void TestCommandLine::versionHelpAndBadArguments_data() {
                                           << "korvello: Missing value after '--start'.\n";
     QTest::newRow("two actions")
         << QStringList{"--list", "--unload"} << 2 << ""
-        << "korvello: Give only one of --list, --start NAME, --unload and --add-folder DIR.\n";
+        << "korvello: Give only one of --list, --start NAME, --unload, --add-folder DIR and "
+           "--restore-emulator-settings.\n";
     QTest::newRow("stray argument") << QStringList{"game"} << 2 << ""
                                     << "korvello: Unknown argument \"game\"; see --help.\n";
 }

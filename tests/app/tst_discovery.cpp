@@ -6,6 +6,7 @@
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -54,6 +55,8 @@ private slots:
     void executables();
     void plugins();
     void pluginsFromTheRegistryFolder();
+    void linuxPlugInsWhereTheEmulatorKeepsThem_data();
+    void linuxPlugInsWhereTheEmulatorKeepsThem();
     void pluginNames_data();
     void pluginNames();
 };
@@ -136,6 +139,8 @@ void TestDiscovery::renderers() {
 
     DialogRecorder dialogs;
     TestFolder folder;
+    // The Windows plug-in's GSdx.ini: the design's renderer list.
+    testsupport::writeAll(folder.file(QStringLiteral("inis/GSdx.ini")), "[Settings]\r\nRenderer=0\r\n");
     MainWindow w(folder.path());
     const QComboBox* box = w.m_editorPage->cmbRenderer;
     QStringList texts = {"Direct3D9 (Hardware)", "Direct3D9 (Software)", "Direct3D9 (Null)"};
@@ -211,6 +216,53 @@ void TestDiscovery::pluginsFromTheRegistryFolder() {
     QCOMPARE(w.m_pluginsFolder, elsewhere.path());
     QCOMPARE(w.m_pluginFiles, QStringList({"GSdx-SSE2.dll", "libgsdx-ogl.so"}));
     QCOMPARE(w.m_editorPage->cmbGSPlugin->count(), 2);
+}
+
+void TestDiscovery::linuxPlugInsWhereTheEmulatorKeepsThem_data() {
+    QTest::addColumn<QByteArray>("registry"); // "-": no registry file
+    QTest::addColumn<QByteArray>("useDefault");
+    QTest::addColumn<bool>("fromUiFile");
+    // A distribution's emulator names its plug-in folder in PCSX2_ui.ini's [Folders].
+    QTest::newRow("no registry file") << QByteArray("-") << QByteArray("enabled") << true;
+    QTest::newRow("registry without a plug-in folder")
+        << QByteArray("RunWizard=0\n") << QByteArray("enabled") << true;
+    QTest::newRow("the emulator's own choice wins")
+        << QByteArray("PluginsFolder=/nowhere\n") << QByteArray("disabled") << true;
+    QTest::newRow("otherwise the registry's folder")
+        << QByteArray("PluginsFolder=/nowhere\n") << QByteArray("enabled") << false;
+}
+
+void TestDiscovery::linuxPlugInsWhereTheEmulatorKeepsThem() {
+    QFETCH(QByteArray, registry);
+    QFETCH(QByteArray, useDefault);
+    QFETCH(bool, fromUiFile);
+    QTemporaryDir usrLib;
+    copyPlugins(usrLib.path() + u'/');
+    if (registry != "-")
+        writeRegistry(registry);
+    DialogRecorder dialogs;
+    TestFolder folder;
+    testsupport::writeAll(folder.file(QStringLiteral("inis/GSdx.ini")), "Renderer = 12\nextrathreads = 2\n");
+    testsupport::writeAll(folder.file(QStringLiteral("inis/PCSX2_ui.ini")),
+                          "[Folders]\nUseDefaultPluginsFolder=" + useDefault +
+                              "\nPluginsFolder=" + QFile::encodeName(usrLib.path()) + "\n");
+    MainWindow w(folder.path());
+
+    if (!fromUiFile) {
+        QCOMPARE(w.m_pluginsFolder, QStringLiteral("/nowhere"));
+        return;
+    }
+    QCOMPARE(w.m_pluginsFolder, usrLib.path());
+    QCOMPARE(w.m_pluginFiles, QStringList({"GSdx-SSE2.dll", "libgsdx-ogl.so"}));
+    // The Linux plug-ins' own lists.
+    QCOMPARE(itemTexts(w.m_editorPage->cmbRenderer),
+             QStringList({"OpenGL (Hardware)", "OpenGL (Software)", "None (Core Benchmark)"}));
+    QCOMPARE(w.m_editorPage->cmbRenderer->itemData(2).toInt(), 11);
+    QCOMPARE(itemTexts(w.m_editorPage->cmbSPU2Module),
+             QStringList({"0 - No Sound (emulate SPU2 only)", "1 - PortAudio (cross-platform)",
+                          "2 - SDL Audio (recommended for PulseAudio)"}));
+    QVERIFY(!w.m_editorPage->chkLogDepth->isEnabled());
+    QVERIFY(dialogs.messageTexts().isEmpty());
 }
 
 void TestDiscovery::pluginNames_data() {

@@ -49,8 +49,9 @@ void TestEditorModes::emptyListOpensEditorInNewMode() {
     QVERIFY(!w.m_editorPage->btnGameList->isEnabled());
     QCOMPARE(w.m_editorPage->cmbInterlacing->currentIndex(), 7);
     QCOMPARE(w.m_editorPage->chkTextureFiltering->checkState(), Qt::PartiallyChecked);
-    // The renderer list as discovery filled it, the first entry chosen by the default.
-    QCOMPARE(w.m_editorPage->cmbRenderer->currentText(), QStringLiteral("Direct3D9 (Hardware)"));
+    // The renderer list as discovery filled it (an empty settings folder is the Linux
+    // plug-ins'), the first entry chosen by the default.
+    QCOMPARE(w.m_editorPage->cmbRenderer->currentText(), QStringLiteral("OpenGL (Hardware)"));
     QVERIFY(!w.m_editorPage->txtSWThreads->isEnabled());
 }
 

@@ -2,6 +2,7 @@
 #include "core/korvelloerror.h"
 #include "emulatorrun.h"
 #include "launch/configwriter.h"
+#include "linuxreaders.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
 #include "support/errortext.h"
@@ -27,46 +28,6 @@ void copyStartFiles(const QTemporaryDir& inis) {
         QFile::copy(testsupport::dataPath(QStringLiteral("launch/start/") + name), inis.filePath(name));
     for (const QString& name : kFiles)
         QFile::setPermissions(inis.filePath(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-}
-
-// What the graphics plug-in's Linux build makes of its file. It builds its
-// settings from the loop
-//     while (fscanf(f, "%s = %s\n", key, value) != EOF) map[key] = value;
-// whitespace-separated tokens; the "=" must follow the key token after blanks
-// (or none); a failed match still stores the key, with the value buffer left
-// from the pass before; keys are compared with case.
-QMap<QByteArray, QByteArray> readLikeLinuxGsdx(const QByteArray& bytes) {
-    QMap<QByteArray, QByteArray> settings;
-    QByteArray key;
-    QByteArray value;
-    qsizetype pos = 0;
-    const auto isSpace = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-    };
-    const auto skipSpace = [&] {
-        while (pos < bytes.size() && isSpace(bytes[pos]))
-            ++pos;
-    };
-    const auto token = [&](QByteArray& out) {
-        skipSpace();
-        if (pos >= bytes.size())
-            return false;
-        const qsizetype start = pos;
-        while (pos < bytes.size() && !isSpace(bytes[pos]))
-            ++pos;
-        out = bytes.mid(start, pos - start);
-        return true;
-    };
-    while (token(key)) { // EOF before the first conversion ends the loop
-        skipSpace();
-        if (pos < bytes.size() && bytes[pos] == '=') {
-            ++pos;
-            if (token(value))
-                skipSpace();
-        }
-        settings[key] = value;
-    }
-    return settings;
 }
 
 // A private-profile read: the first section of that name, the first line of the
@@ -243,10 +204,13 @@ void TestConfigWriter::missingUiFileLacksTheLineKeys() {
         QVERIFY2(!ui.contains(QLatin1String(lineKey)), lineKey);
     QVERIFY(ui.endsWith(QStringLiteral("[Folders]\r\nUseDefaultMemoryCards=disabled\r\n"
                                        "MemoryCards=C:\\\\PCSX2\\\\memcards\\\\shadow\r\n")));
-    QCOMPARE(QDir(inis.path()).entryList(QDir::Files), QStringList(kFiles));
+    // An empty folder is the Linux plug-ins': the sound file gets the name the Linux SPU2-X opens,
+    // and with no core of the 1.6 family named, the EE rate is 1.4's (its -2 reduces the EE by about 50%).
+    QCOMPARE(QDir(inis.path()).entryList(QDir::Files),
+             (QStringList{"GSdx.ini", "PCSX2_ui.ini", "PCSX2_vm.ini", "spu2-x.ini"}));
     QVERIFY(readAll(inis.filePath(QStringLiteral("PCSX2_vm.ini")))
                 .contains("[EmuCore/Speedhacks]\r\n"
-                          "EECycleRate=2\r\n"));
+                          "EECycleRate=-2\r\n"));
 }
 
 void TestConfigWriter::missingSettingsFolder() {
@@ -290,7 +254,7 @@ void TestConfigWriter::readAsTheLinuxPlugInsRead_data() {
 
     const QByteArray flat(
         "aa1 = 0\nfilter = 1\ninterlace = 0\nosd_fontname = /usr/share/fonts/FreeSerif.ttf\n"
-        "renderer = 12\nresx = 1024\nresy = 1024\nwindowed = 1\n");
+        "Renderer = 12\nresx = 1024\nresy = 1024\nwindowed = 1\n");
     QTest::newRow("Linux form") << flat << true << "TRUE"
                                 << "7";
     QTest::newRow("Linux form, a stale block of an earlier version")
@@ -324,13 +288,19 @@ void TestConfigWriter::readAsTheLinuxPlugInsRead() {
 
     WriteEmulatorConfig(profile, inis.path(), QStringLiteral("/opt/pcsx2/"));
 
-    // Every graphics value comes back as the profile holds it, read as the file's reader reads it.
+    // Every graphics value comes back as the profile holds it, read as the file's reader reads it;
+    // the Linux plug-in gets its own renderer of the profile's kind and never reads the keys of
+    // the Direct3D renderers.
     const QByteArray written = readAll(gsdxPath);
-    const QMap<QByteArray, QByteArray> linux = readLikeLinuxGsdx(written);
+    const QMap<QByteArray, QByteArray> linux = linuxreaders::readGsdx(written);
+    const QSet<QByteArray> unreadOnLinux = {"nativeres", "UserHacks_MSAA", "logz", "fba",
+                                            "UserHacks_AlphaHack"};
     for (const IniKey& k : kIniKeys) {
-        if (k.file != IniFile::GSdx)
+        if (k.file != IniFile::GSdx || (linuxForm && unreadOnLinux.contains(k.linuxKey)))
             continue;
-        const QString expected = iniValue(k, profile, QStringLiteral("/opt/pcsx2/"));
+        QString expected = iniValue(k, profile, QStringLiteral("/opt/pcsx2/"));
+        if (linuxForm && k.column == col::GSDXRenderer && !renderer.isEmpty())
+            expected = QStringLiteral("13"); // SDL and Direct3D10/11 software: OpenGL software
         const QString got = linuxForm ? QString::fromUtf8(linux.value(k.linuxKey))
                                       : readKeyed(written, QStringLiteral("Settings"), QLatin1String(k.key))
                                             .value_or(QStringLiteral("?"));
@@ -355,8 +325,10 @@ void TestConfigWriter::readAsTheLinuxPlugInsRead() {
     QCOMPARE(readKeyed(sound, "MIXING", "Disable_Effects"), digit);
     QCOMPARE(readKeyed(sound, "MIXING", "DealiasFilter"), digit);
     QCOMPARE(readKeyed(sound, "DEBUG", "Global_Enable"), digit);
-    QCOMPARE(readKeyed(sound, "DSP PLUGIN", "Enabled"), digit);
-    QCOMPARE(readKeyed(sound, "OUTPUT", "Output_Module"), QStringLiteral("dsound"));
+    // The Linux SPU2-X has no Winamp DSP, and knows no DirectSound: the file's own lines stay.
+    QCOMPARE(readKeyed(sound, "DSP PLUGIN", "Enabled"), linuxForm ? QStringLiteral("FALSE") : digit);
+    QCOMPARE(readKeyed(sound, "OUTPUT", "Output_Module"),
+             linuxForm ? QStringLiteral("xaudio2") : QStringLiteral("dsound"));
 }
 
 void TestConfigWriter::refusedValuesChangeNothing_data() {

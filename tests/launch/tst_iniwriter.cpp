@@ -352,11 +352,13 @@ void TestIniWriter::flatWrite_data() {
     QTest::newRow("value replaced where the key stands")
         << QByteArray("interlace = 7\nrenderer = 0\nfilter = 1\n") << "renderer"
         << "7" << QByteArray("interlace = 7\nrenderer = 7\nfilter = 1\n");
-    QTest::newRow("found without case, spelled as given") << QByteArray("Renderer = 0\n") << "renderer"
-                                                          << "3" << QByteArray("renderer = 3\n");
+    // The plug-in compares keys with case: a line keeps the spelling its reader looks for.
+    QTest::newRow("found without case, the line's spelling kept")
+        << QByteArray("Renderer = 0\n") << "renderer"
+        << "3" << QByteArray("Renderer = 3\n");
     QTest::newRow("every line of the key, a stale Key=value block included")
         << QByteArray("renderer = 0\nfilter = 1\n[Settings]\r\nRenderer=7\r\n") << "renderer"
-        << "12" << QByteArray("renderer = 12\nfilter = 1\n[Settings]\r\nrenderer = 12\r\n");
+        << "12" << QByteArray("renderer = 12\nfilter = 1\n[Settings]\r\nRenderer = 12\r\n");
     QTest::newRow("missing key appended with the file's LF")
         << QByteArray("filter = 1\n") << "resx"
         << "1280" << QByteArray("filter = 1\nresx = 1280\n");

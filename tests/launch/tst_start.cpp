@@ -9,6 +9,7 @@
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -18,8 +19,6 @@
 namespace {
 
 const QString kGame = QStringLiteral("Shadow of the Test");
-const QStringList kIniFiles = {QStringLiteral("GSdx.ini"), QStringLiteral("PCSX2_ui.ini"),
-                               QStringLiteral("PCSX2_vm.ini"), QStringLiteral("SPU2-X.ini")};
 
 // An emulator folder with the stand-in emulator and one game whose profile starts it.
 struct EmulatorFolder {
@@ -50,6 +49,7 @@ private slots:
     void arguments_data();
     void arguments();
     void runningEmulatorEndedFirst();
+    void firstStartKeepsTheUsersSettings();
     void prefixOnlyIsLeftRunning();
     void failedWriteStartsNothing_data();
     void failedWriteStartsNothing();
@@ -102,10 +102,52 @@ void TestStart::arguments() {
     QCOMPARE(record->workingFolder + u'/', f.folder.path());
     QCOMPARE(w.m_startedExecutable, f.exeName);
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
-    for (const QString& name : kIniFiles)
-        QVERIFY2(QFile::exists(f.folder.file(QStringLiteral("inis/") + name)), qPrintable(name));
-    QVERIFY(testsupport::readAll(f.folder.file(QStringLiteral("inis/GSdx.ini"))).contains("renderer = 7\n"));
+    // The sound file of a new set is named as the Linux SPU2-X opens it.
+    for (const char* name : {"GSdx.ini", "PCSX2_ui.ini", "PCSX2_vm.ini", "spu2-x.ini"})
+        QVERIFY2(QFile::exists(f.folder.file(QStringLiteral("inis/") + name)), name);
+    // A new GSdx.ini is the Linux plug-in's: the profile's SDL software renderer as OpenGL software.
+    QVERIFY(testsupport::readAll(f.folder.file(QStringLiteral("inis/GSdx.ini"))).contains("Renderer = 13\n"));
     QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.m_gameGrid));
+}
+
+void TestStart::firstStartKeepsTheUsersSettings() {
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    EmulatorFolder f(QStringLiteral("--nogui"));
+    const QByteArray own("Renderer = 12\nextrathreads = 2\n");
+    testsupport::writeAll(f.folder.file(QStringLiteral("inis/GSdx.ini")), own);
+    MainWindow w(f.folder.path());
+    w.show();
+
+    w.m_startButton->click();
+    std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(record);
+    reaper.add(record->pid);
+    // One line, once: the user's file is kept beside the settings, and how to get it back.
+    QCOMPARE(dialogs.messageTexts().size(), 1);
+    QVERIFY(!dialogs.messageTexts().first().contains(u'\n'));
+    QVERIFY(dialogs.messageTexts().first().contains(QLatin1String("Restore the emulator's own settings")));
+    QCOMPARE(dialogs.requests.first().icon, QMessageBox::Information);
+    QCOMPARE(testsupport::readAll(f.folder.file(QStringLiteral("inis/Korvello backup/GSdx.ini"))), own);
+
+    QFile::remove(f.record());
+    dialogs.clear();
+    w.m_startButton->click();
+    record = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(record);
+    reaper.add(record->pid);
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+    QCOMPARE(testsupport::readAll(f.folder.file(QStringLiteral("inis/Korvello backup/GSdx.ini"))), own);
+
+    // The tray menu's command puts it back and says so.
+    QAction* restore = w.findChild<QAction*>(QStringLiteral("restoreEmulatorSettingsAction"));
+    QVERIFY(restore);
+    restore->trigger();
+    QCOMPARE(testsupport::readAll(f.folder.file(QStringLiteral("inis/GSdx.ini"))), own);
+    QCOMPARE(dialogs.messageTexts().size(), 1);
+    QVERIFY2(dialogs.messageTexts().first().contains(QLatin1String("GSdx.ini")),
+             qPrintable(dialogs.messageTexts().first()));
+    QVERIFY(!QFile::exists(f.folder.file(QStringLiteral("inis/PCSX2_vm.ini"))));
 }
 
 void TestStart::runningEmulatorEndedFirst() {
