@@ -14,6 +14,7 @@
 #include "launch/gamestarter.h"
 #include "launch/playsessiontracker.h"
 #include "launch/unloadkey.h"
+#include "ui/dialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -112,6 +113,9 @@ void MainWindow::startSelectedGame() {
     m_gameGrid->setFocus();
     if (started.pid > 0)
         m_playSessions->gameStarted(m_currentGame, started.pid);
+    // The game runs; what it runs without is said once, after the start.
+    if (!started.notices.isEmpty())
+        Dialogs::message(this, appinfo::kTitle, started.notices.join(u'\n'), QMessageBox::Information);
 }
 
 void MainWindow::unloadEmulator(qint32 id) {
