@@ -1,14 +1,20 @@
 #include "disc/discidentity.h"
 
 #include "core/korvelloerror.h"
+#include "disc/csosectorsource.h"
+#include "disc/cuesheet.h"
+#include "disc/gamelistcache.h"
+#include "disc/gzipsectorsource.h"
 #include "disc/imagefile.h"
 #include "disc/isofilesystem.h"
 #include "disc/rawsectorsource.h"
 #include "disc/sectorsource.h"
 #include "disc/systemcnf.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QtEndian>
+#include <cstring>
 #include <memory>
 
 namespace disc {
@@ -74,14 +80,70 @@ DiscIdentity identifyFileSystem(SectorSource& source) {
     return identity;
 }
 
-DiscIdentity identifyImage(const QString& imagePath, const QString& gameListCachePath) {
-    Q_UNUSED(gameListCachePath);
-    ImageFile file(imagePath);
-    std::unique_ptr<RawSectorSource> source = RawSectorSource::detect(file, 0);
+// CHD images need a CHD reader, which Debian does not package; the emulator has read the
+// image already when it listed the folder, and its game list cache holds what it found.
+DiscIdentity identifyFromGameList(const QString& imagePath, const QString& gameListCachePath) {
+    const QString hint =
+        QStringLiteral("CHD images are identified from the emulator's game list; open the folder "
+                       "in the emulator once");
+    if (gameListCachePath.isEmpty())
+        throw KorvelloError(hint);
+    const std::optional<GameListCacheEntry> entry = gamelistcache::find(gameListCachePath, imagePath);
+    if (!entry)
+        throw KorvelloError(hint + QStringLiteral(" (its game list has no entry for this file)"));
+    // GameList::ScanDirectory scans a file again when its modification time differs from the
+    // cached one; a cached size that differs means the same.
+    const QFileInfo info(imagePath);
+    if (entry->lastModified != quint64(info.lastModified().toSecsSinceEpoch()) ||
+        (entry->totalSize != 0 && entry->totalSize != quint64(info.size())))
+        throw KorvelloError(hint + QStringLiteral(" (its game list entry is older than the file)"));
+    if (entry->type == 1)
+        throw KorvelloError(
+            QStringLiteral("it is not a PS2 disc: the emulator's game list lists it as a PlayStation "
+                           "(PS1) disc"));
+    if (entry->type != 0)
+        throw KorvelloError(
+            QStringLiteral("it is not a PS2 disc: the emulator's game list could not identify it"));
+    DiscIdentity identity;
+    identity.serial = entry->serial;
+    identity.crc = entry->crc;
+    return identity;
+}
+
+DiscIdentity identifyRaw(ImageFile& file, qint64 fileOffset, int blockSize) {
+    std::unique_ptr<RawSectorSource> source = RawSectorSource::detect(file, fileOffset, blockSize);
     if (!source)
         throw KorvelloError(QStringLiteral("it is not a disc image this program can read (no ISO 9660 volume "
                                            "descriptor at sector 16 in 2048, 2352 or 2448-byte sectors)"));
     return identifyFileSystem(*source);
+}
+
+DiscIdentity identifyImage(const QString& imagePath, const QString& gameListCachePath) {
+    const QString suffix = QFileInfo(imagePath).suffix().toLower();
+    if (suffix == QLatin1String("cue")) {
+        const CueDataTrack track = CueDataTrack::read(imagePath);
+        ImageFile data(track.filePath);
+        if (track.blockSize == 2336)
+            throw KorvelloError(
+                QStringLiteral("its data track has 2336-byte sectors, which this program does not read"));
+        return identifyRaw(data, track.fileOffset, track.blockSize);
+    }
+
+    ImageFile file(imagePath);
+    char magic[8] = {};
+    file.readSomeAt(0, magic, sizeof magic);
+    if (suffix == QLatin1String("chd") || std::memcmp(magic, "MComprHD", 8) == 0)
+        return identifyFromGameList(imagePath, gameListCachePath);
+    if (suffix == QLatin1String("cso") || suffix == QLatin1String("zso") ||
+        std::memcmp(magic + 1, "ISO", 3) == 0) {
+        CsoSectorSource source(file);
+        return identifyFileSystem(source);
+    }
+    if (suffix == QLatin1String("gz") || (quint8(magic[0]) == 0x1F && quint8(magic[1]) == 0x8B)) {
+        GzipSectorSource source(file);
+        return identifyFileSystem(source);
+    }
+    return identifyRaw(file, 0, 0);
 }
 
 } // namespace
