@@ -263,6 +263,10 @@ public:
     void UpdatePosterButtons();
     void txtGameNameKeyUp();
 
+    // The widget that holds the fourteen groups; the page scrolls it when it is
+    // larger than the page.
+    QWidget* groupArea() const { return m_groups; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -283,6 +287,8 @@ private:
     QGroupBox* buildOther();
     QGroupBox* buildAction();
     void layOutGroups();
+    // The fourteen groups' own widget, inside the page's scroll area.
+    QWidget* m_groups = nullptr;
     void connectRules();
     bool m_currentBuilds = false;
     // Runs a rule for a Qt signal under the error report.

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -332,8 +333,23 @@ QGroupBox* EditorPage::buildAction() {
 
 void EditorPage::layOutGroups() {
     // Four columns of fixed widths (pixels at the 10 px font), filled from the
-    // top; every group is visible at once on the 1006 by 700 page.
-    auto* columns = new QHBoxLayout(this);
+    // top; every group is visible at once on the 1006 by 700 page. A smaller
+    // window (a small screen, a large scale) scrolls the groups instead of
+    // cutting them.
+    m_groups = new QWidget;
+    m_groups->setObjectName(QStringLiteral("editorGroups"));
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("editorScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls; the area follows the focus
+    // The skin's window colour shows through, as on the page without scrolling.
+    scroll->viewport()->setAutoFillBackground(false);
+    m_groups->setAutoFillBackground(false);
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(scroll);
+    auto* columns = new QHBoxLayout(m_groups);
     columns->setContentsMargins(3, 2, 3, 2);
     columns->setSpacing(3);
     auto column = [columns](int width, std::initializer_list<QGroupBox*> groups) {
@@ -356,4 +372,5 @@ void EditorPage::layOutGroups() {
     column(254, {buildGameFixes(), buildSpeedHacks(), buildEEIOP()});
     column(254, {buildSPU2(), buildVUs()});
     columns->addStretch(1);
+    scroll->setWidget(m_groups);
 }

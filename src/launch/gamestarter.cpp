@@ -22,6 +22,8 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     const QString& appFolder = m_folders.appFolder;
     emulatorlauncher::checkExecutable(appFolder, exeFile, m_ownName);
     emulatorlauncher::checkStartable(appFolder, exeFile, runCdvd, profile->value(col::PCSX2CurrentIso));
+    if (m_afterChecks)
+        m_afterChecks();
 
     Started started;
     started.game = profile->value(col::gamename);
