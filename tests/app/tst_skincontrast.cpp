@@ -422,11 +422,10 @@ private slots:
                     const DrawnColours drawn = drawnColours(label);
                     if (contrast(drawn.text, drawn.background) < kText ||
                         std::abs(drawn.text.lightness() - link.lightness()) > 40)
-                        faults.append(
-                            QStringLiteral("%1: link drawn in %2 on %3 (%4:1), the skin's is %5")
-                                .arg(label->objectName(), drawn.text.name(), drawn.background.name())
-                                .arg(contrast(drawn.text, drawn.background), 0, 'f', 2)
-                                .arg(link.name()));
+                        faults.append(QStringLiteral("%1: link drawn in %2 on %3 (%4:1), the skin's is %5")
+                                          .arg(label->objectName(), drawn.text.name(), drawn.background.name())
+                                          .arg(contrast(drawn.text, drawn.background), 0, 'f', 2)
+                                          .arg(link.name()));
                 }
                 const QPalette::ColorGroup state = label->isEnabled() ? QPalette::Active : QPalette::Disabled;
                 const double needed = label->isEnabled() ? kText : kDisabledText;
