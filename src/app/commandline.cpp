@@ -189,8 +189,7 @@ int CommandLine::start(QTextStream& err) {
         store,
         emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder, appinfo::ExecutableName()),
         appinfo::ExecutableName());
-    // As in the window: the game's disc image too unless the user said otherwise.
-    const GameStarter::Started started = starter.start(m_startName, !runValue || *runValue != 0);
+    const GameStarter::Started started = starter.start(m_startName, runValue && *runValue != 0);
     settings.createKey();
     settings.writeText(lastEmulatorKey(), started.executable);
     // The game runs: a play time that cannot be recorded is said, not a failure.

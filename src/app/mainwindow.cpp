@@ -12,6 +12,7 @@
 #include "launch/unloadkey.h"
 #include "store/playtimestore.h"
 #include "store/profilestore.h"
+#include "ui/linklabel.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -140,13 +141,11 @@ void MainWindow::buildGameListPage() {
     m_unloadKeyLabel = new QLabel(QStringLiteral("Press Ctrl+Alt+U to unload PCSX2"), m_gameListPage);
     named(m_unloadKeyLabel, "unloadKeyLabel");
     m_unloadKeyLabel->setWordWrap(true); // "Ctrl+Alt+U is taken by another program" takes two lines
-    m_mailLink = new QLabel(QStringLiteral("<a href=\"mailto:%1\">%1</a>").arg(kMail), m_gameListPage);
+    m_mailLink = new LinkLabel(QStringLiteral("mailto:") + kMail, kMail, m_gameListPage);
     named(m_mailLink, "mailLink");
-    m_homePageLink = new QLabel(QStringLiteral("<a href=\"%1\">HomePage</a>").arg(kHomePage), m_gameListPage);
+    m_homePageLink = new LinkLabel(kHomePage, QStringLiteral("HomePage"), m_gameListPage);
     named(m_homePageLink, "homePageLink");
     for (QLabel* link : {m_mailLink, m_homePageLink}) {
-        link->setTextFormat(Qt::RichText);
-        link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
         // Opened by the desktop's mail program and browser.
         connect(link, &QLabel::linkActivated, this,
                 [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
@@ -291,7 +290,6 @@ void MainWindow::initialize() {
 
 void MainWindow::finishFirstShow() {
     // The window takes the keyboard when it opens, also out of the task bar.
-    raise();
     activateWindow();
     if (m_gameGrid->count() > 0) {
         m_gameGrid->setFocus();

@@ -53,9 +53,7 @@ void MainWindow::buildLibraryControls() {
     m_skinList->setAccessibleName(QStringLiteral("Skin"));
     m_mailLink->setAccessibleName(QStringLiteral("E-mail"));
     m_homePageLink->setAccessibleName(QStringLiteral("HomePage"));
-    // The links take the keyboard focus too, so that Tab reaches every control.
-    for (QLabel* link : {m_mailLink, m_homePageLink})
-        link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    // The links are stops of the Tab walk of their own (ui/linklabel.h).
 
     m_playTime = std::make_unique<PlayTimeStore>();
     m_playSessions = new PlaySessionTracker(*m_playTime, this);

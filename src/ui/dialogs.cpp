@@ -17,7 +17,6 @@ void giveFocusBack(QWidget* parent, QWidget* focused) {
     QWidget* window = parent ? parent->window() : nullptr;
     if (!window || !window->isVisible())
         return;
-    window->raise();
     window->activateWindow();
     if (focused && focused->window() == window && focused->isVisible())
         focused->setFocus(Qt::OtherFocusReason);

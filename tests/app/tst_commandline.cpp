@@ -155,7 +155,7 @@ void TestCommandLine::startWritesAndStarts_data() {
     QTest::addColumn<QStringList>("expectedArguments");
     const QString iso = QStringLiteral("D:\\ISO\\Shadow of the Test.iso");
     const QStringList keys{QStringLiteral("--nogui"), QStringLiteral("--cfgpath=/tmp/my cfg")};
-    QTest::newRow("exact name, Run never set: the image first") << kGame << -1 << (QStringList{iso} + keys);
+    QTest::newRow("exact name, Run never set") << kGame << -1 << keys;
     QTest::newRow("other letter case, Run off") << kGame.toUpper() << 0 << keys;
     QTest::newRow("Run on: the image first") << kGame << 1 << (QStringList{iso} + keys);
 }

@@ -167,7 +167,9 @@ void TestWindowFit::everyButtonInsideTheWorkArea() {
                 QDir(shots).filePath(QStringLiteral("%1-%2-editor-end.png").arg(scale, skinName))));
         }
     }
-    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+    // A skin picked on the settings page counts as a change there: leaving it asks, nothing else does.
+    for (const QString& text : dialogs.messageTexts())
+        QVERIFY2(text.startsWith(QStringLiteral("Discard the changes")), qPrintable(text));
 }
 
 void TestWindowFit::resizedWindowIsRemembered() {
