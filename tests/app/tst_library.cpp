@@ -303,10 +303,10 @@ void TestLibrary::sortOrdersAndToolTips() {
     f.played(kGames[3], 5 * 60, 400); // Final Fantasy X: long ago
     f.played(kGames[2], 0, 0);        // under 10 s: not counted
     const QString before = f.dump();
-    const QStringList lastPlayed = {kGames[5], kGames[4], kGames[3], kGames[2],
-                                    kGames[0], kGames[1], kGames[6]};
-    const QStringList mostPlayed = {kGames[5], kGames[3], kGames[4], kGames[2],
-                                    kGames[0], kGames[1], kGames[6]};
+    const QStringList lastPlayed = {kGames[5], kGames[4], kGames[3], kGames[0],
+                                    kGames[1], kGames[2], kGames[6]};
+    const QStringList mostPlayed = {kGames[5], kGames[3], kGames[4], kGames[0],
+                                    kGames[1], kGames[2], kGames[6]};
     {
         MainWindow w(f.folder.path());
         w.show();
@@ -448,7 +448,7 @@ void TestLibrary::renameCarriesAndDeleteRemovesFigures() {
     store.setDatabasePath(f.db);
     QVERIFY(store.sessions(kGames[4]).isEmpty());
     QCOMPARE(store.stats().value(QStringLiteral("Katamari Forever")).seconds, qint64(90 * 60));
-    QCOMPARE(w.m_gameGrid->model()->index(2, 0).data(Qt::ToolTipRole).toString(),
+    QCOMPARE(w.m_gameGrid->model()->index(4, 0).data(Qt::ToolTipRole).toString(),
              QStringLiteral("Katamari Forever\nPlay time: 1 h 30 min\nLast played: today"));
 
     w.selectGame(6);
