@@ -3,6 +3,7 @@
 # test "layers" (cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake).
 #
 #   core      the window-free base
+#   disc      disc images: the serial and boot file CRC the emulator sees (never widgets)
 #   ui        the dialog seam, the error report, small shared widgets
 #   store     profiles and the database             (never widgets)
 #   launch    configuration files, processes, keys  (never widgets)
@@ -11,13 +12,14 @@
 #   app       the main window, composing everything
 cmake_minimum_required(VERSION 3.25)
 set(allowed_core core)
+set(allowed_disc core disc)
 set(allowed_ui core ui)
 set(allowed_store core store)
-set(allowed_launch core store launch)
-set(allowed_gamelist core ui store gamelist)
-set(allowed_editor core ui store editor)
-set(allowed_app core ui store launch gamelist editor app)
-set(layers core ui store launch gamelist editor app)
+set(allowed_launch core disc store launch)
+set(allowed_gamelist core disc ui store gamelist)
+set(allowed_editor core disc ui store editor)
+set(allowed_app core disc ui store launch gamelist editor app)
+set(layers core disc ui store launch gamelist editor app)
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "CheckLayers: SOURCE_DIR is not set")

@@ -190,6 +190,8 @@ int CommandLine::start(QTextStream& err) {
         emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder, appinfo::ExecutableName()),
         appinfo::ExecutableName());
     const GameStarter::Started started = starter.start(m_startName, runValue && *runValue != 0);
+    for (const QString& notice : started.notices)
+        err << kErrorPrefix << oneLine(notice) << u'\n';
     settings.createKey();
     settings.writeText(lastEmulatorKey(), started.executable);
     // The game runs: a play time that cannot be recorded is said, not a failure.

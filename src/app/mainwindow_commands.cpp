@@ -8,6 +8,10 @@
 #include "editor/profilemapping.h"
 #include "gamelist/artworkfiles.h"
 #include "gamelist/gamelistview.h"
+#include "launch/currentbuild.h"
+#include "launch/currentcommandline.h"
+#include "launch/currentgeneration.h"
+#include "launch/inivalues.h"
 #include "store/columntable.h"
 #include "store/encodings.h"
 #include "store/gameprofile.h"
@@ -58,6 +62,23 @@ bool acceptName(QWidget* parent, const QString& name) {
     return true;
 }
 
+// With the current builds, says which command-line key their parser would
+// reject (it ends the emulator with "Unknown parameter") and returns false.
+bool acceptCurrentKeys(QWidget* parent, bool currentBuilds, const QString& settingsFolder,
+                       const QString& keys) {
+    if (!currentBuilds)
+        return true;
+    try {
+        const IniValues settings =
+            IniValues::fromFile(settingsFolder + u'/' + QString::fromLatin1(currentbuild::kSettingsFile));
+        currentcommandline::translate(keys, generationOf(settings));
+    } catch (const KorvelloError& error) {
+        tell(parent, error.innermostText());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void MainWindow::connectCommandHandlers() {
@@ -76,7 +97,8 @@ void MainWindow::addGame() {
         tell(this, kNeedFieldsForAdd);
         return;
     }
-    if (!acceptName(this, name))
+    if (!acceptName(this, name) ||
+        !acceptCurrentKeys(this, m_currentBuilds, m_settingsFolder, m_editorPage->txtCMDKeys->text()))
         return;
     if (m_store->exists(name)) {
         tell(this, kExists);
@@ -99,7 +121,8 @@ void MainWindow::saveProfile() {
         tell(this, kNeedFieldsForSave);
         return;
     }
-    if (!acceptName(this, name))
+    if (!acceptName(this, name) ||
+        !acceptCurrentKeys(this, m_currentBuilds, m_settingsFolder, m_editorPage->txtCMDKeys->text()))
         return;
     const bool renamed = name != m_currentGame;
     // A rename onto a name that another profile has would leave two rows with one

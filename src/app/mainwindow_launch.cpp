@@ -130,6 +130,9 @@ void MainWindow::startSelectedGame() {
     m_gameGrid->setFocus();
     if (started.pid > 0)
         m_playSessions->gameStarted(m_currentGame, started.pid);
+    // The game runs; what it runs without is said once, after the start.
+    if (!started.notices.isEmpty())
+        Dialogs::message(this, appinfo::kTitle, started.notices.join(u'\n'), QMessageBox::Information);
 }
 
 void MainWindow::unloadEmulator(qint32 id) {

@@ -177,5 +177,6 @@ void EditorPage::trkSPU2LatencyChange() {
 }
 
 void EditorPage::btnKeyHelpClick() {
-    Dialogs::message(window(), appinfo::kTitle, keyhelp::text(), QMessageBox::NoIcon, QMessageBox::Ok);
+    Dialogs::message(window(), appinfo::kTitle, m_currentBuilds ? keyhelp::currentText() : keyhelp::text(),
+                     QMessageBox::NoIcon, QMessageBox::Ok);
 }

@@ -1,7 +1,12 @@
 #include "launch/currentbuild.h"
 
+#include "core/korvelloerror.h"
+#include "disc/discidentity.h"
+#include "launch/currentcommandline.h"
 #include "launch/currentconfigwriter.h"
+#include "launch/currentmapping.h"
 #include "launch/emulatorlauncher.h"
+#include "launch/inivalues.h"
 #include "launch/iniwriter.h"
 #include "launch/processtable.h"
 #include "store/columntable.h"
@@ -39,10 +44,17 @@ bool isCurrentSettingsFolder(const QString& folder) {
 }
 
 bool isCurrentExecutable(const QString& fileName) {
-    return fileName.startsWith(QLatin1String("pcsx2-qt"), Qt::CaseInsensitive);
+    if (fileName.startsWith(QLatin1String("pcsx2-qt"), Qt::CaseInsensitive))
+        return true;
+    return fileName.startsWith(QLatin1String("pcsx2"), Qt::CaseInsensitive) &&
+           fileName.endsWith(QLatin1String("-qt.appimage"), Qt::CaseInsensitive);
 }
 
 Detection detect(const QString& appFolder, const QString& pluginEraFolder, const QStringList& executables) {
+    // The executable the user runs is the surest sign: a current build reads PCSX2.ini from its own
+    // settings folder and never the plug-in era's files, whatever an old first run left there.
+    if (std::any_of(executables.begin(), executables.end(), isCurrentExecutable))
+        return {true, settingsFolder(appFolder)};
     const QString base = pluginEraFolder.endsWith(u'/') ? pluginEraFolder : pluginEraFolder + u'/';
     for (const char* name : {"PCSX2_vm.ini", "PCSX2_ui.ini"}) {
         if (QFileInfo(resolveIniFile(base + QLatin1String(name))).isFile())
@@ -53,27 +65,85 @@ Detection detect(const QString& appFolder, const QString& pluginEraFolder, const
     const QString own = settingsFolder(appFolder);
     if (isCurrentSettingsFolder(own))
         return {true, own};
-    if (std::any_of(executables.begin(), executables.end(), isCurrentExecutable))
-        return {true, own};
     return {false, pluginEraFolder};
 }
 
-QStringList startArguments(bool runCdvd, const QString& currentIso, const QString& cmdKeys) {
-    QStringList arguments = QProcess::splitCommand(cmdKeys);
+QStringList startArguments(const GameProfile& profile, bool runCdvd, CurrentGeneration generation) {
+    QStringList arguments{columnIsOn(profile, col::PCSX2DefaultToFullscreen)
+                              ? QStringLiteral("-fullscreen")
+                              : QStringLiteral("-nofullscreen")};
+    arguments << currentcommandline::translate(profile.value(col::PCSX2CMDKeys), generation);
     if (runCdvd)
-        arguments << QStringLiteral("--") << currentIso;
+        arguments << QStringLiteral("--") << profile.value(col::PCSX2CurrentIso);
     return arguments;
 }
 
+QString gameSettingsPath(const QString& dataFolder, const QString& serial, quint32 crc,
+                         CurrentGeneration generation) {
+    const QString crcText = QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper();
+    const QString name = generation == CurrentGeneration::Early17 || serial.isEmpty()
+                             ? crcText + QStringLiteral(".ini")
+                             : serial + u'_' + crcText + QStringLiteral(".ini");
+    return QDir::cleanPath(dataFolder + QStringLiteral("/gamesettings/") + name);
+}
+
+namespace {
+
+// The emulator's folder setting as EmuFolders::LoadConfig resolves it: relative to the data folder.
+QString dataPath(const QString& dataFolder, const IniValues& settings, const char* key,
+                 const char* fallback) {
+    QString value = settings.value(QStringLiteral("Folders"), QString::fromLatin1(key)).value_or(QString());
+    if (value.isEmpty())
+        value = QString::fromLatin1(fallback);
+    return QDir::isAbsolutePath(value) ? QDir::cleanPath(value) : QDir::cleanPath(dataFolder + u'/' + value);
+}
+
+} // namespace
+
 QString startGame(const GameProfile& profile, const QString& settingsFolder, const QString& appFolder,
-                  bool runCdvd, qint64* pid) {
-    writeCurrentEmulatorConfig(profile, settingsFolder);
+                  bool runCdvd, qint64* pid, QStringList* notices) {
+    const QString folder = settingsFolder.endsWith(u'/') ? settingsFolder : settingsFolder + u'/';
+    const IniValues settings = IniValues::fromFile(folder + QString::fromLatin1(kSettingsFile));
+    const CurrentGeneration generation = generationOf(settings);
+    const QStringList arguments = startArguments(profile, runCdvd, generation);
+
+    const QString dataFolder = QDir::cleanPath(folder + QStringLiteral(".."));
+    const QString iso = profile.value(col::PCSX2CurrentIso);
+    const auto notice = [&](const QString& text) {
+        if (notices)
+            notices->append(text);
+    };
+    if (iso.trimmed().isEmpty()) {
+        notice(QStringLiteral("This game's settings were not applied: the profile names no disc image"));
+    } else {
+        std::optional<disc::DiscIdentity> identity;
+        try {
+            // The game list cache holds what the disc reader cannot read itself (CHD).
+            identity = disc::identify(iso, dataPath(dataFolder, settings, "Cache", "cache") +
+                                               QStringLiteral("/gamelist.cache"));
+        } catch (const KorvelloError& error) {
+            notice(QStringLiteral("This game's settings were not applied: %1").arg(error.innermostText()));
+        }
+        if (identity) {
+            const QString file = gameSettingsPath(dataFolder, identity->serial, identity->crc, generation);
+            writeCurrentGameSettings(profile, file, generation);
+            // The 1.7 builds' "Enable Per-Game Settings" (Pcsx2Config EnablePerGameSettings, read in
+            // VMManager::UpdateGameSettingsLayer) skips every game's file while it is off; 2.x has no switch.
+            const std::optional<QString> perGame =
+                settings.value(QStringLiteral("EmuCore"), QStringLiteral("EnablePerGameSettings"));
+            if (generation != CurrentGeneration::Current2 && perGame &&
+                !sameCurrentValue(CurrentRule::Bool, *perGame, QStringLiteral("true")))
+                notice(
+                    QStringLiteral("The emulator's \"Enable Per-Game Settings\" is off, so it ignores this "
+                                   "game's settings in %1")
+                        .arg(file));
+        }
+    }
+
     const QString exeFile = profile.value(col::PCSX2ExeFile);
     if (IsProcessRunning(exeFile))
         KillProcess(exeFile);
-    emulatorlauncher::startEmulator(
-        appFolder, exeFile,
-        startArguments(runCdvd, profile.value(col::PCSX2CurrentIso), profile.value(col::PCSX2CMDKeys)), pid);
+    emulatorlauncher::startEmulator(appFolder, exeFile, arguments, pid);
     return exeFile;
 }
 

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "launch/currentgeneration.h"
+
 #include <QString>
 #include <QStringList>
 
 class GameProfile;
 
 // The emulator's current builds: no plug-ins, one settings file PCSX2.ini in the
-// folder "inis" of their data folder, per-game override files in "gamesettings"
-// (never touched here), and a command line of their own. An emulator folder is
-// served in this mode when its settings folder says so (isCurrentSettingsFolder);
-// the plug-in era's files and behaviour are left as they are.
+// folder "inis" of their data folder (the user's global settings, never written
+// here), per-game override files in "gamesettings" (where Start writes the
+// profile), and a command line of their own. An emulator folder is served in
+// this mode when its executable or its settings folder says so (detect); the
+// plug-in era's files and behaviour are left as they are.
 namespace currentbuild {
 
 // The settings folder ("<data folder>/inis") the current builds use when started
@@ -33,32 +36,52 @@ struct Detection {
 
 // True for the executable of the current builds' Linux front end, which their
 // build names "pcsx2-qt" (add_executable(pcsx2-qt)): a file name beginning with
-// it in any ASCII letter case ("pcsx2-qt", "PCSX2-qt-v2.2.0").
+// it in any ASCII letter case ("pcsx2-qt", "PCSX2-qt-v2.2.0"), and for the
+// AppImage their release scripts make of it ("pcsx2-v2.2.0-linux-appimage-x64-Qt.AppImage":
+// a name beginning with "pcsx2" and ending in "-Qt.AppImage", any letter case).
 bool isCurrentExecutable(const QString& fileName);
 
-// Chooses the mode of an emulator folder. The plug-in era's settings folder
-// `pluginEraFolder` (from the emulator's key, else appFolder + "inis") decides
-// first: its own files keep the plug-in era; PCSX2.ini alone there means the
-// current builds. Otherwise the current builds' own settings folder for
-// `appFolder` (settingsFolder) decides by the same test, and then the
-// executables beside the program: one of the current builds' selects their
-// mode with that settings folder (which the emulator creates on its first
-// start). With none of these, the plug-in era stays, as before.
+// Chooses the mode of an emulator folder. An executable of the current builds
+// among `executables` decides first: their mode, with their own settings folder
+// for `appFolder` (settingsFolder), whatever else lies there. The plug-in era's
+// files left beside a PCSX2.ini by an aborted first run of an old build (and a
+// registry file naming that folder) change nothing then. Without one, the
+// plug-in era's settings folder `pluginEraFolder` (from the emulator's key, else
+// appFolder + "inis") decides: its own files keep the plug-in era; PCSX2.ini
+// alone there means the current builds. Otherwise the current builds' own
+// settings folder decides by the same test. With none of these, the plug-in era
+// stays, as before.
 Detection detect(const QString& appFolder, const QString& pluginEraFolder,
                  const QStringList& executables = {});
 
-// The current builds' command line: the profile's keys split as a shell would
-// split them, then, with "Run CDVD after start" on, "--" and the disc image, so
-// that an image whose name starts with a dash is never read as an option. Off,
-// the emulator starts without a disc.
-QStringList startArguments(bool runCdvd, const QString& currentIso, const QString& cmdKeys);
+// The current builds' command line: "-fullscreen" or "-nofullscreen" as the
+// profile's start-fullscreen says (the emulator reads [UI] StartFullscreen from
+// PCSX2.ini only, so the command line is where a game's choice can act), the
+// profile's keys translated (currentcommandline::translate, which throws on a key
+// the emulator would reject), then, with "Run CDVD after start" on, "--" and the
+// disc image, so that an image whose name starts with a dash is never read as an
+// option. Off, the emulator starts without a disc.
+QStringList startArguments(const GameProfile& profile, bool runCdvd, CurrentGeneration generation);
 
-// Start for the current builds: writes the profile into PCSX2.ini in
-// `settingsFolder` (a failure throws KorvelloError and nothing else happens),
-// ends a running emulator of the same executable, then starts appFolder + the
-// profile's executable detached with appFolder as its working folder. Returns
-// the executable name started, for the unload key.
+// The game settings file the emulator reads for a disc, in the form of the
+// generation: "<SERIAL>_<CRC>.ini" (VMManager::GetGameSettingsPath(serial, crc),
+// "<CRC>.ini" when the disc has no serial), and "<CRC>.ini" for the early 1.7
+// builds (GetGameSettingsPath(u32 game_crc) formats "%08X.ini"). `dataFolder`
+// is the folder above "inis".
+QString gameSettingsPath(const QString& dataFolder, const QString& serial, quint32 crc,
+                         CurrentGeneration generation);
+
+// Start for the current builds. In order: the generation from PCSX2.ini in
+// `settingsFolder`; the command line (a refused key throws and nothing else
+// happens); the profile's disc image identified and the profile written into its
+// game settings file (a failed write throws and nothing else happens). A disc
+// that cannot be identified, or no disc image at all, writes nothing and adds one
+// line to `notices` saying why this game's settings were not applied; so does
+// the 1.7 builds' switch [EmuCore] EnablePerGameSettings when it is off. Then a
+// running emulator of the same executable ends, and appFolder + the profile's
+// executable starts detached with appFolder as its working folder. PCSX2.ini is
+// never written. Returns the executable name started, for the unload key.
 QString startGame(const GameProfile& profile, const QString& settingsFolder, const QString& appFolder,
-                  bool runCdvd, qint64* pid = nullptr);
+                  bool runCdvd, qint64* pid = nullptr, QStringList* notices = nullptr);
 
 } // namespace currentbuild

@@ -20,21 +20,30 @@ constexpr const char* kSpu2 = "SPU2/Output";
 constexpr int kFixGate = col::PCSX2EnableGameFixes;
 constexpr int kHackGate = col::PCSX2EnableSpeedHacks;
 constexpr int kHwHackGate = col::GSDXUserHacks;
+constexpr unsigned kEarly = generationBit(CurrentGeneration::Early17);
+constexpr unsigned k17 = kEarly | generationBit(CurrentGeneration::Later17);
+constexpr unsigned k2 = generationBit(CurrentGeneration::Current2);
+constexpr unsigned kLater = generationBit(CurrentGeneration::Later17) | k2;
 } // namespace
 
 // Readers are in the emulator's pcsx2/Pcsx2Config.cpp unless said otherwise
 // (GSOptions::LoadSave, GamefixOptions::LoadSave, RecompilerOptions::LoadSave,
 // CpuOptions::LoadSave, SpeedhackOptions::LoadSave, LoadSaveCore,
 // EmulationSpeedOptions::LoadSave, SPU2Options::LoadSave, LoadSaveMemcards).
+// Every one of them runs over the layered settings, so a game's settings file
+// (VMManager::GetGameSettingsPath) overrides each key it holds.
 const std::array<CurrentKey, kCurrentKeyCount> kCurrentKeys = {{
     // GSSettingIntEnumEx(Renderer, "Renderer")
     {kGS, "Renderer", col::GSDXRenderer, R::Renderer},
-    // GSSettingIntEnumEx(InterlaceMode, "deinterlace_mode"); GSInterlaceMode in Config.h
-    {kGS, "deinterlace_mode", col::GSDXInterlace, R::Deinterlace},
+    // GSSettingIntEnumEx(InterlaceMode, "deinterlace_mode"); GSInterlaceMode in Config.h: Automatic, Off, ...
+    {kGS, "deinterlace_mode", col::GSDXInterlace, R::Deinterlace, -1, kLater},
+    // Early 1.7: GSSettingIntEnumEx(Interlace, "deinterlace") over GSInterlaceMode Off, WeaveTFF, ...,
+    // BlendBFF, Automatic (0..7), the plug-in era's own order
+    {kGS, "deinterlace", col::GSDXInterlace, R::DeinterlaceEarly, -1, kEarly},
     // GSSettingFloatEx(UpscaleMultiplier, "upscale_multiplier")
     {kGS, "upscale_multiplier", col::GSDXupscale_multiplier, R::Upscale},
-    // GSSettingIntEx(SWExtraThreads, "extrathreads")
-    {kGS, "extrathreads", col::GSDXswthreads, R::Integer},
+    // GSSettingIntEx(SWExtraThreads, "extrathreads"); a missing key keeps the emulator's default
+    {kGS, "extrathreads", col::GSDXswthreads, R::IntegerOrEmpty},
     // GSSettingIntEnumEx(TextureFiltering, "filter"); BiFiltering keeps the old numbers
     {kGS, "filter", col::GSDXfilter, R::Integer},
     // GSSettingBoolEx(GPUPaletteConversion, "paltex")
@@ -51,20 +60,21 @@ const std::array<CurrentKey, kCurrentKeyCount> kCurrentKeys = {{
     {kGS, "UserHacks", col::GSDXUserHacks, R::Bool},
     // SettingsWrapEnumEx(AspectRatio, "AspectRatio", AspectRatioNames)
     {kGS, "AspectRatio", col::PCSX2AspectRatio, R::AspectRatio},
-    // EmulationSpeedOptions: wrap.EntryBitBool("EmuCore/GS", "FrameLimitEnable", ...)
-    {kGS, "FrameLimitEnable", col::PCSX2FrameLimitEnable, R::Bool},
-    // wrap.EnumEntry(..., "VsyncEnable", ...): an integer mode in 1.7/2.0, a boolean later
-    {kGS, "VsyncEnable", col::PCSX2VsyncEnable, R::Digit},
+    // 1.7: EmulationSpeedOptions wrap.EntryBitBool("EmuCore/GS", "FrameLimitEnable", ...); 2.x reads no
+    // such key (its limiter is NominalScalar below)
+    {kGS, "FrameLimitEnable", col::PCSX2FrameLimitEnable, R::Bool, -1, k17},
+    // 1.7: wrap.EnumEntry(..., "VsyncEnable", ...), an integer VsyncMode; 2.x:
+    // SettingsWrapBitBool(VsyncEnable)
+    {kGS, "VsyncEnable", col::PCSX2VsyncEnable, R::Digit, -1, k17},
+    {kGS, "VsyncEnable", col::PCSX2VsyncEnable, R::Bool, -1, k2},
     // SettingsWrapEntry(FramerateNTSC) / (FrameratePAL), floats
     {kGS, "FramerateNTSC", col::PCSX2FramerateNTSC, R::Float},
     {kGS, "FrameratePAL", col::PCSX2FrameratePAL, R::Float},
-    // pcsx2-qt DisplayWidget / FullscreenUI: "UI" keys
-    {"UI", "HideMouseCursor", col::PCSX2AlwaysHideMouse, R::Bool},
-    {"UI", "StartFullscreen", col::PCSX2DefaultToFullscreen, R::Bool},
-    {"UI", "DoubleClickTogglesFullscreen", col::PCSX2IsToggleFullscreenOnDoubleClick, R::Bool},
     // GamefixOptions::LoadSave, SettingsWrapBitBool(<name>)
     {kFixes, "VuAddSubHack", col::PCSX2VuAddSubHack, R::Bool, kFixGate},
     {kFixes, "FpuMulHack", col::PCSX2FpuMulHack, R::Bool, kFixGate},
+    // 1.7: SettingsWrapBitBool(FpuNegDivHack), gone from 2.x's GamefixOptions
+    {kFixes, "FpuNegDivHack", col::PCSX2FpuNegDivHack, R::Bool, kFixGate, k17},
     {kFixes, "XgKickHack", col::PCSX2XgKickHack, R::Bool, kFixGate},
     {kFixes, "EETimingHack", col::PCSX2EETimingHack, R::Bool, kFixGate},
     {kFixes, "SkipMPEGHack", col::PCSX2SkipMPEGHack, R::Bool, kFixGate},
@@ -72,8 +82,10 @@ const std::array<CurrentKey, kCurrentKeyCount> kCurrentKeys = {{
     {kFixes, "DMABusyHack", col::PCSX2DMABusyHack, R::Bool, kFixGate},
     {kFixes, "VIFFIFOHack", col::PCSX2VIFFIFOHack, R::Bool, kFixGate},
     {kFixes, "VIF1StallHack", col::PCSX2VIF1StallHack, R::Bool, kFixGate},
-    // EmulationSpeedOptions::LoadSave, section "Framerate", floats
-    {"Framerate", "NominalScalar", col::PCSX2NominalScalar, R::Float},
+    // EmulationSpeedOptions::LoadSave, section "Framerate", floats. In 2.x a NominalScalar of 0 is the
+    // unlimited speed (VMManager::GetTargetSpeedForLimiterMode returns it as is; 0 means no limit).
+    {"Framerate", "NominalScalar", col::PCSX2NominalScalar, R::Float, -1, k17},
+    {"Framerate", "NominalScalar", col::PCSX2NominalScalar, R::NominalScalar, -1, k2},
     {"Framerate", "SlomoScalar", col::PCSX2SlomoScalar, R::Float},
     {"Framerate", "TurboScalar", col::PCSX2TurboScalar, R::Float},
     // RecompilerOptions::LoadSave
@@ -85,39 +97,59 @@ const std::array<CurrentKey, kCurrentKeyCount> kCurrentKeys = {{
     {kRec, "fpuOverflow", col::PCSX2fpuOverflow, R::Bool},
     {kRec, "fpuExtraOverflow", col::PCSX2fpuExtraOverflow, R::Bool},
     {kRec, "fpuFullMode", col::PCSX2fpuFullMode, R::Bool},
-    // One VU clamping mode for both units, which the current builds keep apart.
-    {kRec, "vu0Overflow", col::PCSX2vuOverflow, R::Bool},
-    {kRec, "vu0ExtraOverflow", col::PCSX2vuExtraOverflow, R::Bool},
-    {kRec, "vu0SignOverflow", col::PCSX2vuSignOverflow, R::Bool},
-    {kRec, "vu1Overflow", col::PCSX2vuOverflow, R::Bool},
-    {kRec, "vu1ExtraOverflow", col::PCSX2vuExtraOverflow, R::Bool},
-    {kRec, "vu1SignOverflow", col::PCSX2vuSignOverflow, R::Bool},
+    // One VU clamping mode for both units, which the later builds keep apart
+    // (SettingsWrapBitBool(vu0Overflow) ... (vu1SignOverflow)).
+    {kRec, "vu0Overflow", col::PCSX2vuOverflow, R::Bool, -1, kLater},
+    {kRec, "vu0ExtraOverflow", col::PCSX2vuExtraOverflow, R::Bool, -1, kLater},
+    {kRec, "vu0SignOverflow", col::PCSX2vuSignOverflow, R::Bool, -1, kLater},
+    {kRec, "vu1Overflow", col::PCSX2vuOverflow, R::Bool, -1, kLater},
+    {kRec, "vu1ExtraOverflow", col::PCSX2vuExtraOverflow, R::Bool, -1, kLater},
+    {kRec, "vu1SignOverflow", col::PCSX2vuSignOverflow, R::Bool, -1, kLater},
+    // Early 1.7: SettingsWrapBitBool(vuOverflow), (vuExtraOverflow), (vuSignOverflow) for both units
+    {kRec, "vuOverflow", col::PCSX2vuOverflow, R::Bool, -1, kEarly},
+    {kRec, "vuExtraOverflow", col::PCSX2vuExtraOverflow, R::Bool, -1, kEarly},
+    {kRec, "vuSignOverflow", col::PCSX2vuSignOverflow, R::Bool, -1, kEarly},
     // CpuOptions::LoadSave, read_fpcr(..., "FPU"/"VU0"/"VU1") -> "<prefix>.Roundmode"; same order of modes
     {kCpu, "FPU.Roundmode", col::PCSX2FPURoundmode, R::Integer},
-    {kCpu, "VU0.Roundmode", col::PCSX2VURoundmode, R::Integer},
-    {kCpu, "VU1.Roundmode", col::PCSX2VURoundmode, R::Integer},
-    // SpeedhackOptions::LoadSave, clamped to MIN_EE_CYCLE_RATE..MAX_EE_CYCLE_RATE (-3..3, 50% to 300%
-    // speed in FullscreenUI's list); EECycleSkip is the old VU cycle stealing, 0..3 in the same steps.
+    {kCpu, "VU0.Roundmode", col::PCSX2VURoundmode, R::Integer, -1, kLater},
+    {kCpu, "VU1.Roundmode", col::PCSX2VURoundmode, R::Integer, -1, kLater},
+    // Early 1.7: one read_fpcr(..., "VU") for both units
+    {kCpu, "VU.Roundmode", col::PCSX2VURoundmode, R::Integer, -1, kEarly},
+    // SpeedhackOptions::LoadSave, clamped to MIN_EE_CYCLE_RATE..MAX_EE_CYCLE_RATE; the cycle scalars of
+    // iR5900.cpp scaleblockcycles_calculation (see CurrentRule::CycleRate). EECycleSkip is the old VU cycle
+    // stealing, 0..3 in the same steps.
     {kHacks, "EECycleRate", col::PCSX2EECycleRate, R::CycleRate, kHackGate},
     {kHacks, "EECycleSkip", col::PCSX2VUCycleSteal, R::Integer, kHackGate},
     {kHacks, "fastCDVD", col::PCSX2FastCDVD, R::Bool, kHackGate},
     {kHacks, "IntcStat", col::PCSX2IntcStat, R::Bool, kHackGate},
     {kHacks, "WaitLoop", col::PCSX2WaitLoop, R::Bool, kHackGate},
     {kHacks, "vuFlagHack", col::PCSX2vuFlagHack, R::Bool, kHackGate},
-    {kHacks, "vuThread", col::PCSX2vuThread, R::Bool},
+    // MTVU sits among the speed hacks in the plug-in era too: off with them
+    {kHacks, "vuThread", col::PCSX2vuThread, R::Bool, kHackGate},
     // LoadSaveCore
     {kCore, "EnablePatches", col::PCSX2EnablePatches, R::Bool},
     {kCore, "EnableCheats", col::PCSX2EnableCheats, R::Bool},
     {kCore, "HostFs", col::PCSX2HostFs, R::Bool},
     {kCore, "BackupSavestate", col::PCSX2BackupSavestate, R::Bool},
-    // SPU2Options::LoadSave
-    {kSpu2, "OutputModule", col::SPU2Output_Module, R::OutputModule},
-    {kSpu2, "Latency", col::SPU2Latency, R::Integer},
-    {kSpu2, "SynchMode", col::SPU2Synch_Mode, R::Integer},
-    {kSpu2, "SpeakerConfiguration", col::SPU2XAudio2_SpeakerConfiguration, R::Integer},
+    // 1.7: SettingsWrapBitBool(McdEnableEjection), gone from 2.x's LoadSaveCore
+    {kCore, "McdEnableEjection", col::PCSX2McdEnableEjection, R::Bool, -1, k17},
+    // 1.7 SPU2Options::LoadSave: SettingsWrapEntry(OutputModule), (Latency), "SynchMode",
+    // (SpeakerConfiguration)
+    {kSpu2, "OutputModule", col::SPU2Output_Module, R::OutputModule, -1, k17},
+    {kSpu2, "Latency", col::SPU2Latency, R::Integer, -1, k17},
+    {kSpu2, "SynchMode", col::SPU2Synch_Mode, R::Integer, -1, k17},
+    {kSpu2, "SpeakerConfiguration", col::SPU2XAudio2_SpeakerConfiguration, R::Integer, -1, k17},
+    // 2.x SPU2Options::LoadSave: "Backend" parsed by AudioStream::ParseBackendName ("Null", "Cubeb",
+    // "SDL"), "SyncMode" by ParseSyncMode ("Disabled", "TimeStretch"), "BufferMS" the buffer in
+    // milliseconds, "ExpansionMode" by ParseExpansionMode ("Disabled", "StereoLFE", "Quadraphonic",
+    // "QuadraphonicLFE", "Surround51", "Surround71")
+    {kSpu2, "Backend", col::SPU2Output_Module, R::Backend, -1, k2},
+    {kSpu2, "SyncMode", col::SPU2Synch_Mode, R::SyncMode, -1, k2},
+    {kSpu2, "BufferMS", col::SPU2Latency, R::Integer, -1, k2},
+    {kSpu2, "ExpansionMode", col::SPU2XAudio2_SpeakerConfiguration, R::ExpansionMode, -1, k2},
     {"SPU2/Debug", "Global_Enable", col::SPU2Global_Enable, R::Bool},
-    // LoadPathFromSettings(si, DataRoot, "MemoryCards", "memcards"); LoadSaveMemcards "Slot%u_Filename"
-    {"Folders", "MemoryCards", col::PCSX2MemoryCards, R::Text},
+    // LoadSaveMemcards "Slot%u_Filename"; the folder itself ([Folders] MemoryCards) is read through
+    // EmuFolders from the base layer only, and stays the user's
     {"MemoryCards", "Slot1_Filename", col::PCSX2Slot1_Filename, R::Text},
     {"MemoryCards", "Slot2_Filename", col::PCSX2Slot2_Filename, R::Text},
 }};
@@ -131,6 +163,38 @@ bool columnIsOn(const GameProfile& profile, int column) {
         return enc::IsTrueText(stored);
     default:
         return enc::IntToBool(profile.intValue(column));
+    }
+}
+
+bool sameCurrentValue(CurrentRule rule, const QString& existing, const QString& wanted) {
+    const QString have = existing.trimmed();
+    if (have == wanted)
+        return true;
+    switch (rule) {
+    case R::Bool: {
+        // StringUtil::FromChars<bool> takes "true"/"yes"/"on"/"1" and "false"/"no"/"off"/"0".
+        const auto truth = [](const QString& t) -> std::optional<bool> {
+            const QString l = t.toLower();
+            if (l == u"true" || l == u"yes" || l == u"on" || l == u"1")
+                return true;
+            if (l == u"false" || l == u"no" || l == u"off" || l == u"0")
+                return false;
+            return std::nullopt;
+        };
+        const std::optional<bool> a = truth(have);
+        return a && a == truth(wanted);
+    }
+    case R::Float:
+    case R::NominalScalar:
+    case R::Upscale: {
+        bool okA = false;
+        bool okB = false;
+        const float a = QLocale::c().toFloat(have, &okA);
+        const float b = QLocale::c().toFloat(wanted, &okB);
+        return okA && okB && a == b;
+    }
+    default:
+        return false;
     }
 }
 
@@ -176,13 +240,21 @@ std::optional<QString> currentValue(const CurrentKey& key, const GameProfile& pr
         return QString::number(gateOn && columnIsOn(profile, c) ? 1 : 0);
     case R::Integer:
         return QString::number(gateOn ? integerOf(profile, c) : 0);
+    case R::IntegerOrEmpty:
+        if (profile.value(c).trimmed().isEmpty())
+            return std::nullopt; // the renderer in use may ignore it; a missing key is the emulator's default
+        return QString::number(integerOf(profile, c));
     case R::CycleRate: {
-        // The old slider only slowed the EE: by about a third, or by half. The current
-        // scale runs from -3 (50% speed) over -2 (60%) and -1 (75%) to overclocking.
+        // The old slider only slowed the EE: by about a third, or by about half. iR5900.cpp
+        // scaleblockcycles_calculation charges a block (s_nBlockCycles <= 80 || > 168 ? 5 : 7) / 32 of its
+        // cycles at -1, the scalars the plug-in era's "-33%" used, and ((5 + -2 * (rate + 1)) / 32) below
+        // that: 7/32 at -2, the scalar of the plug-in era's "about 50%", against 4/32 by default. The same
+        // formula stands in every generation, so 1 -> -1 and 2 -> -2 in all three; -3 (9/32), which the
+        // 2.x menu calls "50% speed", would slow the game more than the profile asked.
         const int position = gateOn ? integerOf(profile, c) : 0;
         if (position <= 0)
             return QStringLiteral("0");
-        return position == 1 ? QStringLiteral("-2") : QStringLiteral("-3");
+        return position == 1 ? QStringLiteral("-1") : QStringLiteral("-2");
     }
     case R::Renderer: {
         // A profile made for the plug-in era keeps its renderer's kind; the current
@@ -213,6 +285,12 @@ std::optional<QString> currentValue(const CurrentKey& key, const GameProfile& pr
             return std::nullopt;
         return QString::number(position + 1);
     }
+    case R::DeinterlaceEarly: {
+        const int position = integerOf(profile, c);
+        if (position < 0 || position > 7)
+            return std::nullopt;
+        return QString::number(position);
+    }
     case R::Upscale: {
         if (columnIsOn(profile, col::GSDXnativeres))
             return QStringLiteral("1");
@@ -239,9 +317,25 @@ std::optional<QString> currentValue(const CurrentKey& key, const GameProfile& pr
     }
     case R::Float:
         return emulatorFloatText(numberOf(profile, c));
+    case R::NominalScalar:
+        if (!columnIsOn(profile, col::PCSX2FrameLimitEnable))
+            return QStringLiteral("0");
+        return emulatorFloatText(numberOf(profile, c));
     case R::OutputModule:
         // The current Linux builds have one sounding module; the Windows ones all mean "sound on".
         return profile.value(c) == u"nullout" ? QStringLiteral("nullout") : QStringLiteral("cubeb");
+    case R::Backend:
+        return profile.value(c) == u"nullout" ? QStringLiteral("Null") : QStringLiteral("Cubeb");
+    case R::SyncMode:
+        // Async mixing is gone; both it and "None" leave the output unsynchronised.
+        return integerOf(profile, c) == 0 ? QStringLiteral("TimeStretch") : QStringLiteral("Disabled");
+    case R::ExpansionMode: {
+        static const char* const kNames[] = {"Disabled", "Quadraphonic", "Surround51", "Surround71"};
+        const int n = integerOf(profile, c);
+        if (n < 0 || n > 3)
+            return std::nullopt;
+        return QString::fromLatin1(kNames[n]);
+    }
     case R::Text:
         return profile.value(c);
     }

@@ -28,8 +28,8 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     Started started;
     started.game = profile->value(col::gamename);
     if (m_folders.currentBuilds) {
-        started.executable =
-            currentbuild::startGame(*profile, m_folders.settingsFolder, appFolder, runCdvd, &started.pid);
+        started.executable = currentbuild::startGame(*profile, m_folders.settingsFolder, appFolder, runCdvd,
+                                                     &started.pid, &started.notices);
         return started;
     }
     WriteEmulatorConfig(*profile, m_folders.settingsFolder, appFolder);

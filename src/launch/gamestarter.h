@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -30,9 +31,10 @@ public:
     };
 
     struct Started {
-        QString game;       // the profile's name as stored
-        QString executable; // the file name started: the one the unload key ends
-        qint64 pid = 0;     // its process, for its play session
+        QString game;        // the profile's name as stored
+        QString executable;  // the file name started: the one the unload key ends
+        qint64 pid = 0;      // its process, for its play session
+        QStringList notices; // what the user should know about a start that went ahead, one line each
     };
 
     GameStarter(ProfileStore& store, Folders folders, QString ownName);

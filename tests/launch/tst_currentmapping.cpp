@@ -3,7 +3,9 @@
 #include "emulatorrun.h"
 #include "launch/currentbuild.h"
 #include "launch/currentconfigwriter.h"
+#include "launch/currentgeneration.h"
 #include "launch/currentmapping.h"
+#include "launch/inivalues.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
 #include "support/errortext.h"
@@ -18,8 +20,9 @@ namespace {
 using Changes = QList<QPair<int, QString>>;
 
 // The value written for section/key, or "<none>" when the key is not written.
-QString written(const GameProfile& profile, const QString& section, const QString& key) {
-    for (const IniAssignment& a : currentAssignments(profile)) {
+QString written(const GameProfile& profile, const QString& section, const QString& key,
+                CurrentGeneration generation = CurrentGeneration::Later17) {
+    for (const IniAssignment& a : currentAssignments(profile, generation)) {
         if (a.section == section && a.key == key)
             return a.value;
     }
@@ -58,12 +61,16 @@ private slots:
     void tableRowsAreComplete();
     void values_data();
     void values();
+    void mendedConversions_data();
+    void mendedConversions();
+    void generation_data();
+    void generation();
     void badNumbersWriteNothing_data();
     void badNumbersWriteNothing();
     void floatForm_data();
     void floatForm();
-    void startArguments_data();
-    void startArguments();
+    void gameSettingsName_data();
+    void gameSettingsName();
     void settingsFolder_data();
     void settingsFolder();
     void detection_data();
@@ -73,14 +80,20 @@ private slots:
 };
 
 void TestCurrentMapping::tableRowsAreComplete() {
-    // A row left out of the initializer would stand as an empty key; no key is written twice.
-    QSet<QString> seen;
-    for (const CurrentKey& k : kCurrentKeys) {
-        QVERIFY(k.section && k.key);
-        QVERIFY(k.column > 0 && k.column < kColumnCount);
-        const QString id = QString::fromLatin1(k.section) + u'/' + QString::fromLatin1(k.key);
-        QVERIFY2(!seen.contains(id), qPrintable(id));
-        seen.insert(id);
+    // A row left out of the initializer would stand as an empty key; no generation writes a key twice.
+    for (const CurrentGeneration g :
+         {CurrentGeneration::Early17, CurrentGeneration::Later17, CurrentGeneration::Current2}) {
+        QSet<QString> seen;
+        for (const CurrentKey& k : kCurrentKeys) {
+            QVERIFY(k.section && k.key);
+            QVERIFY(k.column > 0 && k.column < kColumnCount);
+            QVERIFY(k.generations != 0 && (k.generations & ~kAllGenerations) == 0);
+            if (!k.readBy(g))
+                continue;
+            const QString id = QString::fromLatin1(k.section) + u'/' + QString::fromLatin1(k.key);
+            QVERIFY2(!seen.contains(id), qPrintable(id));
+            seen.insert(id);
+        }
     }
 }
 
@@ -157,9 +170,13 @@ void TestCurrentMapping::values_data() {
     QTest::newRow("TF lower case is off") << Changes{{col::SPU2Global_Enable, "true"}} << "SPU2/Debug"
                                           << "Global_Enable"
                                           << "false";
-    QTest::newRow("ui key") << Changes{{col::PCSX2DefaultToFullscreen, "enabled"}} << "UI"
-                            << "StartFullscreen"
-                            << "true";
+    // Read from PCSX2.ini only: the command line carries it (startArguments).
+    QTest::newRow("start fullscreen") << Changes{{col::PCSX2DefaultToFullscreen, "enabled"}} << "UI"
+                                      << "StartFullscreen"
+                                      << "<none>";
+    QTest::newRow("hide mouse") << Changes{{col::PCSX2AlwaysHideMouse, "enabled"}} << "UI"
+                                << "HideMouseCursor"
+                                << "<none>";
     QTest::newRow("vsync as a digit") << Changes{{col::PCSX2VsyncEnable, "enabled"}} << gs << "VsyncEnable"
                                       << "1";
     // The global switches turn their group off.
@@ -176,16 +193,6 @@ void TestCurrentMapping::values_data() {
         << "EmuCore/Speedhacks"
         << "EECycleRate"
         << "0";
-    QTest::newRow("speed hacks off: MTVU stays")
-        << Changes{{col::PCSX2vuThread, "enabled"}, {col::PCSX2EnableSpeedHacks, "disabled"}}
-        << "EmuCore/Speedhacks"
-        << "vuThread"
-        << "true";
-    const QList<QPair<int, int>> cycleRates = {{0, 0}, {1, -2}, {2, -3}};
-    for (const auto& [position, rate] : cycleRates)
-        QTest::addRow("cycle rate %d", position)
-            << Changes{{col::PCSX2EECycleRate, QString::number(position)}} << "EmuCore/Speedhacks"
-            << "EECycleRate" << QString::number(rate);
     QTest::newRow("cycle stealing") << Changes{{col::PCSX2VUCycleSteal, "3"}} << "EmuCore/Speedhacks"
                                     << "EECycleSkip"
                                     << "3";
@@ -227,10 +234,10 @@ void TestCurrentMapping::values_data() {
         QTest::addRow("expansion %d", e)
             << Changes{{col::SPU2XAudio2_SpeakerConfiguration, QString::number(e)}} << "SPU2/Output"
             << "SpeakerConfiguration" << QString::number(e);
-    // Paths and names as stored: the current builds read them without escapes.
+    // The folder is the user's (read from PCSX2.ini only); slot names as stored.
     QTest::newRow("memory card folder") << Changes{{col::PCSX2MemoryCards, "/home/me/cards"}} << "Folders"
                                         << "MemoryCards"
-                                        << "/home/me/cards";
+                                        << "<none>";
     QTest::newRow("slot name") << Changes{{col::PCSX2Slot2_Filename, "Two.ps2"}} << "MemoryCards"
                                << "Slot2_Filename"
                                << "Two.ps2";
@@ -253,6 +260,169 @@ void TestCurrentMapping::values() {
     QCOMPARE(written(profile, section, key), expected);
 }
 
+void TestCurrentMapping::mendedConversions_data() {
+    QTest::addColumn<int>("generation");
+    QTest::addColumn<Changes>("changes");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+    const int early = int(CurrentGeneration::Early17);
+    const int later = int(CurrentGeneration::Later17);
+    const int v2 = int(CurrentGeneration::Current2);
+    const QString hacks = QStringLiteral("EmuCore/Speedhacks");
+    const QString gs = QStringLiteral("EmuCore/GS");
+    const QString out = QStringLiteral("SPU2/Output");
+    // EE cyclerate by the cycle scalars, the same in every generation: 0/1/2 -> 0/-1/-2.
+    for (const int g : {early, later, v2}) {
+        const QList<QPair<int, int>> rates = {{0, 0}, {1, -1}, {2, -2}};
+        for (const auto& [position, rate] : rates)
+            QTest::addRow("gen %d cycle rate %d", g, position)
+                << g << Changes{{col::PCSX2EECycleRate, QString::number(position)}} << hacks << "EECycleRate"
+                << QString::number(rate);
+        // MTVU is off with the speed hacks.
+        QTest::addRow("gen %d vuThread, hacks off", g)
+            << g << Changes{{col::PCSX2vuThread, "enabled"}, {col::PCSX2EnableSpeedHacks, "disabled"}}
+            << hacks << "vuThread"
+            << "false";
+        QTest::addRow("gen %d vuThread, hacks on", g)
+            << g << Changes{{col::PCSX2vuThread, "enabled"}} << hacks << "vuThread"
+            << "true";
+        // An empty thread box and the memory card folder are left to the emulator and the user.
+        QTest::addRow("gen %d empty threads", g)
+            << g << Changes{{col::GSDXswthreads, " "}} << gs << "extrathreads"
+            << "<none>";
+        QTest::addRow("gen %d threads", g) << g << Changes{{col::GSDXswthreads, "4"}} << gs << "extrathreads"
+                                           << "4";
+        QTest::addRow("gen %d empty card folder", g) << g << Changes{{col::PCSX2MemoryCards, ""}} << "Folders"
+                                                     << "MemoryCards"
+                                                     << "<none>";
+    }
+    // 2.x sound: the keys it reads, with its own words.
+    QTest::newRow("2.x no sound") << v2 << Changes{{col::SPU2Output_Module, "nullout"}} << out << "Backend"
+                                  << "Null";
+    QTest::newRow("2.x sound") << v2 << Changes{{col::SPU2Output_Module, "dsound"}} << out << "Backend"
+                               << "Cubeb";
+    const QStringList syncs = {"TimeStretch", "Disabled", "Disabled"};
+    for (int m = 0; m < 3; ++m)
+        QTest::addRow("2.x sync %d", m)
+            << v2 << Changes{{col::SPU2Synch_Mode, QString::number(m)}} << out << "SyncMode" << syncs[m];
+    const QStringList expansions = {"Disabled", "Quadraphonic", "Surround51", "Surround71"};
+    for (int e = 0; e < 4; ++e)
+        QTest::addRow("2.x expansion %d", e)
+            << v2 << Changes{{col::SPU2XAudio2_SpeakerConfiguration, QString::number(e)}} << out
+            << "ExpansionMode" << expansions[e];
+    QTest::newRow("2.x buffer") << v2 << Changes{{col::SPU2Latency, "150"}} << out << "BufferMS"
+                                << "150";
+    for (const char* old : {"OutputModule", "Latency", "SynchMode", "SpeakerConfiguration"})
+        QTest::addRow("2.x has no %s", old) << v2 << Changes{} << out << old << "<none>";
+    QTest::newRow("1.7 has no Backend") << later << Changes{} << out << "Backend"
+                                        << "<none>";
+    // Unlimited frame rate.
+    QTest::newRow("2.x unlimited") << v2 << Changes{{col::PCSX2FrameLimitEnable, "disabled"}} << "Framerate"
+                                   << "NominalScalar"
+                                   << "0";
+    QTest::newRow("2.x limited") << v2 << Changes{{col::PCSX2FrameLimitEnable, "enabled"}} << "Framerate"
+                                 << "NominalScalar"
+                                 << "1.25";
+    QTest::newRow("2.x has no FrameLimitEnable") << v2 << Changes{} << gs << "FrameLimitEnable"
+                                                 << "<none>";
+    QTest::newRow("1.7 unlimited") << later << Changes{{col::PCSX2FrameLimitEnable, "disabled"}} << gs
+                                   << "FrameLimitEnable"
+                                   << "false";
+    QTest::newRow("1.7 scalar kept") << later << Changes{{col::PCSX2FrameLimitEnable, "disabled"}}
+                                     << "Framerate"
+                                     << "NominalScalar"
+                                     << "1.25";
+    QTest::newRow("2.x vsync") << v2 << Changes{{col::PCSX2VsyncEnable, "enabled"}} << gs << "VsyncEnable"
+                               << "true";
+    // Early 1.7 names.
+    const QList<QPair<int, int>> interlace = {{0, 0}, {3, 3}, {7, 7}};
+    for (const auto& [position, mode] : interlace)
+        QTest::addRow("early interlace %d", position)
+            << early << Changes{{col::GSDXInterlace, QString::number(position)}} << gs << "deinterlace"
+            << QString::number(mode);
+    QTest::newRow("early no deinterlace_mode") << early << Changes{} << gs << "deinterlace_mode"
+                                               << "<none>";
+    QTest::newRow("early VU round") << early << Changes{{col::PCSX2VURoundmode, "2"}} << "EmuCore/CPU"
+                                    << "VU.Roundmode"
+                                    << "2";
+    QTest::newRow("early no VU0 round") << early << Changes{} << "EmuCore/CPU"
+                                        << "VU0.Roundmode"
+                                        << "<none>";
+    QTest::newRow("early vuOverflow")
+        << early << Changes{{col::PCSX2vuOverflow, "disabled"}} << "EmuCore/CPU/Recompiler"
+        << "vuOverflow"
+        << "false";
+    QTest::newRow("early vuSignOverflow")
+        << early << Changes{{col::PCSX2vuSignOverflow, "enabled"}} << "EmuCore/CPU/Recompiler"
+        << "vuSignOverflow"
+        << "true";
+    QTest::newRow("early no vu1Overflow") << early << Changes{} << "EmuCore/CPU/Recompiler"
+                                          << "vu1Overflow"
+                                          << "<none>";
+    QTest::newRow("2.x no vuOverflow") << v2 << Changes{} << "EmuCore/CPU/Recompiler"
+                                       << "vuOverflow"
+                                       << "<none>";
+    // The 1.7 builds' FpuNegDivHack and McdEnableEjection; 2.x reads neither.
+    for (const int g : {early, later}) {
+        QTest::addRow("gen %d FpuNegDivHack", g)
+            << g << Changes{{col::PCSX2FpuNegDivHack, "enabled"}} << "EmuCore/Gamefixes"
+            << "FpuNegDivHack"
+            << "true";
+        QTest::addRow("gen %d FpuNegDivHack, fixes off", g)
+            << g << Changes{{col::PCSX2FpuNegDivHack, "enabled"}, {col::PCSX2EnableGameFixes, "disabled"}}
+            << "EmuCore/Gamefixes"
+            << "FpuNegDivHack"
+            << "false";
+        QTest::addRow("gen %d McdEnableEjection", g)
+            << g << Changes{{col::PCSX2McdEnableEjection, "enabled"}} << "EmuCore"
+            << "McdEnableEjection"
+            << "true";
+    }
+    QTest::newRow("2.x no FpuNegDivHack")
+        << v2 << Changes{{col::PCSX2FpuNegDivHack, "enabled"}} << "EmuCore/Gamefixes"
+        << "FpuNegDivHack"
+        << "<none>";
+    QTest::newRow("2.x no McdEnableEjection")
+        << v2 << Changes{{col::PCSX2McdEnableEjection, "enabled"}} << "EmuCore"
+        << "McdEnableEjection"
+        << "<none>";
+}
+
+void TestCurrentMapping::mendedConversions() {
+    QFETCH(int, generation);
+    QFETCH(Changes, changes);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    GameProfile profile = emulatorrun::fixtureProfile();
+    for (const auto& [column, value] : changes)
+        profile.setValue(column, value);
+    QCOMPARE(written(profile, section, key, CurrentGeneration(generation)), expected);
+}
+
+void TestCurrentMapping::generation_data() {
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<int>("generation");
+    QTest::newRow("early") << QByteArray("[EmuCore/GS]\ndeinterlace = 7\n[EmuCore/CPU]\nVU.Roundmode = 3\n")
+                           << int(CurrentGeneration::Early17);
+    QTest::newRow("later")
+        << QByteArray("[EmuCore/GS]\ndeinterlace_mode = 0\nFrameLimitEnable = true\n[SPU2/Output]\n"
+                      "OutputModule = cubeb\n")
+        << int(CurrentGeneration::Later17);
+    QTest::newRow("2.x") << QByteArray("[EmuCore/GS]\ndeinterlace_mode = 0\n[SPU2/Output]\nBackend = Cubeb\n")
+                         << int(CurrentGeneration::Current2);
+    QTest::newRow("names in another case")
+        << QByteArray("[spu2/output]\nbackend = Cubeb\n") << int(CurrentGeneration::Current2);
+    QTest::newRow("empty file: the newest") << QByteArray() << int(CurrentGeneration::Current2);
+}
+
+void TestCurrentMapping::generation() {
+    QFETCH(QByteArray, settings);
+    QFETCH(int, generation);
+    QCOMPARE(int(generationOf(IniValues::fromBytes(settings))), generation);
+}
+
 void TestCurrentMapping::badNumbersWriteNothing_data() {
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("value");
@@ -271,11 +441,13 @@ void TestCurrentMapping::badNumbersWriteNothing() {
     QFETCH(QString, message);
     GameProfile profile = emulatorrun::fixtureProfile();
     profile.setValue(column, value);
-    QTemporaryDir inis;
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("gamesettings/SLUS-20946_1A2B3C4D.ini"));
     const QByteArray before = "[EmuCore/GS]\r\nRenderer=12\r\n";
-    testsupport::writeAll(inis.filePath(QStringLiteral("PCSX2.ini")), before);
-    QCOMPARE(errorOf([&] { writeCurrentEmulatorConfig(profile, inis.path()); }), message);
-    QCOMPARE(testsupport::readAll(inis.filePath(QStringLiteral("PCSX2.ini"))), before);
+    QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("gamesettings"))));
+    testsupport::writeAll(file, before);
+    QCOMPARE(errorOf([&] { writeCurrentGameSettings(profile, file, CurrentGeneration::Current2); }), message);
+    QCOMPARE(testsupport::readAll(file), before);
 }
 
 void TestCurrentMapping::floatForm_data() {
@@ -299,27 +471,25 @@ void TestCurrentMapping::floatForm() {
     QLocale::setDefault(old);
 }
 
-void TestCurrentMapping::startArguments_data() {
-    QTest::addColumn<bool>("runCdvd");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("iso");
-    QTest::addColumn<QStringList>("expected");
-    const QString iso = QStringLiteral("/games/-odd name (Disc 1).iso");
-    QTest::newRow("keys, then the image")
-        << true << "-fullscreen -batch" << iso << QStringList{"-fullscreen", "-batch", "--", iso};
-    QTest::newRow("image alone") << true << "" << iso << QStringList{"--", iso};
-    QTest::newRow("no disc") << false << "-fullscreen" << iso << QStringList{"-fullscreen"};
-    QTest::newRow("nothing") << false << "" << iso << QStringList{};
-    QTest::newRow("quoted key") << true << "-elf \"/my elfs/a.elf\"" << iso
-                                << QStringList{"-elf", "/my elfs/a.elf", "--", iso};
+void TestCurrentMapping::gameSettingsName_data() {
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<int>("generation");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("2.x") << "SLUS-20946" << int(CurrentGeneration::Current2) << "SLUS-20946_0A07A505.ini";
+    QTest::newRow("later 1.7") << "SLUS-20946" << int(CurrentGeneration::Later17)
+                               << "SLUS-20946_0A07A505.ini";
+    QTest::newRow("early 1.7: CRC alone")
+        << "SLUS-20946" << int(CurrentGeneration::Early17) << "0A07A505.ini";
+    QTest::newRow("no serial") << "" << int(CurrentGeneration::Current2) << "0A07A505.ini";
 }
 
-void TestCurrentMapping::startArguments() {
-    QFETCH(bool, runCdvd);
-    QFETCH(QString, keys);
-    QFETCH(QString, iso);
-    QFETCH(QStringList, expected);
-    QCOMPARE(currentbuild::startArguments(runCdvd, iso, keys), expected);
+void TestCurrentMapping::gameSettingsName() {
+    QFETCH(QString, serial);
+    QFETCH(int, generation);
+    QFETCH(QString, name);
+    QCOMPARE(currentbuild::gameSettingsPath(QStringLiteral("/data/PCSX2"), serial, 0x0A07A505u,
+                                            CurrentGeneration(generation)),
+             QStringLiteral("/data/PCSX2/gamesettings/") + name);
 }
 
 void TestCurrentMapping::settingsFolder_data() {
@@ -409,8 +579,15 @@ void TestCurrentMapping::folderMode_data() {
         << QStringList{} << QStringList{} << QStringList{"pcsx2-qt"} << true << "config";
     QTest::newRow("executable in another case")
         << QStringList{} << QStringList{} << QStringList{"PCSX2-Qt-v2.2.0.bin"} << true << "config";
-    QTest::newRow("plug-in era files beat the executable")
-        << QStringList{"PCSX2_vm.ini"} << QStringList{} << QStringList{"pcsx2-qt"} << false << "inis";
+    // The executable decides before any file: an old build's leftovers beside PCSX2.ini change nothing.
+    QTest::newRow("the executable beats plug-in era files")
+        << QStringList{"PCSX2_vm.ini", "PCSX2_ui.ini", "PCSX2.ini"} << QStringList{}
+        << QStringList{"pcsx2-qt"} << true << "config";
+    QTest::newRow("the Qt builds' AppImage")
+        << QStringList{"PCSX2_vm.ini"} << QStringList{}
+        << QStringList{"pcsx2-v2.2.0-linux-appimage-x64-Qt.AppImage"} << true << "config";
+    QTest::newRow("a plug-in era AppImage") << QStringList{"PCSX2_vm.ini"} << QStringList{}
+                                            << QStringList{"PCSX2-v1.6.0-x86_64.AppImage"} << false << "inis";
     QTest::newRow("other executables")
         << QStringList{} << QStringList{} << QStringList{"pcsx2-r5875.exe", "pcsx2"} << false << "inis";
 }

@@ -1,7 +1,11 @@
 // The main window over an emulator folder of the current builds: detection,
 // the editor's lists, Add without a plug-in, Start and the unload key.
+#include "app/emulatordiscovery.h"
+#include "app/emulatorregistry.h"
 #include "app/mainwindow.h"
+#include "discfixture.h"
 #include "editor/editorpage.h"
+#include "editor/keyhelp.h"
 #include "editor/pathedit.h"
 #include "emulatorrun.h"
 #include "launch/currentbuild.h"
@@ -13,10 +17,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -59,7 +65,9 @@ private slots:
     void listsAndLabel();
     void pluginEraFolderUnchanged();
     void currentExecutableAlone();
+    void leftoversOfAnOldFirstRun();
     void addStartAndUnload();
+    void saveRefusesOldKeys();
     void saveKeepsThePluginEraFile();
 };
 
@@ -102,6 +110,49 @@ void TestCurrentMode::currentExecutableAlone() {
     QCOMPARE(itemTexts(w.m_editorPage->cmbGSPlugin), QStringList{QStringLiteral("built in")});
 }
 
+void TestCurrentMode::leftoversOfAnOldFirstRun() {
+    // A 2.x PCSX2.ini beside what an aborted first run of a 1.6 build left in the same inis
+    // folder (PCSX2_ui.ini, PCSX2_vm.ini) and its registry file naming that folder, with the
+    // current builds' executable: the current builds' mode, in that folder.
+    DialogRecorder dialogs;
+    Folder f({});
+    emulatorrun::install(f.folder.path(), QStringLiteral("pcsx2-qt"));
+    QTemporaryDir config;
+    const QByteArray xdg = config.path().toUtf8();
+    const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", xdg);
+    const QString inis = config.path() + QStringLiteral("/PCSX2/inis");
+    QVERIFY(QDir().mkpath(inis));
+    testsupport::writeAll(inis + QStringLiteral("/PCSX2.ini"),
+                          "[UI]\nSettingsVersion = 1\n[SPU2/Output]\nBackend = Cubeb\n");
+    testsupport::writeAll(inis + QStringLiteral("/PCSX2_ui.ini"), "[ProgramLog]\r\nVisible=disabled\r\n");
+    testsupport::writeAll(inis + QStringLiteral("/PCSX2_vm.ini"),
+                          "[EmuCore]\r\nCdvdVerboseReads=disabled\r\n");
+    testsupport::writeAll(config.path() + QStringLiteral("/PCSX2/PCSX2-reg.ini"),
+                          "DocumentsFolderMode=User\nSettingsFolder=" + inis.toUtf8() +
+                              "\nInstall_Dir=/usr/bin\n");
+    const emulatordiscovery::Folders folders =
+        emulatordiscovery::deriveFolders(f.folder.path(), EmulatorRegistry());
+    QCOMPARE(folders.settingsFolder, inis);
+    const GameStarter::Folders start =
+        emulatordiscovery::startFolders(f.folder.path(), folders.settingsFolder, QStringLiteral("korvello"));
+    {
+        MainWindow w(f.folder.path());
+        QVERIFY(w.m_currentBuilds);
+        QCOMPARE(w.m_settingsFolder, inis);
+        // The key help lists the current builds' own options.
+        w.m_editorPage->btnKeyHelp->click();
+        QCOMPARE(dialogs.messageTexts().last(), keyhelp::currentText());
+        QVERIFY(keyhelp::currentText().contains(QStringLiteral("-nofullscreen")));
+    }
+    if (oldXdg.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldXdg);
+    QVERIFY(start.currentBuilds);
+    QCOMPARE(start.settingsFolder, inis);
+}
+
 void TestCurrentMode::addStartAndUnload() {
     DialogRecorder dialogs;
     emulatorrun::Reaper reaper;
@@ -113,12 +164,12 @@ void TestCurrentMode::addStartAndUnload() {
     // Add asks for no plug-in: "built in" stands for it.
     w.openNewProfile();
     page.txtGameName->setText(QStringLiteral("Current Game"));
-    // Start refuses a disc image that does not exist, so the test makes one.
-    const QString image = f.folder.file(QStringLiteral("current.iso"));
-    {
-        QFile disc(image);
-        QVERIFY(disc.open(QIODevice::WriteOnly));
-    }
+    // Start writes the game's own settings file, named by the disc: the test makes one.
+    if (discfixture::xorriso().isEmpty())
+        QSKIP("xorriso is not installed (scripts/install-deps.sh --test installs it)");
+    const discfixture::Disc disc = discfixture::makeIso(f.folder.path(), QStringLiteral("current.iso"));
+    QVERIFY(!disc.path.isEmpty());
+    const QString image = disc.path;
     page.txtISOPath->setText(image);
     QCOMPARE(page.cmbPCSX2ExeFile->currentText(), f.exeName);
     page.btnNewGame->click();
@@ -129,24 +180,67 @@ void TestCurrentMode::addStartAndUnload() {
     QCOMPARE(stored->value(col::GSDXRenderer), QStringLiteral("-1"));
     QCOMPARE(w.m_currentGame, QStringLiteral("Current Game"));
 
-    // Start writes PCSX2.ini and gives the image after "--".
+    // Start writes the game's settings file, leaves PCSX2.ini alone and gives the image after "--".
     w.m_runDiscCheck->setChecked(true);
     w.m_startButton->click();
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
-    QCOMPARE(record->arguments, (QStringList{QStringLiteral("--"), image}));
+    QCOMPARE(record->arguments.mid(1), (QStringList{QStringLiteral("--"), image}));
+    QVERIFY(record->arguments.first() == u"-fullscreen" || record->arguments.first() == u"-nofullscreen");
     QCOMPARE(record->workingFolder + u'/', f.folder.path());
     QCOMPARE(w.m_startedExecutable, f.exeName);
-    const QByteArray written = testsupport::readAll(f.settings());
-    QVERIFY(written.contains("\nRenderer=-1\n"));
-    QVERIFY(written.contains("\nOsdShowFPS = true\n"));
+    QCOMPARE(testsupport::readAll(f.settings()), kSettings);
+    const QString gameFile = f.folder.file(
+        QStringLiteral("gamesettings/%1_%2.ini")
+            .arg(disc.serial, QStringLiteral("%1").arg(disc.crc, 8, 16, QLatin1Char('0')).toUpper()));
+    QVERIFY2(testsupport::readAll(gameFile).contains("Renderer=-1\r\n"), qPrintable(gameFile));
     QVERIFY(!QFile::exists(f.folder.file(QStringLiteral("inis/GSdx.ini"))));
-    QVERIFY(dialogs.messageTexts().isEmpty());
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
+
+    // A disc image that cannot be identified still starts the game, and the window says why the
+    // game's settings were not applied.
+    testsupport::writeAll(image, QByteArray(4096, 'x'));
+    w.m_startButton->click();
+    const std::optional<emulatorrun::Record> second = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(second && second->pid != record->pid);
+    reaper.add(second->pid);
+    QCOMPARE(dialogs.messageTexts().size(), 1);
+    QVERIFY2(
+        dialogs.messageTexts().first().startsWith(QStringLiteral("This game's settings were not applied")),
+        qPrintable(dialogs.messageTexts().first()));
 
     // Ctrl+Alt+U ends it as in the plug-in era.
     w.unloadEmulator(w.m_unloadKeyAtom);
-    QVERIFY(emulatorrun::waitForEnd(record->pid));
+    QVERIFY(emulatorrun::waitForEnd(second->pid));
+}
+
+void TestCurrentMode::saveRefusesOldKeys() {
+    // A key the current builds' parser rejects is refused at Save, with its name; one with an
+    // exact equivalent is kept as the user typed it and translated at Start.
+    DialogRecorder dialogs;
+    Folder f({QStringLiteral("PCSX2.ini")});
+    {
+        GameProfile p = emulatorrun::fixtureProfile();
+        p.setValue(col::gamename, QStringLiteral("Keyed Game"));
+        ProfileStore store;
+        store.setDatabasePath(f.folder.file(QStringLiteral("db.mdb")));
+        store.add(p);
+    }
+    MainWindow w(f.folder.path());
+    w.show();
+    w.editSelectedGame();
+    w.m_editorPage->txtCMDKeys->setText(QStringLiteral("--nogui --usecd"));
+    w.m_editorPage->btnSave->click();
+    QCOMPARE(dialogs.messageTexts().size(), 1);
+    QVERIFY2(dialogs.messageTexts().first().contains(QStringLiteral("\"--usecd\"")),
+             qPrintable(dialogs.messageTexts().first()));
+    QVERIFY(w.m_store->load(QStringLiteral("Keyed Game"))->value(col::PCSX2CMDKeys) != u"--nogui --usecd");
+    w.m_editorPage->txtCMDKeys->setText(QStringLiteral("--nogui"));
+    w.m_editorPage->btnSave->click();
+    QCOMPARE(dialogs.messageTexts().size(), 1);
+    QCOMPARE(w.m_store->load(QStringLiteral("Keyed Game"))->value(col::PCSX2CMDKeys),
+             QStringLiteral("--nogui"));
 }
 
 void TestCurrentMode::saveKeepsThePluginEraFile() {

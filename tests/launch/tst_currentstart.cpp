@@ -1,8 +1,12 @@
-// Start for the emulator's current builds, end to end: a settings folder in their
-// form, the profile written into PCSX2.ini, the stand-in emulator started.
+// Start for the emulator's current builds, end to end: a data folder in their
+// form, a disc image made with xorriso, the profile written into that game's
+// settings file, PCSX2.ini left byte for byte, the stand-in emulator started.
+#include "discfixture.h"
 #include "emulatorrun.h"
 #include "launch/currentbuild.h"
 #include "launch/currentconfigwriter.h"
+#include "launch/currentprofilereader.h"
+#include "launch/inivalues.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
 #include "support/errortext.h"
@@ -14,14 +18,18 @@
 #include <QtTest>
 
 using testsupport::readAll;
-using testsupport::writeAll;
 
 namespace {
 
-// PCSX2.ini as the current builds leave it: " = " between key and value, LF line
-// ends, comments, keys Korvello never writes, and every value that the profile
-// below sets holding something else. [SPU2/Debug] and UserHacks_SkipDraw_End are
-// missing, so that a new section and a new key are added too.
+// Writes a file, making its folder first.
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    testsupport::writeAll(path, bytes);
+}
+
+// PCSX2.ini of a later 1.7 build as it leaves it: " = " between key and value,
+// LF line ends, comments, keys Korvello never writes, and every value that the
+// profile below sets holding something else. Start must leave it byte for byte.
 const QByteArray kFixture = "; PCSX2 settings, as left by the emulator\n"
                             "[UI]\n"
                             "SettingsVersion = 1\n"
@@ -126,17 +134,15 @@ const QByteArray kFixture = "; PCSX2 settings, as left by the emulator\n"
 
 using Key = QPair<QString, QString>; // section, key
 
-// Every key the profile below writes, with the value the emulator must read.
+// Every key the profile below writes into the game's file for a later 1.7 build, with the value
+// the emulator must read.
 const QMap<Key, QString> kExpected = {
-    {{"UI", "StartFullscreen"}, "true"},
-    {{"UI", "DoubleClickTogglesFullscreen"}, "false"},
-    {{"UI", "HideMouseCursor"}, "true"},
-    {{"Folders", "MemoryCards"}, "/home/player/cards/shadow"},
     {{"EmuCore", "EnablePatches"}, "false"},
     {{"EmuCore", "EnableCheats"}, "true"},
     {{"EmuCore", "HostFs"}, "true"},
     {{"EmuCore", "BackupSavestate"}, "false"},
-    {{"EmuCore/Speedhacks", "EECycleRate"}, "-3"},
+    {{"EmuCore", "McdEnableEjection"}, "false"},
+    {{"EmuCore/Speedhacks", "EECycleRate"}, "-2"},
     {{"EmuCore/Speedhacks", "EECycleSkip"}, "3"},
     {{"EmuCore/Speedhacks", "fastCDVD"}, "true"},
     {{"EmuCore/Speedhacks", "IntcStat"}, "false"},
@@ -183,6 +189,7 @@ const QMap<Key, QString> kExpected = {
     {{"SPU2/Debug", "Global_Enable"}, "true"},
     {{"EmuCore/Gamefixes", "VuAddSubHack"}, "true"},
     {{"EmuCore/Gamefixes", "FpuMulHack"}, "true"},
+    {{"EmuCore/Gamefixes", "FpuNegDivHack"}, "false"},
     {{"EmuCore/Gamefixes", "XgKickHack"}, "true"},
     {{"EmuCore/Gamefixes", "EETimingHack"}, "false"},
     {{"EmuCore/Gamefixes", "SkipMPEGHack"}, "true"},
@@ -196,6 +203,17 @@ const QMap<Key, QString> kExpected = {
     {{"MemoryCards", "Slot1_Filename"}, "Shadow.ps2"},
     {{"MemoryCards", "Slot2_Filename"}, "Shadow2.ps2"},
 };
+
+// The game's own file as the user left it: keys Korvello does not own, a comment, a key of the
+// profile with another value, and one holding the profile's value in the emulator's long float form.
+const QByteArray kOwnGameSettings = "[EmuCore/GS]\n"
+                                    "Renderer = 13\n"
+                                    "OsdShowFPS = true\n"
+                                    "FrameratePAL = 49.500000\n"
+                                    "\n"
+                                    "; my pad for this game\n"
+                                    "[Pad1]\n"
+                                    "Type = DualShock2\n";
 
 struct Line {
     QByteArray raw; // with its line end
@@ -229,130 +247,347 @@ QList<Line> parse(const QByteArray& bytes) {
     return lines;
 }
 
-// A folder of the current builds in portable mode: the stand-in emulator with
-// portable.ini beside it, inis/PCSX2.ini, and a per-game file in gamesettings.
+// A data folder of the current builds in portable mode: the stand-in emulator with portable.ini
+// beside it, inis/PCSX2.ini, and a disc image (whose name starts with a dash) made with xorriso.
 struct CurrentFolder {
     TestFolder folder{false};
     QString exeName = emulatorrun::uniqueName(QStringLiteral("current"));
     QString exePath;
     QString inis;
-    QString gameSettings;
+    discfixture::Disc disc;
     GameProfile profile = emulatorrun::fixtureProfile();
 
-    CurrentFolder() {
+    explicit CurrentFolder(const QByteArray& settings = kFixture) {
         exePath = emulatorrun::install(folder.path(), exeName);
         writeAll(folder.file(QStringLiteral("portable.ini")), "");
         inis = currentbuild::settingsFolder(folder.path());
-        writeAll(inis + QStringLiteral("/PCSX2.ini"), kFixture);
-        QDir(folder.path()).mkpath(QStringLiteral("gamesettings"));
-        gameSettings = folder.file(QStringLiteral("gamesettings/SLUS-21234_4F32A1C3.ini"));
-        writeAll(gameSettings, "[EmuCore/GS]\nRenderer = 13\n");
+        writeAll(settingsFile(), settings);
+        disc = discfixture::makeIso(folder.path(), QStringLiteral("-Shadow of the Test.iso"));
         profile.setValue(col::PCSX2ExeFile, exeName);
         profile.setValue(col::GSDXRenderer, QStringLiteral("14"));
         profile.setValue(col::PCSX2FrameratePAL, QStringLiteral("49.5"));
         profile.setValue(col::PCSX2MemoryCards, QStringLiteral("/home/player/cards/shadow"));
         profile.setValue(col::PCSX2Slot2_Filename, QStringLiteral("Shadow2.ps2"));
-        profile.setValue(col::PCSX2CurrentIso, QStringLiteral("/games/-Shadow of the Test.iso"));
-        profile.setValue(col::PCSX2CMDKeys, QStringLiteral("-fullscreen -batch"));
+        profile.setValue(col::PCSX2CurrentIso, disc.path);
+        profile.setValue(col::PCSX2CMDKeys, QStringLiteral("--nogui -batch"));
+    }
+    QString settingsFile() const { return inis + QStringLiteral("/PCSX2.ini"); }
+    QString gameFile(const QString& name) const {
+        return folder.file(QStringLiteral("gamesettings/") + name);
+    }
+    QString gameFile() const {
+        return gameFile(disc.serial + u'_' +
+                        QStringLiteral("%1").arg(disc.crc, 8, 16, QLatin1Char('0')).toUpper() +
+                        QStringLiteral(".ini"));
     }
 };
+
+// Starts and returns what the stand-in emulator recorded (its arguments).
+std::optional<emulatorrun::Record> startAndRecord(CurrentFolder& f, emulatorrun::Reaper& reaper,
+                                                  QStringList* notices = nullptr) {
+    currentbuild::startGame(f.profile, f.inis, f.folder.path(), true, nullptr, notices);
+    std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+    if (record)
+        reaper.add(record->pid);
+    return record;
+}
+
+QStringList texts(const QList<IniAssignment>& assignments) {
+    QStringList out;
+    for (const IniAssignment& a : assignments)
+        out << a.section + u'|' + a.key + u'=' + a.value;
+    return out;
+}
+
+QString sharedTestData(const QString& relative) {
+    return QStringLiteral(KORVELLO_SOURCE_DIR "/../shared/testdata/current-sets/") + relative;
+}
 
 } // namespace
 
 class TestCurrentStart : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QVERIFY(QFile::exists(QStringLiteral(KORVELLO_TEST_EMULATOR))); }
-    void startWritesAndStarts();
-    void startWithoutDisc();
+    void initTestCase() {
+        QVERIFY(QFile::exists(QStringLiteral(KORVELLO_TEST_EMULATOR)));
+        if (discfixture::xorriso().isEmpty())
+            QSKIP("xorriso is not installed (scripts/install-deps.sh --test installs it)");
+    }
+    void startWritesTheGameSettings();
+    void generations_data();
+    void generations();
+    void unidentifiedDiscStartsWithNotice_data();
+    void unidentifiedDiscStartsWithNotice();
+    void perGameSwitchOff();
+    void refusedKeyStartsNothing();
     void failedWriteStartsNothing();
+    void realFilesReadBack_data();
+    void realFilesReadBack();
 };
 
-void TestCurrentStart::startWritesAndStarts() {
+void TestCurrentStart::startWritesTheGameSettings() {
     emulatorrun::Reaper reaper;
     CurrentFolder f;
-    QCOMPARE(f.inis, QDir::cleanPath(f.folder.file(QStringLiteral("inis"))));
-    QVERIFY(currentbuild::isCurrentSettingsFolder(f.inis));
-    const QByteArray gameSettingsBefore = readAll(f.gameSettings);
+    QVERIFY(!f.disc.path.isEmpty());
+    writeAll(f.gameFile(), kOwnGameSettings);
     const qint64 running = emulatorrun::startDirectly(f.exePath);
     QVERIFY(running > 0);
     reaper.add(running);
     QFile::remove(f.exePath + QStringLiteral(".record"));
 
-    QCOMPARE(currentbuild::startGame(f.profile, f.inis, f.folder.path(), true), f.exeName);
+    QStringList notices;
+    QCOMPARE(currentbuild::startGame(f.profile, f.inis, f.folder.path(), true, nullptr, &notices), f.exeName);
+    QVERIFY2(notices.isEmpty(), qPrintable(notices.join(u'|')));
 
-    // The stand-in emulator: the keys, then "--" and the image; the program folder as working folder.
+    // Start-fullscreen, the old "--nogui" as the current "-nogui", then "--" and the image.
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
-    QCOMPARE(record->arguments,
-             (QStringList{"-fullscreen", "-batch", "--", "/games/-Shadow of the Test.iso"}));
+    QCOMPARE(record->arguments, (QStringList{"-fullscreen", "-nogui", "-batch", "--", f.disc.path}));
     QCOMPARE(record->workingFolder + u'/', f.folder.path());
     QVERIFY(emulatorrun::waitForEnd(running));
 
-    // Each mapped key once, in its section, with the profile's value, which differs from the fixture's.
-    const QList<Line> before = parse(kFixture);
-    const QList<Line> after = parse(readAll(f.inis + QStringLiteral("/PCSX2.ini")));
+    // The user's global settings are left byte for byte; the inis folder holds nothing new.
+    QCOMPARE(readAll(f.settingsFile()), kFixture);
+    QCOMPARE(QDir(f.inis).entryList(QDir::Files), QStringList{"PCSX2.ini"});
+
+    // Each mapped key once, in its section, with the generation's spelling and value form.
+    const QByteArray written = readAll(f.gameFile());
+    const QList<Line> after = parse(written);
     QMap<Key, QString> found;
     for (const Line& line : after) {
         if (line.key.isEmpty() || !kExpected.contains({line.section, line.key}))
             continue;
         QVERIFY2(!found.contains({line.section, line.key}), qPrintable(line.key));
-        found.insert({line.section, line.key}, line.value);
+        found.insert({line.section, line.key},
+                     line.value == u"49.500000" ? QStringLiteral("49.5") : line.value);
     }
     QCOMPARE(found, kExpected);
-    for (const Line& line : before) {
-        if (kExpected.contains({line.section, line.key}))
-            QVERIFY2(line.value != kExpected.value({line.section, line.key}), qPrintable(line.key));
+    QCOMPARE(currentAssignments(f.profile, CurrentGeneration::Later17).size(), kExpected.size());
+    for (const char* absent : {"StartFullscreen", "HideMouseCursor", "MemoryCards=", "MemoryCards ="})
+        QVERIFY2(!written.contains(absent), absent);
+
+    // The user's own lines keep their bytes and their order; the same value stays as the user wrote it.
+    QList<QByteArray> kept;
+    for (const Line& line : after) {
+        if (!line.key.isEmpty() && kExpected.contains({line.section, line.key}) &&
+            line.key != u"FrameratePAL")
+            continue;
+        if (line.header && !kOwnGameSettings.contains(line.raw))
+            continue;
+        if (line.raw.trimmed().isEmpty() && line.section != u"EmuCore/GS")
+            continue;
+        kept.append(line.raw);
     }
-    QCOMPARE(currentAssignments(f.profile).size(), kExpected.size());
-
-    // Every other line keeps its bytes and its place; the one new section is [SPU2/Debug].
-    const auto untouched = [](const QList<Line>& lines, bool dropNewHeaders) {
-        QList<QByteArray> raw;
-        for (const Line& line : lines) {
-            if (kExpected.contains({line.section, line.key}) && !line.key.isEmpty())
-                continue;
-            if (dropNewHeaders && line.header && line.section == u"SPU2/Debug")
-                continue;
-            raw.append(line.raw);
-        }
-        return raw;
-    };
-    QCOMPARE(untouched(after, true), untouched(before, false));
-    QVERIFY(readAll(f.inis + QStringLiteral("/PCSX2.ini")).contains("\nOsdShowFPS = true\n"));
-
-    // The game's own override file and the folder's other files are left alone.
-    QCOMPARE(readAll(f.gameSettings), gameSettingsBefore);
-    QCOMPARE(QDir(f.inis).entryList(QDir::Files), QStringList{"PCSX2.ini"});
+    QCOMPARE(kept, (QList<QByteArray>{"[EmuCore/GS]\n", "OsdShowFPS = true\n", "FrameratePAL = 49.500000\n",
+                                      "\n", "; my pad for this game\n", "[Pad1]\n", "Type = DualShock2\n"}));
+    QVERIFY(written.contains("Renderer=14"));
+    QCOMPARE(QDir(f.folder.file(QStringLiteral("gamesettings"))).entryList(QDir::Files),
+             QStringList{QFileInfo(f.gameFile()).fileName()});
 }
 
-void TestCurrentStart::startWithoutDisc() {
+void TestCurrentStart::generations_data() {
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<bool>("crcName"); // the file is named by the CRC alone
+    QTest::addColumn<bool>("fullscreen");
+    QTest::addColumn<QStringList>("lines");   // "section|key=value" in the file
+    QTest::addColumn<QStringList>("missing"); // keys the generation does not read
+    QTest::newRow("early 1.7") << QByteArray("[UI]\nSettingsVersion = 1\n[EmuCore/GS]\ndeinterlace = 7\n"
+                                             "[EmuCore/CPU]\nVU.Roundmode = 3\n")
+                               << true << true
+                               << QStringList{"EmuCore/GS|deinterlace=4", "EmuCore/CPU|VU.Roundmode=2",
+                                              "EmuCore/CPU/Recompiler|vuSignOverflow=true",
+                                              "EmuCore/Speedhacks|EECycleRate=-2",
+                                              "SPU2/Output|OutputModule=cubeb"}
+                               << QStringList{"deinterlace_mode", "VU0.Roundmode", "vu0Overflow", "Backend"};
+    QTest::newRow("later 1.7") << QByteArray("[UI]\nSettingsVersion = 1\n[EmuCore/GS]\ndeinterlace_mode = 0\n"
+                                             "FrameLimitEnable = true\n[SPU2/Output]\nOutputModule = cubeb\n")
+                               << false << false
+                               << QStringList{"EmuCore/GS|deinterlace_mode=5", "EmuCore/CPU|VU1.Roundmode=2",
+                                              "EmuCore/GS|FrameLimitEnable=false", "EmuCore/GS|VsyncEnable=1",
+                                              "EmuCore/Gamefixes|FpuNegDivHack=false"}
+                               << QStringList{"deinterlace=", "VU.Roundmode", "Backend", "SyncMode"};
+    QTest::newRow("2.x") << QByteArray("[UI]\nSettingsVersion = 1\n[SPU2/Output]\nBackend = Cubeb\n"
+                                       "SyncMode = TimeStretch\n")
+                         << false << true
+                         << QStringList{"SPU2/Output|Backend=Cubeb", "SPU2/Output|SyncMode=Disabled",
+                                        "SPU2/Output|BufferMS=150",  "SPU2/Output|ExpansionMode=Surround51",
+                                        "Framerate|NominalScalar=0", "EmuCore/GS|VsyncEnable=true"}
+                         << QStringList{"OutputModule", "SynchMode", "FrameLimitEnable", "FpuNegDivHack",
+                                        "McdEnableEjection"};
+}
+
+void TestCurrentStart::generations() {
+    QFETCH(QByteArray, settings);
+    QFETCH(bool, crcName);
+    QFETCH(bool, fullscreen);
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, missing);
+    emulatorrun::Reaper reaper;
+    CurrentFolder f(settings);
+    QVERIFY(!f.disc.path.isEmpty());
+    f.profile.setValue(col::PCSX2DefaultToFullscreen,
+                       fullscreen ? QStringLiteral("enabled") : QStringLiteral("disabled"));
+    const std::optional<emulatorrun::Record> record = startAndRecord(f, reaper);
+    QVERIFY(record);
+    QCOMPARE(record->arguments.first(),
+             fullscreen ? QStringLiteral("-fullscreen") : QStringLiteral("-nofullscreen"));
+    QCOMPARE(readAll(f.settingsFile()), settings);
+    const QString crc = QStringLiteral("%1").arg(f.disc.crc, 8, 16, QLatin1Char('0')).toUpper();
+    const QString file =
+        f.gameFile(crcName ? crc + QStringLiteral(".ini") : QFileInfo(f.gameFile()).fileName());
+    QVERIFY2(QFile::exists(file), qPrintable(file));
+    const IniValues values = IniValues::fromFile(file);
+    for (const QString& line : lines) {
+        const QString section = line.section(u'|', 0, 0);
+        const QString key = line.section(u'|', 1).section(u'=', 0, 0);
+        QCOMPARE(values.value(section, key).value_or(QStringLiteral("<none>")), line.section(u'=', 1));
+    }
+    const QByteArray bytes = readAll(file);
+    for (const QString& key : missing)
+        QVERIFY2(!bytes.contains(key.toLatin1()), qPrintable(key));
+}
+
+void TestCurrentStart::unidentifiedDiscStartsWithNotice_data() {
+    QTest::addColumn<QByteArray>("image"); // the disc image's bytes; empty: no image named at all
+    QTest::newRow("not a disc") << QByteArray(70000, 'x');
+    QTest::newRow("no image named") << QByteArray();
+}
+
+void TestCurrentStart::unidentifiedDiscStartsWithNotice() {
+    QFETCH(QByteArray, image);
     emulatorrun::Reaper reaper;
     CurrentFolder f;
-    currentbuild::startGame(f.profile, f.inis, f.folder.path(), false);
+    const QString path = f.folder.file(QStringLiteral("broken.iso"));
+    if (!image.isEmpty())
+        writeAll(path, image);
+    f.profile.setValue(col::PCSX2CurrentIso, image.isEmpty() ? QString() : path);
+    QStringList notices;
+    currentbuild::startGame(f.profile, f.inis, f.folder.path(), false, nullptr, &notices);
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
-    QCOMPARE(record->arguments, (QStringList{"-fullscreen", "-batch"}));
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices.first().startsWith(QStringLiteral("This game's settings were not applied: ")),
+             qPrintable(notices.first()));
+    QVERIFY(!notices.first().contains(u'\n'));
+    QVERIFY(!QFileInfo::exists(f.folder.file(QStringLiteral("gamesettings"))));
+    QCOMPARE(readAll(f.settingsFile()), kFixture);
+}
+
+void TestCurrentStart::perGameSwitchOff() {
+    // The 1.7 builds skip every game's file while "Enable Per-Game Settings" is off: Start says so.
+    emulatorrun::Reaper reaper;
+    QByteArray settings = kFixture;
+    settings.replace("EnableFastBoot = true\n", "EnableFastBoot = true\nEnablePerGameSettings = false\n");
+    CurrentFolder f(settings);
+    QStringList notices;
+    QVERIFY(startAndRecord(f, reaper, &notices));
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices.first().contains(QStringLiteral("\"Enable Per-Game Settings\" is off")),
+             qPrintable(notices.first()));
+    QVERIFY(QFile::exists(f.gameFile()));
+    QCOMPARE(readAll(f.settingsFile()), settings);
+}
+
+void TestCurrentStart::refusedKeyStartsNothing() {
+    emulatorrun::Reaper reaper;
+    CurrentFolder f;
+    f.profile.setValue(col::PCSX2CMDKeys, QStringLiteral("--nogui --usecd"));
+    const QString message =
+        errorOf([&] { currentbuild::startGame(f.profile, f.inis, f.folder.path(), true); });
+    QVERIFY2(message.contains(QStringLiteral("\"--usecd\"")), qPrintable(message));
+    QTest::qWait(300);
+    QVERIFY(!QFile::exists(f.exePath + QStringLiteral(".record")));
+    QVERIFY(!QFileInfo::exists(f.folder.file(QStringLiteral("gamesettings"))));
 }
 
 void TestCurrentStart::failedWriteStartsNothing() {
     emulatorrun::Reaper reaper;
     CurrentFolder f;
-    const QString ini = f.inis + QStringLiteral("/PCSX2.ini");
-    QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    writeAll(f.gameFile(), kOwnGameSettings);
+    QFile::setPermissions(f.gameFile(),
+                          QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     const qint64 running = emulatorrun::startDirectly(f.exePath);
     QVERIFY(running > 0);
     reaper.add(running);
     QFile::remove(f.exePath + QStringLiteral(".record"));
 
     QCOMPARE(errorOf([&] { currentbuild::startGame(f.profile, f.inis, f.folder.path(), true); }),
-             QStringLiteral("Unable to write to ") + ini);
+             QStringLiteral("Unable to write to ") + f.gameFile());
     QTest::qWait(300);
     QVERIFY(emulatorrun::isAlive(running));
     QVERIFY(!QFile::exists(f.exePath + QStringLiteral(".record")));
-    QCOMPARE(readAll(ini), kFixture);
+    QCOMPARE(readAll(f.gameFile()), kOwnGameSettings);
+}
+
+void TestCurrentStart::realFilesReadBack_data() {
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<int>("generation");
+    QTest::addColumn<QString>("gameFile");
+    QTest::newRow("andrew-johnst") << "andrew-johnst" << int(CurrentGeneration::Early17) << QString();
+    QTest::newRow("loqusion") << "loqusion" << int(CurrentGeneration::Later17) << QString();
+    QTest::newRow("lostquasar") << "lostquasar" << int(CurrentGeneration::Current2) << QString();
+    QTest::newRow("subhamc88") << "subhamc88" << int(CurrentGeneration::Current2) << QString();
+    QTest::newRow("subhamc88 game file")
+        << "subhamc88" << int(CurrentGeneration::Current2) << "gamesettings/SLUS-20018_A07A5057.ini";
+}
+
+void TestCurrentStart::realFilesReadBack() {
+    // Real users' files: the generation each file tells; a profile written into the game's file
+    // (a new one, or the user's own), read back from PCSX2.ini and that file into another profile
+    // and written again, changes no byte, and the two profiles write the same values.
+    QFETCH(QString, user);
+    QFETCH(int, generation);
+    QFETCH(QString, gameFile);
+    const QString settings = sharedTestData(user + QStringLiteral("/PCSX2.ini"));
+    if (!QFile::exists(settings))
+        QSKIP("the shared test data (../shared/testdata/current-sets) is not present");
+    const QByteArray settingsBefore = readAll(settings);
+    QCOMPARE(int(generationOf(IniValues::fromBytes(settingsBefore))), generation);
+    const CurrentGeneration g = CurrentGeneration(generation);
+    QTemporaryDir dir;
+    const QString game = dir.filePath(QStringLiteral("gamesettings/game.ini"));
+    if (!gameFile.isEmpty()) {
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("gamesettings"))));
+        QVERIFY(QFile::copy(sharedTestData(user + u'/' + gameFile), game));
+    }
+
+    GameProfile written = emulatorrun::fixtureProfile();
+    const QList<QPair<int, QString>> changes = {{col::GSDXRenderer, "12"},
+                                                {col::GSDXInterlace, "7"},
+                                                {col::GSDXnativeres, "0"},
+                                                {col::GSDXupscale_multiplier, "4"},
+                                                {col::PCSX2EECycleRate, "1"},
+                                                {col::SPU2Output_Module, "nullout"},
+                                                {col::SPU2Synch_Mode, "0"},
+                                                {col::SPU2XAudio2_SpeakerConfiguration, "3"},
+                                                {col::PCSX2FrameLimitEnable, "enabled"},
+                                                {col::PCSX2AspectRatio, "4:3"},
+                                                {col::PCSX2EnableGameFixes, "disabled"},
+                                                {col::PCSX2vuOverflow, "disabled"},
+                                                {col::PCSX2VURoundmode, "0"},
+                                                {col::PCSX2Slot1_Filename, "Game.ps2"},
+                                                {col::GSDXswthreads, "5"},
+                                                {col::PCSX2FrameratePAL, "49.5"}};
+    for (const auto& [column, value] : changes)
+        written.setValue(column, value);
+    writeCurrentGameSettings(written, game, g);
+    const QByteArray gameBefore = readAll(game);
+
+    GameProfile read = emulatorrun::fixtureProfile();
+    currentmapping::readProfile(read, settings, game);
+    QCOMPARE(texts(currentAssignments(read, g)), texts(currentAssignments(written, g)));
+    writeCurrentGameSettings(read, game, g);
+    QCOMPARE(readAll(game), gameBefore);
+    QCOMPARE(readAll(settings), settingsBefore);
+    if (!gameFile.isEmpty()) {
+        // The user's own lines of that game's file are still there, byte for byte.
+        for (const QByteArray& line : readAll(sharedTestData(user + u'/' + gameFile)).split('\n')) {
+            if (!line.contains("EnableCheats"))
+                QVERIFY2(gameBefore.contains(line), line.constData());
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCurrentStart)
