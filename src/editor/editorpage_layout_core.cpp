@@ -91,21 +91,27 @@ QGroupBox* EditorPage::buildGameFixes() {
     // Each row is its own line, so a short fix beside another does not widen
     // the long ones' column.
     int r = 0;
+    QList<QWidget*> readingOrder; // Tab follows the lines, not the fixes' numbers
     for (const auto& [left, right] : kFixRows) {
         auto* line = new QHBoxLayout;
         line->setSpacing(4);
         line->addWidget(*fixes[left - 1]);
+        readingOrder.append(*fixes[left - 1]);
         line->addStretch(1);
-        if (right > 0)
-            line->addWidget(*fixes[right - 1]);
-        else if (right == kEnableBox)
-            line->addWidget(chkGameFixes);
-        else if (right == kDefaultButton)
-            line->addWidget(btnGFDef);
+        QWidget* second = right > 0                 ? *fixes[right - 1]
+                          : right == kEnableBox     ? static_cast<QWidget*>(chkGameFixes)
+                          : right == kDefaultButton ? static_cast<QWidget*>(btnGFDef)
+                                                    : nullptr;
+        if (second) {
+            line->addWidget(second);
+            readingOrder.append(second);
+        }
         if (right > 0 || right == kEnableBox)
             line->addSpacing(6);
         g->addLayout(line, r++, 0);
     }
+    for (qsizetype i = 1; i < readingOrder.size(); ++i)
+        setTabOrder(readingOrder.at(i - 1), readingOrder.at(i));
     return grpGameFixes;
 }
 
