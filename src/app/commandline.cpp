@@ -1,11 +1,13 @@
 #include "app/commandline.h"
 
 #include "app/emulatordiscovery.h"
+#include "app/emulatorfolder.h"
 #include "app/emulatorregistry.h"
 #include "app/libraryimport.h"
 #include "app/programsettings.h"
 #include "core/appinfo.h"
 #include "core/korvelloerror.h"
+#include "core/programfiles.h"
 #include "launch/emulatorlauncher.h"
 #include "launch/gamestarter.h"
 #include "launch/playsessiontracker.h"
@@ -14,6 +16,7 @@
 #include "store/profilestore.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
@@ -160,16 +163,23 @@ void CommandLine::resolveFolder() {
         m_appFolder = QDir::cleanPath(given.absoluteFilePath()) + u'/';
         return;
     }
-    // A copy that stands in the emulator's folder works there, as it always has.
+    // A copy that stands in a folder of its own works there, as it always has;
+    // only when that folder holds nothing of Korvello's or an emulator's does a
+    // folder chosen earlier take its place. The installed program works in the
+    // folder it was given or chose, and asks when it knows none.
     const QString own = appinfo::AppFolder();
-    if (QFileInfo::exists(own + QStringLiteral("Images")) ||
-        QFileInfo::exists(own + QStringLiteral("db.mdb"))) {
+    const bool installed = programfiles::isInstalledLayout(QCoreApplication::applicationDirPath());
+    if (!installed && (QFileInfo::exists(own + QStringLiteral("Images")) ||
+                       QFileInfo::exists(own + QStringLiteral("db.mdb")) ||
+                       emulatorfolder::missingEmulator(own, appinfo::ExecutableName()).isEmpty())) {
         m_appFolder = own;
         return;
     }
     const std::optional<QString> remembered = ProgramSettings().readText(folderKey());
     if (remembered && QFileInfo(*remembered).isDir())
         m_appFolder = QFileInfo(*remembered).absoluteFilePath() + u'/';
+    else if (!installed)
+        m_appFolder = own;
 }
 
 void CommandLine::rememberFolder() const {

@@ -1,6 +1,8 @@
 #include "app/commandline.h"
+#include "app/emulatorfolder.h"
 #include "app/mainwindow.h"
 #include "app/programsettings.h"
+#include "app/singleinstance.h"
 #include "core/appinfo.h"
 #include "core/korvelloerror.h"
 #include "core/programfiles.h"
@@ -12,6 +14,21 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+void rememberChosenFolder(const QString& folder) {
+    try {
+        ProgramSettings settings;
+        settings.createKey();
+        settings.writeText(CommandLine::folderKey(), folder);
+    } catch (const KorvelloError& error) {
+        QTextStream(stderr) << "korvello: " << reportText(error.innermostText()) << '\n';
+    }
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QString appFolder;
@@ -43,22 +60,28 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(appinfo::kTitle);
     if (appFolder.isEmpty()) {
-        // An installed program that was never told where the emulator is.
-        const QString chosen =
-            Dialogs::chooseFolder(nullptr, QStringLiteral("Choose the emulator's folder"), QDir::homePath());
-        if (chosen.isEmpty())
+        // An installed program that was never told where the emulator is: the
+        // chooser says what to choose and takes only a folder with an emulator.
+        appFolder = emulatorfolder::choose(nullptr, QDir::homePath(), appinfo::ExecutableName());
+        if (appFolder.isEmpty())
             return 1;
-        appFolder = QDir(chosen).absolutePath() + u'/';
-        try {
-            ProgramSettings settings;
-            settings.createKey();
-            settings.writeText(CommandLine::folderKey(), appFolder);
-        } catch (const KorvelloError& error) {
-            QTextStream(stderr) << "korvello: " << reportText(error.innermostText()) << '\n';
-        }
+        rememberChosenFolder(appFolder);
     }
-    MainWindow frmMain(appFolder,
-                       programfiles::searchFolders(appFolder, QCoreApplication::applicationDirPath()));
-    frmMain.show();
-    return QApplication::exec();
+    // The window opens again when the user chooses another emulator folder in it.
+    for (;;) {
+        // A second start for the same folder brings the first window forward and ends.
+        SingleInstance instance(appFolder);
+        if (instance.handOverToRunning())
+            return 0;
+        instance.listen();
+        MainWindow frmMain(appFolder,
+                           programfiles::searchFolders(appFolder, QCoreApplication::applicationDirPath()));
+        QObject::connect(&instance, &SingleInstance::raiseRequested, &frmMain,
+                         [&frmMain] { frmMain.restoreFromTray(); });
+        frmMain.show();
+        const int status = QApplication::exec();
+        if (frmMain.m_nextFolder.isEmpty())
+            return status;
+        appFolder = frmMain.m_nextFolder;
+    }
 }

@@ -15,28 +15,42 @@
 #include "store/gamediscstore.h"
 #include "store/playtimestore.h"
 #include "store/profilestore.h"
+#include "ui/linklabel.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QThread>
 #include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 const QString kMail = QStringLiteral("tessaly@korvello.org");
 const QString kHomePage = QStringLiteral("https://korvello.org/");
 constexpr int kClientWidth = 1006;
 constexpr int kClientHeight = 700;
+// Fits a 1366 by 768 work area at 100 % and a 1920 by 1080 screen with a panel
+// at 150 % (1280 by 693 logical pixels, less the title bar).
+constexpr int kMinimumWidth = 800;
+constexpr int kMinimumHeight = 520;
+const QString kGeometryKey = QStringLiteral("WindowGeometry");
+// A title bar and borders, at most.
+const QSize kFrameAllowance(12, 40);
 } // namespace
 
 MainWindow::MainWindow(const QString& appFolder, const QStringList& programFileFolders)
@@ -44,15 +58,13 @@ MainWindow::MainWindow(const QString& appFolder, const QStringList& programFileF
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(appinfo::kTitle);
     setWindowIcon(QIcon(QStringLiteral(":/korvello.png")));
-    // Fixed single border with a minimize box and no maximize box.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidth, kClientHeight);
+    // A window the desktop can resize, maximise and move: the pages lay their
+    // controls out for the room they get, and the settings page scrolls.
+    setWindowFlags(Qt::Window);
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(10);
     setFont(font);
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
 
     m_settings = std::make_unique<ProgramSettings>();
     m_store = std::make_unique<ProfileStore>();
@@ -62,14 +74,17 @@ MainWindow::MainWindow(const QString& appFolder, const QStringList& programFileF
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("pages"));
-    m_pages->setGeometry(0, 0, kClientWidth, kClientHeight);
     m_pages->tabBar()->hide();
     m_pages->setDocumentMode(true);
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(m_pages);
 
     buildGameListPage();
     m_editorPage = new EditorPage(m_pages);
     m_editorPage->setObjectName(QStringLiteral("editorPage"));
     m_pages->addTab(m_editorPage, QStringLiteral("New/Edit Game"));
+    buildNoEmulatorPage();
 
     m_trayMenu = new QMenu(this);
     m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
@@ -90,6 +105,7 @@ MainWindow::MainWindow(const QString& appFolder, const QStringList& programFileF
 
     connectHandlers();
     run([this] { initialize(); });
+    placeWindow();
 }
 
 MainWindow::~MainWindow() {
@@ -117,47 +133,128 @@ void MainWindow::buildGameListPage() {
         return w;
     };
     m_gameGrid = new GameListView(m_gameListPage);
-    named(m_gameGrid, "gameGrid")->setGeometry(0, 0, 572, 662);
+    named(m_gameGrid, "gameGrid");
     m_poster = new PosterView(m_gameListPage);
-    named(m_poster, "poster")->setGeometry(575, 0, 429, 636);
+    named(m_poster, "poster");
 
-    auto button = [&](const char* name, const QString& caption, int x, int y) {
+    auto button = [&](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, m_gameListPage);
-        named(b, name)->setGeometry(x, y, 104, 28);
+        named(b, name)->setMinimumSize(104, 28);
         return b;
     };
-    m_deleteButton = button("deleteButton", QStringLiteral("Delete"), 578, 640);
-    m_startButton = button("startButton", QStringLiteral("Start"), 686, 640);
-    m_editButton = button("editButton", QStringLiteral("Edit"), 578, 670);
-    m_newGameButton = button("newGameButton", QStringLiteral("New"), 686, 670);
-    // Beside the search row, over the grid it fills.
-    m_coversButton = button("coversButton", QStringLiteral("Download covers..."), 256, 4);
-    m_coversButton->setGeometry(256, 4, 120, 26);
+    m_deleteButton = button("deleteButton", QStringLiteral("Delete"));
+    m_startButton = button("startButton", QStringLiteral("Start"));
+    m_editButton = button("editButton", QStringLiteral("Edit"));
+    m_newGameButton = button("newGameButton", QStringLiteral("New"));
+    m_coversButton = button("coversButton", QStringLiteral("Download covers..."));
     m_coversButton->setToolTip(QStringLiteral("Fetch covers for the games from addresses you give"));
-    m_addFolderButton = button("addFolderButton", QStringLiteral("Add folder..."), 794, 670);
+    m_addFolderButton = button("addFolderButton", QStringLiteral("Add folder..."));
 
     m_runDiscCheck = new QCheckBox(QStringLiteral("Run CDVD after start"), m_gameListPage);
-    named(m_runDiscCheck, "runDiscCheck")->setGeometry(800, 642, 200, 24);
+    named(m_runDiscCheck, "runDiscCheck")->setMinimumHeight(24);
     m_skinList = new QComboBox(m_gameListPage);
-    named(m_skinList, "skinList")->setGeometry(902, 671, 98, 26);
+    named(m_skinList, "skinList")->setMinimumSize(200, 26);
 
     m_versionLabel = new QLabel(m_gameListPage);
-    named(m_versionLabel, "versionLabel")->setGeometry(6, 668, 160, 28);
+    named(m_versionLabel, "versionLabel");
     m_unloadKeyLabel = new QLabel(QStringLiteral("Press Ctrl+Alt+U to unload PCSX2"), m_gameListPage);
-    named(m_unloadKeyLabel, "unloadKeyLabel")->setGeometry(170, 668, 180, 28);
+    named(m_unloadKeyLabel, "unloadKeyLabel");
     m_unloadKeyLabel->setWordWrap(true); // "Ctrl+Alt+U is taken by another program" takes two lines
-    m_mailLink = new QLabel(QStringLiteral("<a href=\"mailto:%1\">%1</a>").arg(kMail), m_gameListPage);
-    named(m_mailLink, "mailLink")->setGeometry(354, 668, 140, 28);
-    m_homePageLink = new QLabel(QStringLiteral("<a href=\"%1\">HomePage</a>").arg(kHomePage), m_gameListPage);
-    named(m_homePageLink, "homePageLink")->setGeometry(500, 668, 70, 28);
+    m_mailLink = new LinkLabel(QStringLiteral("mailto:") + kMail, kMail, m_gameListPage);
+    named(m_mailLink, "mailLink");
+    m_homePageLink = new LinkLabel(kHomePage, QStringLiteral("HomePage"), m_gameListPage);
+    named(m_homePageLink, "homePageLink");
     for (QLabel* link : {m_mailLink, m_homePageLink}) {
-        link->setTextFormat(Qt::RichText);
-        link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
         // Opened by the desktop's mail program and browser.
         connect(link, &QLabel::linkActivated, this,
                 [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
     }
     buildLibraryControls();
+    layOutGameListPage();
+}
+
+void MainWindow::layOutGameListPage() {
+    // Left: the search row, the grid (as many columns as its width holds) and
+    // the notes; right: the poster over the commands. Only the grid and the
+    // poster take what the window gives beyond its first size.
+    auto* searchRow = new QHBoxLayout;
+    searchRow->setContentsMargins(4, 4, 4, 0);
+    searchRow->setSpacing(4);
+    searchRow->addWidget(m_searchField, 1);
+    searchRow->addWidget(m_coversButton);
+    searchRow->addWidget(m_sortLabel);
+    searchRow->addWidget(m_sortList);
+    m_sortList->setMinimumWidth(138);
+
+    auto* notes = new QHBoxLayout;
+    notes->setContentsMargins(6, 0, 0, 2);
+    notes->setSpacing(4);
+    notes->addWidget(m_versionLabel);
+    notes->addWidget(m_unloadKeyLabel, 1);
+    notes->addWidget(m_mailLink);
+    notes->addWidget(m_homePageLink);
+    m_unloadKeyLabel->setMinimumWidth(150);
+    for (QLabel* note : {m_versionLabel, m_unloadKeyLabel, m_mailLink, m_homePageLink})
+        note->setMinimumHeight(28);
+
+    auto* left = new QVBoxLayout;
+    left->setSpacing(4);
+    left->addLayout(searchRow);
+    left->addWidget(m_gameGrid, 1);
+    left->addLayout(notes);
+    m_gameGrid->setMinimumSize(2 * 109 + 30, 200);
+
+    // The commands: a grid of buttons and the options beside them; a new
+    // command takes a cell of its own here.
+    m_commandGrid = new QGridLayout;
+    m_commandGrid->setContentsMargins(3, 0, 2, 2);
+    m_commandGrid->setHorizontalSpacing(4);
+    m_commandGrid->setVerticalSpacing(2);
+    m_commandGrid->addWidget(m_deleteButton, 0, 0);
+    m_commandGrid->addWidget(m_startButton, 0, 1);
+    m_commandGrid->addWidget(m_editButton, 1, 0);
+    m_commandGrid->addWidget(m_newGameButton, 1, 1);
+    m_commandGrid->addWidget(m_runDiscCheck, 0, 3);
+    m_commandGrid->addWidget(m_skinList, 1, 3);
+    m_commandGrid->addWidget(m_addFolderButton, 2, 0);
+    m_commandGrid->setColumnMinimumWidth(2, 6);
+    m_commandGrid->setColumnStretch(3, 1);
+
+    auto* right = new QVBoxLayout;
+    right->setSpacing(4);
+    right->addWidget(m_poster, 1);
+    right->addLayout(m_commandGrid);
+    m_poster->setMinimumSize(200, 200);
+
+    auto* page = new QHBoxLayout(m_gameListPage);
+    page->setContentsMargins(0, 0, 2, 0);
+    page->setSpacing(3);
+    page->addLayout(left, 1);
+    page->addLayout(right, 0);
+}
+
+void MainWindow::placeWindow() {
+    // The size and place the user left the window at; the first time, the
+    // first size, smaller where the screen's work area is smaller, centred.
+    if (const std::optional<QString> stored = m_settings->readText(kGeometryKey))
+        if (restoreGeometry(QByteArray::fromBase64(stored->toLatin1())))
+            return;
+    const QScreen* screen = this->screen();
+    // The offscreen platform's screen is a placeholder with no work area to fit.
+    if (!screen || QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        resize(kClientWidth, kClientHeight);
+        return;
+    }
+    // Room for the frame the window manager adds, which is not known before the window is shown.
+    const QRect area =
+        screen->availableGeometry().adjusted(0, 0, -kFrameAllowance.width(), -kFrameAllowance.height());
+    resize(std::max(minimumWidth(), std::min(kClientWidth, area.width())),
+           std::max(minimumHeight(), std::min(kClientHeight, area.height())));
+    move(screen->availableGeometry().center() - QRect(QPoint(), size() + kFrameAllowance).center());
+}
+
+void MainWindow::rememberGeometry() {
+    m_settings->writeText(kGeometryKey, QString::fromLatin1(saveGeometry().toBase64()));
 }
 
 void MainWindow::connectHandlers() {
@@ -198,19 +295,30 @@ void MainWindow::initialize() {
     m_settings->createKey(); // 8
     setUpGamepad();
     // 9: the emulator's key is read by findEmulatorFolders through its own reader.
-    findEmulatorFolders();                                                              // 10
-    setUpSkins();                                                                       // 11
-    if (const std::optional<int> runValue = m_settings->readInt(QStringLiteral("Run"))) // 12
-        m_runDiscCheck->setChecked(*runValue != 0);
+    findEmulatorFolders(); // 10
+    setUpSkins();          // 11
+    {
+        // 12: Start plays the game unless the user said otherwise; showing the
+        // default writes nothing.
+        const std::optional<int> runValue = m_settings->readInt(QStringLiteral("Run"));
+        const QSignalBlocker quiet(m_runDiscCheck);
+        m_runDiscCheck->setChecked(!runValue || *runValue != 0);
+    }
     fillRendererList(); // 13
     fillExecutableList();
     scanGraphicsPlugins();
     setIconSpacing(); // 14
     loadGameList();   // 15
     restoreLibrary();
+    // An empty list in a folder without an emulator: nothing could be added
+    // there, so the window says what is missing instead.
+    if (m_gameGrid->count() == 0)
+        showNoEmulatorNotice();
 }
 
 void MainWindow::finishFirstShow() {
+    // The window takes the keyboard when it opens, also out of the task bar.
+    activateWindow();
     if (m_gameGrid->count() > 0) {
         m_gameGrid->setFocus();
         selectGame(0);
@@ -227,6 +335,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    run([this] { rememberGeometry(); });
     run([this] { setUnloadKeyEnabled(false); });
     stopGamepad();
     m_trayIcon->hide();
@@ -234,7 +343,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::restoreFromTray() {
-    showNormal();
+    // Out of the tray or from under other windows; a maximised window stays maximised.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
     raise();
     activateWindow();
 }

@@ -12,6 +12,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -95,6 +96,14 @@ public:
     QLabel* m_unloadKeyLabel = nullptr;
     QLabel* m_mailLink = nullptr;
     QLabel* m_homePageLink = nullptr;
+    // The game list page's commands: buttons and options in a grid layout.
+    QGridLayout* m_commandGrid = nullptr;
+    // Shown instead of the pages when the folder holds no emulator.
+    QWidget* m_noEmulatorPage = nullptr;
+    QLabel* m_noEmulatorText = nullptr;
+    QPushButton* m_chooseFolderButton = nullptr;
+    // The emulator folder chosen on that page: the window closed to open again there.
+    QString m_nextFolder;
 
     QLineEdit* m_searchField = nullptr;
     QLabel* m_sortLabel = nullptr;
@@ -114,6 +123,11 @@ public:
     void restoreFromTray();
     void exitProgram();
     void rememberRunDisc();
+
+    // ---- A folder without an emulator (mainwindow_firstrun.cpp) ----
+    // Shows the notice page when the folder holds no emulator; false when it holds one.
+    bool showNoEmulatorNotice();
+    void chooseEmulatorFolder();
 
     // ---- Emulator discovery and launch (mainwindow_launch.cpp) ----
     void findEmulatorFolders();
@@ -226,6 +240,11 @@ protected:
 
 private:
     void buildGameListPage();
+    void buildNoEmulatorPage();
+    void layOutGameListPage();
+    // The remembered size and place, or the first size fitted to the screen's work area.
+    void placeWindow();
+    void rememberGeometry();
     void connectHandlers();
     // Each subsystem's file wires its own controls to its handlers.
     void connectGameListHandlers();

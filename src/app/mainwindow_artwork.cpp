@@ -4,6 +4,7 @@
 // large photo does not freeze the window; its result is applied here, on the
 // window's thread.
 #include "app/mainwindow.h"
+#include "app/programsettings.h"
 #include "core/appinfo.h"
 #include "core/asciicase.h"
 #include "editor/editorpage.h"
@@ -16,6 +17,8 @@
 #include "store/profilestore.h"
 #include "ui/dialogs.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +30,7 @@ namespace {
 
 // Imports that end sooner keep the normal cursor: a flash of the busy one would only distract.
 constexpr int kBusyCursorDelayMs = 500;
+const QString kPictureFolderKey = QStringLiteral("PictureFolder");
 
 } // namespace
 
@@ -46,7 +50,7 @@ void MainWindow::importArtwork(QPushButton* pressed) {
         return;
     }
     if (!artworkfiles::hasOwnArtwork(name)) {
-        Dialogs::message(this, appinfo::kTitle, QStringLiteral("Not use [ ] < > \\ / : * ? \" |"));
+        Dialogs::message(this, appinfo::kTitle, enc::ProfileNameRule());
         return;
     }
     // Pictures are named after the profile: under the name of another profile
@@ -59,10 +63,13 @@ void MainWindow::importArtwork(QPushButton* pressed) {
         return;
     }
     // Patterns match without letter case in the file dialog.
+    // The dialog opens where the last picture was chosen, the home folder the first time.
     const QString chosen = Dialogs::openFile(
-        this, QStringLiteral("Open"), QStringLiteral("Pictures (*.jpg *.jpeg *.png *.webp);;All files (*)"));
+        this, QStringLiteral("Open"), QStringLiteral("Pictures (*.jpg *.jpeg *.png *.webp);;All files (*)"),
+        m_settings->readText(kPictureFolderKey).value_or(QDir::homePath()));
     if (chosen.isEmpty())
         return; // cancelled
+    m_settings->writeText(kPictureFolderKey, QFileInfo(chosen).absolutePath());
 
     ArtworkImportJob::Request request;
     request.source = chosen;

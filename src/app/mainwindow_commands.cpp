@@ -32,7 +32,6 @@ const QString kNeedFieldsForAdd =
     QStringLiteral("Profile Name, CDVD ISO Path, GSDX Plugin, PCSX2 .exe file need field");
 const QString kNeedFieldsForSave = QStringLiteral("Profile Name and CDVD ISO Path need field");
 const QString kExists = QStringLiteral("Alredy exists");
-const QString kRefusedName = QStringLiteral("Not use [ ] < > \\ / : * ? \" |");
 
 void tell(QWidget* owner, const QString& text) {
     Dialogs::message(owner, appinfo::kTitle, text);
@@ -54,7 +53,7 @@ void moveArtwork(const QString& from, const QString& to) {
 // fallback pictures, which a Delete would remove.
 bool acceptName(QWidget* parent, const QString& name) {
     if (!enc::IsValidProfileName(name)) {
-        tell(parent, kRefusedName);
+        tell(parent, enc::ProfileNameRule());
         return false;
     }
     if (artworkfiles::isFallbackName(name)) {
@@ -144,14 +143,18 @@ void MainWindow::saveProfile() {
             moveArtwork(artworkfiles::path(m_appFolder, kind, m_currentGame),
                         artworkfiles::path(m_appFolder, kind, name));
         m_currentGame = name;
-        const int selected = m_gameGrid->selectedRow();
-        if (selected >= 0)
-            m_gameGrid->setCaption(selected, name);
-        setWindowTitle(m_programName + name);
         refreshPlayStats();
     }
     updateGameShortcut(oldName, m_currentGame);
     m_pages->setCurrentWidget(m_gameListPage);
+    if (renamed) {
+        // The new name takes its place in the order at once, with its moved thumbnail.
+        loadGameList();
+        const int row = findShownGame(name);
+        if (row >= 0)
+            selectGame(row);
+        setWindowTitle(m_programName + name);
+    }
     m_gameGrid->setFocus();
 }
 

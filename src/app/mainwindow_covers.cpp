@@ -31,9 +31,6 @@ const QString kTitle = QStringLiteral("Download covers");
 } // namespace
 
 void MainWindow::connectCoverHandlers() {
-    // Tab follows the row: the search field, this button, the sort list.
-    setTabOrder(m_searchField, m_coversButton);
-    setTabOrder(m_coversButton, m_sortList);
     connect(m_coversButton, &QPushButton::clicked, this, [this] { run([this] { openCoverDownload(); }); });
 }
 

@@ -3,6 +3,8 @@
 // has "Add Game" on and "Save" off, edit mode the other way round.
 #include "app/mainwindow.h"
 
+#include "app/programsettings.h"
+
 #include "core/appinfo.h"
 #include "editor/editorpage.h"
 #include "editor/pathedit.h"
@@ -13,14 +15,28 @@
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+
+namespace {
+const QString kDiscImageFolderKey = QStringLiteral("DiscImageFolder");
+}
 
 void MainWindow::connectEditorHandlers() {
     connect(m_newGameButton, &QPushButton::clicked, this, [this] { run([this] { openNewProfile(); }); });
     connect(m_editorPage->btnGameList, &QPushButton::clicked, this,
             [this] { run([this] { showGameList(); }); });
+    // The disc image dialog opens where the last disc image was chosen.
+    m_editorPage->txtISOPath->setStartFolder(m_settings->readText(kDiscImageFolderKey).value_or(QString()));
+    connect(m_editorPage->txtISOPath, &PathEdit::pathChosen, this, [this](const QString& path) {
+        run([this, &path] {
+            const QString folder = QFileInfo(path).absolutePath();
+            m_editorPage->txtISOPath->setStartFolder(folder);
+            m_settings->writeText(kDiscImageFolderKey, folder);
+        });
+    });
 }
 
 void MainWindow::openNewProfile() {

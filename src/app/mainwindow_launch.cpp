@@ -121,9 +121,26 @@ void MainWindow::showUnloadKeyStatus() {
 }
 
 void MainWindow::startSelectedGame() {
+    // Another game that this window started still runs: ending it loses what
+    // its player has not saved, so the player says so first.
+    QStringList others = m_playSessions->runningGames();
+    others.removeAll(m_currentGame);
+    if (!others.isEmpty()) {
+        const auto answer = Dialogs::message(
+            this, appinfo::kTitle,
+            QStringLiteral("End %1 and start %2?").arg(others.join(QStringLiteral(", ")), m_currentGame),
+            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
     // The same start as `korvello --start`: one class does it for both.
     GameStarter starter(*m_store, {m_appFolder, m_settingsFolder, m_currentBuilds, m_pluginsFolder},
                         appinfo::ExecutableName());
+    // A start that its checks refuse leaves the other games running.
+    starter.setAfterChecks([this, others] {
+        for (const QString& game : others)
+            m_playSessions->endGame(game);
+    });
     const GameStarter::Started started = starter.start(m_currentGame, m_runDiscCheck->isChecked());
     m_startedExecutable = started.executable;
     // Kept in the settings file too, so that `korvello --unload` ends it, and

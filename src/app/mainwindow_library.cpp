@@ -20,17 +20,15 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QTabWidget>
 
 namespace {
 const QString kSortKey = QStringLiteral("Sort");
 }
 
 void MainWindow::buildLibraryControls() {
-    // The grid gives the top of its column to the search row.
-    m_gameGrid->setGeometry(0, 34, 572, 628);
     m_searchField = new QLineEdit(m_gameListPage);
     m_searchField->setObjectName(QStringLiteral("searchField"));
-    m_searchField->setGeometry(4, 4, 248, 26);
     m_searchField->setPlaceholderText(QStringLiteral("Search games"));
     m_searchField->setClearButtonEnabled(true);
     m_searchField->setAccessibleName(QStringLiteral("Search games"));
@@ -38,11 +36,9 @@ void MainWindow::buildLibraryControls() {
         QStringLiteral("Show only the games whose names contain this text (Ctrl+F; Escape clears)"));
     m_sortLabel = new QLabel(QStringLiteral("Sort:"), m_gameListPage);
     m_sortLabel->setObjectName(QStringLiteral("sortLabel"));
-    m_sortLabel->setGeometry(386, 4, 40, 26);
     m_sortLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_sortList = new QComboBox(m_gameListPage);
     m_sortList->setObjectName(QStringLiteral("sortList"));
-    m_sortList->setGeometry(430, 4, 138, 26);
     m_sortList->addItems(
         {QStringLiteral("Name"), QStringLiteral("Last played"), QStringLiteral("Most played")});
     m_sortLabel->setBuddy(m_sortList);
@@ -57,9 +53,7 @@ void MainWindow::buildLibraryControls() {
     m_skinList->setAccessibleName(QStringLiteral("Skin"));
     m_mailLink->setAccessibleName(QStringLiteral("E-mail"));
     m_homePageLink->setAccessibleName(QStringLiteral("HomePage"));
-    // The links take the keyboard focus too, so that Tab reaches every control.
-    for (QLabel* link : {m_mailLink, m_homePageLink})
-        link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    // The links are stops of the Tab walk of their own (ui/linklabel.h).
 
     m_playTime = std::make_unique<PlayTimeStore>();
     m_playSessions = new PlaySessionTracker(*m_playTime, this);
@@ -69,9 +63,15 @@ void MainWindow::connectLibraryHandlers() {
     // Both pages exist now: Tab runs down the game list page as it reads
     // (search row, grid, buttons, options, links), and the editor's fields
     // take their names from the labels beside them.
-    // The controls are made in reading order; the search row, made last, goes first.
-    setTabOrder(m_searchField, m_sortList);
-    setTabOrder(m_sortList, m_gameGrid);
+    // The whole page in reading order, from the search row to the links; Tab
+    // after the last goes back to the first, Shift+Tab the other way.
+    const QList<QWidget*> chain{m_searchField,   m_coversButton,    m_sortList,     m_gameGrid,
+                                m_deleteButton,  m_startButton,     m_editButton,   m_newGameButton,
+                                m_addFolderButton, m_runDiscCheck,  m_skinList,     m_mailLink,
+                                m_homePageLink};
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
+    m_pages->setFocusPolicy(Qt::NoFocus); // its tab bar is hidden: the pages' controls take the focus
     accessiblenames::nameFromLabels(m_editorPage);
 
     connect(m_searchField, &QLineEdit::textChanged, this,

@@ -7,10 +7,12 @@
 class QSettings;
 
 // The program's own key in $XDG_CONFIG_HOME/Korvello.ini: the integer values
-// "Skin" and "Run", and the texts "Folder" (the emulator folder last given with
-// --folder) and "LastEmulator" (the executable a Start started last, from the
-// window or the command line), and the switch "Gamepad" (gamepad input, on
-// unless set to 0). The key exists when the file exists.
+// "Skin" and "Run" (absent: on), and the texts "Folder" (the emulator folder
+// last given with --folder or chosen), "LastEmulator" (the executable a Start
+// started last, from the window or the command line), "WindowGeometry" (the
+// window's size and place, as Qt saves them), "DiscImageFolder" and
+// "PictureFolder" (where the two file dialogs were last used), and the switch
+// "Gamepad" (gamepad input, on unless set to 0). The key exists when the file exists.
 class ProgramSettings {
 public:
     ProgramSettings();

@@ -32,6 +32,10 @@ QString locateIn(const QStringList& folders, const QString& relative) {
     return folders.isEmpty() ? relative : folders.first() + relative;
 }
 
+bool isInstalledLayout(const QString& executableFolder) {
+    return QFileInfo(executableFolder + u'/' + QStringLiteral(KORVELLO_DATA_FROM_BIN)).isDir();
+}
+
 QString locate(const QString& appFolder, const QString& relative) {
     return locateIn(searchFolders(appFolder, QCoreApplication::applicationDirPath()), relative);
 }

@@ -19,6 +19,11 @@ QStringList searchFolders(const QString& appFolder, const QString& executableFol
 // `relative` when none does (so that messages name the path the user expects).
 QString locateIn(const QStringList& folders, const QString& relative);
 
+// Whether the executable in `executableFolder` runs from the installed layout:
+// its data folder (<prefix>/share/korvello beside <prefix>/bin) exists. A copy
+// anywhere else is a copy standing in a folder of its own.
+bool isInstalledLayout(const QString& executableFolder);
+
 // locateIn(searchFolders(appFolder, the running executable's folder), relative).
 QString locate(const QString& appFolder, const QString& relative);
 

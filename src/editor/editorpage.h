@@ -274,6 +274,10 @@ public:
     void UpdatePosterButtons();
     void txtGameNameKeyUp();
 
+    // The widget that holds the fourteen groups; the page scrolls it when it is
+    // larger than the page.
+    QWidget* groupArea() const { return m_groups; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -294,6 +298,8 @@ private:
     QGroupBox* buildOther();
     QGroupBox* buildAction();
     void layOutGroups();
+    // The fourteen groups' own widget, inside the page's scroll area.
+    QWidget* m_groups = nullptr;
     void connectRules();
     bool m_currentBuilds = false;
     bool m_linuxPlugins = false;

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -90,21 +91,27 @@ QGroupBox* EditorPage::buildGameFixes() {
     // Each row is its own line, so a short fix beside another does not widen
     // the long ones' column.
     int r = 0;
+    QList<QWidget*> readingOrder; // Tab follows the lines, not the fixes' numbers
     for (const auto& [left, right] : kFixRows) {
         auto* line = new QHBoxLayout;
         line->setSpacing(4);
         line->addWidget(*fixes[left - 1]);
+        readingOrder.append(*fixes[left - 1]);
         line->addStretch(1);
-        if (right > 0)
-            line->addWidget(*fixes[right - 1]);
-        else if (right == kEnableBox)
-            line->addWidget(chkGameFixes);
-        else if (right == kDefaultButton)
-            line->addWidget(btnGFDef);
+        QWidget* second = right > 0                 ? *fixes[right - 1]
+                          : right == kEnableBox     ? static_cast<QWidget*>(chkGameFixes)
+                          : right == kDefaultButton ? static_cast<QWidget*>(btnGFDef)
+                                                    : nullptr;
+        if (second) {
+            line->addWidget(second);
+            readingOrder.append(second);
+        }
         if (right > 0 || right == kEnableBox)
             line->addSpacing(6);
         g->addLayout(line, r++, 0);
     }
+    for (qsizetype i = 1; i < readingOrder.size(); ++i)
+        setTabOrder(readingOrder.at(i - 1), readingOrder.at(i));
     return grpGameFixes;
 }
 
@@ -334,8 +341,23 @@ QGroupBox* EditorPage::buildAction() {
 
 void EditorPage::layOutGroups() {
     // Four columns of fixed widths (pixels at the 10 px font), filled from the
-    // top; every group is visible at once on the 1006 by 700 page.
-    auto* columns = new QHBoxLayout(this);
+    // top; every group is visible at once on the 1006 by 700 page. A smaller
+    // window (a small screen, a large scale) scrolls the groups instead of
+    // cutting them.
+    m_groups = new QWidget;
+    m_groups->setObjectName(QStringLiteral("editorGroups"));
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("editorScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls; the area follows the focus
+    // The skin's window colour shows through, as on the page without scrolling.
+    scroll->viewport()->setAutoFillBackground(false);
+    m_groups->setAutoFillBackground(false);
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(scroll);
+    auto* columns = new QHBoxLayout(m_groups);
     columns->setContentsMargins(3, 2, 3, 2);
     columns->setSpacing(3);
     auto column = [columns](int width, std::initializer_list<QGroupBox*> groups) {
@@ -358,4 +380,5 @@ void EditorPage::layOutGroups() {
     column(254, {buildGameFixes(), buildSpeedHacks(), buildEEIOP()});
     column(254, {buildSPU2(), buildVUs()});
     columns->addStretch(1);
+    scroll->setWidget(m_groups);
 }

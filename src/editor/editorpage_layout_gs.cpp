@@ -37,7 +37,10 @@ const QStringList kSkip = {QStringLiteral("Disabled [default]"), QStringLiteral(
                            QStringLiteral("Constatnt skipping")};
 const QStringList kAspectRatio = {QStringLiteral("Fit to Window/Screen"), QStringLiteral("Standard (4:3)"),
                                   QStringLiteral("Widescreen (16:9)")};
-const QString kISOFilter = QStringLiteral("All files (*.*)|*.*|ISO|*.iso");
+// The disc images the emulator opens (its own open dialog's filter, pcsx2-qt's
+// MainWindow::OPEN_FILE_FILTER), offered first.
+const QString kISOFilter =
+    QStringLiteral("Disc images|*.iso;*.bin;*.cue;*.mdf;*.chd;*.cso;*.zso;*.gz|All files (*.*)|*.*");
 
 constexpr int kNumberWidth = 46;
 

@@ -88,10 +88,10 @@ void PathEdit::browse() {
     if (m_mode == Mode::File) {
         const QFileInfo current(text());
         const QString folder =
-            !text().isEmpty() && current.dir().exists() ? current.absolutePath() : QString();
+            !text().isEmpty() && current.dir().exists() ? current.absolutePath() : m_startFolder;
         chosen = Dialogs::openFile(window(), QStringLiteral("Open"), qtFilter(m_filter), folder);
     } else {
-        const QString folder = !text().isEmpty() && QFileInfo(text()).isDir() ? text() : QString();
+        const QString folder = !text().isEmpty() && QFileInfo(text()).isDir() ? text() : m_startFolder;
         chosen = Dialogs::chooseFolder(window(), QStringLiteral("Select folder"), folder);
     }
     if (chosen.isEmpty())
@@ -101,4 +101,5 @@ void PathEdit::browse() {
         throw KorvelloError(
             QStringLiteral("The chosen path is longer than %1 characters: %2").arg(kMaxLength).arg(chosen));
     setText(chosen);
+    emit pathChosen(chosen);
 }

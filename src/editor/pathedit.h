@@ -32,6 +32,11 @@ public:
     // platform "*.*" would only match names with a dot, so it becomes "*".
     static QString qtFilter(const QString& filter);
 
+    // Where the dialog opens while the field names no existing folder: the
+    // folder last used for this kind of path.
+    void setStartFolder(const QString& folder) { m_startFolder = folder; }
+    QString startFolder() const { return m_startFolder; }
+
     QLineEdit* lineEdit() const { return m_edit; }
     QToolButton* browseButton() const { return m_browse; }
 
@@ -42,10 +47,13 @@ public:
 
 signals:
     void textChanged(const QString& text);
+    // The user chose `path` in the dialog (and the field took it).
+    void pathChosen(const QString& path);
 
 private:
     Mode m_mode;
     QString m_filter;
+    QString m_startFolder;
     QLineEdit* m_edit = nullptr;
     QToolButton* m_browse = nullptr;
     QValidator* m_limit = nullptr;

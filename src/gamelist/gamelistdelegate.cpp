@@ -53,7 +53,10 @@ void GameListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 
     const QRect picture(cell.x() + (cell.width() - ImageList::kWidth) / 2, cell.y() + kTopMargin,
                         ImageList::kWidth, ImageList::kHeight);
-    painter->drawImage(picture.topLeft(), index.data(GameListModel::ImageRole).value<QImage>());
+    // The thumbnail keeps its cached pixels; a scaled screen draws it smoothly
+    // into the cell rather than repeating pixels.
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    painter->drawImage(picture, index.data(GameListModel::ImageRole).value<QImage>());
     if (selected) {
         QColor veil = highlight;
         veil.setAlpha(70);

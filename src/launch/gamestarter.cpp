@@ -24,6 +24,8 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     const QString& appFolder = m_folders.appFolder;
     emulatorlauncher::checkExecutable(appFolder, exeFile, m_ownName);
     emulatorlauncher::checkStartable(appFolder, exeFile, runCdvd, profile->value(col::PCSX2CurrentIso));
+    if (m_afterChecks)
+        m_afterChecks();
 
     // From the first write to the emulator's start, no other Start of this
     // folder runs, in this copy of the program or another.

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class ProfileStore;
 
 // Start of one game, without any window: the window's Start and the command
@@ -48,7 +50,12 @@ public:
     // compares names).
     Started start(const QString& name, bool runCdvd);
 
+    // Runs once the checks have passed, before anything is written, ended or
+    // started: the window ends there the other games it was told to end.
+    void setAfterChecks(std::function<void()> step) { m_afterChecks = std::move(step); }
+
 private:
+    std::function<void()> m_afterChecks;
     ProfileStore& m_store;
     Folders m_folders;
     QString m_ownName;

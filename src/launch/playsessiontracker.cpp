@@ -14,6 +14,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
+#include <csignal>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -231,4 +232,19 @@ void PlaySessionTracker::release(Watch& w) {
     if (w.pidfd >= 0)
         ::close(w.pidfd);
     w.pidfd = -1;
+}
+
+QStringList PlaySessionTracker::runningGames() const {
+    QStringList games;
+    for (const Watch& w : m_watches)
+        if (!games.contains(w.game) && processIdentity(w.pid) == w.identity)
+            games.append(w.game);
+    games.sort();
+    return games;
+}
+
+void PlaySessionTracker::endGame(const QString& game) {
+    for (const Watch& w : std::as_const(m_watches))
+        if (w.game == game && processIdentity(w.pid) == w.identity)
+            ::kill(static_cast<pid_t>(w.pid), SIGKILL);
 }

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <QStringList>
 
 class PlayTimeStore;
 class QFileSystemWatcher;
@@ -64,6 +65,12 @@ public:
     static qint64 bootNowMs();
 
     int watchedCount() const { return static_cast<int>(m_watches.size()); }
+    // The games whose emulator, started by this program, runs now (its process is
+    // the one that was started, not a later one with its pid), sorted, each once.
+    QStringList runningGames() const;
+    // Ends (SIGKILL) the emulators started for `game` that still run; their
+    // sessions close as any other end does.
+    void endGame(const QString& game);
 
 signals:
     // A watched session ended; the games' figures may have changed.

@@ -149,13 +149,23 @@ QString trimmed(const QString& text) {
 }
 
 bool IsValidProfileName(const QString& name) {
-    static const QString forbidden = QStringLiteral("\"*/:<>?\\|");
+    // Here a file name may hold anything but "/" and NUL, so a name refuses only
+    // those (a name is part of its artwork's file name, Images/thumb_<name>.jpg)
+    // and the control characters, which would break the one-line forms a name
+    // is stored in: a line of `--list`, a desktop entry's Name= line. The
+    // artwork's file name must also fit the file system's 255 bytes.
     if (name.isEmpty())
         return false;
     for (QChar c : name)
-        if (forbidden.contains(c))
+        if (c == u'/' || c.unicode() < 32 || c.unicode() == 127)
             return false;
-    return true;
+    return QStringLiteral("thumb_%1.jpg").arg(name).toUtf8().size() <= kMaxFileNameBytes;
+}
+
+QString ProfileNameRule() {
+    return QStringLiteral("A game's name cannot hold \"/\" or control characters, "
+                          "and must be at most %1 bytes long")
+        .arg(kMaxFileNameBytes - QStringLiteral("thumb_.jpg").size());
 }
 
 } // namespace enc

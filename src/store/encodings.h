@@ -70,6 +70,12 @@ QString singleBackslashes(QString text);
 
 // Names: trimming removes leading and trailing characters up to code 32.
 QString trimmed(const QString& text);
+// A name that can be a profile's: not empty, no "/", no control character, and
+// its artwork's file name within kMaxFileNameBytes.
 bool IsValidProfileName(const QString& name);
+// What the user reads when a name is refused.
+QString ProfileNameRule();
+// The longest file name the file systems here take, in bytes (NAME_MAX).
+constexpr qsizetype kMaxFileNameBytes = 255;
 
 } // namespace enc

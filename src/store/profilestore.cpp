@@ -1,6 +1,7 @@
 #include "store/profilestore.h"
 
 #include "core/korvelloerror.h"
+#include "core/nameorder.h"
 #include "store/columntable.h"
 #include "store/storedname.h"
 
@@ -189,6 +190,7 @@ QStringList ProfileStore::listNames() {
     q.finish();
     if (error.isValid())
         throw KorvelloError(databaseText(error));
+    nameorder::sort(names);
     return names;
 }
 

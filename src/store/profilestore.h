@@ -32,7 +32,7 @@ public:
     void setDatabasePath(const QString& path);
     const QString& databasePath() const { return m_path; }
 
-    // The names in the database's order of `gamename` (without letter case). A
+    // The names in the order people read them (core/nameorder.h). A
     // name that is not valid UTF-8 keeps its bytes (storedname.h), and every
     // statement given it finds that row again.
     QStringList listNames();

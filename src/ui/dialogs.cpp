@@ -3,12 +3,25 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QPointer>
 #include <QSpacerItem>
 #include <QStandardPaths>
 
 namespace {
 Dialogs::Handler* g_handler = nullptr;
+
+// Gives the keyboard back to the window that asked, with the focus where it
+// was: a window manager does not always do so, notably for a window kept out
+// of the task bar, which it does not offer the focus when a box closes.
+void giveFocusBack(QWidget* parent, QWidget* focused) {
+    QWidget* window = parent ? parent->window() : nullptr;
+    if (!window || !window->isVisible())
+        return;
+    window->activateWindow();
+    if (focused && focused->window() == window && focused->isVisible())
+        focused->setFocus(Qt::OtherFocusReason);
 }
+} // namespace
 
 void Dialogs::setHandler(Handler* handler) {
     g_handler = handler;
@@ -20,8 +33,11 @@ QMessageBox::StandardButton Dialogs::message(QWidget* parent, const QString& tit
     const Request request{Kind::Message, title, text, icon, buttons, {}, defaultButton};
     if (g_handler)
         return g_handler->message(request);
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     const std::unique_ptr<QMessageBox> box = makeMessageBox(parent, request);
-    return static_cast<QMessageBox::StandardButton>(box->exec());
+    const auto answer = static_cast<QMessageBox::StandardButton>(box->exec());
+    giveFocusBack(parent, focused);
+    return answer;
 }
 
 int Dialogs::titleWidth(const QString& title) {
@@ -56,7 +72,10 @@ QString Dialogs::openFile(QWidget* parent, const QString& title, const QString& 
                           const QString& folder) {
     if (g_handler)
         return g_handler->choosePath({Kind::OpenFile, title, folder, QMessageBox::NoIcon, {}, filter, {}});
-    return QFileDialog::getOpenFileName(parent, title, folder, filter);
+    const QPointer<QWidget> focused = QApplication::focusWidget();
+    const QString chosen = QFileDialog::getOpenFileName(parent, title, folder, filter);
+    giveFocusBack(parent, focused);
+    return chosen;
 }
 
 QString Dialogs::chooseFolder(QWidget* parent, const QString& title, const QString& folder) {
@@ -65,5 +84,8 @@ QString Dialogs::chooseFolder(QWidget* parent, const QString& title, const QStri
     // Rooted at the desktop, as the folder edit's browse button promises.
     const QString start =
         folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) : folder;
-    return QFileDialog::getExistingDirectory(parent, title, start);
+    const QPointer<QWidget> focused = QApplication::focusWidget();
+    const QString chosen = QFileDialog::getExistingDirectory(parent, title, start);
+    giveFocusBack(parent, focused);
+    return chosen;
 }

@@ -129,6 +129,7 @@ private slots:
     void unloadEndsTheLastStarted();
     void restorePutsTheEmulatorsFilesBack();
     void installedCopyUsesGivenThenRememberedFolder();
+    void copyAloneWorksInItsFolder();
     void versionHelpAndBadArguments_data();
     void versionHelpAndBadArguments();
 };
@@ -136,12 +137,17 @@ private slots:
 void TestCommandLine::listInTheListsOrder() {
     User user;
     EmulatorFolder f;
-    for (const char* name : {"zeta", "Alpha", "beta's", "Gamma"})
-        f.addNamed(QString::fromLatin1(name));
+    for (const char* name : {"zeta", "Alpha", "beta's", "Gamma",
+                             "\xc3\x89"
+                             "clair",
+                             "Game 10", "Game 2"})
+        f.addNamed(QString::fromUtf8(name));
     const Run r = user.run(f.program, {QStringLiteral("--list")});
     QCOMPARE(r.err, QString());
     QCOMPARE(r.exitCode, 0);
-    QCOMPARE(r.out, QStringLiteral("Alpha\nbeta's\nGamma\nShadow of the Test\nzeta\n"));
+    // As people read: accents and letter case after the letters, numbers by their value.
+    QCOMPARE(r.out, QString::fromUtf8("Alpha\nbeta's\n\xc3\x89"
+                                      "clair\nGame 2\nGame 10\nGamma\nShadow of the Test\nzeta\n"));
 }
 
 void TestCommandLine::startWritesAndStarts_data() {
@@ -320,9 +326,10 @@ void TestCommandLine::unloadEndsTheLastStarted() {
 void TestCommandLine::installedCopyUsesGivenThenRememberedFolder() {
     User user;
     EmulatorFolder f(false);
-    // Installed: the program alone in a bin folder, nothing of an emulator folder beside it.
+    // Installed: the program in the bin folder of an installed layout, its data folder beside.
     QTemporaryDir prefix;
     QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+    QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("share/korvello")));
     const QString program = EmulatorFolder::copyProgram(prefix.filePath(QStringLiteral("bin/")));
 
     Run r = user.run(program, {QStringLiteral("--list")});
@@ -342,6 +349,27 @@ void TestCommandLine::installedCopyUsesGivenThenRememberedFolder() {
     r = user.run(program, {QStringLiteral("--folder=/no/such/folder"), QStringLiteral("--list")});
     QCOMPARE(r.exitCode, 2);
     QCOMPARE(r.err, QStringLiteral("korvello: The folder /no/such/folder does not exist.\n"));
+}
+
+void TestCommandLine::copyAloneWorksInItsFolder() {
+    // A copy alone in a folder of its own (a bin folder too, outside an
+    // installed layout) works there, as a copy always did.
+    User user;
+    QTemporaryDir alone;
+    QVERIFY(QDir(alone.path()).mkpath(QStringLiteral("bin")));
+    const QString program = EmulatorFolder::copyProgram(alone.filePath(QStringLiteral("bin/")));
+    Run r = user.run(program, {QStringLiteral("--list")});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString());
+    QVERIFY(QFileInfo::exists(alone.filePath(QStringLiteral("bin/db.mdb"))));
+
+    // Its library stays its own when an installed program has remembered another folder.
+    EmulatorFolder remembered(false);
+    user.setSetting(QStringLiteral("Folder"), remembered.folder.path());
+    r = user.run(program, {QStringLiteral("--list")});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.out, QString());
 }
 
 void TestCommandLine::versionHelpAndBadArguments_data() {

@@ -6,7 +6,9 @@
 #include "editor/spinedit.h"
 #include "gamelist/artworkfiles.h"
 #include "gamelist/gamelistview.h"
+#include "gamelist/jpegwriter.h"
 #include "store/columntable.h"
+#include "store/encodings.h"
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
 #include "support/profilefixture.h"
@@ -57,7 +59,7 @@ struct Window {
 
 const QString kNeedAll =
     QStringLiteral("Profile Name, CDVD ISO Path, GSDX Plugin, PCSX2 .exe file need field");
-const QString kRefused = QStringLiteral("Not use [ ] < > \\ / : * ? \" |");
+const QString kRefused = enc::ProfileNameRule();
 
 } // namespace
 
@@ -74,6 +76,7 @@ private slots:
     void rename_data();
     void rename();
     void renameOntoExistingNameIsRefused();
+    void renamedGameTakesItsPlaceAtOnce();
     void renameKeepsArtworkImportedUnderNewName();
     void deleteSelectsNeighbour_data();
     void deleteSelectsNeighbour();
@@ -98,8 +101,10 @@ void TestCommands::addValidation_data() {
                                 << "/g.iso" << false << true << kNeedAll;
     QTest::newRow("no executable") << "Okami"
                                    << "/g.iso" << true << false << kNeedAll;
-    QTest::newRow("colon") << "Okami: HD"
-                           << "/g.iso" << true << true << kRefused;
+    QTest::newRow("colon accepted") << "Metal Gear Solid 3: Snake Eater"
+                                    << "/g.iso" << true << true << "";
+    QTest::newRow("file name too long") << QString(246, u'x') << "/g.iso" << true << true << kRefused;
+    QTest::newRow("longest file name") << QString(245, u'x') << "/g.iso" << true << true << "";
     QTest::newRow("slash") << "A/B"
                            << "/g.iso" << true << true << kRefused;
     QTest::newRow("exists, other case") << "FIRST GAME"
@@ -193,7 +198,7 @@ void TestCommands::saveValidation() {
     t.page().chkConsole->setChecked(!t.page().chkConsole->isChecked());
     t.page().btnSave->click();
     t.page().txtISOPath->setText(QStringLiteral("/g.iso"));
-    t.page().txtGameName->setText(QStringLiteral("Oka*mi"));
+    t.page().txtGameName->setText(QStringLiteral("Oka/mi"));
     t.page().btnSave->click();
     QCOMPARE(t.dialogs.messageTexts(), (QStringList{"Profile Name and CDVD ISO Path need field", kRefused}));
     QCOMPARE(*t.w->m_store->load(QStringLiteral("Okami")), before);
@@ -236,9 +241,16 @@ void TestCommands::rename() {
     Window t;
     t.add(QStringLiteral("Alpha"));
     t.add(from);
+    // Real pictures: the renamed game is shown again at once, with its moved thumbnail.
+    QByteArray poster, thumb;
     if (artwork) {
-        t.touch(t.image("big_", from), "poster");
-        t.touch(t.image("thumb_", from), "thumb");
+        QImage picture(100, 150, QImage::Format_RGB888);
+        picture.fill(Qt::darkCyan);
+        jpeg::writeFile(picture, t.image("big_", from));
+        picture.fill(Qt::darkMagenta);
+        jpeg::writeFile(picture, t.image("thumb_", from));
+        poster = testsupport::readAll(t.image("big_", from));
+        thumb = testsupport::readAll(t.image("thumb_", from));
     }
     t.w->m_editButton->click();
     t.page().txtGameName->setText(QStringLiteral("  ") + to + QStringLiteral(" "));
@@ -253,9 +265,29 @@ void TestCommands::rename() {
     QCOMPARE(QFile::exists(t.image("thumb_", to)), artwork);
     QVERIFY(!QFile::exists(t.image("big_", from)));
     if (artwork) {
-        QCOMPARE(testsupport::readAll(t.image("big_", to)), QByteArray("poster"));
-        QCOMPARE(testsupport::readAll(t.image("thumb_", to)), QByteArray("thumb"));
+        QCOMPARE(testsupport::readAll(t.image("big_", to)), poster);
+        QCOMPARE(testsupport::readAll(t.image("thumb_", to)), thumb);
     }
+}
+
+void TestCommands::renamedGameTakesItsPlaceAtOnce() {
+    Window t;
+    for (const char* name : {"Alpha", "Mid", "Zone of the Enders"})
+        t.add(QString::fromLatin1(name));
+    t.w->selectGame(t.w->findShownGame(QStringLiteral("Zone of the Enders")));
+    t.w->m_editButton->click();
+    const QString renamed = QString::fromUtf8("\xc3\x81"
+                                              "baco");
+    t.page().txtGameName->setText(renamed);
+    t.page().btnSave->click();
+    QVERIFY2(t.dialogs.messageTexts().isEmpty(), qPrintable(t.dialogs.messageTexts().join(u'|')));
+    // The grid shows it in its place, selected; an accent does not send it after Z.
+    QStringList shown;
+    for (int row = 0; row < t.w->m_gameGrid->count(); ++row)
+        shown.append(t.w->m_gameGrid->caption(row));
+    QCOMPARE(shown, (QStringList{renamed, QStringLiteral("Alpha"), QStringLiteral("Mid")}));
+    QCOMPARE(t.selected(), renamed);
+    QCOMPARE(t.w->m_gameGrid->selectedRow(), 0);
 }
 
 void TestCommands::renameOntoExistingNameIsRefused() {

@@ -125,6 +125,9 @@ void TestGameList::selectingShowsPosterOrFallback() {
     GameFolder g({QStringLiteral("Ico"), QStringLiteral("Rez")});
     g.poster(QStringLiteral("Ico"), Qt::green);
     MainWindow w(g.folder.path());
+    // The poster takes its size from the page's layout, which places it when the window is shown.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.selectGame(1);
     QCOMPARE(w.m_currentGame, QStringLiteral("Rez"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) Rez"));

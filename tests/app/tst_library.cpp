@@ -31,11 +31,11 @@ namespace {
 
 // Mixed letter case and accents; the database lists them in this order
 // (letter case aside for ASCII, then by code).
+// In the order people read them: accents and letter case after the letters.
 const QStringList kGames = {
-    QStringLiteral("elite Force"),     QStringLiteral("Final Fantasy X"),
-    QStringLiteral("Katamari Damacy"), QStringLiteral("Zone of the Enders"),
-    QStringLiteral("Æon Flux"),        QStringLiteral("Élite Beat Agents"),
-    QStringLiteral("ōkami"),
+    QStringLiteral("Æon Flux"),           QStringLiteral("Élite Beat Agents"), QStringLiteral("elite Force"),
+    QStringLiteral("Final Fantasy X"),    QStringLiteral("Katamari Damacy"),   QStringLiteral("ōkami"),
+    QStringLiteral("Zone of the Enders"),
 };
 
 struct GameFolder {
@@ -121,11 +121,11 @@ void TestLibrary::searchShowsMatchingNames_data() {
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("empty: every game") << QString() << kGames;
     QTest::newRow("capitals find accented and plain")
-        << QStringLiteral("ELITE") << QStringList{kGames[0], kGames[5]};
-    QTest::newRow("accent typed finds plain") << QStringLiteral("éli") << QStringList{kGames[0], kGames[5]};
-    QTest::newRow("inside the name") << QStringLiteral("of the") << QStringList{kGames[3]};
-    QTest::newRow("macron") << QStringLiteral("OKA") << QStringList{kGames[6]};
-    QTest::newRow("ligature") << QStringLiteral("aeon") << QStringList{kGames[4]};
+        << QStringLiteral("ELITE") << QStringList{kGames[1], kGames[2]};
+    QTest::newRow("accent typed finds plain") << QStringLiteral("éli") << QStringList{kGames[1], kGames[2]};
+    QTest::newRow("inside the name") << QStringLiteral("of the") << QStringList{kGames[6]};
+    QTest::newRow("macron") << QStringLiteral("OKA") << QStringList{kGames[5]};
+    QTest::newRow("ligature") << QStringLiteral("aeon") << QStringList{kGames[0]};
     QTest::newRow("nothing") << QStringLiteral("zzz") << QStringList{};
 }
 
@@ -150,7 +150,7 @@ void TestLibrary::searchShowsMatchingNames() {
     } else {
         QCOMPARE(selected(w), QString());
         // The last game shown while typing ("z" showed it) stays the current game.
-        QCOMPARE(w.m_currentGame, kGames[3]);
+        QCOMPARE(w.m_currentGame, kGames[6]);
         QVERIFY(!w.m_startButton->isEnabled() && !w.m_deleteButton->isEnabled() &&
                 !w.m_editButton->isEnabled());
     }
@@ -167,19 +167,19 @@ void TestLibrary::selectionFollowsTheSearch() {
     MainWindow w(f.folder.path());
     profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
     w.show();
-    w.selectGame(2);
-    QCOMPARE(w.m_currentGame, kGames[2]);
+    w.selectGame(4);
+    QCOMPARE(w.m_currentGame, kGames[4]);
     type(w.m_searchField, QStringLiteral("a"));
     // "Katamari Damacy" still shows: it stays selected.
-    QCOMPARE(selected(w), kGames[2]);
-    type(w.m_searchField, QStringLiteral("e"));
-    QCOMPARE(shown(w), QStringList{kGames[4]});
     QCOMPARE(selected(w), kGames[4]);
-    QCOMPARE(w.m_currentGame, kGames[4]);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) ") + kGames[4]);
+    type(w.m_searchField, QStringLiteral("e"));
+    QCOMPARE(shown(w), QStringList{kGames[0]});
+    QCOMPARE(selected(w), kGames[0]);
+    QCOMPARE(w.m_currentGame, kGames[0]);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) ") + kGames[0]);
     // Shortening the text keeps the selection where it is.
     QTest::keyClick(w.m_searchField, Qt::Key_Backspace);
-    QCOMPARE(selected(w), kGames[4]);
+    QCOMPARE(selected(w), kGames[0]);
     QCOMPARE(w.m_gameGrid->visibleCount(), 5);
 }
 
@@ -194,7 +194,7 @@ void TestLibrary::searchKeys() {
     QTest::keyClick(w.m_gameGrid, Qt::Key_F, Qt::ControlModifier);
     QVERIFY(w.m_searchField->hasFocus());
     type(w.m_searchField, QStringLiteral("kata"));
-    QCOMPARE(shown(w), QStringList{kGames[2]});
+    QCOMPARE(shown(w), QStringList{kGames[4]});
     // Delete and Enter in the field edit the text and start nothing.
     QTest::keyClick(w.m_searchField, Qt::Key_Home);
     QTest::keyClick(w.m_searchField, Qt::Key_Delete);
@@ -203,14 +203,14 @@ void TestLibrary::searchKeys() {
     QTest::keyClick(w.m_searchField, Qt::Key_Escape);
     QCOMPARE(w.m_searchField->text(), QString());
     QCOMPARE(shown(w), kGames);
-    QCOMPARE(selected(w), kGames[2]);
+    QCOMPARE(selected(w), kGames[4]);
     QVERIFY(w.m_searchField->hasFocus());
     QTest::keyClick(w.m_searchField, Qt::Key_Escape); // empty: back to the grid
     QVERIFY(w.m_gameGrid->hasFocus());
     QTest::keyClick(w.m_gameGrid, Qt::Key_F, Qt::ControlModifier);
     QTest::keyClick(w.m_searchField, Qt::Key_Down);
     QVERIFY(w.m_gameGrid->hasFocus());
-    QCOMPARE(selected(w), kGames[2]);
+    QCOMPARE(selected(w), kGames[4]);
 }
 
 void TestLibrary::gridKeys() {
@@ -272,11 +272,11 @@ void TestLibrary::gridKeys() {
 void TestLibrary::typeAheadJumps_data() {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("next game with the letter") << QStringLiteral("e") << kGames[5];
-    QTest::newRow("same letter again wraps round") << QStringLiteral("ee") << kGames[0];
-    QTest::newRow("accented name by its plain letter") << QStringLiteral("o") << kGames[6];
-    QTest::newRow("capital") << QStringLiteral("K") << kGames[2];
-    QTest::newRow("prefix typed quickly") << QStringLiteral("zo") << kGames[3];
+    QTest::newRow("next game with the letter") << QStringLiteral("e") << kGames[1];
+    QTest::newRow("same letter again wraps round") << QStringLiteral("ee") << kGames[2];
+    QTest::newRow("accented name by its plain letter") << QStringLiteral("o") << kGames[5];
+    QTest::newRow("capital") << QStringLiteral("K") << kGames[4];
+    QTest::newRow("prefix typed quickly") << QStringLiteral("zo") << kGames[6];
     QTest::newRow("no game with the letter") << QStringLiteral("q") << kGames[0];
 }
 
@@ -297,33 +297,33 @@ void TestLibrary::typeAheadJumps() {
 void TestLibrary::sortOrdersAndToolTips() {
     DialogRecorder dialogs;
     GameFolder f;
-    f.played(kGames[6], 12 * 60 + 5, 0); // ōkami: most played, today
-    f.played(kGames[2], 30, 1);          // Katamari: yesterday
-    f.played(kGames[2], 15, 3);
-    f.played(kGames[1], 5 * 60, 400); // Final Fantasy X: long ago
-    f.played(kGames[0], 0, 0);        // under 10 s: not counted
+    f.played(kGames[5], 12 * 60 + 5, 0); // ōkami: most played, today
+    f.played(kGames[4], 30, 1);          // Katamari: yesterday
+    f.played(kGames[4], 15, 3);
+    f.played(kGames[3], 5 * 60, 400); // Final Fantasy X: long ago
+    f.played(kGames[2], 0, 0);        // under 10 s: not counted
     const QString before = f.dump();
-    const QStringList lastPlayed = {kGames[6], kGames[2], kGames[1], kGames[0],
-                                    kGames[3], kGames[4], kGames[5]};
-    const QStringList mostPlayed = {kGames[6], kGames[1], kGames[2], kGames[0],
-                                    kGames[3], kGames[4], kGames[5]};
+    const QStringList lastPlayed = {kGames[5], kGames[4], kGames[3], kGames[0],
+                                    kGames[1], kGames[2], kGames[6]};
+    const QStringList mostPlayed = {kGames[5], kGames[3], kGames[4], kGames[0],
+                                    kGames[1], kGames[2], kGames[6]};
     {
         MainWindow w(f.folder.path());
         w.show();
         QCOMPARE(w.m_sortList->currentText(), QStringLiteral("Name"));
         QCOMPARE(w.m_sortList->count(), 3);
         QCOMPARE(shown(w), kGames);
-        w.selectGame(3);
+        w.selectGame(6);
         w.m_sortList->setFocus();
         QTest::keyClick(w.m_sortList, Qt::Key_Down);
         QCOMPARE(w.m_sortList->currentText(), QStringLiteral("Last played"));
         QCOMPARE(shown(w), lastPlayed);
-        QCOMPARE(selected(w), kGames[3]); // the selection stays on its game
+        QCOMPARE(selected(w), kGames[6]); // the selection stays on its game
         QTest::keyClick(w.m_sortList, Qt::Key_Down);
         QCOMPARE(shown(w), mostPlayed);
         // Sorting and searching together.
         type(w.m_searchField, QStringLiteral("a"));
-        QCOMPARE(shown(w), (QStringList{kGames[6], kGames[1], kGames[2], kGames[4], kGames[5]}));
+        QCOMPARE(shown(w), (QStringList{kGames[5], kGames[3], kGames[4], kGames[0], kGames[1]}));
 
         const QAbstractItemModel* model = w.m_gameGrid->model();
         auto tip = [&](const QString& game) {
@@ -332,13 +332,13 @@ void TestLibrary::sortOrdersAndToolTips() {
                     return model->index(row, 0).data(Qt::ToolTipRole).toString();
             return QString();
         };
-        QCOMPARE(tip(kGames[6]), kGames[6] + QStringLiteral("\nPlay time: 12 h 05 min\nLast played: today"));
-        QCOMPARE(tip(kGames[2]),
-                 kGames[2] + QStringLiteral("\nPlay time: 0 h 45 min\nLast played: yesterday"));
+        QCOMPARE(tip(kGames[5]), kGames[5] + QStringLiteral("\nPlay time: 12 h 05 min\nLast played: today"));
+        QCOMPARE(tip(kGames[4]),
+                 kGames[4] + QStringLiteral("\nPlay time: 0 h 45 min\nLast played: yesterday"));
         QVERIFY(
-            tip(kGames[1]).startsWith(kGames[1] + QStringLiteral("\nPlay time: 5 h 00 min\nLast played: ")));
-        QVERIFY(!tip(kGames[1]).endsWith(QStringLiteral("day")));
-        QCOMPARE(tip(kGames[4]), kGames[4] + QStringLiteral("\nNot played yet"));
+            tip(kGames[3]).startsWith(kGames[3] + QStringLiteral("\nPlay time: 5 h 00 min\nLast played: ")));
+        QVERIFY(!tip(kGames[3]).endsWith(QStringLiteral("day")));
+        QCOMPARE(tip(kGames[0]), kGames[0] + QStringLiteral("\nNot played yet"));
     }
     QCOMPARE(
         QSettings(ProgramSettings::filePath(), QSettings::IniFormat).value(QStringLiteral("Sort")).toInt(),
@@ -433,31 +433,31 @@ void TestLibrary::tabOrderNamesAndToolTips() {
 void TestLibrary::renameCarriesAndDeleteRemovesFigures() {
     DialogRecorder dialogs;
     GameFolder f;
-    f.played(kGames[2], 90, 0);
-    f.played(kGames[3], 20, 0);
+    f.played(kGames[4], 90, 0);
+    f.played(kGames[6], 20, 0);
     MainWindow w(f.folder.path());
     profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.selectGame(2);
+    w.selectGame(4);
     QTest::keyClick(w.m_gameGrid, Qt::Key_F2);
     w.m_editorPage->txtGameName->setText(QStringLiteral("Katamari Forever"));
     w.m_editorPage->btnSave->click();
     QCOMPARE(w.m_currentGame, QStringLiteral("Katamari Forever"));
     PlayTimeStore store;
     store.setDatabasePath(f.db);
-    QVERIFY(store.sessions(kGames[2]).isEmpty());
+    QVERIFY(store.sessions(kGames[4]).isEmpty());
     QCOMPARE(store.stats().value(QStringLiteral("Katamari Forever")).seconds, qint64(90 * 60));
-    QCOMPARE(w.m_gameGrid->model()->index(2, 0).data(Qt::ToolTipRole).toString(),
+    QCOMPARE(w.m_gameGrid->model()->index(4, 0).data(Qt::ToolTipRole).toString(),
              QStringLiteral("Katamari Forever\nPlay time: 1 h 30 min\nLast played: today"));
 
-    w.selectGame(3);
-    QCOMPARE(w.m_currentGame, kGames[3]);
+    w.selectGame(6);
+    QCOMPARE(w.m_currentGame, kGames[6]);
     dialogs.buttonAnswers.enqueue(QMessageBox::Yes);
     QTest::keyClick(w.m_gameGrid, Qt::Key_Delete);
     QCOMPARE(w.m_gameGrid->count(), kGames.size() - 1);
-    QVERIFY(store.sessions(kGames[3]).isEmpty());
+    QVERIFY(store.sessions(kGames[6]).isEmpty());
     QCOMPARE(store.stats().keys(), QStringList{QStringLiteral("Katamari Forever")});
 }
 

@@ -1,15 +1,24 @@
 // Start-up of the main window and the program's own settings.
+#include "app/commandline.h"
+#include "app/emulatorfolder.h"
 #include "app/mainwindow.h"
 #include "app/programsettings.h"
+#include "app/singleinstance.h"
+#include "store/profilestore.h"
 #include "support/dialogrecorder.h"
+#include "support/profilefixture.h"
 #include "support/testfolder.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestStartup : public QObject {
@@ -20,6 +29,10 @@ private slots:
     void runSurvivesRestart();
     void runThatIsNotAnIntegerIsIgnored();
     void windowShell();
+    void folderWithoutEmulatorSaysSo();
+    void chooserRefusesFolderWithoutEmulator_data();
+    void chooserRefusesFolderWithoutEmulator();
+    void secondStartBringsTheFirstForward();
 };
 
 void TestStartup::firstRunCreatesKeyWithoutRun() {
@@ -30,7 +43,8 @@ void TestStartup::firstRunCreatesKeyWithoutRun() {
     QVERIFY(QFile::exists(ProgramSettings::filePath()));
     QSettings stored(ProgramSettings::filePath(), QSettings::IniFormat);
     QVERIFY(!stored.contains(QStringLiteral("Run")));
-    QVERIFY(!w.m_runDiscCheck->isChecked());
+    // Start plays the game unless the user said otherwise.
+    QVERIFY(w.m_runDiscCheck->isChecked());
 }
 
 void TestStartup::runSurvivesRestart() {
@@ -39,16 +53,16 @@ void TestStartup::runSurvivesRestart() {
     {
         MainWindow w(folder.path());
         w.m_runDiscCheck->click();
-        QCOMPARE(ProgramSettings().readInt(QStringLiteral("Run")), std::optional<int>(1));
+        QCOMPARE(ProgramSettings().readInt(QStringLiteral("Run")), std::optional<int>(0));
     }
     {
         MainWindow w(folder.path());
-        QVERIFY(w.m_runDiscCheck->isChecked());
+        QVERIFY(!w.m_runDiscCheck->isChecked());
         w.m_runDiscCheck->click();
-        QCOMPARE(ProgramSettings().readInt(QStringLiteral("Run")), std::optional<int>(0));
+        QCOMPARE(ProgramSettings().readInt(QStringLiteral("Run")), std::optional<int>(1));
     }
     MainWindow w(folder.path());
-    QVERIFY(!w.m_runDiscCheck->isChecked());
+    QVERIFY(w.m_runDiscCheck->isChecked());
 }
 
 void TestStartup::runThatIsNotAnIntegerIsIgnored() {
@@ -59,7 +73,7 @@ void TestStartup::runThatIsNotAnIntegerIsIgnored() {
         s.setValue(QStringLiteral("Run"), QStringLiteral("yes please"));
     }
     MainWindow w(folder.path());
-    QVERIFY(!w.m_runDiscCheck->isChecked());
+    QVERIFY(w.m_runDiscCheck->isChecked()); // as when nothing is stored
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 }
 
@@ -70,22 +84,117 @@ void TestStartup::windowShell() {
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly)"));
     QCOMPARE(w.m_programName, QStringLiteral("Korvello (Tessaly) "));
     QCOMPARE(w.m_versionLabel->text(), QStringLiteral("Korvello (Tessaly) v.2.1.345"));
+    // The first size; the desktop may resize and maximise the window, down to a
+    // minimum that fits a 1366 by 768 screen, and 1920 by 1080 at 150 %.
     QCOMPARE(w.size(), QSize(1006, 700));
-    QCOMPARE(w.minimumSize(), w.maximumSize());
-    QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(w.minimumWidth() <= 1366 - 20 && w.minimumHeight() <= 1040 / 1.5 - 40);
+    QCOMPARE(w.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    QVERIFY(w.windowFlags() & Qt::WindowMaximizeButtonHint);
     QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
     QCOMPARE(w.font().family(), QStringLiteral("Arial"));
     QCOMPARE(w.font().pixelSize(), 10);
     QVERIFY(w.m_pages->tabBar()->isHidden());
-    QCOMPARE(w.m_pages->count(), 2);
+    QCOMPARE(w.m_pages->count(), 3);
     QCOMPARE(w.m_pages->tabText(0), QStringLiteral("GameList"));
     QCOMPARE(w.m_pages->tabText(1), QStringLiteral("New/Edit Game"));
+    QCOMPARE(w.m_pages->tabText(2), QStringLiteral("Emulator folder"));
     for (const char* name :
          {"gameGrid", "poster", "startButton", "deleteButton", "editButton", "newGameButton", "runDiscCheck",
           "skinList", "versionLabel", "unloadKeyLabel", "mailLink", "homePageLink"})
         QVERIFY2(w.m_gameListPage->findChild<QWidget*>(QLatin1String(name)), name);
     QCOMPARE(w.m_unloadKeyLabel->text(), QStringLiteral("Press Ctrl+Alt+U to unload PCSX2"));
     QCOMPARE(w.m_exitAction->text(), QStringLiteral("Exit"));
+}
+
+void TestStartup::folderWithoutEmulatorSaysSo() {
+    // The program alone in a folder: no emulator beside it, no games.
+    DialogRecorder dialogs;
+    QTemporaryDir alone;
+    MainWindow w(alone.path() + u'/');
+    QCOMPARE(w.m_pages->currentWidget(), w.m_noEmulatorPage);
+    QVERIFY2(w.m_noEmulatorText->text().contains(QStringLiteral("holds no emulator")),
+             qPrintable(w.m_noEmulatorText->text()));
+    QVERIFY(w.m_noEmulatorText->text().contains(QStringLiteral("\"inis\"")));
+    QVERIFY(w.m_noEmulatorText->text().contains(alone.path()));
+    QCOMPARE(w.m_chooseFolderButton->text(), QStringLiteral("Choose the emulator's folder..."));
+    QVERIFY(dialogs.requests.isEmpty());
+
+    // A folder with an emulator: the window closes to open again there, and
+    // later starts know the folder.
+    TestFolder emulator;
+    w.show();
+    dialogs.pathAnswers.enqueue(emulator.path());
+    w.m_chooseFolderButton->click();
+    QCOMPARE(w.m_nextFolder, emulator.path());
+    QVERIFY(!w.isVisible());
+    QCOMPARE(ProgramSettings().readText(CommandLine::folderKey()), std::optional<QString>(emulator.path()));
+
+    // A folder with games but no emulator yet keeps showing its games.
+    DialogRecorder quiet;
+    QTemporaryDir withGames;
+    {
+        ProfileStore store;
+        store.setDatabasePath(withGames.filePath(QStringLiteral("db.mdb")));
+        store.add(profilefixture::nonDefaultProfile(QStringLiteral("Ico")));
+    }
+    MainWindow games(withGames.path() + u'/');
+    QCOMPARE(games.m_pages->currentWidget(), games.m_gameListPage);
+}
+
+void TestStartup::chooserRefusesFolderWithoutEmulator_data() {
+    QTest::addColumn<QString>("content"); // what the refused folder holds
+    QTest::newRow("empty") << "";
+    QTest::newRow("a plain file") << "readme.txt";
+    QTest::newRow("a folder named like the executable") << "pcsx2.exe/";
+}
+
+void TestStartup::chooserRefusesFolderWithoutEmulator() {
+    QFETCH(QString, content);
+    DialogRecorder dialogs;
+    QTemporaryDir refused;
+    if (content.endsWith(u'/'))
+        QVERIFY(QDir(refused.path()).mkpath(content));
+    else if (!content.isEmpty())
+        testsupport::writeAll(refused.filePath(content), "text");
+    TestFolder emulator;
+    dialogs.pathAnswers.enqueue(refused.path());
+    dialogs.pathAnswers.enqueue(emulator.path());
+    const QString chosen = emulatorfolder::choose(nullptr, QDir::homePath(), QStringLiteral("korvello"));
+    QCOMPARE(chosen, emulator.path());
+    // The chooser said what to choose; the refusal named the folder and what was looked for.
+    QCOMPARE(dialogs.requests.size(), 3);
+    QCOMPARE(dialogs.requests.at(0).kind, Dialogs::Kind::ChooseFolder);
+    QVERIFY(dialogs.requests.at(0).title.contains(QStringLiteral("executable")));
+    QCOMPARE(dialogs.requests.at(1).kind, Dialogs::Kind::Message);
+    QVERIFY2(dialogs.requests.at(1).text.contains(refused.path()) &&
+                 dialogs.requests.at(1).text.contains(QStringLiteral("executable")) &&
+                 dialogs.requests.at(1).text.contains(QStringLiteral("\"inis\"")),
+             qPrintable(dialogs.requests.at(1).text));
+    // Asked again where the refused folder was.
+    QCOMPARE(dialogs.requests.at(2).text, refused.path());
+    QVERIFY(!QFileInfo::exists(refused.filePath(QStringLiteral("db.mdb"))));
+
+    // Cancelled: nothing chosen.
+    dialogs.clear();
+    QCOMPARE(emulatorfolder::choose(nullptr, QDir::homePath(), QStringLiteral("korvello")), QString());
+}
+
+void TestStartup::secondStartBringsTheFirstForward() {
+    QTemporaryDir folder;
+    QTemporaryDir otherFolder;
+    SingleInstance first(folder.path());
+    QVERIFY(!first.handOverToRunning()); // nothing runs yet
+    first.listen();
+    QSignalSpy raised(&first, &SingleInstance::raiseRequested);
+
+    // Another folder is another window.
+    SingleInstance other(otherFolder.path());
+    QVERIFY(!other.handOverToRunning());
+    // The same folder, named another way, hands over and asks the first to come forward.
+    SingleInstance second(folder.path() + QStringLiteral("/./"));
+    QVERIFY(second.handOverToRunning());
+    QVERIFY(raised.wait(3000));
+    QCOMPARE(raised.count(), 1);
 }
 
 QTEST_MAIN(TestStartup)

@@ -175,7 +175,9 @@ void TestEditorControls::pathEditFilter() {
 void TestEditorControls::pathEditBrowse() {
     DialogRecorder dialogs;
     EditorPage page;
-    QCOMPARE(page.txtISOPath->filter(), QStringLiteral("All files (*.*)|*.*|ISO|*.iso"));
+    QCOMPARE(
+        page.txtISOPath->filter(),
+        QStringLiteral("Disc images|*.iso;*.bin;*.cue;*.mdf;*.chd;*.cso;*.zso;*.gz|All files (*.*)|*.*"));
     QCOMPARE(page.txtISOPath->mode(), PathEdit::Mode::File);
     QCOMPARE(page.txtMCPath->mode(), PathEdit::Mode::Folder);
 
@@ -184,7 +186,8 @@ void TestEditorControls::pathEditBrowse() {
     QCOMPARE(page.txtISOPath->text(), QStringLiteral("/games/ico.iso"));
     QCOMPARE(dialogs.requests.size(), 1);
     QCOMPARE(dialogs.requests.at(0).kind, Dialogs::Kind::OpenFile);
-    QCOMPARE(dialogs.requests.at(0).filter, QStringLiteral("All files (*);;ISO (*.iso)"));
+    QCOMPARE(dialogs.requests.at(0).filter,
+             QStringLiteral("Disc images (*.iso *.bin *.cue *.mdf *.chd *.cso *.zso *.gz);;All files (*)"));
 
     // Cancelled: the field keeps its path.
     QTest::mouseClick(page.txtISOPath->browseButton(), Qt::LeftButton);
@@ -480,7 +483,7 @@ void TestEditorControls::groupsAndOtherControls() {
         auto* group = page.findChild<QGroupBox*>(topGroups.at(i));
         QVERIFY2(group, qPrintable(topGroups.at(i)));
         QCOMPARE(group->title(), topCaptions.at(i));
-        QCOMPARE(group->parentWidget(), &page);
+        QCOMPARE(group->parentWidget(), page.groupArea()); // the page's scrolled area
     }
     const std::pair<const char*, const char*> inner[] = {
         {"grpUpscaling", "D3D Upscaling (can cause glitches)"},

@@ -1,5 +1,6 @@
 // Start end to end: a temporary emulator folder, the main window, a real emulator process.
 #include "app/mainwindow.h"
+#include "app/programsettings.h"
 #include "emulatorrun.h"
 #include "gamelist/gamelistview.h"
 #include "launch/processtable.h"
@@ -45,12 +46,17 @@ struct EmulatorFolder {
 class TestStart : public QObject {
     Q_OBJECT
 private slots:
-    void init() { testsupport::removeProgramSettings(); }
+    void init() {
+        testsupport::removeProgramSettings();
+        // These starts need no disc image: "Run CDVD after start" off, as the user can set it.
+        ProgramSettings().writeInt(QStringLiteral("Run"), 0);
+    }
     void arguments_data();
     void arguments();
     void runningEmulatorEndedFirst();
     void firstStartKeepsTheUsersSettings();
     void prefixOnlyIsLeftRunning();
+    void secondGameAsksFirst();
     void failedWriteStartsNothing_data();
     void failedWriteStartsNothing();
     void unknownGame();
@@ -193,6 +199,80 @@ void TestStart::prefixOnlyIsLeftRunning() {
     reaper.add(record->pid);
     QTest::qWait(200);
     QVERIFY(emulatorrun::isAlive(other));
+}
+
+void TestStart::secondGameAsksFirst() {
+    DialogRecorder dialogs;
+    emulatorrun::Reaper reaper;
+    EmulatorFolder f(QStringLiteral("--first"));
+    const QString other = QStringLiteral("Another Test");
+    const QString broken = QStringLiteral("Broken Test");
+    {
+        ProfileStore store;
+        store.setDatabasePath(f.folder.file(QStringLiteral("db.mdb")));
+        GameProfile p = emulatorrun::fixtureProfile();
+        p.setValue(col::gamename, other);
+        p.setValue(col::PCSX2ExeFile, f.exeName);
+        p.setValue(col::PCSX2CMDKeys, QStringLiteral("--other"));
+        store.add(p);
+        p.setValue(col::gamename, broken);
+        p.setValue(col::PCSX2ExeFile, QStringLiteral("no-such-emulator.exe"));
+        store.add(p);
+    }
+    MainWindow w(f.folder.path());
+    w.show();
+    auto startGame = [&w](const QString& name) {
+        w.selectGame(w.findShownGame(name));
+        QCOMPARE(w.m_currentGame, name);
+        w.m_startButton->click();
+    };
+    startGame(kGame);
+    std::optional<emulatorrun::Record> first = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(first);
+    reaper.add(first->pid);
+    QFile::remove(f.record());
+    QVERIFY(dialogs.requests.isEmpty());
+
+    // Another game while the first runs: asked, with No as the default; No starts nothing.
+    dialogs.buttonAnswers.enqueue(QMessageBox::No);
+    startGame(other);
+    QCOMPARE(dialogs.requests.size(), 1);
+    const Dialogs::Request& asked = dialogs.requests.at(0);
+    QCOMPARE(asked.text, QStringLiteral("End Shadow of the Test and start Another Test?"));
+    QCOMPARE(asked.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(asked.defaultButton, QMessageBox::No);
+    QTest::qWait(300);
+    QVERIFY(!QFile::exists(f.record()));
+    QVERIFY(emulatorrun::isAlive(first->pid));
+
+    // Yes, but the start's own checks refuse it: the running game is left alone.
+    dialogs.clear();
+    dialogs.buttonAnswers.enqueue(QMessageBox::Yes);
+    startGame(broken);
+    QCOMPARE(dialogs.requests.size(), 2); // the question, then the refusal
+    QTest::qWait(300);
+    QVERIFY(emulatorrun::isAlive(first->pid));
+
+    // Yes: the first game ends and the other starts.
+    dialogs.clear();
+    dialogs.buttonAnswers.enqueue(QMessageBox::Yes);
+    startGame(other);
+    QCOMPARE(dialogs.messageTexts(),
+             QStringList{QStringLiteral("End Shadow of the Test and start Another Test?")});
+    const std::optional<emulatorrun::Record> second = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(second);
+    reaper.add(second->pid);
+    QCOMPARE(second->arguments, QStringList{QStringLiteral("--other")});
+    QVERIFY(emulatorrun::waitForEnd(first->pid));
+
+    // The same game again asks nothing: Start restarts it, as it always has.
+    dialogs.clear();
+    QFile::remove(f.record());
+    startGame(other);
+    const std::optional<emulatorrun::Record> again = emulatorrun::waitForRecord(f.exePath);
+    QVERIFY(again);
+    reaper.add(again->pid);
+    QVERIFY(dialogs.requests.isEmpty());
 }
 
 void TestStart::failedWriteStartsNothing_data() {

@@ -1,6 +1,7 @@
 // The unload hot key on a private X server, pressed with xdotool; the game
 // started by a double click on the list.
 #include "app/mainwindow.h"
+#include "app/programsettings.h"
 #include "emulatorrun.h"
 #include "gamelist/gamelistview.h"
 #include "launch/unloadhotkey.h"
@@ -55,7 +56,11 @@ void settle() {
 class TestUnloadHotKey : public QObject {
     Q_OBJECT
 private slots:
-    void init() { testsupport::removeProgramSettings(); }
+    void init() {
+        testsupport::removeProgramSettings();
+        // These starts need no disc image: "Run CDVD after start" off, as the user can set it.
+        ProgramSettings().writeInt(QStringLiteral("Run"), 0);
+    }
     void beforeAnyStartNothingEnds();
     void doubleClickStartsAndHotKeyEnds_data();
     void doubleClickStartsAndHotKeyEnds();

@@ -3,6 +3,7 @@
 // stand-in portal (helpers/fakeportal.cpp) play the desktop; the window runs
 // offscreen with WAYLAND_DISPLAY set, as on a Wayland desktop.
 #include "app/mainwindow.h"
+#include "app/programsettings.h"
 #include "emulatorrun.h"
 #include "gamelist/gamelistview.h"
 #include "launch/unloadkey.h"
@@ -88,6 +89,8 @@ void TestUnloadPortal::cleanupTestCase() {
 
 void TestUnloadPortal::init() {
     testsupport::removeProgramSettings();
+    // These starts need no disc image: "Run CDVD after start" off, as the user can set it.
+    ProgramSettings().writeInt(QStringLiteral("Run"), 0);
 }
 
 void TestUnloadPortal::cleanup() {

@@ -283,8 +283,21 @@ void TestEncodings::profileNames_data() {
     QTest::newRow("brackets") << "Okami [PAL]" << true;
     QTest::newRow("apostrophe") << "Jak's Quest" << true;
     QTest::newRow("blank") << " " << true;
-    for (const char* bad : {"\"", "*", "/", ":", "<", ">", "?", "\\", "|"})
-        QTest::newRow(bad) << (QStringLiteral("a") + QLatin1String(bad) + u'b') << false;
+    // Windows' file-name characters are ordinary ones here.
+    for (const char* fine : {"\"", "*", ":", "<", ">", "?", "\\", "|"})
+        QTest::newRow(fine) << (QStringLiteral("a") + QLatin1String(fine) + u'b') << true;
+    QTest::newRow("colon in a title") << "Grand Theft Auto: San Andreas" << true;
+    QTest::newRow("slash") << "a/b" << false;
+    QTest::newRow("NUL") << QString(QStringLiteral("a") + QChar(0) + u'b') << false;
+    QTest::newRow("line break") << "a\nb" << false;
+    QTest::newRow("DEL") << "a\x7f"
+                            "b"
+                         << false;
+    // thumb_<name>.jpg must fit 255 bytes: 245 bytes of name, counted in UTF-8.
+    QTest::newRow("245 bytes") << QString(245, u'x') << true;
+    QTest::newRow("246 bytes") << QString(246, u'x') << false;
+    QTest::newRow("122 two-byte letters") << QString(122, QChar(0xe9)) << true;
+    QTest::newRow("123 two-byte letters") << QString(123, QChar(0xe9)) << false;
 }
 
 void TestEncodings::profileNames() {

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+// One window per user and emulator folder. The first start listens on a local
+// socket named after the user and the folder; a later start finds it, asks it
+// to bring its window forward and ends. Nothing else is passed on.
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    explicit SingleInstance(const QString& appFolder, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // The socket's name: the user's id and a digest of the folder.
+    static QString serverName(const QString& appFolder);
+
+    // True when another start of this user for this folder runs and was asked
+    // to come forward: this start has nothing more to do.
+    bool handOverToRunning();
+    // Listens for later starts; each one emits raiseRequested().
+    void listen();
+
+signals:
+    void raiseRequested();
+
+private:
+    QString m_name;
+    QLocalServer* m_server = nullptr;
+};

@@ -1,0 +1,209 @@
+// The window on a desktop as users have it: a window manager, a 40 pixel panel
+// along the bottom of the screen, and the screen's scale (the test runs at 150 %
+// on a 1920 by 1080 screen: QT_SCALE_FACTOR and the screen size come from its
+// command). The window and every button of both pages lie inside the work
+// area; the settings page scrolls to the buttons it cannot show at once; the
+// window is resizable and opens again at the size it was left at.
+//
+// With KORVELLO_WINDOW_SHOTS naming a folder, pictures of the whole screen in
+// every skin and on both pages are written there, named <scale>-<skin>-<page>.png.
+#include "app/mainwindow.h"
+#include "editor/editorpage.h"
+#include "gamelist/gamelistview.h"
+#include "gamelist/posterview.h"
+#include "store/profilestore.h"
+#include "support/dialogrecorder.h"
+#include "support/profilefixture.h"
+#include "support/testfolder.h"
+#include "x11desktop.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QtTest>
+
+namespace {
+
+struct Library {
+    TestFolder folder;
+    explicit Library(int games) {
+        ProfileStore store;
+        store.setDatabasePath(folder.file(QStringLiteral("db.mdb")));
+        for (int i = 1; i <= games; ++i)
+            store.add(profilefixture::nonDefaultProfile(QStringLiteral("Game %1").arg(i)));
+    }
+    // The program's own pictures and skins, from the source tree.
+    static QStringList programFiles() { return {QStringLiteral(KORVELLO_SOURCE_DIR "/")}; }
+};
+
+QRect onScreen(const QWidget* w) {
+    return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+}
+
+QString describe(const QWidget* w) {
+    return QStringLiteral("%1 \"%2\" at %3,%4 %5x%6")
+        .arg(w->objectName(), w->property("text").toString())
+        .arg(onScreen(w).x())
+        .arg(onScreen(w).y())
+        .arg(w->width())
+        .arg(w->height());
+}
+
+// The controls a user presses or picks on a page.
+QList<QWidget*> buttons(QWidget* page) {
+    QList<QWidget*> found;
+    for (QWidget* w : page->findChildren<QWidget*>())
+        if (w->isVisibleTo(page) && (qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w)) &&
+            !w->inherits("QToolButton"))
+            found.append(w);
+    return found;
+}
+
+} // namespace
+
+class TestWindowFit : public QObject {
+    Q_OBJECT
+public:
+    // The desktop is set up before the application connects, as a user's is.
+    explicit TestWindowFit(X11Desktop& desktop, bool ready) : m_desktop(desktop), m_ready(ready) {}
+
+private slots:
+    void initTestCase();
+    void everyButtonInsideTheWorkArea();
+    void resizedWindowIsRemembered();
+
+private:
+    X11Desktop& m_desktop;
+    bool m_ready;
+    QRect m_area; // the work area in the window's (logical) pixels
+};
+
+void TestWindowFit::initTestCase() {
+    testsupport::removeProgramSettings();
+    if (m_desktop.error().contains(QStringLiteral("not installed")))
+        QSKIP(qPrintable(m_desktop.error()));
+    QVERIFY2(m_ready, qPrintable(m_desktop.error()));
+    QScreen* screen = QGuiApplication::primaryScreen();
+    // The panel's edge, as the window manager reports it, in the window's pixels.
+    const QRect work = m_desktop.workArea();
+    const qreal ratio = screen->devicePixelRatio();
+    QVERIFY2(work.height() < screen->geometry().height() * ratio &&
+                 std::abs(screen->availableGeometry().height() * ratio - work.height()) <= 2 * ratio,
+             qPrintable(QStringLiteral("work area %1 device pixels tall, Qt's %2")
+                            .arg(work.height())
+                            .arg(screen->availableGeometry().height())));
+    m_area = screen->availableGeometry();
+    qInfo("screen %dx%d at scale %.2f, work area %dx%d", screen->geometry().width(),
+          screen->geometry().height(), screen->devicePixelRatio(), m_area.width(), m_area.height());
+}
+
+void TestWindowFit::everyButtonInsideTheWorkArea() {
+    DialogRecorder dialogs;
+    Library library(7);
+    MainWindow w(library.folder.path(), Library::programFiles());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // The whole window, title bar included, once the window manager has framed it.
+    QTRY_VERIFY2(w.frameGeometry() != w.geometry() && m_area.contains(w.frameGeometry()),
+                 qPrintable(QStringLiteral("frame %1,%2 %3x%4")
+                                .arg(w.frameGeometry().x())
+                                .arg(w.frameGeometry().y())
+                                .arg(w.frameGeometry().width())
+                                .arg(w.frameGeometry().height())));
+
+    const QString shots = qEnvironmentVariable("KORVELLO_WINDOW_SHOTS");
+    const QString scale = QString::number(qRound(w.devicePixelRatioF() * 100));
+    const int skins = std::max(1, w.m_skinList->count());
+    for (int skin = 0; skin < skins; ++skin) {
+        if (w.m_skinList->count() > 0) {
+            w.m_skinList->setCurrentIndex(skin);
+            w.applyChosenSkin(w.m_skinList);
+        }
+        const QString skinName =
+            w.m_skinList->count() > 0 ? w.m_skinList->itemText(skin) : QStringLiteral("none");
+
+        w.showGameList();
+        QTRY_VERIFY(w.m_gameListPage->isVisible());
+        const QList<QWidget*> listButtons = buttons(w.m_gameListPage);
+        QVERIFY(listButtons.size() >= 6);
+        for (QWidget* b : listButtons)
+            QVERIFY2(m_area.contains(onScreen(b)), qPrintable(skinName + u' ' + describe(b)));
+        // The grid and the poster use what the window gives them.
+        QVERIFY(w.m_gameGrid->width() >= 2 * 109);
+        const QRect poster = w.m_poster->frame();
+        QVERIFY(std::abs(poster.width() * 636 - poster.height() * 429) <= 636);
+        if (!shots.isEmpty()) {
+            QTest::qWait(200);
+            QVERIFY(w.screen()->grabWindow(0).save(
+                QDir(shots).filePath(QStringLiteral("%1-%2-list.png").arg(scale, skinName))));
+        }
+
+        w.m_editButton->click();
+        QTRY_VERIFY(w.m_editorPage->isVisible());
+        auto* scroll = w.m_editorPage->findChild<QScrollArea*>(QStringLiteral("editorScroll"));
+        QVERIFY(scroll);
+        const QRect view = onScreen(scroll->viewport());
+        QVERIFY(m_area.contains(view));
+        if (!shots.isEmpty()) {
+            QTest::qWait(200);
+            QVERIFY(w.screen()->grabWindow(0).save(
+                QDir(shots).filePath(QStringLiteral("%1-%2-editor.png").arg(scale, skinName))));
+        }
+        const QList<QWidget*> editorButtons = buttons(w.m_editorPage);
+        QVERIFY(editorButtons.size() > 50);
+        for (QWidget* b : editorButtons) {
+            // Scrolled to where the user finds it: then whole, inside the page and the work area.
+            scroll->ensureWidgetVisible(b, 0, 0);
+            QVERIFY2(view.contains(onScreen(b)) && m_area.contains(onScreen(b)),
+                     qPrintable(skinName + u' ' + describe(b)));
+        }
+        if (!shots.isEmpty()) {
+            QTest::qWait(200);
+            QVERIFY(w.screen()->grabWindow(0).save(
+                QDir(shots).filePath(QStringLiteral("%1-%2-editor-end.png").arg(scale, skinName))));
+        }
+    }
+    // A skin picked on the settings page counts as a change there: leaving it asks, nothing else does.
+    for (const QString& text : dialogs.messageTexts())
+        QVERIFY2(text.startsWith(QStringLiteral("Discard the changes")), qPrintable(text));
+}
+
+void TestWindowFit::resizedWindowIsRemembered() {
+    DialogRecorder dialogs;
+    Library library(30);
+    QRect left;
+    {
+        MainWindow w(library.folder.path(), Library::programFiles());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const int columnsBefore = w.m_gameGrid->viewport()->width() / 109;
+        // Narrower than the first size, as far as the window goes.
+        w.resize(w.minimumSize());
+        QTRY_COMPARE(w.size(), w.minimumSize());
+        QVERIFY(w.m_gameGrid->viewport()->width() / 109 < columnsBefore);
+        w.resize(m_area.width() - 40, w.minimumHeight() + 20);
+        QTRY_COMPARE(w.width(), m_area.width() - 40);
+        // A wider window: more columns of games.
+        QTRY_VERIFY(w.m_gameGrid->viewport()->width() / 109 > columnsBefore);
+        left = w.geometry();
+        w.close();
+    }
+    MainWindow again(library.folder.path(), Library::programFiles());
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QTRY_COMPARE(again.size(), left.size());
+}
+
+int main(int argc, char* argv[]) {
+    X11Desktop desktop;
+    const bool ready = desktop.startWindowManager() && desktop.addBottomPanel(40);
+    QApplication app(argc, argv);
+    TestWindowFit test(desktop, ready);
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_windowfit.moc"
