@@ -228,13 +228,15 @@ QGroupBox* EditorPage::buildEEIOP() {
     QGridLayout* g = grid(grpEEIOP);
     rgpEECore = named(new RadioGroup(QStringLiteral("EmotionEngine"), kCpuModes, grpEEIOP), "rgpEECore");
     rgpIOPCore = named(new RadioGroup(QStringLiteral("IOP"), kCpuModes, grpEEIOP), "rgpIOPCore");
-    chkEnableEECache = check(grpEEIOP, "chkEnableEECache", QStringLiteral("Enable EE Cache"));
     grpEEFPU = group(grpEEIOP, "grpEEFPU", QStringLiteral("EE/FPU Advanced Recompiler Options"));
     QGridLayout* f = grid(grpEEFPU);
     rgpEERoundMode =
         named(new RadioGroup(QStringLiteral("Round Mode"), kRoundModes, grpEEFPU), "rgpEERoundMode");
     rgpEEClampingMode =
         named(new RadioGroup(QStringLiteral("Clamping Mode"), kEEClamping, grpEEFPU), "rgpEEClampingMode");
+    // Made after the recompiler options, which stand above it: Tab follows
+    // the order of creation.
+    chkEnableEECache = check(grpEEIOP, "chkEnableEECache", QStringLiteral("Enable EE Cache"));
     f->addWidget(rgpEERoundMode, 0, 0);
     f->addWidget(rgpEEClampingMode, 0, 1);
     btnEEDef = button(grpEEIOP, "btnEEDef", QStringLiteral("Default"));
