@@ -182,6 +182,7 @@ void MainWindow::layOutGameListPage() {
     searchRow->setSpacing(4);
     searchRow->addWidget(m_searchField, 1);
     searchRow->addWidget(m_coversButton);
+    searchRow->addWidget(m_addFolderButton);
     searchRow->addWidget(m_sortLabel);
     searchRow->addWidget(m_sortList);
     m_sortList->setMinimumWidth(138);
@@ -216,7 +217,6 @@ void MainWindow::layOutGameListPage() {
     m_commandGrid->addWidget(m_newGameButton, 1, 1);
     m_commandGrid->addWidget(m_runDiscCheck, 0, 3);
     m_commandGrid->addWidget(m_skinList, 1, 3);
-    m_commandGrid->addWidget(m_addFolderButton, 2, 0);
     m_commandGrid->setColumnMinimumWidth(2, 6);
     m_commandGrid->setColumnStretch(3, 1);
 

@@ -65,9 +65,9 @@ void MainWindow::connectLibraryHandlers() {
     // take their names from the labels beside them.
     // The whole page in reading order, from the search row to the links; Tab
     // after the last goes back to the first, Shift+Tab the other way.
-    const QList<QWidget*> chain{m_searchField,   m_coversButton,    m_sortList,     m_gameGrid,
-                                m_deleteButton,  m_startButton,     m_editButton,   m_newGameButton,
-                                m_addFolderButton, m_runDiscCheck,  m_skinList,     m_mailLink,
+    const QList<QWidget*> chain{m_searchField,  m_coversButton, m_addFolderButton, m_sortList,
+                                m_gameGrid,     m_deleteButton, m_startButton,     m_editButton,
+                                m_newGameButton, m_runDiscCheck, m_skinList,       m_mailLink,
                                 m_homePageLink};
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain.at(i - 1), chain.at(i));

@@ -67,7 +67,11 @@ void holdCombination(VirtualPad& pad, int ms) {
 class TestGamepad : public QObject {
     Q_OBJECT
 private slots:
-    void init() { testsupport::removeProgramSettings(); }
+    void init() {
+        testsupport::removeProgramSettings();
+        // The stand-in games have no disc image: Start runs the emulator without one.
+        ProgramSettings().writeInt(QStringLiteral("Run"), 0);
+    }
     void movesAsTheKeysDo_data();
     void movesAsTheKeysDo();
     void eastClearsTheSearch();

@@ -95,9 +95,9 @@ void TestKeyboard::gameListPageWalk() {
     QTRY_VERIFY(w.isActiveWindow());
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.m_gameGrid));
 
-    const QList<QWidget*> forward{w.m_deleteButton,    w.m_startButton,  w.m_editButton, w.m_newGameButton,
-                                  w.m_addFolderButton, w.m_runDiscCheck, w.m_skinList,   w.m_mailLink,
-                                  w.m_homePageLink,    w.m_searchField,  w.m_coversButton, w.m_sortList,
+    const QList<QWidget*> forward{w.m_deleteButton, w.m_startButton,  w.m_editButton,     w.m_newGameButton,
+                                  w.m_runDiscCheck, w.m_skinList,     w.m_mailLink,       w.m_homePageLink,
+                                  w.m_searchField,  w.m_coversButton, w.m_addFolderButton, w.m_sortList,
                                   w.m_gameGrid};
     // Every control of the page is on the walk.
     for (QWidget* stop : tabStops(w.m_gameListPage))

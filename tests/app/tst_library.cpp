@@ -391,9 +391,9 @@ void TestLibrary::tabOrderNamesAndToolTips() {
     QVERIFY(QTest::qWaitForWindowActive(&w));
     // The skin list is off: the test folder has no skins.
     QVERIFY(!w.m_skinList->isEnabled());
-    const QList<QWidget*> expected = {w.m_searchField,  w.m_coversButton,  w.m_sortList,
-                                      w.m_gameGrid,     w.m_deleteButton,  w.m_startButton,
-                                      w.m_editButton,   w.m_newGameButton, w.m_addFolderButton,
+    const QList<QWidget*> expected = {w.m_searchField,  w.m_coversButton,  w.m_addFolderButton,
+                                      w.m_sortList,     w.m_gameGrid,      w.m_deleteButton,
+                                      w.m_startButton,  w.m_editButton,    w.m_newGameButton,
                                       w.m_runDiscCheck, w.m_mailLink,      w.m_homePageLink};
     const QList<QWidget*> cycle = tabCycle(w.m_searchField);
     QVERIFY2(cycle == expected, qPrintable(describe(cycle)));

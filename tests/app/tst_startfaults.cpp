@@ -111,6 +111,9 @@ struct Setup {
             QFile::copy(testsupport::dataPath(QStringLiteral("launch/start/") + name), ini);
             QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         }
+        // The user's own files were kept at an earlier Start: these Starts print
+        // only what they are about, not the one-time backup notice.
+        QDir().mkpath(folder.file(QStringLiteral("inis/Korvello backup")));
     }
     void add(const QString& name, const QString& keys) const {
         GameProfile p = emulatorrun::fixtureProfile();
