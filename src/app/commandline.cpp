@@ -357,6 +357,8 @@ int CommandLine::addFolder(QTextStream& out) {
             options.pluginFile = plugins.first().file;
     }
     options.gameIndexPath = GameIndex::find(m_appFolder);
+    if (start.currentBuilds)
+        options.currentSettingsFolder = start.settingsFolder;
     const LibraryImport::Summary summary = LibraryImport(options).run(m_addFolder);
     out << LibraryImport::summaryText(summary) << u'\n';
     for (const QString& name : summary.added)

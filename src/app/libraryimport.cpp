@@ -3,11 +3,16 @@
 #include "core/korvelloerror.h"
 #include "disc/discidentity.h"
 #include "gamelist/artworkfiles.h"
+#include "launch/currentbuild.h"
+#include "launch/currentgeneration.h"
+#include "launch/currentprofilereader.h"
+#include "launch/inivalues.h"
 #include "store/defaultprofile.h"
 #include "store/encodings.h"
 #include "store/gamediscstore.h"
 #include "store/profilestore.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -173,6 +178,16 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
 
         batch.append(defaultprofile::make(name, QFileInfo(image).absoluteFilePath(), m_options.executable,
                                           m_options.pluginFile));
+        if (!m_options.currentSettingsFolder.isEmpty()) {
+            // Read back through the same table Start writes with, so that a Start
+            // without edits leaves both files as they are.
+            const QString settingsIni = m_options.currentSettingsFolder + QStringLiteral("/PCSX2.ini");
+            const CurrentGeneration generation = generationOf(IniValues::fromFile(settingsIni));
+            const QString dataFolder = QDir::cleanPath(m_options.currentSettingsFolder + QStringLiteral("/.."));
+            currentmapping::readProfile(
+                batch.last(), settingsIni,
+                currentbuild::gameSettingsPath(dataFolder, id.serial, id.crc, generation));
+        }
         GameDisc d;
         d.game = name;
         d.image = QFileInfo(image).absoluteFilePath();

@@ -25,6 +25,10 @@ public:
         QString pluginFile;    // the graphics plug-in file (empty for the current builds)
         QString gameIndexPath; // GameIndex.yaml, empty when none was found
         QString gameListCache; // the current builds' game list cache, for formats read through it
+        // The current builds' settings folder (its inis), empty in the plug-in era: a new
+        // profile then starts from what the emulator would use for the disc today, its
+        // PCSX2.ini overlaid with the disc's own game settings file.
+        QString currentSettingsFolder;
         int batchSize = 100;
     };
 

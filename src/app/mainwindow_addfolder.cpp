@@ -69,6 +69,8 @@ void MainWindow::addGamesOfFolder(const QString& folder) {
         options.pluginFile = m_pluginFiles.value(plugin >= 0 ? plugin : 0);
     }
     options.gameIndexPath = GameIndex::find(m_appFolder);
+    if (m_currentBuilds)
+        options.currentSettingsFolder = m_settingsFolder;
 
     m_folderCancel = std::make_shared<std::atomic_bool>(false);
     m_folderProgress = new QProgressDialog(QStringLiteral("Looking for disc images..."),

@@ -152,8 +152,7 @@ QByteArray IsoFileSystem::readFile(const Entry& entry, quint32 maxLength, const 
     QByteArray data;
     const quint32 sectors = (entry.length + Size - 1) / Size;
     data.resize(qsizetype(sectors) * Size);
-    for (quint32 i = 0; i < sectors; ++i)
-        m_source.read(quint64(entry.sector) + i, data.data() + qsizetype(i) * Size);
+    m_source.readRun(entry.sector, sectors, data.data());
     data.truncate(entry.length);
     return data;
 }

@@ -64,4 +64,18 @@ void RawSectorSource::read(quint64 lsn, char* out) {
     m_file.readAt(m_fileOffset + qint64(lsn) * m_blockSize + m_dataOffset, out, SectorSize);
 }
 
+void RawSectorSource::readRun(quint64 lsn, quint32 count, char* out) {
+    // Plain 2048-byte images hold the boot file as one stretch of the file: one read
+    // instead of one per sector.
+    if (m_blockSize != SectorSize || count == 0) {
+        SectorSource::readRun(lsn, count, out);
+        return;
+    }
+    if (lsn + count > sectorCount())
+        throw KorvelloError(QStringLiteral("the image is truncated: it has %1 sectors, sector %2 was needed")
+                                .arg(sectorCount())
+                                .arg(lsn + count - 1));
+    m_file.readAt(m_fileOffset + qint64(lsn) * SectorSize, out, qint64(count) * SectorSize);
+}
+
 } // namespace disc

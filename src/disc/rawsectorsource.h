@@ -23,6 +23,7 @@ public:
 
     quint64 sectorCount() const override;
     void read(quint64 lsn, char* out) override;
+    void readRun(quint64 lsn, quint32 count, char* out) override;
 
     int blockSize() const { return m_blockSize; }
     int dataOffset() const { return m_dataOffset; }

@@ -16,6 +16,12 @@ public:
     // Copies the user data of sector `lsn` into `out` (SectorSize bytes). Throws
     // KorvelloError with the reason when the sector cannot be read.
     virtual void read(quint64 lsn, char* out) = 0;
+    // Copies `count` sectors from `lsn` on into `out` (count * SectorSize bytes). A
+    // container whose sectors lie back to back in the file reads them in one go.
+    virtual void readRun(quint64 lsn, quint32 count, char* out) {
+        for (quint32 i = 0; i < count; ++i)
+            read(lsn + i, out + qsizetype(i) * SectorSize);
+    }
 };
 
 } // namespace disc

@@ -6,6 +6,10 @@
 #include "editor/editorpage.h"
 #include "gamelist/gamelistfilter.h"
 #include "gamelist/gamelistview.h"
+#include "launch/currentbuild.h"
+#include "launch/currentconfigwriter.h"
+#include "launch/currentgeneration.h"
+#include "launch/inivalues.h"
 #include "store/columntable.h"
 #include "store/defaultprofile.h"
 #include "store/gamediscstore.h"
@@ -154,6 +158,7 @@ private slots:
     void scanFindsEachImageOnce();
     void addsOneProfilePerGame();
     void cancelKeepsOnlyCompleteGames();
+    void currentBuildsStartFromTheEmulatorsSettings();
     void windowAddsAFolder();
     void commandLineAddsAFolder();
 };
@@ -277,6 +282,47 @@ void TstAddFolder::cancelKeepsOnlyCompleteGames() {
         QVERIFY2(!discs.find(name).serial.isEmpty(), qPrintable(name));
         QCOMPARE(store.load(name)->value(col::PCSX2ExeFile), shelf.executable);
     }
+}
+
+void TstAddFolder::currentBuildsStartFromTheEmulatorsSettings() {
+    // The current builds: a game added starts from what the emulator would use for
+    // its disc today, PCSX2.ini under the disc's own game settings file, so that a
+    // Start without edits changes neither file.
+    Shelf shelf;
+    const QString inis = shelf.app.file(QStringLiteral("inis"));
+    QDir().mkpath(inis);
+    const QString settingsIni = inis + QStringLiteral("/PCSX2.ini");
+    testsupport::writeAll(settingsIni, "[UI]\nSettingsVersion = 1\nStartFullscreen = false\n\n"
+                                       "[EmuCore]\nEnableCheats = false\nEnablePatches = true\n");
+    const CurrentGeneration generation = generationOf(IniValues::fromFile(settingsIni));
+    const QString gameFile = currentbuild::gameSettingsPath(shelf.app.file(QString()), QStringLiteral("SLUS-20946"),
+                                                            crcOf(bootFile(1)), generation);
+    // The game's file as an earlier Start left it, with cheats the other way round
+    // from the defaults.
+    GameProfile seed = defaultprofile::make(QStringLiteral("seed"), QString(), shelf.executable, QString());
+    const QString cheats = seed.value(col::PCSX2EnableCheats) == QStringLiteral("TRUE") ? QStringLiteral("FALSE")
+                                                                                          : QStringLiteral("TRUE");
+    seed.setValue(col::PCSX2EnableCheats, cheats);
+    writeCurrentGameSettings(seed, gameFile, generation);
+    const QByteArray settingsBefore = testsupport::readAll(settingsIni);
+    const QByteArray gameBefore = testsupport::readAll(gameFile);
+
+    LibraryImport::Options o = shelf.options();
+    o.pluginFile.clear();
+    o.currentSettingsFolder = inis;
+    const LibraryImport::Summary s = LibraryImport(o).run(shelf.discs);
+    const QString gta = QStringLiteral("Grand Theft Auto - San Andreas (NTSC-U)");
+    QVERIFY(s.added.contains(gta));
+    ProfileStore store;
+    store.setDatabasePath(o.databasePath);
+    const std::optional<GameProfile> row = store.load(gta);
+    QVERIFY(row);
+    QCOMPARE(row->value(col::PCSX2EnableCheats), cheats);
+
+    // What Start writes for the game as added.
+    writeCurrentGameSettings(*row, gameFile, generation);
+    QCOMPARE(testsupport::readAll(gameFile), gameBefore);
+    QCOMPARE(testsupport::readAll(settingsIni), settingsBefore);
 }
 
 void TstAddFolder::windowAddsAFolder() {
