@@ -138,6 +138,9 @@ public:
     // Shows on the hint label what to press, and a notice when the desktop gives us no key.
     void showUnloadKeyStatus();
     void startSelectedGame();
+    // Starts the current game, ending `gamesToEnd` (other games this window started)
+    // once the start's checks have passed.
+    void startCurrentGame(const QStringList& gamesToEnd);
     // Puts back the emulator's own settings files kept before Korvello's first Start.
     void restoreEmulatorSettings();
     // The unload key was pressed: ends the emulator that Start last started.

@@ -133,12 +133,16 @@ void MainWindow::startSelectedGame() {
         if (answer != QMessageBox::Yes)
             return;
     }
+    startCurrentGame(others);
+}
+
+void MainWindow::startCurrentGame(const QStringList& gamesToEnd) {
     // The same start as `korvello --start`: one class does it for both.
     GameStarter starter(*m_store, {m_appFolder, m_settingsFolder, m_currentBuilds, m_pluginsFolder},
                         appinfo::ExecutableName());
     // A start that its checks refuse leaves the other games running.
-    starter.setAfterChecks([this, others] {
-        for (const QString& game : others)
+    starter.setAfterChecks([this, gamesToEnd] {
+        for (const QString& game : gamesToEnd)
             m_playSessions->endGame(game);
     });
     const GameStarter::Started started = starter.start(m_currentGame, m_runDiscCheck->isChecked());

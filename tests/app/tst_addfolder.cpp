@@ -300,8 +300,9 @@ void TstAddFolder::currentBuildsStartFromTheEmulatorsSettings() {
     // The game's file as an earlier Start left it, with cheats the other way round
     // from the defaults.
     GameProfile seed = defaultprofile::make(QStringLiteral("seed"), QString(), shelf.executable, QString());
-    const QString cheats = seed.value(col::PCSX2EnableCheats) == QStringLiteral("TRUE") ? QStringLiteral("FALSE")
-                                                                                          : QStringLiteral("TRUE");
+    const QString cheats = seed.value(col::PCSX2EnableCheats) == QStringLiteral("enabled")
+                               ? QStringLiteral("disabled")
+                               : QStringLiteral("enabled");
     seed.setValue(col::PCSX2EnableCheats, cheats);
     writeCurrentGameSettings(seed, gameFile, generation);
     const QByteArray settingsBefore = testsupport::readAll(settingsIni);

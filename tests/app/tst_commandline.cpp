@@ -364,7 +364,9 @@ void TestCommandLine::copyAloneWorksInItsFolder() {
     QCOMPARE(r.out, QString());
     QVERIFY(!QFileInfo::exists(alone.filePath(QStringLiteral("bin/db.mdb")))); // --list creates nothing
 
-    // Its library stays its own when an installed program has remembered another folder.
+    // Its library stays its own when an installed program has remembered another
+    // folder: a copy stands with its pictures.
+    QVERIFY(QDir(alone.path()).mkpath(QStringLiteral("bin/Images")));
     EmulatorFolder remembered(false);
     user.setSetting(QStringLiteral("Folder"), remembered.folder.path());
     r = user.run(program, {QStringLiteral("--list")});

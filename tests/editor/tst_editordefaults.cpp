@@ -263,6 +263,9 @@ void TestEditorDefaults::wholeProfileEnabledStates() {
             continue;
         w->setEnabled(true);
     }
+    // The scroll area the groups stand in, with its viewport, is no control.
+    for (QWidget* w = page.groupArea(); w && w != &page; w = w->parentWidget())
+        w->setEnabled(true);
     page.chkHWHacks->setChecked(true);
     page.chkGameFixes->setChecked(true);
     page.chkSpeedHacks->setChecked(true);

@@ -23,7 +23,7 @@ QMap<QString, QByteArray> userFiles() {
         {QStringLiteral("PCSX2_ui.ini"),
          QByteArray("CdvdSource=ISO\n[GSWindow]\nWindowSize=1904,1024\nAspectRatio=Stretch\n")},
         {QStringLiteral("PCSX2_vm.ini"), QByteArray("[EmuCore/Speedhacks]\nEECycleRate=0\nEECycleSkip=0\n")},
-        {QStringLiteral("spu2-x.ini"), QByteArray("\xFF\xFE[\0O\0U\0T\0\r\0\n\0", 16)}};
+        {QStringLiteral("spu2-x.ini"), QByteArray("\xFF\xFE[\0O\0U\0T\0\r\0\n\0", 14)}};
 }
 
 QMap<QString, QByteArray> filesIn(const QString& folder) {

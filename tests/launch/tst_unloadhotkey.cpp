@@ -114,7 +114,8 @@ void TestUnloadHotKey::doubleClickStartsAndHotKeyEnds() {
     QVERIFY(record);
     reaper.add(record->pid);
     QCOMPARE(record->arguments, QStringList({QStringLiteral("--nogui"), QStringLiteral("--fullscreen")}));
-    for (const char* ini : {"GSdx.ini", "PCSX2_ui.ini", "PCSX2_vm.ini", "SPU2-X.ini"})
+    // The sound file under the name the Linux plug-in opens.
+    for (const char* ini : {"GSdx.ini", "PCSX2_ui.ini", "PCSX2_vm.ini", "spu2-x.ini"})
         QVERIFY2(QFile::exists(f.folder.file(QStringLiteral("inis/") + QLatin1String(ini))), ini);
     QCOMPARE(w.m_startedExecutable, f.exeName);
     QVERIFY(emulatorrun::isAlive(record->pid));
