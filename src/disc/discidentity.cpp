@@ -34,14 +34,57 @@ QString displayName(const QString& path) {
 }
 
 // The emulator's ElfObject::GetCRC: the XOR of the file's little-endian 32-bit words; the
-// one to three bytes after the last whole word are not part of it.
-quint32 bootFileCrc(const QByteArray& data) {
-    quint32 crc = 0;
-    const qsizetype words = data.size() / 4;
-    for (qsizetype i = 0; i < words; ++i)
-        crc ^= qFromLittleEndian<quint32>(data.constData() + i * 4);
-    return crc;
-}
+// one to three bytes after the last whole word are not part of it. `add` takes the file in
+// pieces whose lengths are whole words, all but the last.
+//
+// Boot files are megabytes, summed for every disc of a folder, so on a little-endian processor
+// the words are taken sixteen bytes at a time in four independent lanes, which the compiler
+// keeps in vector registers: XOR does not care how the words are grouped, and each lane's
+// four 32-bit words are folded into one at the end. One word at a time, the sum cost almost
+// as much as reading the file.
+class BootFileCrc {
+public:
+    void add(const char* bytes, qsizetype length) {
+        qsizetype done = 0;
+        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+            // Locals, not members: stores through `this` could alias the bytes, and the
+            // compiler would write the lanes back at every step.
+            Lane a = m_lanes[0], b = m_lanes[1], c = m_lanes[2], d = m_lanes[3];
+            const qsizetype blocks = length / BlockBytes;
+            for (const char* at = bytes; at < bytes + blocks * BlockBytes; at += BlockBytes) {
+                a ^= load(at);
+                b ^= load(at + 16);
+                c ^= load(at + 32);
+                d ^= load(at + 48);
+            }
+            m_lanes[0] = a;
+            m_lanes[1] = b;
+            m_lanes[2] = c;
+            m_lanes[3] = d;
+            done = blocks * BlockBytes;
+        }
+        quint32 tail = m_tail;
+        for (qsizetype i = done; i + 4 <= length; i += 4)
+            tail ^= qFromLittleEndian<quint32>(bytes + i);
+        m_tail = tail;
+    }
+    quint32 value() const {
+        const Lane all = m_lanes[0] ^ m_lanes[1] ^ m_lanes[2] ^ m_lanes[3];
+        return all[0] ^ all[1] ^ all[2] ^ all[3] ^ m_tail;
+    }
+
+private:
+    using Lane = quint32 __attribute__((vector_size(16)));
+    static constexpr qsizetype BlockBytes = 64;
+    static Lane load(const char* at) {
+        Lane lane;
+        std::memcpy(&lane, at, sizeof lane);
+        return lane;
+    }
+
+    Lane m_lanes[4] = {};
+    quint32 m_tail = 0;
+};
 
 DiscIdentity identifyFileSystem(SectorSource& source) {
     IsoFileSystem fileSystem(source);
@@ -75,8 +118,12 @@ DiscIdentity identifyFileSystem(SectorSource& source) {
     DiscIdentity identity;
     identity.elfPath = cnf.bootPath;
     identity.serial = serialFromBootPath(cnf.bootPath);
-    identity.crc = bootFileCrc(
-        fileSystem.readFile(*bootEntry, MaxBootFileBytes, QStringLiteral("the boot file ") + discPath));
+    // Streamed through a small buffer: the file is only summed, and a buffer the size of the
+    // file would be fresh memory for every disc.
+    BootFileCrc crc;
+    fileSystem.streamFile(*bootEntry, MaxBootFileBytes, QStringLiteral("the boot file ") + discPath,
+                          [&crc](const char* data, qsizetype length) { crc.add(data, length); });
+    identity.crc = crc.value();
     return identity;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFile>
 #include <QString>
 
 namespace disc {
@@ -12,6 +11,9 @@ public:
     // Opens `path`, which must be a regular file (a directory, a FIFO or a device is refused
     // before it is opened, so a FIFO never blocks). Throws KorvelloError.
     explicit ImageFile(const QString& path);
+    ~ImageFile();
+    ImageFile(const ImageFile&) = delete;
+    ImageFile& operator=(const ImageFile&) = delete;
 
     qint64 size() const { return m_size; }
     const QString& path() const { return m_path; }
@@ -22,7 +24,7 @@ public:
 
 private:
     QString m_path;
-    QFile m_file;
+    int m_descriptor = -1;
     qint64 m_size = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QtEndian>
 #include <cstring>
+#include <memory>
 
 namespace disc {
 
@@ -85,6 +86,16 @@ void IsoFileSystem::checkExtent(const Entry& entry, const QString& name) const {
                 .arg(m_source.sectorCount()));
 }
 
+const char* IsoFileSystem::directorySector(quint64 lsn) {
+    // SYSTEM.CNF and the boot file are found in the same root directory, one after the other.
+    if (lsn != m_cachedSector) {
+        m_cachedSector = NoSector;
+        m_source.read(lsn, m_cached.data());
+        m_cachedSector = lsn;
+    }
+    return m_cached.data();
+}
+
 std::optional<IsoFileSystem::Entry> IsoFileSystem::locate(const QString& path) {
     Entry directory = m_root;
     const QStringList parts = QString(path).replace(u'\\', u'/').split(u'/', Qt::SkipEmptyParts);
@@ -104,9 +115,8 @@ std::optional<IsoFileSystem::Entry> IsoFileSystem::locate(const QString& path) {
         checkExtent(directory, QStringLiteral("a directory"));
         const quint32 sectors = (directory.length + Size - 1) / Size;
         std::optional<Entry> found;
-        char sector[Size];
         for (quint32 i = 0; i < sectors && !found; ++i) {
-            m_source.read(quint64(directory.sector) + i, sector);
+            const char* sector = directorySector(quint64(directory.sector) + i);
             // Records never cross a sector; a length below the fixed part ends the sector,
             // so every step moves forward and a sector is walked at most once.
             int offset = 0;
@@ -140,7 +150,7 @@ std::optional<IsoFileSystem::Entry> IsoFileSystem::locate(const QString& path) {
     return std::nullopt;
 }
 
-QByteArray IsoFileSystem::readFile(const Entry& entry, quint32 maxLength, const QString& name) {
+void IsoFileSystem::checkFile(const Entry& entry, quint32 maxLength, const QString& name) const {
     if (entry.directory)
         throw KorvelloError(QStringLiteral("%1 on the disc is a folder, not a file").arg(name));
     if (entry.length > maxLength)
@@ -149,12 +159,35 @@ QByteArray IsoFileSystem::readFile(const Entry& entry, quint32 maxLength, const 
                                 .arg(entry.length)
                                 .arg(maxLength));
     checkExtent(entry, name);
+}
+
+QByteArray IsoFileSystem::readFile(const Entry& entry, quint32 maxLength, const QString& name) {
+    checkFile(entry, maxLength, name);
     QByteArray data;
     const quint32 sectors = (entry.length + Size - 1) / Size;
     data.resize(qsizetype(sectors) * Size);
     m_source.readRun(entry.sector, sectors, data.data());
     data.truncate(entry.length);
     return data;
+}
+
+void IsoFileSystem::streamFile(const Entry& entry, quint32 maxLength, const QString& name,
+                               const std::function<void(const char*, qsizetype)>& consume) {
+    static_assert(ChunkBytes % Size == 0);
+    checkFile(entry, maxLength, name);
+    const quint32 sectors = (entry.length + Size - 1) / Size;
+    // One buffer a thread, kept: a fresh one this size would be memory the system maps and
+    // clears again for every disc.
+    thread_local const std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(ChunkBytes);
+    quint32 remaining = entry.length;
+    for (quint32 done = 0; done < sectors;) {
+        const quint32 count = qMin<quint32>(sectors - done, ChunkBytes / Size);
+        m_source.readRun(quint64(entry.sector) + done, count, buffer.get());
+        const quint32 bytes = qMin<quint32>(remaining, count * quint32(Size));
+        consume(buffer.get(), bytes);
+        remaining -= bytes;
+        done += count;
+    }
 }
 
 } // namespace disc

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <array>
+#include <functional>
 #include <optional>
 
 namespace disc {
@@ -28,15 +30,29 @@ public:
     std::optional<Entry> locate(const QString& path);
     // The whole file. Throws when it is longer than `maxLength` or lies outside the image.
     QByteArray readFile(const Entry& entry, quint32 maxLength, const QString& name);
+    // The same file handed to `consume` in pieces of at most ChunkBytes, in order, through
+    // one buffer that stays in the processor's cache: for a file that is only scanned.
+    void streamFile(const Entry& entry, quint32 maxLength, const QString& name,
+                    const std::function<void(const char* data, qsizetype length)>& consume);
+
+    // Pieces of a streamed file: whole sectors, small enough for the processor's cache.
+    static constexpr quint32 ChunkBytes = 256 * 1024;
 
     // A directory larger than this is refused; real discs' directories take a few sectors.
     static constexpr quint32 MaxDirectoryBytes = 1024 * 1024;
 
 private:
     void checkExtent(const Entry& entry, const QString& name) const;
+    void checkFile(const Entry& entry, quint32 maxLength, const QString& name) const;
+    // Sector `lsn` of a directory, read once for consecutive look-ups in it.
+    const char* directorySector(quint64 lsn);
+
+    static constexpr quint64 NoSector = ~quint64(0);
 
     SectorSource& m_source;
     Entry m_root;
+    quint64 m_cachedSector = NoSector;
+    std::array<char, 2048> m_cached{};
 };
 
 } // namespace disc

@@ -29,8 +29,11 @@ std::unique_ptr<RawSectorSource> RawSectorSource::detect(ImageFile& file, qint64
     if (blockSize == 0 || blockSize == SectorSize) {
         char sector[SectorSize];
         const qint64 at = fileOffset + qint64(VolumeDescriptorSector) * SectorSize;
-        if (file.readSomeAt(at, sector, SectorSize) == SectorSize && hasVolumeDescriptor(sector))
-            return std::make_unique<RawSectorSource>(file, fileOffset, SectorSize, 0);
+        if (file.readSomeAt(at, sector, SectorSize) == SectorSize && hasVolumeDescriptor(sector)) {
+            auto source = std::make_unique<RawSectorSource>(file, fileOffset, SectorSize, 0);
+            source->keepDescriptor(sector);
+            return source;
+        }
     }
     // Raw sectors: the sync pattern, a 4-byte header whose last byte is the mode, then the
     // user data (mode 2 form 1 has an 8-byte subheader first).
@@ -45,8 +48,11 @@ std::unique_ptr<RawSectorSource> RawSectorSource::detect(ImageFile& file, qint64
             continue;
         const int mode = static_cast<unsigned char>(sector[15]);
         const int dataOffset = mode == 1 ? 16 : mode == 2 ? 24 : -1;
-        if (dataOffset > 0 && hasVolumeDescriptor(sector + dataOffset))
-            return std::make_unique<RawSectorSource>(file, fileOffset, size, dataOffset);
+        if (dataOffset > 0 && hasVolumeDescriptor(sector + dataOffset)) {
+            auto source = std::make_unique<RawSectorSource>(file, fileOffset, size, dataOffset);
+            source->keepDescriptor(sector + dataOffset);
+            return source;
+        }
     }
     return nullptr;
 }
@@ -61,7 +67,16 @@ void RawSectorSource::read(quint64 lsn, char* out) {
         throw KorvelloError(QStringLiteral("the image is truncated: it has %1 sectors, sector %2 was needed")
                                 .arg(sectorCount())
                                 .arg(lsn));
+    if (lsn == VolumeDescriptorSector && m_hasDescriptor) {
+        std::memcpy(out, m_descriptor.data(), SectorSize);
+        return;
+    }
     m_file.readAt(m_fileOffset + qint64(lsn) * m_blockSize + m_dataOffset, out, SectorSize);
+}
+
+void RawSectorSource::keepDescriptor(const char* userData) {
+    std::memcpy(m_descriptor.data(), userData, SectorSize);
+    m_hasDescriptor = true;
 }
 
 void RawSectorSource::readRun(quint64 lsn, quint32 count, char* out) {

@@ -2,6 +2,7 @@
 
 #include "disc/sectorsource.h"
 
+#include <array>
 #include <memory>
 
 namespace disc {
@@ -29,10 +30,15 @@ public:
     int dataOffset() const { return m_dataOffset; }
 
 private:
+    void keepDescriptor(const char* userData);
+
     ImageFile& m_file;
     qint64 m_fileOffset;
     int m_blockSize;
     int m_dataOffset;
+    // The volume descriptor's sector, read by detect(); the file system asks for it next.
+    std::array<char, SectorSize> m_descriptor{};
+    bool m_hasDescriptor = false;
 };
 
 } // namespace disc

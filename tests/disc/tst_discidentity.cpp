@@ -121,7 +121,8 @@ void TestDiscIdentity::identifiesEveryFormat() {
 void TestDiscIdentity::bootFileInAFolder() {
     // A lower-case BOOT2 path into a folder, with "cdrom:" and a version the disc does not have.
     QTemporaryDir work;
-    const QByteArray boot = bootFile(4096 + 2);
+    // Seven whole words and two bytes after the last 32-byte block.
+    const QByteArray boot = bootFile(4096 + 7 * 4 + 2);
     const QByteArray iso =
         makeIso(work.path(), {{QStringLiteral("SYSTEM.CNF"), "BOOT2 = cdrom:\\data\\slpm_655.55;2\n"},
                               {QStringLiteral("DATA/SLPM_655.55"), boot}});
