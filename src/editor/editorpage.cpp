@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QVariant>
 
@@ -117,7 +119,26 @@ void EditorPage::connectRules() {
 bool EditorPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txtGameName && event->type() == QEvent::KeyRelease)
         guarded([this] { txtGameNameKeyUp(); });
+    if (watched == m_scroll && (event->type() == QEvent::Resize || event->type() == QEvent::Show ||
+                                event->type() == QEvent::StyleChange))
+        fitScrollBars();
     return QWidget::eventFilter(watched, event);
+}
+
+void EditorPage::fitScrollBars() {
+    // Qt's own choice can keep both bars, with nothing to scroll, after the area was
+    // small once (a page laid out before it is first shown, a skin that changes the bars'
+    // width): each bar takes the room the other would need. The choice is made here from
+    // the area's whole size instead, a bar only where the groups do not fit.
+    const QSize room = m_scroll->size();
+    const QSize need = m_groups->minimumSizeHint();
+    const int barWidth = m_scroll->verticalScrollBar()->sizeHint().width();
+    const int barHeight = m_scroll->horizontalScrollBar()->sizeHint().height();
+    bool sideways = need.width() > room.width();
+    const bool upDown = need.height() > room.height() - (sideways ? barHeight : 0);
+    sideways = sideways || (upDown && need.width() > room.width() - barWidth);
+    m_scroll->setHorizontalScrollBarPolicy(sideways ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(upDown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
 void EditorPage::txtGameNameKeyUp() {

@@ -29,6 +29,8 @@ class SpinEdit;
 // The code is spread over editorpage.cpp (construction and wiring),
 // editorpage_layout*.cpp (the groups), editorpage_rules.cpp (dependent controls
 // and value labels), editorpage_defaults.cpp and editorpage_presets.cpp.
+class QScrollArea;
+
 class EditorPage : public QWidget {
     Q_OBJECT
 public:
@@ -300,6 +302,9 @@ private:
     void layOutGroups();
     // The fourteen groups' own widget, inside the page's scroll area.
     QWidget* m_groups = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    // Shows a scroll bar exactly where the groups do not fit the area.
+    void fitScrollBars();
     void connectRules();
     bool m_currentBuilds = false;
     bool m_linuxPlugins = false;

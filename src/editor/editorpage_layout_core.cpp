@@ -22,6 +22,9 @@ using namespace editorwidgets;
 
 namespace {
 
+// Pixels a column of groups may give up before the page scrolls sideways.
+constexpr int ColumnGive = 6;
+
 const QStringList kInterpolation = {
     QStringLiteral("0 - Nearest (fastest/bad quality)"), QStringLiteral("1 - Linear (simple/okay sound)"),
     QStringLiteral("2 - Cubic (artificial highs)"), QStringLiteral("3 - Hermite (better highs)"),
@@ -349,13 +352,14 @@ void EditorPage::layOutGroups() {
     m_groups = new QWidget;
     m_groups->setObjectName(QStringLiteral("editorGroups"));
     auto* scroll = new QScrollArea(this);
+    m_scroll = scroll;
+    scroll->installEventFilter(this);
     scroll->setObjectName(QStringLiteral("editorScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls; the area follows the focus
     // The skin's window colour shows through, as on the page without scrolling.
     scroll->viewport()->setAutoFillBackground(false);
-    m_groups->setAutoFillBackground(false);
     auto* whole = new QVBoxLayout(this);
     whole->setContentsMargins(0, 0, 0, 0);
     whole->addWidget(scroll);
@@ -366,7 +370,13 @@ void EditorPage::layOutGroups() {
         auto* stack = new QVBoxLayout;
         stack->setSpacing(3);
         for (QGroupBox* box : groups) {
-            box->setFixedWidth(width);
+            // The page's width where the window gives it, a few pixels less where it does
+            // not: at a fractional scale the window manager rounds the window a pixel
+            // narrower than the page, and a scroll bar for one pixel would hide the last
+            // column's edge under another scroll bar.
+            box->setMinimumWidth(width - ColumnGive);
+            box->setMaximumWidth(width);
+            box->setSizePolicy(QSizePolicy::Expanding, box->sizePolicy().verticalPolicy());
             stack->addWidget(box);
         }
         // The last group reaches down to the page's foot, its controls at its
@@ -375,12 +385,16 @@ void EditorPage::layOutGroups() {
         stack->setStretchFactor(last, 1);
         if (auto* grid = qobject_cast<QGridLayout*>(last->layout()))
             grid->setRowStretch(grid->rowCount(), 1);
-        columns->addLayout(stack);
+        columns->addLayout(stack, 1);
     };
     column(261, {buildGSDX(), buildProfile(), buildCDVD(), buildAdvanced(), buildMC(), buildOther()});
     column(222, {buildGS(), buildGSWindow(), buildAction()});
     column(254, {buildGameFixes(), buildSpeedHacks(), buildEEIOP()});
     column(254, {buildSPU2(), buildVUs()});
-    columns->addStretch(1);
+    // Room past the four columns' widths goes here, not into the columns.
+    columns->addStretch(0);
     scroll->setWidget(m_groups);
+    // After setWidget, which turns the filling on: filled, the groups' widget covered the
+    // skin's window colour with the default grey behind every group.
+    m_groups->setAutoFillBackground(false);
 }

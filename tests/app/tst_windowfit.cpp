@@ -20,10 +20,12 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -42,6 +44,12 @@ struct Library {
 
 QRect onScreen(const QWidget* w) {
     return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+}
+
+// What the screen shows, in device pixels.
+QImage grabScreen(const QWidget& w) {
+    QCoreApplication::processEvents();
+    return w.screen()->grabWindow(0).toImage();
 }
 
 QString describe(const QWidget* w) {
@@ -142,10 +150,33 @@ void TestWindowFit::everyButtonInsideTheWorkArea() {
                 QDir(shots).filePath(QStringLiteral("%1-%2-list.png").arg(scale, skinName))));
         }
 
+        // The skin's window colour, where nothing covers the window.
+        const QPoint listBackdrop = w.m_gameListPage->mapToGlobal(QPoint(1, 1));
+        const QColor windowColour = grabScreen(w).pixelColor(listBackdrop * w.devicePixelRatioF());
+
         w.m_editButton->click();
         QTRY_VERIFY(w.m_editorPage->isVisible());
+        {
+            // Between the first two columns of groups, the same colour shows: nothing
+            // behind the groups is filled with another.
+            QGroupBox* first = nullptr;
+            for (QGroupBox* box : w.m_editorPage->findChildren<QGroupBox*>())
+                if (box->parentWidget() == w.m_editorPage->groupArea() &&
+                    (!first || box->pos().x() + box->pos().y() < first->pos().x() + first->pos().y()))
+                    first = box;
+            QVERIFY(first);
+            const QPoint gap = first->mapToGlobal(QPoint(first->width() + 1, first->height() / 2));
+            QTRY_COMPARE(grabScreen(w).pixelColor(gap * w.devicePixelRatioF()).name(), windowColour.name());
+        }
         auto* scroll = w.m_editorPage->findChild<QScrollArea*>(QStringLiteral("editorScroll"));
         QVERIFY(scroll);
+        // Where the groups fit, no scroll bar takes their room (Qt alone kept both bars,
+        // with nothing to scroll, and the last column's edge went under one).
+        const QSize need = scroll->widget()->minimumSizeHint();
+        if (scroll->width() >= need.width())
+            QTRY_VERIFY2(!scroll->horizontalScrollBar()->isVisible(), qPrintable(skinName));
+        if (scroll->height() >= need.height())
+            QTRY_VERIFY2(!scroll->verticalScrollBar()->isVisible(), qPrintable(skinName));
         const QRect view = onScreen(scroll->viewport());
         QVERIFY(m_area.contains(view));
         if (!shots.isEmpty()) {
@@ -159,7 +190,12 @@ void TestWindowFit::everyButtonInsideTheWorkArea() {
             // Scrolled to where the user finds it: then whole, inside the page and the work area.
             scroll->ensureWidgetVisible(b, 0, 0);
             QVERIFY2(view.contains(onScreen(b)) && m_area.contains(onScreen(b)),
-                     qPrintable(skinName + u' ' + describe(b)));
+                     qPrintable(skinName + u' ' + describe(b) +
+                                QStringLiteral(", the page's view at %1,%2 %3x%4")
+                                    .arg(view.x())
+                                    .arg(view.y())
+                                    .arg(view.width())
+                                    .arg(view.height())));
         }
         if (!shots.isEmpty()) {
             QTest::qWait(200);

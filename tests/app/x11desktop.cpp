@@ -128,6 +128,16 @@ bool X11Desktop::addBottomPanel(int height) {
         0, 0, 0, static_cast<uint32_t>(height), 0, 0, 0, 0, 0, 0, 0, uint32_t(width - 1)};
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, m_panel, atom(c, "_NET_WM_STRUT_PARTIAL"),
                         XCB_ATOM_CARDINAL, 32, 12, partial);
+    // Where the program put it, as a real panel asks: without these hints openbox centres a
+    // new window, and the panel would cover the middle of the screen (and of every picture).
+    uint32_t hints[18] = {};
+    hints[0] = 1 | 2 | 4 | 8; // USPosition, USSize, PPosition, PSize
+    hints[1] = 0;
+    hints[2] = static_cast<uint32_t>(top);
+    hints[3] = width;
+    hints[4] = static_cast<uint32_t>(height);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, m_panel, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32,
+                        18, hints);
     xcb_map_window(c, m_panel);
     xcb_flush(c);
     if (!waitFor([this, top] { return !workArea().isEmpty() && workArea().bottom() < top; })) {
