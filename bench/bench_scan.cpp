@@ -186,8 +186,8 @@ int main(int argc, char* argv[]) {
     qint64 bytes = 0;
     for (const Extent& extent : extents)
         bytes += extent.length;
-    std::printf("%d images of %lld bytes each, %lld of them read\n", kImages, QFileInfo(images.first()).size(),
-                bytes);
+    std::printf("%d images of %lld bytes each, %lld of them read\n", kImages,
+                QFileInfo(images.first()).size(), bytes);
     identify.print("identify (serial and CRC)");
     plain.print("read() of the same bytes");
     std::printf("ratio identify / read (medians): %.2f\n", identify.median() / plain.median());

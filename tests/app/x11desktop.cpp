@@ -136,8 +136,8 @@ bool X11Desktop::addBottomPanel(int height) {
     hints[2] = static_cast<uint32_t>(top);
     hints[3] = width;
     hints[4] = static_cast<uint32_t>(height);
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, m_panel, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32,
-                        18, hints);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, m_panel, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS,
+                        32, 18, hints);
     xcb_map_window(c, m_panel);
     xcb_flush(c);
     if (!waitFor([this, top] { return !workArea().isEmpty() && workArea().bottom() < top; })) {
