@@ -275,7 +275,8 @@ int CommandLine::start(QTextStream& err) {
         emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder, appinfo::ExecutableName());
     startFolders.pluginsFolder = folders.pluginsFolder;
     GameStarter starter(store, startFolders, appinfo::ExecutableName());
-    const GameStarter::Started started = starter.start(m_startName, runValue && *runValue != 0);
+    // As in the window: Start plays the game unless the user turned "Run CDVD after start" off.
+    const GameStarter::Started started = starter.start(m_startName, !runValue || *runValue != 0);
     for (const QString& notice : started.notices)
         err << kErrorPrefix << oneLine(notice) << u'\n';
     settings.createKey();

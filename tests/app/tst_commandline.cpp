@@ -87,7 +87,13 @@ struct EmulatorFolder {
         p.setValue(col::PCSX2ExeFile, exeName);
         p.setValue(col::PCSX2CMDKeys, QStringLiteral("--nogui --cfgpath=\"/tmp/my cfg\""));
         add(p);
+        // The disc image the profile names, relative to the program's folder: Start passes
+        // it to the emulator ("Run CDVD after start" is on until the user turns it off).
+        QFile disc(folder.file(QStringLiteral("D:\\ISO\\Shadow of the Test.iso")));
+        if (disc.open(QIODevice::WriteOnly))
+            disc.close();
     }
+    void removeDisc() const { QFile::remove(folder.file(QStringLiteral("D:\\ISO\\Shadow of the Test.iso"))); }
     static QString copyProgram(const QString& folder) {
         const QString path = folder + QStringLiteral("korvello");
         QFile::copy(QStringLiteral(KORVELLO_BIN_DIR "/korvello"), path);
@@ -156,7 +162,7 @@ void TestCommandLine::startWritesAndStarts_data() {
     QTest::addColumn<QStringList>("expectedArguments");
     const QString iso = QStringLiteral("D:\\ISO\\Shadow of the Test.iso");
     const QStringList keys{QStringLiteral("--nogui"), QStringLiteral("--cfgpath=/tmp/my cfg")};
-    QTest::newRow("exact name, Run never set") << kGame << -1 << keys;
+    QTest::newRow("exact name, Run never set: the image first") << kGame << -1 << (QStringList{iso} + keys);
     QTest::newRow("other letter case, Run off") << kGame.toUpper() << 0 << keys;
     QTest::newRow("Run on: the image first") << kGame << 1 << (QStringList{iso} + keys);
 }
@@ -175,10 +181,6 @@ void TestCommandLine::startWritesAndStarts() {
     QVERIFY(running > 0);
     reaper.add(running);
     QFile::remove(f.record());
-    // The disc image, as the profile names it from the emulator's folder.
-    QFile disc(f.folder.file(QStringLiteral("D:\\ISO\\Shadow of the Test.iso")));
-    QVERIFY(disc.open(QIODevice::WriteOnly));
-    disc.close();
 
     const Run r = user.run(f.program, {QStringLiteral("--start"), name});
     QCOMPARE(r.out, QString());
@@ -222,7 +224,7 @@ void TestCommandLine::startFailures_data() {
     QTest::newRow("executable missing") << "no exe";
     QTest::newRow("read-only file") << "read-only";
     QTest::newRow("settings folder missing") << "no inis";
-    QTest::newRow("disc image missing, Run on") << "no disc";
+    QTest::newRow("disc image missing") << "no disc";
 }
 
 void TestCommandLine::startFailures() {
@@ -254,7 +256,7 @@ void TestCommandLine::startFailures() {
         QFile::setPermissions(f.ini(QStringLiteral("GSdx.ini")), QFileDevice::ReadOwner);
         expected = QStringLiteral("Unable to write to %1.").arg(f.ini(QStringLiteral("GSdx.ini")));
     } else if (cause == QLatin1String("no disc")) {
-        user.setSetting(QStringLiteral("Run"), 1);
+        f.removeDisc();
         expected = QStringLiteral("The disc image \"D:\\ISO\\Shadow of the Test.iso\" does not exist.");
     } else {
         QVERIFY(QDir(f.folder.file(QStringLiteral("inis"))).removeRecursively());

@@ -18,6 +18,8 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
@@ -51,9 +53,20 @@ struct GameFolder {
             p.setValue(col::PCSX2CMDKeys, QStringLiteral("--nogui"));
             // One of the plug-ins profilefixture::fillLists offers, so that Save finds it.
             p.setValue(col::GSDXPluginFile, QStringLiteral("libgsdx-a.so"));
-            p.setValue(col::PCSX2CurrentIso,
-                       folder.file(QStringLiteral("discs/") + name + QStringLiteral(".iso")));
+            p.setValue(col::PCSX2CurrentIso, disc(name));
             store.add(p);
+        }
+    }
+    QString disc(const QString& name) const {
+        return folder.file(QStringLiteral("discs/") + name + QStringLiteral(".iso"));
+    }
+    // The games' disc images, as in a real library (Start passes the image to the emulator).
+    void placeDiscs(const QStringList& games) const {
+        QDir().mkpath(folder.file(QStringLiteral("discs")));
+        for (const QString& name : games) {
+            QFile image(disc(name));
+            if (image.open(QIODevice::WriteOnly))
+                image.close();
         }
     }
 };
@@ -161,6 +174,7 @@ void TestGameMenu::shortcutStartsItsGame() {
     DialogRecorder dialogs;
     emulatorrun::Reaper reaper;
     GameFolder f({QStringLiteral("Alpha"), kAwkward});
+    f.placeDiscs({kAwkward});
     MainWindow w(f.folder.path());
     w.m_shortcutProgram = f.program;
     w.show();
@@ -200,7 +214,7 @@ void TestGameMenu::shortcutStartsItsGame() {
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
-    QCOMPARE(record->arguments, QStringList{QStringLiteral("--nogui")});
+    QCOMPARE(record->arguments, (QStringList{f.disc(kAwkward), QStringLiteral("--nogui")}));
     QCOMPARE(record->workingFolder + u'/', f.folder.path());
     QVERIFY(QFile::exists(f.folder.file(QStringLiteral("inis/GSdx.ini"))));
 

@@ -80,6 +80,7 @@ struct Setup {
     QString exeName = emulatorrun::uniqueName(QStringLiteral("faults"));
     QString exePath = emulatorrun::install(folder.path(), exeName);
     QString db = folder.file(QStringLiteral("db.mdb"));
+    QString disc = folder.file(QStringLiteral("disc.iso"));
 
     QList<qint64> m_started;
 
@@ -114,12 +115,17 @@ struct Setup {
         // The user's own files were kept at an earlier Start: these Starts print
         // only what they are about, not the one-time backup notice.
         QDir().mkpath(folder.file(QStringLiteral("inis/Korvello backup")));
+        // The disc image every game names: Start passes it to the emulator.
+        QFile image(disc);
+        if (image.open(QIODevice::WriteOnly))
+            image.close();
     }
     void add(const QString& name, const QString& keys) const {
         GameProfile p = emulatorrun::fixtureProfile();
         p.setValue(col::gamename, name);
         p.setValue(col::PCSX2ExeFile, exeName);
         p.setValue(col::PCSX2CMDKeys, keys);
+        p.setValue(col::PCSX2CurrentIso, disc);
         ProfileStore store;
         store.setDatabasePath(db);
         store.add(p);
@@ -199,11 +205,17 @@ void TestStartFaults::concurrentStartsRunOneEmulatorWithOneGamesSettings() {
         QVERIFY(QFile::copy(testsupport::dataPath(QStringLiteral("launch/start/") + name), ini));
         QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
+    // The disc image the games name: Start passes it to the emulator.
+    const QString disc = folder.file(QStringLiteral("disc.iso"));
+    QFile image(disc);
+    QVERIFY(image.open(QIODevice::WriteOnly));
+    image.close();
     ProfileStore store;
     store.setDatabasePath(folder.file(QStringLiteral("db.mdb")));
     for (int g = 0; g < kGames; ++g) {
         GameProfile p = emulatorrun::fixtureProfile();
         p.setValue(col::gamename, QStringLiteral("Game %1").arg(g));
+        p.setValue(col::PCSX2CurrentIso, disc);
         p.setValue(col::PCSX2ExeFile, exeName);
         p.setValue(col::PCSX2CMDKeys, QStringLiteral("--game=%1").arg(g));
         for (const GameKey& k : kGameKeys)
@@ -310,7 +322,7 @@ void TestStartFaults::namesAreCarriedByteForByte() {
         const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(s.exePath);
         QVERIFY(record);
         s.started(record->pid);
-        QCOMPARE(record->arguments, QStringList{c.row});
+        QCOMPARE(record->arguments, (QStringList{s.disc, c.row}));
     }
 }
 
