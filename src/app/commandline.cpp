@@ -9,6 +9,7 @@
 #include "core/korvelloerror.h"
 #include "core/programfiles.h"
 #include "launch/emulatorlauncher.h"
+#include "launch/flatpakbuild.h"
 #include "launch/gamestarter.h"
 #include "launch/playsessiontracker.h"
 #include "launch/settingsbackup.h"
@@ -319,6 +320,12 @@ int CommandLine::unload() {
     const std::optional<QString> exeFile = ProgramSettings().readText(lastEmulatorKey());
     if (!exeFile || exeFile->isEmpty())
         throw KorvelloError(QStringLiteral("Korvello has not started an emulator yet"));
+    if (flatpakbuild::isFlatpak(*exeFile)) {
+        // Exactly the process tree that Korvello's last Flatpak Start created.
+        if (flatpakbuild::endStarted() == 0)
+            throw KorvelloError(QStringLiteral("The Flatpak emulator that Korvello started is not running"));
+        return 0;
+    }
     // As the unload key does: every process of exactly that name ended.
     if (emulatorlauncher::endRunningEmulator(*exeFile, appinfo::ExecutableName()) == 0)
         throw KorvelloError(QStringLiteral("No emulator named %1 is running").arg(*exeFile));
@@ -338,9 +345,13 @@ int CommandLine::addFolder(QTextStream& out) {
     for (const QString& e : executables)
         if (e.contains(QStringLiteral("pcsx2"), Qt::CaseInsensitive))
             named << e;
-    const QString executable = executables.size() == 1 ? executables.first()
-                               : named.size() == 1     ? named.first()
-                                                       : QString();
+    QString executable = executables.size() == 1 ? executables.first()
+                         : named.size() == 1     ? named.first()
+                                                 : QString();
+    // A folder with no emulator of its own serves the installed Flatpak build.
+    if (executables.isEmpty() && start.currentBuilds &&
+        start.settingsFolder == flatpakbuild::settingsFolder())
+        executable = QLatin1String(flatpakbuild::kExecutable);
     if (executable.isEmpty())
         throw KorvelloError(
             executables.isEmpty()

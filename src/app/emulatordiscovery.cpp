@@ -2,6 +2,7 @@
 
 #include "app/emulatorregistry.h"
 #include "launch/currentbuild.h"
+#include "launch/flatpakbuild.h"
 #include "launch/inidocument.h"
 #include "store/encodings.h"
 
@@ -130,8 +131,13 @@ QList<GSPlugin> scanGSPlugins(const QString& folder) {
 
 GameStarter::Folders startFolders(const QString& appFolder, const QString& pluginEraFolder,
                                   const QString& ownName) {
-    const currentbuild::Detection detection =
-        currentbuild::detect(appFolder, pluginEraFolder, listExecutables(appFolder, ownName));
+    const QStringList executables = listExecutables(appFolder, ownName);
+    const currentbuild::Detection detection = currentbuild::detect(appFolder, pluginEraFolder, executables);
+    // A folder with no emulator of its own, beside an installed Flatpak build: the games
+    // are the Flatpak's, in the current builds' mode with its settings.
+    if (!detection.current && executables.isEmpty() && !QFileInfo(pluginEraFolder).isDir() &&
+        flatpakbuild::find())
+        return {appFolder, flatpakbuild::settingsFolder(), true, QString()};
     return {appFolder, detection.settingsFolder, detection.current, QString()};
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/emulatordiscovery.h"
 #include "core/appinfo.h"
+#include "launch/flatpakbuild.h"
 #include "ui/dialogs.h"
 
 #include <QDir>
@@ -13,6 +14,10 @@ QString missingEmulator(const QString& folder, const QString& ownName) {
     const QString clean = QDir(folder).absolutePath();
     if (QFileInfo(clean + QStringLiteral("/inis")).isDir() ||
         !emulatordiscovery::listExecutables(clean + u'/', ownName).isEmpty())
+        return {};
+    // The Flatpak build lives in no folder of the user's: with it installed, any folder
+    // can keep the games that it plays.
+    if (flatpakbuild::find())
         return {};
     return QStringLiteral("%1 holds no emulator: Korvello looked there for the emulator's executable "
                           "(a file ending in .exe, or one marked executable) and for its settings "

@@ -53,9 +53,18 @@ void MainWindow::addGamesOfFolder(const QString& folder) {
         return;
     // The executable chosen on the editor page, or the only one found.
     const QComboBox* executables = m_editorPage->cmbPCSX2ExeFile;
-    QString executable = executables->currentText().trimmed();
+    // An entry's stored form is its data where it has one (the Flatpak build), else its text.
+    const auto storedForm = [executables](int i) {
+        const QString stored = executables->itemData(i).toString();
+        return stored.isEmpty() ? executables->itemText(i) : stored;
+    };
+    QString executable =
+        executables->currentIndex() >= 0 &&
+                executables->currentText() == executables->itemText(executables->currentIndex())
+            ? storedForm(executables->currentIndex())
+            : executables->currentText().trimmed();
     if (executable.isEmpty() && executables->count() == 1)
-        executable = executables->itemText(0);
+        executable = storedForm(0);
     if (executable.isEmpty())
         throw KorvelloError(
             executables->count() == 0

@@ -11,6 +11,7 @@
 #include "editor/editortables.h"
 #include "gamelist/gamelistview.h"
 #include "launch/emulatorlauncher.h"
+#include "launch/flatpakbuild.h"
 #include "launch/gamestarter.h"
 #include "launch/playsessiontracker.h"
 #include "launch/pluginera.h"
@@ -74,6 +75,10 @@ void MainWindow::fillRendererList() {
 void MainWindow::fillExecutableList() {
     const QString ownName = appinfo::ExecutableName();
     m_editorPage->cmbPCSX2ExeFile->addItems(emulatordiscovery::listExecutables(m_appFolder, ownName));
+    // The Flatpak build, beside the folder's own: shown by its name, stored in its own form.
+    if (flatpakbuild::find())
+        m_editorPage->cmbPCSX2ExeFile->addItem(QLatin1String(flatpakbuild::kListName),
+                                               QLatin1String(flatpakbuild::kExecutable));
 }
 
 void MainWindow::scanGraphicsPlugins() {
@@ -167,7 +172,10 @@ void MainWindow::unloadEmulator(qint32 id) {
 void MainWindow::endStartedEmulator() {
     const std::optional<QString> last = m_settings->readText(CommandLine::lastEmulatorKey());
     const QString exeFile = last && !last->isEmpty() ? *last : m_startedExecutable;
-    emulatorlauncher::endRunningEmulator(exeFile, appinfo::ExecutableName());
+    if (flatpakbuild::isFlatpak(exeFile))
+        flatpakbuild::endStarted();
+    else
+        emulatorlauncher::endRunningEmulator(exeFile, appinfo::ExecutableName());
 }
 
 void MainWindow::restoreEmulatorSettings() {

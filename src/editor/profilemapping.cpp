@@ -342,9 +342,17 @@ void collect(const EditorPage& page, const QStringList& GSpg, const Binding& b, 
         set(b.columns[1], f.useMicro);
         break;
     }
-    case Form::ExeFile:
-        set(c, control<QComboBox>(page, b.control)->currentText());
+    case Form::ExeFile: {
+        // An entry that is not a file of the folder (the Flatpak build) is shown by a
+        // name of its own and stored in the form its data holds.
+        const auto* list = control<QComboBox>(page, b.control);
+        const QString stored =
+            list->currentIndex() >= 0 && list->currentText() == list->itemText(list->currentIndex())
+                ? list->currentData().toString()
+                : QString();
+        set(c, stored.isEmpty() ? list->currentText() : stored);
         break;
+    }
     case Form::PluginFile: {
         const int i = control<QComboBox>(page, b.control)->currentIndex();
         if (i < 0 || i >= GSpg.size())
@@ -472,8 +480,10 @@ void loadBinding(EditorPage& page, const GameProfile& row, const QStringList& GS
     case Form::ExeFile: {
         auto* list = control<QComboBox>(page, b.control);
         QStringList texts;
-        for (int i = 0; i < list->count(); ++i)
-            texts << list->itemText(i);
+        for (int i = 0; i < list->count(); ++i) {
+            const QString stored = list->itemData(i).toString();
+            texts << (stored.isEmpty() ? list->itemText(i) : stored);
+        }
         chooseMatching(list, texts, v);
         break;
     }

@@ -100,8 +100,8 @@ QString dataPath(const QString& dataFolder, const IniValues& settings, const cha
 
 } // namespace
 
-QString startGame(const GameProfile& profile, const QString& settingsFolder, const QString& appFolder,
-                  bool runCdvd, qint64* pid, QStringList* notices) {
+QStringList prepareGame(const GameProfile& profile, const QString& settingsFolder, bool runCdvd,
+                        QStringList* notices) {
     const QString folder = settingsFolder.endsWith(u'/') ? settingsFolder : settingsFolder + u'/';
     const IniValues settings = IniValues::fromFile(folder + QString::fromLatin1(kSettingsFile));
     const CurrentGeneration generation = generationOf(settings);
@@ -140,6 +140,12 @@ QString startGame(const GameProfile& profile, const QString& settingsFolder, con
         }
     }
 
+    return arguments;
+}
+
+QString startGame(const GameProfile& profile, const QString& settingsFolder, const QString& appFolder,
+                  bool runCdvd, qint64* pid, QStringList* notices) {
+    const QStringList arguments = prepareGame(profile, settingsFolder, runCdvd, notices);
     const QString exeFile = profile.value(col::PCSX2ExeFile);
     if (IsProcessRunning(exeFile))
         KillProcess(exeFile);

@@ -84,4 +84,10 @@ QString gameSettingsPath(const QString& dataFolder, const QString& serial, quint
 QString startGame(const GameProfile& profile, const QString& settingsFolder, const QString& appFolder,
                   bool runCdvd, qint64* pid = nullptr, QStringList* notices = nullptr);
 
+// The first half of startGame, for an emulator started some other way (the Flatpak
+// build): the generation, the command line and the game's settings file written, the
+// notices added. Returns the emulator's arguments; ends and starts nothing.
+QStringList prepareGame(const GameProfile& profile, const QString& settingsFolder, bool runCdvd,
+                        QStringList* notices = nullptr);
+
 } // namespace currentbuild

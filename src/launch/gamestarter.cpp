@@ -4,10 +4,14 @@
 #include "launch/configwriter.h"
 #include "launch/currentbuild.h"
 #include "launch/emulatorlauncher.h"
-#include "launch/startlock.h"
+#include "launch/flatpakbuild.h"
 #include "launch/settingsbackup.h"
+#include "launch/startlock.h"
 #include "store/columntable.h"
 #include "store/profilestore.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 GameStarter::GameStarter(ProfileStore& store, Folders folders, QString ownName)
     : m_store(store), m_folders(std::move(folders)), m_ownName(std::move(ownName)) {}
@@ -22,6 +26,8 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     // before anything is written, ended or started.
     const QString exeFile = profile->value(col::PCSX2ExeFile);
     const QString& appFolder = m_folders.appFolder;
+    if (flatpakbuild::isFlatpak(exeFile))
+        return startFlatpak(*profile, runCdvd);
     emulatorlauncher::checkExecutable(appFolder, exeFile, m_ownName);
     emulatorlauncher::checkStartable(appFolder, exeFile, runCdvd, profile->value(col::PCSX2CurrentIso));
     if (m_afterChecks)
@@ -47,5 +53,41 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
         runCdvd, profile->value(col::PCSX2CurrentIso), profile->value(col::PCSX2CMDKeys));
     emulatorlauncher::startEmulator(appFolder, exeFile, arguments, &started.pid);
     started.executable = exeFile;
+    return started;
+}
+
+GameStarter::Started GameStarter::startFlatpak(GameProfile profile, bool runCdvd) {
+    const std::optional<flatpakbuild::Installation> installation = flatpakbuild::find();
+    if (!installation)
+        throw KorvelloError(QStringLiteral("The Flatpak build of PCSX2 (%1) is not installed")
+                                .arg(QLatin1String(flatpakbuild::kAppId)));
+    // The sandbox does not start in the program's folder: the image goes to it by its
+    // whole path.
+    const QString image = profile.value(col::PCSX2CurrentIso);
+    if (!image.isEmpty())
+        profile.setValue(col::PCSX2CurrentIso, QDir(m_folders.appFolder).absoluteFilePath(image));
+    if (runCdvd) {
+        const QFileInfo file(profile.value(col::PCSX2CurrentIso));
+        if (image.isEmpty() || !file.isFile())
+            throw KorvelloError(QStringLiteral("The disc image \"%1\" does not exist").arg(image));
+    }
+    if (m_afterChecks)
+        m_afterChecks();
+
+    // One Start at a time into the Flatpak's settings, whichever library it comes from.
+    const StartLock lock(flatpakbuild::dataFolder());
+    Started started;
+    started.game = profile.value(col::gamename);
+    const QStringList arguments =
+        currentbuild::prepareGame(profile, flatpakbuild::settingsFolder(), runCdvd, &started.notices);
+    if (runCdvd) {
+        const QString notice =
+            flatpakbuild::permissionNotice(*installation, profile.value(col::PCSX2CurrentIso));
+        if (!notice.isEmpty())
+            started.notices.append(notice);
+    }
+    flatpakbuild::endStarted();
+    started.pid = flatpakbuild::start(*installation, arguments, m_folders.appFolder);
+    started.executable = QLatin1String(flatpakbuild::kExecutable);
     return started;
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class GameProfile;
 class ProfileStore;
 
 // Start of one game, without any window: the window's Start and the command
@@ -55,6 +56,10 @@ public:
     void setAfterChecks(std::function<void()> step) { m_afterChecks = std::move(step); }
 
 private:
+    // The Flatpak build: the current builds' Start into the sandbox's settings folder,
+    // started through Flatpak, ending the tree an earlier Flatpak Start created.
+    Started startFlatpak(GameProfile profile, bool runCdvd);
+
     std::function<void()> m_afterChecks;
     ProfileStore& m_store;
     Folders m_folders;

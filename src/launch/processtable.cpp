@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <csignal>
 #include <sys/types.h>
@@ -126,4 +127,55 @@ int KillProcess(const QString& name) {
         result = ::kill(static_cast<pid_t>(p.pid), SIGKILL) == 0 ? 1 : 0;
     }
     return result;
+}
+
+qint64 parentProcessId(const QByteArray& stat) {
+    const qsizetype close = stat.lastIndexOf(')');
+    if (close < 0)
+        return -1;
+    // ") S 1234 ...": the state, then the parent.
+    const QList<QByteArray> fields = stat.mid(close + 1).simplified().split(' ');
+    bool ok = false;
+    const qint64 parent = fields.value(1).toLongLong(&ok);
+    return ok ? parent : -1;
+}
+
+int endProcessTree(qint64 root) {
+    if (root <= 0)
+        return 0;
+    const qint64 self = ::getpid();
+    const qint64 user = ::getuid();
+    // One reading of the table: each process's parent, and whose it is.
+    QHash<qint64, QList<qint64>> children;
+    QHash<qint64, qint64> owner;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        bool numeric = false;
+        const qint64 pid = entry.toLongLong(&numeric);
+        if (!numeric)
+            continue;
+        const QString dir = QStringLiteral("/proc/") + entry + u'/';
+        const QByteArray stat = readProcFile(dir + QStringLiteral("stat"));
+        const qint64 parent = parentProcessId(stat);
+        if (stat.isEmpty() || parent < 0)
+            continue;
+        children[parent].append(pid);
+        owner.insert(pid, realUid(readProcFile(dir + QStringLiteral("status"))));
+    }
+    if (!owner.contains(root))
+        return 0;
+    // Breadth first from the root; signalled in reverse, the deepest first.
+    QList<qint64> tree{root};
+    for (qsizetype i = 0; i < tree.size(); ++i)
+        for (const qint64 child : children.value(tree[i]))
+            if (!tree.contains(child))
+                tree.append(child);
+    int signalled = 0;
+    for (auto it = tree.crbegin(); it != tree.crend(); ++it) {
+        if (*it == self || owner.value(*it, -1) != user)
+            continue;
+        if (::kill(static_cast<pid_t>(*it), SIGKILL) == 0)
+            ++signalled;
+    }
+    return signalled;
 }

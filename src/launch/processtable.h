@@ -38,3 +38,12 @@ bool IsProcessRunning(const QString& name);
 // signalled are skipped without a report.
 // Returns the result of the last signal (1 sent, 0 failed) or 0 when none matched.
 int KillProcess(const QString& name);
+
+// The parent process id from /proc/<pid>/stat's fourth field (after the command name in
+// brackets, which may itself hold blanks and brackets); -1 when it cannot be read.
+qint64 parentProcessId(const QByteArray& stat);
+
+// Sends SIGKILL to `root` and every process below it (children, their children...), the
+// deepest first, so that none is handed to another parent before it is found. Only
+// processes of the current user, never this program. Returns how many were signalled.
+int endProcessTree(qint64 root);
