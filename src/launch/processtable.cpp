@@ -41,6 +41,22 @@ qint64 realUid(const QByteArray& status) {
     return -1;
 }
 
+// Calls `visit` with each process's id, its /proc folder (ending in "/") and its stat line.
+// A process may end while it is read; one whose stat is gone is skipped.
+template <typename Visit> void forEachProcess(Visit&& visit) {
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        bool numeric = false;
+        const qint64 pid = entry.toLongLong(&numeric);
+        if (!numeric)
+            continue;
+        const QString dir = QStringLiteral("/proc/") + entry + u'/';
+        const QByteArray stat = readProcFile(dir + QStringLiteral("stat"));
+        if (!stat.isEmpty())
+            visit(pid, dir, stat);
+    }
+}
+
 } // namespace
 
 QString fileNamePart(const QString& name) {
@@ -74,17 +90,9 @@ QString recordedExecutableName(const QString& comm, const QStringList& argv, con
 
 QList<RunningProcess> runningProcesses() {
     QList<RunningProcess> result;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        bool numeric = false;
-        const qint64 pid = entry.toLongLong(&numeric);
-        if (!numeric)
-            continue;
-        const QString dir = QStringLiteral("/proc/") + entry + u'/';
-        // A process may end while it is read; whatever is gone reads as empty.
-        const QByteArray stat = readProcFile(dir + QStringLiteral("stat"));
-        if (stat.isEmpty() || processState(stat) == 'Z' || processState(stat) == 'X')
-            continue;
+    forEachProcess([&result](qint64 pid, const QString& dir, const QByteArray& stat) {
+        if (processState(stat) == 'Z' || processState(stat) == 'X')
+            return;
         QByteArray comm = readProcFile(dir + QStringLiteral("comm"));
         if (comm.endsWith('\n'))
             comm.chop(1);
@@ -101,7 +109,7 @@ QList<RunningProcess> runningProcesses() {
             exe.chop(10);
         result.append({pid, recordedExecutableName(QString::fromUtf8(comm), argv, exe),
                        realUid(readProcFile(dir + QStringLiteral("status")))});
-    }
+    });
     return result;
 }
 
@@ -148,20 +156,13 @@ int endProcessTree(qint64 root) {
     // One reading of the table: each process's parent, and whose it is.
     QHash<qint64, QList<qint64>> children;
     QHash<qint64, qint64> owner;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        bool numeric = false;
-        const qint64 pid = entry.toLongLong(&numeric);
-        if (!numeric)
-            continue;
-        const QString dir = QStringLiteral("/proc/") + entry + u'/';
-        const QByteArray stat = readProcFile(dir + QStringLiteral("stat"));
+    forEachProcess([&](qint64 pid, const QString& dir, const QByteArray& stat) {
         const qint64 parent = parentProcessId(stat);
-        if (stat.isEmpty() || parent < 0)
-            continue;
+        if (parent < 0)
+            return;
         children[parent].append(pid);
         owner.insert(pid, realUid(readProcFile(dir + QStringLiteral("status"))));
-    }
+    });
     if (!owner.contains(root))
         return 0;
     // Breadth first from the root; signalled in reverse, the deepest first.

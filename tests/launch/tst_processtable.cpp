@@ -23,6 +23,9 @@ private slots:
     void emptyName();
     void otherUsersProcessIsNeverSignalled();
     void endingTheEmulatorTakesOnlyPlainNames();
+    void parentFromStat_data();
+    void parentFromStat();
+    void treeEndsBelowItsRootOnly();
 
 private:
     QTemporaryDir m_dir;
@@ -192,6 +195,46 @@ void TestProcessTable::endingTheEmulatorTakesOnlyPlainNames() {
     QVERIFY(isAlive(pid));
     emulatorlauncher::endRunningEmulator(name, QStringLiteral("korvello"));
     QVERIFY(emulatorrun::waitForEnd(pid));
+}
+
+void TestProcessTable::parentFromStat_data() {
+    QTest::addColumn<QByteArray>("stat");
+    QTest::addColumn<qint64>("parent");
+    QTest::newRow("plain") << QByteArray("4242 (pcsx2-qt) S 17 4242 4242 0 -1") << qint64(17);
+    // The command name may hold blanks and brackets: the fields follow the last ")".
+    QTest::newRow("brackets in the name") << QByteArray("99 (a) S 5 (b)) R 31 99 99 0") << qint64(31);
+    QTest::newRow("cut off") << QByteArray("99 (bwrap) S") << qint64(-1);
+    QTest::newRow("no name") << QByteArray("99 S 31") << qint64(-1);
+}
+
+void TestProcessTable::parentFromStat() {
+    QFETCH(QByteArray, stat);
+    QFETCH(qint64, parent);
+    QCOMPARE(parentProcessId(stat), parent);
+}
+
+void TestProcessTable::treeEndsBelowItsRootOnly() {
+    // A shell holding the stand-in emulator as its child, as a sandbox holds the emulator,
+    // and a second emulator of the same file outside it.
+    const QString exe = emulatorrun::install(folder(), emulatorrun::uniqueName(QStringLiteral("tree")));
+    emulatorrun::Reaper reaper;
+    const qint64 outside = emulatorrun::startDirectly(exe);
+    QVERIFY(outside > 0);
+    reaper.add(outside);
+    QFile::remove(exe + QStringLiteral(".record"));
+    QProcess holder;
+    holder.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("\"$0\" & wait"), exe});
+    QVERIFY(holder.waitForStarted());
+    reaper.add(holder.processId());
+    const std::optional<emulatorrun::Record> inside = emulatorrun::waitForRecord(exe);
+    QVERIFY(inside);
+    reaper.add(inside->pid);
+
+    QCOMPARE(endProcessTree(holder.processId()), 2);
+    QVERIFY(holder.waitForFinished(5000));
+    QVERIFY(emulatorrun::waitForEnd(inside->pid));
+    QVERIFY(emulatorrun::isAlive(outside));
+    QCOMPARE(endProcessTree(0), 0);
 }
 
 QTEST_GUILESS_MAIN(TestProcessTable)
