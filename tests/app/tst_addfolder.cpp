@@ -15,6 +15,7 @@
 #include "store/gamediscstore.h"
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
+#include "support/discimages.h"
 #include "support/testfolder.h"
 
 #include <QComboBox>
@@ -30,8 +31,7 @@
 
 namespace {
 
-// A boot file: an ELF header and a pattern, with its CRC as the emulator forms
-// it (the XOR of its little-endian 32-bit words).
+// A boot file: an ELF magic and a pattern.
 QByteArray bootFile(int seed) {
     QByteArray elf("\x7f"
                    "ELF",
@@ -40,43 +40,6 @@ QByteArray bootFile(int seed) {
     for (int i = 4; i < elf.size(); ++i)
         elf[i] = char((i * 31 + seed * 7) & 0xff);
     return elf;
-}
-
-quint32 crcOf(const QByteArray& elf) {
-    quint32 crc = 0;
-    for (int i = 0; i + 4 <= elf.size(); i += 4)
-        crc ^= qFromLittleEndian<quint32>(elf.constData() + i);
-    return crc;
-}
-
-// A PS2 disc image made by xorriso: SYSTEM.CNF naming the boot file, and the boot file.
-bool makeIso(const QString& path, const QString& bootName, const QByteArray& elf) {
-    QTemporaryDir tree;
-    testsupport::writeAll(
-        tree.filePath(QStringLiteral("SYSTEM.CNF")),
-        QStringLiteral("BOOT2 = cdrom0:\\%1;1\r\nVER = 1.00\r\nVMODE = NTSC\r\n").arg(bootName).toLatin1());
-    testsupport::writeAll(tree.filePath(bootName), elf);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QProcess p;
-    p.start(QStringLiteral("xorriso"),
-            {QStringLiteral("-as"), QStringLiteral("mkisofs"), QStringLiteral("-quiet"), QStringLiteral("-V"),
-             QStringLiteral("TEST"), QStringLiteral("-o"), path, tree.path()});
-    return p.waitForFinished(60000) && p.exitCode() == 0 && QFileInfo(path).size() > 0;
-}
-
-// The same disc as raw 2352-byte mode 1 sectors (sync, header, data, an empty EDC/ECC area).
-void makeRaw(const QString& iso, const QString& raw) {
-    const QByteArray plain = testsupport::readAll(iso);
-    QByteArray out;
-    for (qsizetype s = 0; s * 2048 < plain.size(); ++s) {
-        QByteArray sector(2352, '\0');
-        for (int i = 1; i <= 10; ++i)
-            sector[i] = char(0xff);
-        sector[15] = 1;
-        sector.replace(16, 2048, plain.mid(s * 2048, 2048).leftJustified(2048, '\0'));
-        out += sector;
-    }
-    testsupport::writeAll(raw, out);
 }
 
 struct Disc {
@@ -113,12 +76,12 @@ struct Shelf {
             const QString path = discs + u'/' + d.file;
             if (d.file.endsWith(QStringLiteral(".bin"))) {
                 const QString iso = app.file(QStringLiteral("raw-source.iso"));
-                makeIso(iso, d.boot, bootFile(d.seed));
+                discimages::writePs2Iso(iso, d.boot, bootFile(d.seed));
                 QDir().mkpath(QFileInfo(path).absolutePath());
-                makeRaw(iso, path);
+                testsupport::writeAll(path, discimages::toRawSectors(testsupport::readAll(iso), 1));
                 QFile::remove(iso);
             } else {
-                makeIso(path, d.boot, bootFile(d.seed));
+                discimages::writePs2Iso(path, d.boot, bootFile(d.seed));
             }
         }
         // A copy of a disc already on the shelf, a damaged image, a truncated one, unrelated files.
@@ -242,7 +205,7 @@ void TstAddFolder::addsOneProfilePerGame() {
     discs.setDatabasePath(db);
     const GameDisc d = discs.find(gta);
     QCOMPARE(d.serial, QStringLiteral("SLUS-20946"));
-    QCOMPARE(d.crc, crcOf(bootFile(1)));
+    QCOMPARE(d.crc, discimages::expectedCrc(bootFile(1)));
     QCOMPARE(d.region, QStringLiteral("NTSC-U"));
     QCOMPARE(d.compat, 5);
     QCOMPARE(discs.find(QStringLiteral("Ōkami (USA)")).region, QString()); // not in the database
@@ -295,8 +258,9 @@ void TstAddFolder::currentBuildsStartFromTheEmulatorsSettings() {
     testsupport::writeAll(settingsIni, "[UI]\nSettingsVersion = 1\nStartFullscreen = false\n\n"
                                        "[EmuCore]\nEnableCheats = false\nEnablePatches = true\n");
     const CurrentGeneration generation = generationOf(IniValues::fromFile(settingsIni));
-    const QString gameFile = currentbuild::gameSettingsPath(shelf.app.file(QString()), QStringLiteral("SLUS-20946"),
-                                                            crcOf(bootFile(1)), generation);
+    const QString gameFile =
+        currentbuild::gameSettingsPath(shelf.app.file(QString()), QStringLiteral("SLUS-20946"),
+                                       discimages::expectedCrc(bootFile(1)), generation);
     // The game's file as an earlier Start left it, with cheats the other way round
     // from the defaults.
     GameProfile seed = defaultprofile::make(QStringLiteral("seed"), QString(), shelf.executable, QString());

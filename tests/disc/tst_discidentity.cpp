@@ -1,7 +1,7 @@
 #include "core/korvelloerror.h"
 #include "disc/discidentity.h"
 #include "disc/systemcnf.h"
-#include "discimages.h"
+#include "support/discimages.h"
 
 #include <QDateTime>
 #include <QDir>

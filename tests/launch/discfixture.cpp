@@ -1,10 +1,9 @@
 #include "discfixture.h"
 
+#include "support/discimages.h"
+
 #include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtEndian>
 
 namespace discfixture {
@@ -50,23 +49,6 @@ QByteArray bootFile(quint32 seed) {
     return elf;
 }
 
-// The emulator's ElfObject::GetCRC: every whole 32-bit little-endian word of the file, XORed.
-quint32 elfCrc(const QByteArray& bytes) {
-    quint32 crc = 0;
-    for (qsizetype i = 0; i + 4 <= bytes.size(); i += 4)
-        crc ^= qFromLittleEndian<quint32>(bytes.constData() + i);
-    return crc;
-}
-
-// The serial the emulator takes from the boot line: the file name after "cdrom0:\", without its
-// ";1", with "_" as "-" and the "." dropped ("SLUS_209.46" -> "SLUS-20946").
-QString serialOf(const QString& bootName) {
-    QString serial = bootName;
-    serial.replace(u'_', u'-');
-    serial.remove(u'.');
-    return serial;
-}
-
 } // namespace
 
 QString xorriso() {
@@ -75,26 +57,13 @@ QString xorriso() {
 
 Disc makeIso(const QString& folder, const QString& fileName, const QString& bootName, quint32 seed) {
     Disc disc;
-    QTemporaryDir tree;
     const QByteArray elf = bootFile(seed);
-    QFile cnf(tree.filePath(QStringLiteral("SYSTEM.CNF")));
-    QFile boot(tree.filePath(bootName));
-    if (!cnf.open(QIODevice::WriteOnly) || !boot.open(QIODevice::WriteOnly))
-        return disc;
-    cnf.write("BOOT2 = cdrom0:\\" + bootName.toLatin1() + ";1\r\nVER = 1.00\r\nVMODE = NTSC\r\n");
-    boot.write(elf);
-    cnf.close();
-    boot.close();
     const QString path = QDir(folder).filePath(fileName);
-    QProcess p;
-    p.start(xorriso(),
-            {QStringLiteral("-as"), QStringLiteral("mkisofs"), QStringLiteral("-quiet"), QStringLiteral("-V"),
-             QStringLiteral("TEST_DISC"), QStringLiteral("-o"), path, tree.path()});
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+    if (!discimages::writePs2Iso(path, bootName, elf))
         return disc;
     disc.path = path;
-    disc.serial = serialOf(bootName);
-    disc.crc = elfCrc(elf);
+    disc.serial = discimages::serialOf(bootName);
+    disc.crc = discimages::expectedCrc(elf);
     return disc;
 }
 

@@ -1,10 +1,11 @@
-#include "discimages.h"
+#include "support/discimages.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <lz4.h>
 #include <zlib.h>
 
@@ -210,6 +211,23 @@ qsizetype directoryRecord(const QByteArray& iso, const QByteArray& name) {
 bool writeFile(const QString& path, const QByteArray& data) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+QString serialOf(const QString& bootName) {
+    QString serial = bootName;
+    serial.replace(u'_', u'-');
+    serial.remove(u'.');
+    return serial;
+}
+
+bool writePs2Iso(const QString& path, const QString& bootName, const QByteArray& boot) {
+    QTemporaryDir work;
+    const QByteArray cnf = "BOOT2 = cdrom0:\\" + bootName.toLatin1() + ";1\r\nVER = 1.00\r\nVMODE = NTSC\r\n";
+    const QByteArray image = makeIso(work.path(), {{QStringLiteral("SYSTEM.CNF"), cnf}, {bootName, boot}});
+    if (image.isEmpty())
+        return false;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return writeFile(path, image);
 }
 
 } // namespace discimages

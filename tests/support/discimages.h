@@ -43,4 +43,12 @@ qsizetype directoryRecord(const QByteArray& iso, const QByteArray& name);
 
 bool writeFile(const QString& path, const QByteArray& data);
 
+// The serial the emulator forms from a boot file name: "_" as "-", the "." dropped
+// ("SLUS_209.46" -> "SLUS-20946").
+QString serialOf(const QString& bootName);
+
+// Writes a PS2 disc image to `path` (its folder made): SYSTEM.CNF whose BOOT2 line names
+// `bootName` on cdrom0, and the boot file `boot`. False when xorriso is missing or fails.
+bool writePs2Iso(const QString& path, const QString& bootName, const QByteArray& boot);
+
 } // namespace discimages
