@@ -3,9 +3,6 @@
 #include "core/korvelloerror.h"
 #include "store/profilestore.h"
 
-#include <QAtomicInt>
-#include <QFileInfo>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -14,64 +11,28 @@ namespace {
 
 const QString kTable = QStringLiteral("korvello_game_discs");
 
-QString databaseText(const QSqlError& error) {
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
-}
-
 } // namespace
 
-GameDiscStore::GameDiscStore() {
-    static QAtomicInt counter;
-    m_connection = QStringLiteral("korvello-discs-%1").arg(counter.fetchAndAddRelaxed(1));
-}
+GameDiscStore::GameDiscStore() : m_connection("korvello-discs") {}
 
-GameDiscStore::~GameDiscStore() {
-    close();
-}
+GameDiscStore::~GameDiscStore() = default;
 
 QString GameDiscStore::tableName() {
     return kTable;
 }
 
 void GameDiscStore::setDatabasePath(const QString& path) {
-    if (path == m_path)
-        return;
-    close();
-    m_path = path;
-}
-
-void GameDiscStore::close() {
-    if (!m_open)
-        return;
-    m_open = false;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(m_connection);
+    m_connection.setPath(path);
 }
 
 bool GameDiscStore::tableExists() {
-    if (!m_open) {
-        // SQLite would create a missing file; a library without one has no discs.
-        if (!QFileInfo::exists(m_path))
-            return false;
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-        db.setDatabaseName(m_path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(ProfileStore::kBusyTimeoutMs));
-        if (!db.open()) {
-            const QString text = databaseText(db.lastError());
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_connection);
-            throw KorvelloError(text);
-        }
-        m_open = true;
-    }
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    // SQLite would create a missing file; a library without one has no discs.
+    if (!m_connection.fileExists())
+        return false;
+    QSqlQuery q(m_connection.database());
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = '%1'")
                     .arg(kTable)))
-        throw KorvelloError(databaseText(q.lastError()));
+        throw KorvelloError(SideConnection::errorText(q.lastError()));
     return q.next();
 }
 
@@ -79,10 +40,10 @@ QHash<QString, GameDisc> GameDiscStore::all() {
     QHash<QString, GameDisc> discs;
     if (!tableExists())
         return discs;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(m_connection.database());
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT gamename, image, serial, crc, region, compat FROM %1").arg(kTable)))
-        throw KorvelloError(databaseText(q.lastError()));
+        throw KorvelloError(SideConnection::errorText(q.lastError()));
     while (q.next()) {
         GameDisc d;
         d.game = q.value(0).toString();
@@ -103,22 +64,22 @@ GameDisc GameDiscStore::find(const QString& game) {
 void GameDiscStore::renameGame(const QString& oldName, const QString& newName) {
     if (!tableExists())
         return;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(m_connection.database());
     q.prepare(QStringLiteral("UPDATE %1 SET gamename = ? WHERE gamename = ?").arg(kTable));
     q.addBindValue(newName);
     q.addBindValue(oldName);
     if (!q.exec())
-        throw KorvelloError(databaseText(q.lastError()));
+        throw KorvelloError(SideConnection::errorText(q.lastError()));
 }
 
 void GameDiscStore::removeGame(const QString& name) {
     if (!tableExists())
         return;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(m_connection.database());
     q.prepare(QStringLiteral("DELETE FROM %1 WHERE gamename = ?").arg(kTable));
     q.addBindValue(name);
     if (!q.exec())
-        throw KorvelloError(databaseText(q.lastError()));
+        throw KorvelloError(SideConnection::errorText(q.lastError()));
 }
 
 QStringList GameDiscStore::insertStatements(const QList<GameDisc>& discs) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/sideconnection.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -49,9 +51,6 @@ public:
 
 private:
     bool tableExists();
-    void close();
 
-    QString m_path;
-    QString m_connection;
-    bool m_open = false;
+    SideConnection m_connection;
 };

@@ -2,9 +2,6 @@
 
 #include "core/korvelloerror.h"
 
-#include <QAtomicInt>
-#include <QFileInfo>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -12,11 +9,6 @@
 namespace {
 
 const QString kTable = QStringLiteral("korvello_play_sessions");
-
-QString databaseText(const QSqlError& error) {
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
-}
 
 PlaySession sessionFrom(const QSqlQuery& q) {
     PlaySession s;
@@ -33,65 +25,34 @@ const QString kSessionColumns = QStringLiteral("id, gamename, pid, process, star
 
 } // namespace
 
-PlayTimeStore::PlayTimeStore() {
-    static QAtomicInt counter;
-    m_connection = QStringLiteral("korvello-playtime-%1").arg(counter.fetchAndAddRelaxed(1));
-}
+PlayTimeStore::PlayTimeStore() : m_connection("korvello-playtime") {}
 
-PlayTimeStore::~PlayTimeStore() {
-    close();
-}
+PlayTimeStore::~PlayTimeStore() = default;
 
 QString PlayTimeStore::tableName() {
     return kTable;
 }
 
 void PlayTimeStore::setDatabasePath(const QString& path) {
-    if (path == m_path)
-        return;
-    close();
-    m_path = path;
-}
-
-void PlayTimeStore::close() {
-    if (!m_open)
-        return;
-    m_open = false;
-    m_tableReady = false;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(m_connection);
+    if (m_connection.setPath(path))
+        m_tableReady = false;
 }
 
 QSqlQuery PlayTimeStore::prepare(const QString& statement) {
-    if (!m_open) {
-        // SQLite would create a missing file: the game database is created
-        // with its table `db` by the profile store only, never here.
-        if (!QFileInfo::exists(m_path))
-            throw KorvelloError(QStringLiteral("The game database %1 does not exist").arg(m_path));
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-        db.setDatabaseName(m_path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
-        if (!db.open()) {
-            const QString text = databaseText(db.lastError());
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_connection);
-            throw KorvelloError(text);
-        }
-        m_open = true;
-    }
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    // SQLite would create a missing file: the game database is created with its table
+    // `db` by the profile store only, never here.
+    if (!m_connection.fileExists())
+        throw KorvelloError(QStringLiteral("The game database %1 does not exist").arg(m_connection.path()));
+    QSqlQuery q(m_connection.database());
     q.setForwardOnly(true);
     if (!q.prepare(statement))
-        throw KorvelloError(databaseText(q.lastError()));
+        throw KorvelloError(SideConnection::errorText(q.lastError()));
     return q;
 }
 
 void PlayTimeStore::exec(QSqlQuery& q) {
     if (!q.exec())
-        throw KorvelloError(databaseText(q.lastError()));
+        throw KorvelloError(SideConnection::errorText(q.lastError()));
 }
 
 bool PlayTimeStore::tableExists() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/sideconnection.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QList>
@@ -77,10 +79,7 @@ private:
     void exec(QSqlQuery& q);
     bool tableExists();
     void ensureTable();
-    void close();
 
-    QString m_path;
-    QString m_connection;
-    bool m_open = false;
+    SideConnection m_connection;
     bool m_tableReady = false;
 };
