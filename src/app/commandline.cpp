@@ -153,7 +153,8 @@ void CommandLine::resolveFolder() {
             m_error = QStringLiteral("The folder %1 does not exist").arg(m_givenFolder);
             return;
         }
-        if (!holdsEmulatorOrDatabase(given.absoluteFilePath())) {
+        // With the Flatpak build installed any folder can keep its games.
+        if (!holdsEmulatorOrDatabase(given.absoluteFilePath()) && !flatpakbuild::find()) {
             m_action = Action::Fail;
             m_error =
                 QStringLiteral("The folder %1 holds no emulator and no game database (db.mdb); give the "

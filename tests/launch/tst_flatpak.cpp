@@ -96,6 +96,7 @@ private slots:
     void offeredWhereInstalled();
     void startWritesTheGamesFileAndEndsOnlyItsTree();
     void permissionNotice();
+    void addFolderForTheFlatpak();
 
 private:
     // The library folder: no emulator of its own, as a Flatpak user's.
@@ -333,6 +334,37 @@ void TestFlatpak::permissionNotice() {
                  qPrintable(err));
         QVERIFY(!testsupport::readAll(home(QStringLiteral("flatpak.log"))).contains("override"));
     }
+}
+
+void TestFlatpak::addFolderForTheFlatpak() {
+    if (discfixture::xorriso().isEmpty())
+        QSKIP("xorriso is not installed (scripts/install-deps.sh --test installs it)");
+    installLauncher();
+    const QString discs = m_library->file(QStringLiteral("discs"));
+    QDir().mkpath(discs);
+    QVERIFY(!discfixture::makeIso(discs, QStringLiteral("Shelf Game.iso")).path.isEmpty());
+    // A folder with neither an emulator nor a game database is the Flatpak's library.
+    QProcess add;
+    add.start(QStringLiteral(KORVELLO_BIN_DIR "/korvello"),
+              {QStringLiteral("--folder"), m_library->path(), QStringLiteral("--add-folder"), discs});
+    QVERIFY(add.waitForFinished(60000));
+    QCOMPARE(QString::fromUtf8(add.readAllStandardError()), QString());
+    QCOMPARE(add.exitCode(), 0);
+    ProfileStore store;
+    store.setDatabasePath(m_library->file(QStringLiteral("db.mdb")));
+    const std::optional<GameProfile> added = store.load(QStringLiteral("Shelf Game"));
+    QVERIFY(added);
+    QCOMPARE(added->value(col::PCSX2ExeFile), QStringLiteral("flatpak:net.pcsx2.PCSX2"));
+
+    // Without the Flatpak the same folder is refused: it holds no emulator.
+    QFile::remove(home(QStringLiteral("flatpak-user/exports/bin/net.pcsx2.PCSX2")));
+    QFile::remove(m_library->file(QStringLiteral("db.mdb")));
+    add.start(QStringLiteral(KORVELLO_BIN_DIR "/korvello"),
+              {QStringLiteral("--folder"), m_library->path(), QStringLiteral("--add-folder"), discs});
+    QVERIFY(add.waitForFinished(60000));
+    QVERIFY(add.exitCode() != 0);
+    QVERIFY(QString::fromUtf8(add.readAllStandardError()).contains(QStringLiteral("holds no emulator")));
+    QVERIFY(!QFile::exists(m_library->file(QStringLiteral("db.mdb"))));
 }
 
 QTEST_MAIN(TestFlatpak)
