@@ -118,13 +118,10 @@ void CoverDownload::startMore() {
             QMetaObject::invokeMethod(
                 this,
                 [this, index, serial, error] {
-                    --m_poolTasks;
-                    const auto it = m_active.find(index);
-                    if (it == m_active.end()) {
-                        finishIfIdle();
+                    Active* found = poolTaskDone(index);
+                    if (!found)
                         return;
-                    }
-                    Active& game = **it;
+                    Active& game = *found;
                     game.identified = true;
                     game.fields.serial = serial;
                     game.serialError = error;
@@ -219,14 +216,22 @@ void CoverDownload::transferEnded(Active& game) {
     });
 }
 
-void CoverDownload::pictureSaved(int index, const QImage& thumbnail, const QString& error) {
+CoverDownload::Active* CoverDownload::poolTaskDone(int index) {
     --m_poolTasks;
     const auto it = m_active.find(index);
     if (it == m_active.end()) {
+        // The game was ended (cancelled) while the task ran: the download may be done now.
         finishIfIdle();
-        return;
+        return nullptr;
     }
-    Active& game = **it;
+    return it->get();
+}
+
+void CoverDownload::pictureSaved(int index, const QImage& thumbnail, const QString& error) {
+    Active* found = poolTaskDone(index);
+    if (!found)
+        return;
+    Active& game = *found;
     if (error.isEmpty()) {
         endGame(index, Status::Downloaded, game.reasons.last(), thumbnail);
         return;

@@ -88,6 +88,8 @@ private:
     void nextTemplate(Active& game);
     void transferEnded(Active& game);
     void pictureSaved(int index, const QImage& thumbnail, const QString& error);
+    // A worker's result for game `index` came back: the game, or nothing when it has ended.
+    Active* poolTaskDone(int index);
     void endGame(int index, Status status, QString detail, const QImage& thumbnail = {});
     void finishIfIdle();
 

@@ -57,6 +57,10 @@ void checkStartable(const QString& appFolder, const QString& exeFile, bool runCd
         throw KorvelloError(
             QStringLiteral("The emulator \"%1\" cannot be started: it is not an executable file")
                 .arg(program));
+    checkDiscImage(appFolder, runCdvd, currentIso);
+}
+
+void checkDiscImage(const QString& appFolder, bool runCdvd, const QString& currentIso) {
     if (!runCdvd)
         return;
     // The emulator opens the image from its working folder, the program's folder.

@@ -31,6 +31,10 @@ int endRunningEmulator(const QString& exeFile, const QString& ownName);
 void checkStartable(const QString& appFolder, const QString& exeFile, bool runCdvd,
                     const QString& currentIso);
 
+// The disc image part of checkStartable: with runCdvd, throws when the image (a relative
+// path taken from appFolder) does not exist.
+void checkDiscImage(const QString& appFolder, bool runCdvd, const QString& currentIso);
+
 // Starts appFolder + exeFile detached, with appFolder as its working folder.
 // Throws KorvelloError naming the program when it cannot be started. `pid`,
 // when given, receives the started process's id (its play session is tracked by it).

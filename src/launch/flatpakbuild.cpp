@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -94,7 +96,15 @@ std::optional<Installation> find() {
             return installation;
         }
     }
-    if (query(installation.flatpak, {QStringLiteral("info"), QLatin1String(kAppId)}))
+    // The window's start-up asks in several places: flatpak is asked once per command.
+    static QMutex guard;
+    static QHash<QString, bool> answered;
+    const QMutexLocker lock(&guard);
+    if (!answered.contains(installation.flatpak))
+        answered.insert(
+            installation.flatpak,
+            query(installation.flatpak, {QStringLiteral("info"), QLatin1String(kAppId)}).has_value());
+    if (answered.value(installation.flatpak))
         return installation;
     return std::nullopt;
 }

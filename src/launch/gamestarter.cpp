@@ -11,7 +11,6 @@
 #include "store/profilestore.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 GameStarter::GameStarter(ProfileStore& store, Folders folders, QString ownName)
     : m_store(store), m_folders(std::move(folders)), m_ownName(std::move(ownName)) {}
@@ -61,16 +60,12 @@ GameStarter::Started GameStarter::startFlatpak(GameProfile profile, bool runCdvd
     if (!installation)
         throw KorvelloError(QStringLiteral("The Flatpak build of PCSX2 (%1) is not installed")
                                 .arg(QLatin1String(flatpakbuild::kAppId)));
+    const QString image = profile.value(col::PCSX2CurrentIso);
+    emulatorlauncher::checkDiscImage(m_folders.appFolder, runCdvd, image);
     // The sandbox does not start in the program's folder: the image goes to it by its
     // whole path.
-    const QString image = profile.value(col::PCSX2CurrentIso);
     if (!image.isEmpty())
         profile.setValue(col::PCSX2CurrentIso, QDir(m_folders.appFolder).absoluteFilePath(image));
-    if (runCdvd) {
-        const QFileInfo file(profile.value(col::PCSX2CurrentIso));
-        if (image.isEmpty() || !file.isFile())
-            throw KorvelloError(QStringLiteral("The disc image \"%1\" does not exist").arg(image));
-    }
     if (m_afterChecks)
         m_afterChecks();
 

@@ -28,10 +28,11 @@ char bcd(int value) {
     return char(((value / 10) << 4) | (value % 10));
 }
 
-QByteArray deflateRaw(const QByteArray& in) {
+// One deflate of `in`: raw (windowBits -15) for CSO frames, with a gzip wrapper (15 + 16).
+QByteArray deflated(const QByteArray& in, int level, int windowBits) {
     z_stream z{};
-    deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&z, uLong(in.size()))), '\0');
+    deflateInit2(&z, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(int(deflateBound(&z, uLong(in.size())) + 64), '\0');
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.constData()));
     z.avail_in = uInt(in.size());
     z.next_out = reinterpret_cast<Bytef*>(out.data());
@@ -40,6 +41,10 @@ QByteArray deflateRaw(const QByteArray& in) {
     out.truncate(qsizetype(z.total_out));
     deflateEnd(&z);
     return out;
+}
+
+QByteArray deflateRaw(const QByteArray& in) {
+    return deflated(in, 9, -15);
 }
 
 } // namespace
@@ -160,17 +165,7 @@ QByteArray toCso(const QByteArray& iso, bool lz4, quint32 frameSize, int align) 
 }
 
 QByteArray toGzip(const QByteArray& iso) {
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&z, uLong(iso.size())) + 64), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(iso.constData()));
-    z.avail_in = uInt(iso.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    deflate(&z, Z_FINISH);
-    out.truncate(qsizetype(z.total_out));
-    deflateEnd(&z);
-    return out;
+    return deflated(iso, 6, 15 + 16);
 }
 
 QByteArray gameListCache(const QList<CacheEntry>& entries) {
