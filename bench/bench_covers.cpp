@@ -6,7 +6,7 @@
 // take turns run by run; each line gives min and median wall time and the
 // minor and major page faults of the run (getrusage of this process, server
 // thread included, for both alike). The ratio of the medians is the last line.
-#include "gamelist/coverdownload.h"
+#include "library/coverdownload.h"
 #include "support/httptestserver.h"
 
 #include <QBuffer>

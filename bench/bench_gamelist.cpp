@@ -21,6 +21,7 @@
 #include "gamelist/jpegwriter.h"
 #include "gamelist/thumbnailloader.h"
 #include "store/profilestore.h"
+#include "support/windowparts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -231,17 +232,18 @@ int startUp(int argc, char* argv[], double t0) {
     QApplication app(argc, argv);
     MainWindow w(QString::fromLocal8Bit(argv[2]) + u'/');
     PaintWatch watch;
-    QWidget* painted = w.m_gameGrid->count() > 0 ? w.m_gameGrid->viewport() : static_cast<QWidget*>(&w);
+    QWidget* painted =
+        parts(w).gameGrid->count() > 0 ? parts(w).gameGrid->viewport() : static_cast<QWidget*>(&w);
     painted->installEventFilter(&watch);
     w.show();
     while (!watch.seen)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     const double ms = monotonicMs() - t0;
-    std::printf("%.3f %ld %ld %d\n", ms, faultsNow(), rssAnonKb(), w.m_gameGrid->count());
+    std::printf("%.3f %ld %ld %d\n", ms, faultsNow(), rssAnonKb(), parts(w).gameGrid->count());
     std::fflush(stdout);
     // A first start writes its cache behind the grid; the next start finds it.
-    if (w.m_thumbnails)
-        w.m_thumbnails->waitForCacheWrite();
+    if (parts(w).thumbnails)
+        parts(w).thumbnails->waitForCacheWrite();
     std::_Exit(0); // tearing down is not part of the figure
 }
 
@@ -301,12 +303,12 @@ int main(int argc, char* argv[]) {
                 kGames, kManyGames, fileBytes / 1024.0 / kGames, QThread::idealThreadCount(), kRuns);
 
     MainWindow w(folder.path() + u'/'); // start-up runs the first rebuild and fills the cache
-    if (w.m_gameGrid->count() != kGames) {
-        std::fprintf(stderr, "the list holds %d games, not %d\n", w.m_gameGrid->count(), kGames);
+    if (parts(w).gameGrid->count() != kGames) {
+        std::fprintf(stderr, "the list holds %d games, not %d\n", parts(w).gameGrid->count(), kGames);
         return 1;
     }
-    const QString indexFile = w.m_thumbnails->cache().indexPath();
-    const QString pixelFile = w.m_thumbnails->cache().pixelPath();
+    const QString indexFile = parts(w).thumbnails->cache().indexPath();
+    const QString pixelFile = parts(w).thumbnails->cache().pixelPath();
 
     // The first start with 20,000 games fills its cache (reported, not a target).
     const StartUp coldMany = runStartUp(many.path());
@@ -327,17 +329,17 @@ int main(int argc, char* argv[]) {
     std::vector<double> anonPerGameKb;
     for (int run = 0; run < kRuns; ++run) {
         measure(alone, [&] { decodeAlone(thumbs); });
-        measure(warm, [&] { w.loadGameList(); });
+        measure(warm, [&] { parts(w).gameListPage->loadGameList(); });
         // As on a first run: no cache files and no loader yet. The old cache's
         // pages are released before the clock starts.
-        w.m_gameGrid->clear();
-        w.m_thumbnails.reset();
+        parts(w).gameGrid->clear();
+        parts(w).gameListPage->forgetThumbnails();
         QFile::remove(indexFile);
         QFile::remove(pixelFile);
-        measure(cold, [&] { w.loadGameList(); });
+        measure(cold, [&] { parts(w).gameListPage->loadGameList(); });
         // The cache file is written behind the shown grid; its time is
         // reported, and no other contender runs beside it.
-        measure(coldWrite, [&] { w.m_thumbnails->waitForCacheWrite(); });
+        measure(coldWrite, [&] { parts(w).thumbnails->waitForCacheWrite(); });
         // The cold rebuild wrote the cache again: the children find it warm.
         const StartUp a = runStartUp(folder.path());
         const StartUp b = runStartUp(empty.path());

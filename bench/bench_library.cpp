@@ -11,6 +11,7 @@
 #include "gamelist/jpegwriter.h"
 #include "store/columntable.h"
 #include "store/profilestore.h"
+#include "support/windowparts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -140,38 +141,38 @@ int main(int argc, char* argv[]) {
     MainWindow w(folder.path() + u'/');
     w.show();
     QApplication::processEvents();
-    if (w.m_gameGrid->count() != kGames) {
-        std::fprintf(stderr, "the list holds %d games, not %d\n", w.m_gameGrid->count(), kGames);
+    if (parts(w).gameGrid->count() != kGames) {
+        std::fprintf(stderr, "the list holds %d games, not %d\n", parts(w).gameGrid->count(), kGames);
         return 1;
     }
     // Until the grid is updated: the view lays out and paints what it now shows.
     auto settle = [&] {
         QApplication::processEvents();
-        w.m_gameGrid->viewport()->repaint();
+        parts(w).gameGrid->viewport()->repaint();
     };
     std::vector<Sample> typing, narrowing, rebuild;
     int shownAfterTyping = 0;
     int shownAfterNarrowing = 0;
     for (int run = 0; run < kRuns; ++run) {
         auto typeOne = [&] {
-            w.m_searchField->clear();
+            parts(w).searchField->clear();
             settle();
             typing.push_back(measure([&] {
-                QTest::keyClick(w.m_searchField, 'k');
+                QTest::keyClick(parts(w).searchField, 'k');
                 settle();
             }));
-            shownAfterTyping = w.m_gameGrid->visibleCount();
+            shownAfterTyping = parts(w).gameGrid->visibleCount();
             narrowing.push_back(measure([&] {
-                QTest::keyClick(w.m_searchField, 'a');
+                QTest::keyClick(parts(w).searchField, 'a');
                 settle();
             }));
-            shownAfterNarrowing = w.m_gameGrid->visibleCount();
-            w.m_searchField->clear();
+            shownAfterNarrowing = parts(w).gameGrid->visibleCount();
+            parts(w).searchField->clear();
             settle();
         };
         auto rebuildOnce = [&] {
             rebuild.push_back(measure([&] {
-                w.loadGameList();
+                parts(w).gameListPage->loadGameList();
                 settle();
             }));
         };

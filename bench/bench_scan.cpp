@@ -13,6 +13,7 @@
 #include "store/defaultprofile.h"
 #include "store/gamediscstore.h"
 #include "store/profilestore.h"
+#include "support/windowparts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -226,7 +227,7 @@ int main(int argc, char* argv[]) {
         writer.setDatabasePath(folder + QStringLiteral("db.mdb"));
         for (int b = 0; b < kGames; b += 100)
             writer.addBatch(profiles.mid(b, 100), GameDiscStore::insertStatements(discs.mid(b, 100)));
-        window.loadGameList();
+        parts(window).gameListPage->loadGameList();
         window.repaint();
         QApplication::processEvents();
         store.ms.push_back(double(t.nsecsElapsed()) / 1e6);

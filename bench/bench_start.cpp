@@ -9,7 +9,7 @@
 // by run; each run times kStarts Starts. Prints per Start: min and median over
 // the runs, with the minor and major page faults (getrusage) of the timed parts
 // beside them. The last line is the ratio writer / floor (target: at most 2).
-#include "launch/configwriter.h"
+#include "emulatorsettings/configwriter.h"
 #include "store/gameprofile.h"
 
 #include <QCoreApplication>

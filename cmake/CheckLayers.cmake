@@ -2,26 +2,35 @@
 # itself and the folders listed for it below. Run at configure time and as the
 # test "layers" (cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake).
 #
-#   core      the window-free base
-#   disc      disc images: the serial and boot file CRC the emulator sees (never widgets)
-#   ui        the dialog seam, the error report, small shared widgets
-#   input     gamepads through SDL2                 (never widgets)
-#   store     profiles and the database             (never widgets)
-#   launch    configuration files, processes, keys  (never widgets)
-#   gamelist  the grid, pictures and artwork
-#   editor    the settings page and the profile mapping
-#   app       the main window, composing everything
+#   core              the window-free base
+#   disc              disc images: the serial and boot file CRC the emulator sees
+#   ui                the dialog seam, the error report, small shared widgets
+#   input             gamepads through SDL2
+#   store             profiles and the database
+#   ini               INI text, read and written byte for byte
+#   emulatorsettings  what each emulator generation reads, and the profile's mapping into it
+#   launch            starting and ending the emulator, play sessions
+#   desktop           the unload keys and desktop shortcuts
+#   gamelist          the grid, pictures and artwork
+#   library           adding folders of games and downloading covers, without a window
+#   editor            the settings page and the profile mapping
+#   app               the main window and its pages, the command line, start-up
+# Only ui, gamelist, editor and app may use widgets.
 cmake_minimum_required(VERSION 3.25)
 set(allowed_core core)
 set(allowed_disc core disc)
 set(allowed_ui core ui)
 set(allowed_input core input)
 set(allowed_store core store)
-set(allowed_launch core disc store launch)
+set(allowed_ini core ini)
+set(allowed_emulatorsettings core disc store ini emulatorsettings)
+set(allowed_launch core disc store ini emulatorsettings launch)
+set(allowed_desktop core store desktop)
 set(allowed_gamelist core disc ui store gamelist)
+set(allowed_library core disc store ini emulatorsettings launch gamelist library)
 set(allowed_editor core disc ui store editor)
-set(allowed_app core disc ui input store launch gamelist editor app)
-set(layers core disc ui input store launch gamelist editor app)
+set(allowed_app core disc ui input store ini emulatorsettings launch desktop gamelist library editor app)
+set(layers core disc ui input store ini emulatorsettings launch desktop gamelist library editor app)
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "CheckLayers: SOURCE_DIR is not set")

@@ -1,9 +1,9 @@
 #include "app/emulatordiscovery.h"
 
 #include "app/emulatorregistry.h"
+#include "ini/inidocument.h"
 #include "launch/currentbuild.h"
 #include "launch/flatpakbuild.h"
-#include "launch/inidocument.h"
 #include "store/encodings.h"
 
 #include <QCoreApplication>

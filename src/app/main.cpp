@@ -80,8 +80,8 @@ int main(int argc, char* argv[]) {
                          [&frmMain] { frmMain.restoreFromTray(); });
         frmMain.show();
         const int status = QApplication::exec();
-        if (frmMain.m_nextFolder.isEmpty())
+        if (frmMain.nextFolder().isEmpty())
             return status;
-        appFolder = frmMain.m_nextFolder;
+        appFolder = frmMain.nextFolder();
     }
 }

@@ -1,47 +1,42 @@
 #include "app/mainwindow.h"
 
+#include "app/commandline.h"
+#include "app/emulatordiscovery.h"
+#include "app/emulatorfolder.h"
+#include "app/emulatormissingpage.h"
+#include "app/emulatorregistry.h"
+#include "app/gamelistpage.h"
+#include "app/gamepadcontrol.h"
+#include "app/gamesession.h"
+#include "app/profilecommands.h"
 #include "app/programsettings.h"
 #include "app/skinmanager.h"
 #include "app/taskbar.h"
+#include "app/traymenu.h"
 #include "core/appinfo.h"
+#include "core/programfiles.h"
 #include "editor/editorpage.h"
 #include "editor/spinedit.h"
-#include "gamelist/gamelistview.h"
-#include "gamelist/posterview.h"
-#include "gamelist/thumbnailloader.h"
-#include "launch/playsessiontracker.h"
-#include "input/gamepadreader.h"
-#include "launch/unloadkey.h"
+#include "emulatorsettings/pluginera.h"
+#include "launch/gamestarter.h"
 #include "store/gamediscstore.h"
 #include "store/playtimestore.h"
 #include "store/profilestore.h"
-#include "ui/linklabel.h"
+#include "ui/accessiblenames.h"
 
-#include <QCheckBox>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
-#include <QGridLayout>
 #include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLocale>
-#include <QMenu>
-#include <QPushButton>
 #include <QScreen>
-#include <QSignalBlocker>
-#include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QThread>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace {
-const QString kMail = QStringLiteral("tessaly@korvello.org");
-const QString kHomePage = QStringLiteral("https://korvello.org/");
 constexpr int kClientWidth = 1006;
 constexpr int kClientHeight = 700;
 // Fits a 1366 by 768 work area at 100 % and a 1920 by 1080 screen with a panel
@@ -49,12 +44,14 @@ constexpr int kClientHeight = 700;
 constexpr int kMinimumWidth = 800;
 constexpr int kMinimumHeight = 520;
 const QString kGeometryKey = QStringLiteral("WindowGeometry");
+const QString kSkinKey = QStringLiteral("Skin");
 // A title bar and borders, at most.
 const QSize kFrameAllowance(12, 40);
 } // namespace
 
-MainWindow::MainWindow(const QString& appFolder, const QStringList& programFileFolders)
-    : m_appFolder(appFolder), m_programFileFolders(programFileFolders) {
+MainWindow::MainWindow(const QString& appFolder, const QStringList& programFileFolders) {
+    m_setup.appFolder = appFolder;
+    m_setup.programFileFolders = programFileFolders;
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(appinfo::kTitle);
     setWindowIcon(QIcon(QStringLiteral(":/korvello.png")));
@@ -67,170 +64,256 @@ MainWindow::MainWindow(const QString& appFolder, const QStringList& programFileF
     setMinimumSize(kMinimumWidth, kMinimumHeight);
 
     m_settings = std::make_unique<ProgramSettings>();
-    m_store = std::make_unique<ProfileStore>();
+    m_profiles = std::make_unique<ProfileStore>();
+    m_playTime = std::make_unique<PlayTimeStore>();
     m_discs = std::make_unique<GameDiscStore>();
-    m_unloadKey = createUnloadKey();
     m_skinManager = std::make_unique<SkinManager>();
+    const LibraryStores stores{*m_settings, *m_profiles, *m_playTime, *m_discs};
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("pages"));
     m_pages->tabBar()->hide();
     m_pages->setDocumentMode(true);
+    // Its tab bar is hidden: the pages' controls take the focus.
+    m_pages->setFocusPolicy(Qt::NoFocus);
     auto* whole = new QVBoxLayout(this);
     whole->setContentsMargins(0, 0, 0, 0);
     whole->addWidget(m_pages);
 
-    buildGameListPage();
+    m_gameListPage = new GameListPage(m_setup, stores, m_pages);
+    m_pages->addTab(m_gameListPage, QStringLiteral("GameList"));
     m_editorPage = new EditorPage(m_pages);
     m_editorPage->setObjectName(QStringLiteral("editorPage"));
     m_pages->addTab(m_editorPage, QStringLiteral("New/Edit Game"));
-    buildNoEmulatorPage();
+    // The editor's fields take their names from the labels beside them.
+    accessiblenames::nameFromLabels(m_editorPage);
+    m_noEmulatorPage = new EmulatorMissingPage(m_pages);
+    m_pages->addTab(m_noEmulatorPage, QStringLiteral("Emulator folder"));
 
-    m_trayMenu = new QMenu(this);
-    m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
-    QAction* restoreAction = m_trayMenu->addAction(QStringLiteral("Restore the emulator's own settings"));
-    restoreAction->setObjectName(QStringLiteral("restoreEmulatorSettingsAction"));
-    connect(restoreAction, &QAction::triggered, this, [this] { run([this] { restoreEmulatorSettings(); }); });
-    m_gamepadAction = m_trayMenu->addAction(QStringLiteral("Use gamepad"));
-    m_gamepadAction->setObjectName(QStringLiteral("gamepadAction"));
-    m_gamepadAction->setCheckable(true);
-    m_exitAction = m_trayMenu->addAction(QStringLiteral("Exit"));
-    m_exitAction->setObjectName(QStringLiteral("exitAction"));
+    m_tray = new TrayMenu(windowIcon(), appinfo::kTitle, this);
+    m_session = new GameSession(m_setup, stores, this);
+    m_profileCommands = new ProfileCommands(m_setup, stores, m_editorPage, m_gameListPage, this);
+    m_gameListPage->setSources({[this] { return m_profileCommands->folderImportOptions(); },
+                                [this] { return m_profileCommands->thumbnailBlur(); }});
+    m_gamepad = new GamepadControl(*m_settings, this);
 
-    m_trayIcon = new QSystemTrayIcon(windowIcon(), this);
-    m_trayIcon->setObjectName(QStringLiteral("trayIcon"));
-    m_trayIcon->setToolTip(appinfo::kTitle);
-    m_trayIcon->setContextMenu(m_trayMenu);
-    m_trayIcon->show();
-
-    connectHandlers();
+    connectParts();
+    connectGamepad();
     run([this] { initialize(); });
     placeWindow();
 }
 
 MainWindow::~MainWindow() {
-    stopGamepad();
-    // An import still running writes its files to the end; its result has no window left to go to.
-    if (m_artworkImport)
-        m_artworkImport->wait();
-    // A folder addition stops after the game at hand; what it stored stays.
-    if (m_folderImport) {
-        m_folderCancel->store(true);
-        m_folderImport->wait();
-    }
-    if (m_busyCursor)
-        QGuiApplication::restoreOverrideCursor();
+    m_gamepad->stop();
+    // The parts that use the stores go before the stores do: an artwork import
+    // and a folder addition still running end first (their files complete),
+    // and the play sessions stop watching.
+    delete m_profileCommands;
+    delete m_pages;
+    delete m_session;
 }
 
-void MainWindow::buildGameListPage() {
-    m_gameListPage = new QWidget(m_pages);
-    m_gameListPage->setObjectName(QStringLiteral("gameListPage"));
-    m_pages->addTab(m_gameListPage, QStringLiteral("GameList"));
-    m_gameListPage->setContextMenuPolicy(Qt::CustomContextMenu);
+void MainWindow::connectParts() {
+    GameListPage* list = m_gameListPage;
+    connect(list, &GameListPage::startRequested, this, [this] { run([this] { startSelectedGame(); }); });
+    connect(list, &GameListPage::editRequested, this,
+            [this] { run([this] { m_profileCommands->editSelectedGame(); }); });
+    connect(list, &GameListPage::newGameRequested, this,
+            [this] { run([this] { m_profileCommands->openNewProfile(); }); });
+    connect(list, &GameListPage::pageMenuRequested, m_tray, &TrayMenu::popup);
+    connect(list, &GameListPage::currentGameChanged, this, &MainWindow::showGameTitle);
+    connect(list, &GameListPage::gameListLoaded, m_profileCommands, &ProfileCommands::gameListLoaded);
+    connect(list, &GameListPage::gameListShown, this, [this] { showPage(m_gameListPage); });
+    connect(list, &GameListPage::folderAdditionRunning, m_profileCommands,
+            &ProfileCommands::setFolderAdditionRunning);
+    connect(list, &GameListPage::skinChosen, this,
+            [this](int position) { run([this, position] { applyChosenSkin(position); }); });
+    connect(m_editorPage->cmbASkins, &QComboBox::activated, this,
+            [this](int position) { run([this, position] { applyChosenSkin(position); }); });
+    connect(m_profileCommands, &ProfileCommands::pageWanted, this, &MainWindow::showPage);
+    connect(m_profileCommands, &ProfileCommands::gameRenamed, this,
+            [this](const QString&, const QString& newName) { showGameTitle(newName); });
 
-    auto named = [](QWidget* w, const char* name) {
-        w->setObjectName(QLatin1String(name));
-        return w;
-    };
-    m_gameGrid = new GameListView(m_gameListPage);
-    named(m_gameGrid, "gameGrid");
-    m_poster = new PosterView(m_gameListPage);
-    named(m_poster, "poster");
+    connect(m_session, &GameSession::unloadHintChanged, list, &GameListPage::setUnloadHint);
+    connect(m_session, &GameSession::gameStarted, list, [list] { list->focusGrid(); });
+    connect(m_session, &GameSession::sessionEnded, list,
+            [this] { run([this] { m_gameListPage->refreshPlayStats(); }); });
+    m_session->setPadCombination([this] { return m_gamepad->unloadCombination(); });
 
-    auto button = [&](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, m_gameListPage);
-        named(b, name)->setMinimumSize(104, 28);
-        return b;
-    };
-    m_deleteButton = button("deleteButton", QStringLiteral("Delete"));
-    m_startButton = button("startButton", QStringLiteral("Start"));
-    m_editButton = button("editButton", QStringLiteral("Edit"));
-    m_newGameButton = button("newGameButton", QStringLiteral("New"));
-    m_coversButton = button("coversButton", QStringLiteral("Download covers..."));
-    m_coversButton->setToolTip(QStringLiteral("Fetch covers for the games from addresses you give"));
-    m_addFolderButton = button("addFolderButton", QStringLiteral("Add folder..."));
+    connect(m_noEmulatorPage, &EmulatorMissingPage::folderChosen, this,
+            [this](const QString& folder) { run([this, &folder] { chooseEmulatorFolder(folder); }); });
 
-    m_runDiscCheck = new QCheckBox(QStringLiteral("Run CDVD after start"), m_gameListPage);
-    named(m_runDiscCheck, "runDiscCheck")->setMinimumHeight(24);
-    m_skinList = new QComboBox(m_gameListPage);
-    named(m_skinList, "skinList")->setMinimumSize(200, 26);
-
-    m_versionLabel = new QLabel(m_gameListPage);
-    named(m_versionLabel, "versionLabel");
-    m_unloadKeyLabel = new QLabel(QStringLiteral("Press Ctrl+Alt+U to unload PCSX2"), m_gameListPage);
-    named(m_unloadKeyLabel, "unloadKeyLabel");
-    m_unloadKeyLabel->setWordWrap(true); // "Ctrl+Alt+U is taken by another program" takes two lines
-    m_mailLink = new LinkLabel(QStringLiteral("mailto:") + kMail, kMail, m_gameListPage);
-    named(m_mailLink, "mailLink");
-    m_homePageLink = new LinkLabel(kHomePage, QStringLiteral("HomePage"), m_gameListPage);
-    named(m_homePageLink, "homePageLink");
-    for (QLabel* link : {m_mailLink, m_homePageLink}) {
-        // Opened by the desktop's mail program and browser.
-        connect(link, &QLabel::linkActivated, this,
-                [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
-    }
-    buildLibraryControls();
-    layOutGameListPage();
+    connect(m_tray, &TrayMenu::restoreSettingsRequested, this,
+            [this] { run([this] { m_session->restoreEmulatorSettings(); }); });
+    connect(m_tray, &TrayMenu::exitRequested, this, [this] { close(); });
+    connect(m_tray, &TrayMenu::iconClicked, this, [this] { run([this] { restoreFromTray(); }); });
 }
 
-void MainWindow::layOutGameListPage() {
-    // Left: the search row, the grid (as many columns as its width holds) and
-    // the notes; right: the poster over the commands. Only the grid and the
-    // poster take what the window gives beyond its first size.
-    auto* searchRow = new QHBoxLayout;
-    searchRow->setContentsMargins(4, 4, 4, 0);
-    searchRow->setSpacing(4);
-    searchRow->addWidget(m_searchField, 1);
-    searchRow->addWidget(m_coversButton);
-    searchRow->addWidget(m_addFolderButton);
-    searchRow->addWidget(m_sortLabel);
-    searchRow->addWidget(m_sortList);
-    m_sortList->setMinimumWidth(138);
+void MainWindow::connectGamepad() {
+    const GamepadCommands* pad = m_gamepad->commands();
+    connect(m_tray, &TrayMenu::gamepadToggled, this, [this](bool on) {
+        run([this, on] {
+            // Pads that were connected are reported gone, and the hint follows.
+            m_gamepad->setEnabled(on);
+            m_session->showUnloadKeyStatus();
+        });
+    });
+    connect(pad, &GamepadCommands::padsChanged, this,
+            [this] { run([this] { m_session->showUnloadKeyStatus(); }); });
+    connect(pad, &GamepadCommands::moved, this, [this](GamepadCommands::Move move) {
+        if (!acceptsGamepadNavigation())
+            return;
+        // The grid's own keys, so that the pad moves exactly as the arrows and
+        // Page Up/Down do (rows and columns of the grid, scrolling, the search's order).
+        static constexpr Qt::Key kKeys[] = {Qt::Key_Up,    Qt::Key_Down,   Qt::Key_Left,
+                                            Qt::Key_Right, Qt::Key_PageUp, Qt::Key_PageDown};
+        m_gameListPage->pressGridKey(kKeys[static_cast<int>(move)]);
+    });
+    connect(pad, &GamepadCommands::activated, this, [this] { run([this] { startGameFromGamepad(); }); });
+    connect(pad, &GamepadCommands::cancelled, this, [this] {
+        if (acceptsGamepadNavigation())
+            m_gameListPage->clearSearch();
+    });
+    // Wherever the focus is, as the unload key: the emulator has it while a game runs.
+    connect(pad, &GamepadCommands::unloadRequested, this,
+            [this] { run([this] { m_session->endStartedEmulator(); }); });
+}
 
-    auto* notes = new QHBoxLayout;
-    notes->setContentsMargins(6, 0, 0, 2);
-    notes->setSpacing(4);
-    notes->addWidget(m_versionLabel);
-    notes->addWidget(m_unloadKeyLabel, 1);
-    notes->addWidget(m_mailLink);
-    notes->addWidget(m_homePageLink);
-    m_unloadKeyLabel->setMinimumWidth(150);
-    for (QLabel* note : {m_versionLabel, m_unloadKeyLabel, m_mailLink, m_homePageLink})
-        note->setMinimumHeight(28);
+void MainWindow::initialize() {
+    const QString database = m_setup.appFolder + QStringLiteral("db.mdb");
+    m_profiles->setDatabasePath(database);
+    m_playTime->setDatabasePath(database);
+    m_discs->setDatabasePath(database);
+    m_programName = QStringLiteral("Korvello (Tessaly) ");
+    m_pages->setCurrentWidget(m_gameListPage);
+    m_session->setUnloadKeyEnabled(true);
+    QLocale::setDefault(QLocale::c());
+    m_editorPage->txtBlur->setText(QStringLiteral("0.0"));
+    m_settings->createKey();
+    m_tray->showGamepadEnabled(m_gamepad->isEnabledInSettings());
+    m_gamepad->startIfEnabled();
+    // The emulator's key is read by findEmulatorFolders through its own reader.
+    findEmulatorFolders();
+    m_gameListPage->setVersionText(
+        m_programName + QStringLiteral("v.2.1.") + appinfo::BuildNumber() +
+        (m_setup.currentBuilds ? QStringLiteral("\nfor the emulator's current builds") : QString()));
+    setUpSkins();
+    m_gameListPage->restoreOptions();
+    m_profileCommands->fillEmulatorLists();
+    m_gameListPage->loadGameList();
+    m_gameListPage->restoreSortOrder();
+    m_session->openSessions();
+    // An empty list in a folder without an emulator: nothing could be added
+    // there, so the window says what is missing instead.
+    if (m_gameListPage->gameCount() == 0)
+        showNoEmulatorNotice();
+}
 
-    auto* left = new QVBoxLayout;
-    left->setSpacing(4);
-    left->addLayout(searchRow);
-    left->addWidget(m_gameGrid, 1);
-    left->addLayout(notes);
-    m_gameGrid->setMinimumSize(2 * 109 + 30, 200);
+void MainWindow::findEmulatorFolders() {
+    const emulatordiscovery::Folders folders =
+        emulatordiscovery::deriveFolders(m_setup.appFolder, EmulatorRegistry(), QString());
+    m_setup.pluginsFolder = folders.pluginsFolder;
+    // The emulator folder's own files say which builds it serves; the plug-in era stays
+    // wherever its files are, so its behaviour is untouched.
+    const GameStarter::Folders start =
+        emulatordiscovery::startFolders(m_setup.appFolder, folders.settingsFolder, appinfo::ExecutableName());
+    m_setup.currentBuilds = start.currentBuilds;
+    m_setup.settingsFolder = start.settingsFolder;
+    // The plug-in era's files say whether its plug-ins are the Linux builds, as Start decides it.
+    m_setup.linuxPlugins = !m_setup.currentBuilds && pluginera::detect(m_setup.settingsFolder).linuxPlugins;
+    m_editorPage->setLinuxPluginsMode(m_setup.linuxPlugins);
+    if (m_setup.currentBuilds)
+        m_editorPage->setCurrentBuildsMode(true);
+    // The editor's memory card default is derived from the settings folder.
+    m_editorPage->m_settingsFolder = m_setup.settingsFolder;
+}
 
-    // The commands: a grid of buttons and the options beside them; a new
-    // command takes a cell of its own here.
-    m_commandGrid = new QGridLayout;
-    m_commandGrid->setContentsMargins(3, 0, 2, 2);
-    m_commandGrid->setHorizontalSpacing(4);
-    m_commandGrid->setVerticalSpacing(2);
-    m_commandGrid->addWidget(m_deleteButton, 0, 0);
-    m_commandGrid->addWidget(m_startButton, 0, 1);
-    m_commandGrid->addWidget(m_editButton, 1, 0);
-    m_commandGrid->addWidget(m_newGameButton, 1, 1);
-    m_commandGrid->addWidget(m_runDiscCheck, 0, 3);
-    m_commandGrid->addWidget(m_skinList, 1, 3);
-    m_commandGrid->setColumnMinimumWidth(2, 6);
-    m_commandGrid->setColumnStretch(3, 1);
+void MainWindow::setUpSkins() {
+    // A new application style sheet re-polishes every widget, and Qt then gives
+    // widgets without a font rule the application's font rather than the one
+    // they inherited from the window. With the window's font as the
+    // application's font, every skin change keeps the program's font.
+    QApplication::setFont(font());
+    m_skinManager->SkinDirectory =
+        m_setup.programFileFolders.isEmpty()
+            ? m_setup.appFolder + QStringLiteral("Skins")
+            : programfiles::locateIn(m_setup.programFileFolders, QStringLiteral("Skins"));
+    const QStringList names = m_skinManager->GetSkinNames();
+    QComboBox* editorSkins = m_editorPage->cmbASkins;
+    editorSkins->clear();
+    editorSkins->addItems(names);
+    editorSkins->setEnabled(!names.isEmpty());
+    m_gameListPage->showSkins(names, 0);
+    if (names.isEmpty())
+        return; // the engine stays off: the standard look
 
-    auto* right = new QVBoxLayout;
-    right->setSpacing(4);
-    right->addWidget(m_poster, 1);
-    right->addLayout(m_commandGrid);
-    m_poster->setMinimumSize(200, 200);
+    // A stored position that is no longer in the list (skins removed since)
+    // falls back to the first skin, and the choice is written again.
+    int position = m_settings->readInt(kSkinKey).value_or(0);
+    if (position < 0 || position >= names.size())
+        position = 0;
+    applyChosenSkin(position);
+    m_skinManager->setActive(true);
+}
 
-    auto* page = new QHBoxLayout(m_gameListPage);
-    page->setContentsMargins(0, 0, 2, 0);
-    page->setSpacing(3);
-    page->addLayout(left, 1);
-    page->addLayout(right, 0);
+void MainWindow::applyChosenSkin(int position) {
+    QComboBox* editorSkins = m_editorPage->cmbASkins;
+    if (position < 0 || position >= editorSkins->count())
+        return;
+    m_gameListPage->showSkin(position);
+    editorSkins->setCurrentIndex(position);
+    m_skinManager->setSkinName(editorSkins->itemText(position));
+    m_settings->writeInt(kSkinKey, position);
+}
+
+bool MainWindow::isSkinActive() const {
+    return m_skinManager->Active();
+}
+
+void MainWindow::showPage(QWidget* page) {
+    m_pages->setCurrentWidget(page);
+}
+
+void MainWindow::showGameTitle(const QString& game) {
+    setWindowTitle(m_programName + game);
+}
+
+void MainWindow::showNoEmulatorNotice() {
+    const QString missing = emulatorfolder::missingEmulator(m_setup.appFolder, appinfo::ExecutableName());
+    if (missing.isEmpty())
+        return;
+    m_pages->setCurrentWidget(m_noEmulatorPage);
+    m_noEmulatorPage->setMissing(missing);
+}
+
+void MainWindow::chooseEmulatorFolder(const QString& folder) {
+    // Later starts of an installed program, or of a copy without an emulator
+    // beside it, work there too.
+    m_settings->createKey();
+    m_settings->writeText(CommandLine::folderKey(), folder);
+    m_nextFolder = folder;
+    close();
+}
+
+void MainWindow::startSelectedGame() {
+    m_session->startGame(m_gameListPage->currentGame(), m_gameListPage->runsDisc());
+}
+
+bool MainWindow::acceptsGamepadNavigation() const {
+    return isActiveWindow() && m_pages->currentWidget() == m_gameListPage &&
+           !QApplication::activePopupWidget() && !QApplication::activeModalWidget();
+}
+
+void MainWindow::startGameFromGamepad() {
+    if (!acceptsGamepadNavigation() || !m_gameListPage->showsGame())
+        return;
+    // While an emulator this program started runs, the pad belongs to the game:
+    // a desktop that leaves this window active over a game just started (focus
+    // stealing prevention) would otherwise restart the game on the player's
+    // first press of the south button. The unload combination ends it first.
+    if (m_session->isGameRunning())
+        return;
+    startSelectedGame();
 }
 
 void MainWindow::placeWindow() {
@@ -257,103 +340,30 @@ void MainWindow::rememberGeometry() {
     m_settings->writeText(kGeometryKey, QString::fromLatin1(saveGeometry().toBase64()));
 }
 
-void MainWindow::connectHandlers() {
-    connectShortcutHandlers();
-    connect(m_gameListPage, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { m_trayMenu->popup(m_gameListPage->mapToGlobal(at)); });
-    connect(m_exitAction, &QAction::triggered, this, [this] { run([this] { exitProgram(); }); });
-    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger)
-            run([this] { restoreFromTray(); });
-    });
-    connect(m_runDiscCheck, &QCheckBox::toggled, this, [this] { run([this] { rememberRunDisc(); }); });
-    connectGameListHandlers();
-    connectLaunchHandlers();
-    connectEditorHandlers();
-    connectCommandHandlers();
-    connectArtworkHandlers();
-    connectSkinHandlers();
-    connectLibraryHandlers();
-    connectCoverHandlers();
-    connectGamepadHandlers();
-    connectAddFolderHandlers();
-}
-
-void MainWindow::initialize() {
-    m_store->setDatabasePath(m_appFolder + QStringLiteral("db.mdb")); // 1
-    m_playTime->setDatabasePath(m_appFolder + QStringLiteral("db.mdb"));
-    // Games started from desktop shortcuts while the window runs are timed here too.
-    m_playSessions->followDatabase(m_appFolder + QStringLiteral("db.mdb"));
-    m_discs->setDatabasePath(m_appFolder + QStringLiteral("db.mdb"));
-    m_programName = QStringLiteral("Korvello (Tessaly) ");                                      // 2
-    m_versionLabel->setText(m_programName + QStringLiteral("v.2.1.") + appinfo::BuildNumber()); // 3
-    m_pages->setCurrentWidget(m_gameListPage);                                                  // 4
-    m_pluginFiles.clear();                                                                      // 5
-    setUnloadKeyEnabled(true);                                                                  // 6
-    QLocale::setDefault(QLocale::c());                                                          // 7
-    m_editorPage->txtBlur->setText(QStringLiteral("0.0"));
-    m_settings->createKey(); // 8
-    setUpGamepad();
-    // 9: the emulator's key is read by findEmulatorFolders through its own reader.
-    findEmulatorFolders(); // 10
-    setUpSkins();          // 11
-    {
-        // 12: Start plays the game unless the user said otherwise; showing the
-        // default writes nothing.
-        const std::optional<int> runValue = m_settings->readInt(QStringLiteral("Run"));
-        const QSignalBlocker quiet(m_runDiscCheck);
-        m_runDiscCheck->setChecked(!runValue || *runValue != 0);
-    }
-    fillRendererList(); // 13
-    fillExecutableList();
-    scanGraphicsPlugins();
-    setIconSpacing(); // 14
-    loadGameList();   // 15
-    restoreLibrary();
-    // An empty list in a folder without an emulator: nothing could be added
-    // there, so the window says what is missing instead.
-    if (m_gameGrid->count() == 0)
-        showNoEmulatorNotice();
-}
-
-void MainWindow::finishFirstShow() {
-    // The window takes the keyboard when it opens, also out of the task bar.
-    activateWindow();
-    if (m_gameGrid->count() > 0) {
-        m_gameGrid->setFocus();
-        selectGame(0);
-    }
-}
-
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     taskbar::skipTaskBar(this);
     if (!m_shown) {
         m_shown = true;
-        run([this] { finishFirstShow(); });
+        // The window takes the keyboard when it opens, also out of the task bar.
+        run([this] {
+            activateWindow();
+            m_gameListPage->takeFirstFocus();
+        });
     }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     run([this] { rememberGeometry(); });
-    run([this] { setUnloadKeyEnabled(false); });
-    stopGamepad();
-    m_trayIcon->hide();
+    run([this] { m_session->setUnloadKeyEnabled(false); });
+    m_gamepad->stop();
+    m_tray->hideIcon();
     event->accept();
 }
 
 void MainWindow::restoreFromTray() {
-    // Out of the tray or from under other windows; a maximised window stays maximised.
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
-}
-
-void MainWindow::exitProgram() {
-    close();
-}
-
-void MainWindow::rememberRunDisc() {
-    m_settings->writeInt(QStringLiteral("Run"), m_runDiscCheck->isChecked() ? 1 : 0);
 }

@@ -3,9 +3,9 @@
 #include "core/korvelloerror.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPalette>
 #include <QRegularExpression>
 #include <algorithm>

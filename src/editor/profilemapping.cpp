@@ -253,7 +253,7 @@ QString wordAt(const QStringList& words, int position) {
 
 enum class Purpose { Add, Update };
 
-void collect(const EditorPage& page, const QStringList& GSpg, const Binding& b, Purpose purpose,
+void collect(const EditorPage& page, const QStringList& pluginFiles, const Binding& b, Purpose purpose,
              GameProfile& row) {
     const int c = b.columns.front();
     auto set = [&](int column, const QString& value) { row.setValue(column, value); };
@@ -355,9 +355,9 @@ void collect(const EditorPage& page, const QStringList& GSpg, const Binding& b, 
     }
     case Form::PluginFile: {
         const int i = control<QComboBox>(page, b.control)->currentIndex();
-        if (i < 0 || i >= GSpg.size())
+        if (i < 0 || i >= pluginFiles.size())
             throw KorvelloError(QStringLiteral("No GSDX plugin is chosen"));
-        set(c, GSpg[i]);
+        set(c, pluginFiles[i]);
         break;
     }
     case Form::MemoryCards: {
@@ -368,12 +368,12 @@ void collect(const EditorPage& page, const QStringList& GSpg, const Binding& b, 
     }
 }
 
-GameProfile collectAll(const EditorPage& page, const QStringList& GSpg, Purpose purpose) {
+GameProfile collectAll(const EditorPage& page, const QStringList& pluginFiles, Purpose purpose) {
     GameProfile row;
     for (const Binding& b : bindings()) {
         if (purpose == Purpose::Update && b.columns.front() == col::gamename)
             continue;
-        collect(page, GSpg, b, purpose, row);
+        collect(page, pluginFiles, b, purpose, row);
     }
     return row;
 }
@@ -388,7 +388,7 @@ void chooseMatching(QComboBox* list, const QStringList& texts, const QString& st
             list->setCurrentIndex(i);
 }
 
-void loadBinding(EditorPage& page, const GameProfile& row, const QStringList& GSpg, const Binding& b) {
+void loadBinding(EditorPage& page, const GameProfile& row, const QStringList& pluginFiles, const Binding& b) {
     const int c = b.columns.front();
     const QString& v = row.value(c);
     switch (b.form) {
@@ -488,24 +488,24 @@ void loadBinding(EditorPage& page, const GameProfile& row, const QStringList& GS
         break;
     }
     case Form::PluginFile:
-        chooseMatching(control<QComboBox>(page, b.control), GSpg, v);
+        chooseMatching(control<QComboBox>(page, b.control), pluginFiles, v);
         break;
     }
 }
 
 } // namespace
 
-GameProfile collectForAdd(const EditorPage& page, const QStringList& GSpg) {
-    return collectAll(page, GSpg, Purpose::Add);
+GameProfile collectForAdd(const EditorPage& page, const QStringList& pluginFiles) {
+    return collectAll(page, pluginFiles, Purpose::Add);
 }
 
-GameProfile collectForUpdate(const EditorPage& page, const QStringList& GSpg) {
-    return collectAll(page, GSpg, Purpose::Update);
+GameProfile collectForUpdate(const EditorPage& page, const QStringList& pluginFiles) {
+    return collectAll(page, pluginFiles, Purpose::Update);
 }
 
-void load(EditorPage& page, const GameProfile& row, const QStringList& GSpg) {
+void load(EditorPage& page, const GameProfile& row, const QStringList& pluginFiles) {
     for (const Binding& b : bindings()) {
-        loadBinding(page, row, GSpg, b);
+        loadBinding(page, row, pluginFiles, b);
         if (b.then)
             (page.*b.then)();
     }

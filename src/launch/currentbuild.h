@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launch/currentgeneration.h"
+#include "emulatorsettings/currentgeneration.h"
 
 #include <QString>
 #include <QStringList>

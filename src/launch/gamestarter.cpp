@@ -1,11 +1,11 @@
 #include "launch/gamestarter.h"
 
 #include "core/korvelloerror.h"
-#include "launch/configwriter.h"
+#include "emulatorsettings/configwriter.h"
+#include "emulatorsettings/settingsbackup.h"
 #include "launch/currentbuild.h"
 #include "launch/emulatorlauncher.h"
 #include "launch/flatpakbuild.h"
-#include "launch/settingsbackup.h"
 #include "launch/startlock.h"
 #include "store/columntable.h"
 #include "store/profilestore.h"

@@ -13,6 +13,7 @@
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -84,11 +85,11 @@ int main(int argc, char** argv) {
     MainWindow window(folder.path());
     window.move(0, 0);
     window.show();
-    window.m_sortList->setCurrentIndex(2);
-    emit window.m_sortList->activated(2);
-    QTest::keyClicks(window.m_searchField, QStringLiteral("a"));
+    parts(window).sortList->setCurrentIndex(2);
+    emit parts(window).sortList->activated(2);
+    QTest::keyClicks(parts(window).searchField, QStringLiteral("a"));
     QTimer::singleShot(600, [&] {
-        GameListView* grid = window.m_gameGrid;
+        GameListView* grid = parts(window).gameGrid;
         const QRect cell = grid->visualRect(grid->model()->index(0, 0));
         const QPoint at = grid->viewport()->mapToGlobal(cell.center());
         QToolTip::showText(at, grid->model()->index(0, 0).data(Qt::ToolTipRole).toString(), grid->viewport(),

@@ -7,6 +7,7 @@
 #include "support/dialogrecorder.h"
 #include "support/profilefixture.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 #include "ui/dialogs.h"
 
 #include <QApplication>
@@ -54,21 +55,21 @@ int main(int argc, char** argv) {
     QFile(folder.file(QStringLiteral("cover.jpg"))).open(QIODevice::WriteOnly);
 
     MainWindow w(folder.path());
-    profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
+    fillWindowLists(w);
     w.move(0, 0);
     w.show();
     settle(&w);
-    for (int i = 0; i < w.m_skinList->count(); ++i) {
-        const QString skin = w.m_skinList->itemText(i);
-        w.m_skinList->setCurrentIndex(i);
-        w.applyChosenSkin(w.m_skinList);
-        w.showGameList();
+    for (int i = 0; i < parts(w).skinList->count(); ++i) {
+        const QString skin = parts(w).skinList->itemText(i);
+        parts(w).skinList->setCurrentIndex(i);
+        emit parts(w).skinList->activated(parts(w).skinList->currentIndex());
+        parts(w).commands->showGameList();
         settle(&w);
         w.grab().save(out + u'/' + skin + QStringLiteral("-list.png"));
-        w.editSelectedGame();
+        parts(w).commands->editSelectedGame();
         settle(&w);
         w.grab().save(out + u'/' + skin + QStringLiteral("-editor.png"));
-        w.showGameList();
+        parts(w).commands->showGameList();
 
         QFileDialog files(&w, QStringLiteral("Open"), folder.path(), QStringLiteral("*.jpg (*.jpg)"));
         files.setOption(QFileDialog::DontUseNativeDialog);

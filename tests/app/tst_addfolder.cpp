@@ -1,15 +1,16 @@
 // Adding a folder of disc images: the scan, the identification and naming,
 // the stored profiles, a second run, Cancel, the window and --add-folder.
-#include "app/folderscan.h"
-#include "app/libraryimport.h"
+#include "app/gamelistpage.h"
 #include "app/mainwindow.h"
 #include "editor/editorpage.h"
+#include "emulatorsettings/currentconfigwriter.h"
+#include "emulatorsettings/currentgeneration.h"
 #include "gamelist/gamelistfilter.h"
 #include "gamelist/gamelistview.h"
+#include "ini/inivalues.h"
 #include "launch/currentbuild.h"
-#include "launch/currentconfigwriter.h"
-#include "launch/currentgeneration.h"
-#include "launch/inivalues.h"
+#include "library/folderscan.h"
+#include "library/libraryimport.h"
 #include "store/columntable.h"
 #include "store/defaultprofile.h"
 #include "store/gamediscstore.h"
@@ -299,7 +300,7 @@ void TstAddFolder::windowAddsAFolder() {
              shelf.executable);
     dialogs.clear();
     dialogs.pathAnswers.enqueue(shelf.discs);
-    QSignalSpy added(&window, &MainWindow::folderAdded);
+    QSignalSpy added(window.gameListPage(), &GameListPage::folderAdded);
     // An empty library opens the editor in new mode, which offers the folder too.
     auto* inEditor = window.findChild<QPushButton*>(QStringLiteral("btnAddFolder"));
     QVERIFY(inEditor && inEditor->isVisible() && inEditor->isEnabled());

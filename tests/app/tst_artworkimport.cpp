@@ -12,6 +12,7 @@
 #include "support/dialogrecorder.h"
 #include "support/profilefixture.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -46,9 +47,9 @@ QImage entryImage(const GameListView* list, int row) {
 struct Editor {
     explicit Editor(const TestFolder& folder, const QString& name = QStringLiteral("  Big Game  "))
         : w(folder.path()) {
-        w.m_pages->setCurrentWidget(w.m_editorPage);
-        w.m_editorPage->txtGameName->setText(name);
-        w.m_editorPage->UpdatePosterButtons();
+        parts(w).pages->setCurrentWidget(parts(w).editorPage);
+        parts(w).editorPage->txtGameName->setText(name);
+        parts(w).editorPage->UpdatePosterButtons();
     }
     QString poster(const TestFolder& folder) const {
         return folder.file(QStringLiteral("Images/big_Big Game.jpg"));
@@ -63,7 +64,7 @@ struct Editor {
 // and its result is applied; the import runs on a worker thread.
 void importWith(Editor& e, QPushButton* button) {
     button->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!e.w.isImportingArtwork(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!parts(e.w).commands->isImportingArtwork(), 30000);
 }
 
 } // namespace
@@ -84,7 +85,7 @@ private slots:
         TestFolder folder;
         Editor e(folder);
         const QStringList before = QDir(folder.file(QStringLiteral("Images"))).entryList(QDir::Files);
-        importWith(e, e.w.m_editorPage->findChild<QPushButton*>(button));
+        importWith(e, parts(e.w).editorPage->findChild<QPushButton*>(button));
         QCOMPARE(dialogs.requests.size(), 1);
         QCOMPARE(dialogs.requests[0].kind, Dialogs::Kind::OpenFile);
         QCOMPARE(dialogs.requests[0].filter,
@@ -97,18 +98,18 @@ private slots:
         DialogRecorder dialogs;
         TestFolder folder;
         Editor e(folder);
-        e.w.m_editorPage->txtBlur->setText(QStringLiteral("1.5"));
+        parts(e.w).editorPage->txtBlur->setText(QStringLiteral("1.5"));
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(300, 400)));
-        QVERIFY(e.w.m_editorPage->btnPoster->isEnabled());
-        importWith(e, e.w.m_editorPage->btnPoster);
+        QVERIFY(parts(e.w).editorPage->btnPoster->isEnabled());
+        importWith(e, parts(e.w).editorPage->btnPoster);
         QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join('\n')));
         const QImage poster = jpeg::decodeFile(e.poster(folder));
         QCOMPARE(poster.size(), QSize(450, 600));
         QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(112, 150));
         PosterView expected;
-        expected.resize(e.w.m_poster->size());
+        expected.resize(parts(e.w).poster->size());
         expected.showPicture(poster);
-        QCOMPARE(e.w.m_poster->shownPicture(), expected.shownPicture());
+        QCOMPARE(parts(e.w).poster->shownPicture(), expected.shownPicture());
     }
 
     void thumbnailOnlyLeavesThePoster() {
@@ -116,13 +117,13 @@ private slots:
         TestFolder folder;
         Editor e(folder);
         testsupport::writeAll(e.poster(folder), "the old poster");
-        const QImage shownBefore = e.w.m_poster->shownPicture();
+        const QImage shownBefore = parts(e.w).poster->shownPicture();
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(800, 600)));
-        importWith(e, e.w.m_editorPage->btnThumb);
+        importWith(e, parts(e.w).editorPage->btnThumb);
         QVERIFY(dialogs.messageTexts().isEmpty());
         QCOMPARE(testsupport::readAll(e.poster(folder)), QByteArray("the old poster"));
         QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(100, 75));
-        QCOMPARE(e.w.m_poster->shownPicture(), shownBefore);
+        QCOMPARE(parts(e.w).poster->shownPicture(), shownBefore);
     }
 
     void unreadablePictureWritesNothing_data() {
@@ -161,7 +162,7 @@ private slots:
         if (!content.isEmpty())
             testsupport::writeAll(chosen, content);
         dialogs.pathAnswers.enqueue(chosen);
-        importWith(e, e.w.m_editorPage->findChild<QPushButton*>(button));
+        importWith(e, parts(e.w).editorPage->findChild<QPushButton*>(button));
         QCOMPARE(dialogs.messageTexts().size(), 1);
         const QString text = dialogs.messageTexts()[0];
         QVERIFY2(text.contains(QDir::toNativeSeparators(chosen)) && text.contains(says), qPrintable(text));
@@ -185,7 +186,7 @@ private slots:
         Editor e(folder);
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(300, 400)));
         dialogs.clear();
-        importWith(e, e.w.m_editorPage->findChild<QPushButton*>(button));
+        importWith(e, parts(e.w).editorPage->findChild<QPushButton*>(button));
         QCOMPARE(dialogs.messageTexts().size(), 1);
         const QString text = dialogs.messageTexts()[0];
         QVERIFY2(text.startsWith(QStringLiteral("Cannot create file")) && text.contains(failing),
@@ -198,9 +199,9 @@ private slots:
         DialogRecorder dialogs;
         TestFolder folder;
         Editor e(folder);
-        e.w.m_editorPage->txtBlur->setText(QStringLiteral("1,5"));
+        parts(e.w).editorPage->txtBlur->setText(QStringLiteral("1,5"));
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(500, 500)));
-        importWith(e, e.w.m_editorPage->btnPoster);
+        importWith(e, parts(e.w).editorPage->btnPoster);
         QCOMPARE(dialogs.messageTexts().size(), 1);
         QCOMPARE(jpeg::decodeFile(e.poster(folder)).size(), QSize(420, 420));
         QVERIFY(!QFile::exists(e.thumb(folder)));
@@ -213,8 +214,8 @@ private slots:
         Editor e(folder);
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(300, 400), QStringLiteral("first.jpg")));
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(800, 600), QStringLiteral("second.jpg")));
-        importWith(e, e.w.m_editorPage->btnPoster);
-        importWith(e, e.w.m_editorPage->btnPoster);
+        importWith(e, parts(e.w).editorPage->btnPoster);
+        importWith(e, parts(e.w).editorPage->btnPoster);
         QVERIFY(dialogs.messageTexts().isEmpty());
         QCOMPARE(jpeg::decodeFile(e.poster(folder)).size(), QSize(420, 315));
         QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(100, 75));
@@ -239,28 +240,29 @@ private slots:
         Editor e(folder);
         QImage grey(100, 150, QImage::Format_RGB888);
         grey.fill(Qt::gray);
-        e.w.m_gameGrid->addEntry(QStringLiteral("Another"), grey);
-        e.w.m_gameGrid->addEntry(QStringLiteral("Big Game"), grey);
+        parts(e.w).gameGrid->addEntry(QStringLiteral("Another"), grey);
+        parts(e.w).gameGrid->addEntry(QStringLiteral("Big Game"), grey);
         if (selected)
-            e.w.m_gameGrid->selectRow(1);
+            parts(e.w).gameGrid->selectRow(1);
         else
-            e.w.m_gameGrid->clearSelection();
-        e.w.m_editorPage->btnSave->setEnabled(editMode);
-        const int imagesBefore = e.w.m_gameGrid->imageCount();
-        const QImage before = entryImage(e.w.m_gameGrid, 1);
-        const QImage other = entryImage(e.w.m_gameGrid, 0);
+            parts(e.w).gameGrid->clearSelection();
+        parts(e.w).editorPage->btnSave->setEnabled(editMode);
+        const int imagesBefore = parts(e.w).gameGrid->imageCount();
+        const QImage before = entryImage(parts(e.w).gameGrid, 1);
+        const QImage other = entryImage(parts(e.w).gameGrid, 0);
 
         dialogs.pathAnswers.enqueue(writePicture(folder, QSize(800, 600)));
-        importWith(e, e.w.m_editorPage->btnThumb);
+        importWith(e, parts(e.w).editorPage->btnThumb);
         QVERIFY(dialogs.messageTexts().isEmpty());
         if (replaced) {
-            QCOMPARE(e.w.m_gameGrid->imageCount(), imagesBefore + 1);
-            QCOMPARE(entryImage(e.w.m_gameGrid, 1), ImageList::fitToCell(jpeg::decodeFile(e.thumb(folder))));
+            QCOMPARE(parts(e.w).gameGrid->imageCount(), imagesBefore + 1);
+            QCOMPARE(entryImage(parts(e.w).gameGrid, 1),
+                     ImageList::fitToCell(jpeg::decodeFile(e.thumb(folder))));
         } else {
-            QCOMPARE(e.w.m_gameGrid->imageCount(), imagesBefore);
-            QCOMPARE(entryImage(e.w.m_gameGrid, 1), before);
+            QCOMPARE(parts(e.w).gameGrid->imageCount(), imagesBefore);
+            QCOMPARE(entryImage(parts(e.w).gameGrid, 1), before);
         }
-        QCOMPARE(entryImage(e.w.m_gameGrid, 0), other);
+        QCOMPARE(entryImage(parts(e.w).gameGrid, 0), other);
     }
 
     // A PNG cover with an upper-case name comes in through the same buttons.
@@ -273,7 +275,7 @@ private slots:
         const QString path = folder.file(QStringLiteral("COVER.PNG"));
         QVERIFY(cover.save(path, "PNG"));
         dialogs.pathAnswers.enqueue(path);
-        importWith(e, e.w.m_editorPage->btnPoster);
+        importWith(e, parts(e.w).editorPage->btnPoster);
         QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join('\n')));
         QCOMPARE(jpeg::decodeFile(e.poster(folder)).size(), QSize(450, 600));
         QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(112, 150));
@@ -290,16 +292,16 @@ private slots:
         const QString pipe = folder.file(QStringLiteral("slow.jpg"));
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         dialogs.pathAnswers.enqueue(pipe);
-        e.w.m_editorPage->btnPoster->click();
-        QVERIFY(e.w.isImportingArtwork());
-        QVERIFY(!e.w.m_editorPage->btnPoster->isEnabled());
-        QVERIFY(!e.w.m_editorPage->btnThumb->isEnabled());
-        e.w.importArtwork(e.w.m_editorPage->btnThumb); // as if pressed anyway
-        QCOMPARE(dialogs.requests.size(), 1);          // no second dialog, no second import
+        parts(e.w).editorPage->btnPoster->click();
+        QVERIFY(parts(e.w).commands->isImportingArtwork());
+        QVERIFY(!parts(e.w).editorPage->btnPoster->isEnabled());
+        QVERIFY(!parts(e.w).editorPage->btnThumb->isEnabled());
+        parts(e.w).commands->importArtwork(parts(e.w).editorPage->btnThumb); // as if pressed anyway
+        QCOMPARE(dialogs.requests.size(), 1); // no second dialog, no second import
 
         QTRY_VERIFY_WITH_TIMEOUT(QGuiApplication::overrideCursor() != nullptr, 5000);
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
-        QVERIFY(e.w.isImportingArtwork());
+        QVERIFY(parts(e.w).commands->isImportingArtwork());
 
         QImage picture(800, 600, QImage::Format_RGB888);
         picture.fill(Qt::darkGreen);
@@ -310,10 +312,10 @@ private slots:
         writer.write(testsupport::readAll(source));
         writer.close();
 
-        QTRY_VERIFY_WITH_TIMEOUT(!e.w.isImportingArtwork(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!parts(e.w).commands->isImportingArtwork(), 30000);
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
-        QVERIFY(e.w.m_editorPage->btnPoster->isEnabled());
-        QVERIFY(e.w.m_editorPage->btnThumb->isEnabled());
+        QVERIFY(parts(e.w).editorPage->btnPoster->isEnabled());
+        QVERIFY(parts(e.w).editorPage->btnThumb->isEnabled());
         QVERIFY(dialogs.messageTexts().isEmpty());
         QCOMPARE(jpeg::decodeFile(e.poster(folder)).size(), QSize(420, 315));
         QCOMPARE(jpeg::decodeFile(e.thumb(folder)).size(), QSize(100, 75));
@@ -350,22 +352,22 @@ private slots:
             store.add(profilefixture::nonDefaultProfile(QStringLiteral("Other Game")));
         }
         MainWindow w(folder.path());
-        profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
+        fillWindowLists(w);
         if (editMode) {
-            w.selectGame(0);
-            QCOMPARE(w.m_currentGame, QStringLiteral("My Game"));
-            w.editSelectedGame();
+            parts(w).gameListPage->selectGame(0);
+            QCOMPARE(parts(w).currentGame, QStringLiteral("My Game"));
+            parts(w).commands->editSelectedGame();
         } else {
-            w.openNewProfile();
+            parts(w).commands->openNewProfile();
         }
-        w.m_editorPage->txtGameName->setText(typed);
-        w.m_editorPage->UpdatePosterButtons();
+        parts(w).editorPage->txtGameName->setText(typed);
+        parts(w).editorPage->UpdatePosterButtons();
         dialogs.clear();
         const QString picture = writePicture(folder, QSize(300, 400));
-        for (QPushButton* button : {w.m_editorPage->btnPoster, w.m_editorPage->btnThumb}) {
+        for (QPushButton* button : {parts(w).editorPage->btnPoster, parts(w).editorPage->btnThumb}) {
             dialogs.pathAnswers.enqueue(picture);
             button->click();
-            QTRY_VERIFY_WITH_TIMEOUT(!w.isImportingArtwork(), 30000);
+            QTRY_VERIFY_WITH_TIMEOUT(!parts(w).commands->isImportingArtwork(), 30000);
         }
         QCOMPARE(testsupport::readAll(otherPoster), QByteArray("poster of the other game"));
         QCOMPARE(testsupport::readAll(otherThumb), QByteArray("thumbnail of the other game"));

@@ -13,6 +13,7 @@
 #include "support/dialogrecorder.h"
 #include "support/profilefixture.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,25 +36,26 @@ struct Window {
 
     Window() {
         w = std::make_unique<MainWindow>(folder.path());
-        profilefixture::fillLists(*w->m_editorPage, w->m_pluginFiles);
+        fillWindowLists(*w);
     }
-    EditorPage& page() { return *w->m_editorPage; }
+    EditorPage& page() { return *parts(*w).editorPage; }
 
     // "New", a name and an image path, "Add Game".
     void add(const QString& name, const QString& iso = QStringLiteral("/games/disc.iso")) {
-        w->openNewProfile();
+        parts(*w).commands->openNewProfile();
         page().txtGameName->setText(name);
         page().txtISOPath->setText(iso);
         page().btnNewGame->click();
     }
-    QStringList names() { return w->m_store->listNames(); }
+    QStringList names() { return parts(*w).store->listNames(); }
     QString image(const char* kind, const QString& name) {
         return folder.file(QStringLiteral("Images/") + QLatin1String(kind) + name + QStringLiteral(".jpg"));
     }
     void touch(const QString& path, const QByteArray& bytes = "jpeg") { testsupport::writeAll(path, bytes); }
     QString selected() {
-        return w->m_gameGrid->selectedRow() < 0 ? QString()
-                                                : w->m_gameGrid->caption(w->m_gameGrid->selectedRow());
+        return parts(*w).gameGrid->selectedRow() < 0
+                   ? QString()
+                   : parts(*w).gameGrid->caption(parts(*w).gameGrid->selectedRow());
     }
 };
 
@@ -127,7 +129,7 @@ void TestCommands::addValidation() {
     Window t;
     t.add(QStringLiteral("First Game"));
     t.dialogs.clear();
-    t.w->openNewProfile();
+    parts(*t.w).commands->openNewProfile();
     t.page().txtGameName->setText(name);
     t.page().txtISOPath->setText(iso);
     if (!plugin)
@@ -138,8 +140,8 @@ void TestCommands::addValidation() {
     if (message.isEmpty()) {
         QVERIFY(t.dialogs.messageTexts().isEmpty());
         QCOMPARE(t.names().size(), 2);
-        QCOMPARE(t.w->m_currentGame, name);
-        QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_gameListPage);
+        QCOMPARE(parts(*t.w).currentGame, name);
+        QCOMPARE(parts(*t.w).pages->currentWidget(), parts(*t.w).gameListPage);
         return;
     }
     QCOMPARE(t.dialogs.messageTexts(), QStringList{message});
@@ -147,7 +149,7 @@ void TestCommands::addValidation() {
     QCOMPARE(t.dialogs.requests.first().icon, QMessageBox::NoIcon);
     // Nothing changed: the table, the page, its mode.
     QCOMPARE(t.names(), QStringList{QStringLiteral("First Game")});
-    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
+    QCOMPARE(parts(*t.w).pages->currentWidget(), parts(*t.w).editorPage);
     QCOMPARE(t.page().txtGameName->text(), name);
     QVERIFY(t.page().btnNewGame->isEnabled());
     QVERIFY(!t.page().btnSave->isEnabled());
@@ -158,7 +160,7 @@ void TestCommands::addSelectsNewGameWhereverItSorts() {
     for (const char* name : {"Max Payne", "ape escape", "Zone of the Enders", "Katamari"}) {
         t.add(QLatin1String(name));
         QCOMPARE(t.selected(), QLatin1String(name));
-        QCOMPARE(t.w->m_currentGame, QLatin1String(name));
+        QCOMPARE(parts(*t.w).currentGame, QLatin1String(name));
         QCOMPARE(t.w->windowTitle(), QStringLiteral("Korvello (Tessaly) ") + QLatin1String(name));
     }
     QCOMPARE(t.names(), (QStringList{"ape escape", "Katamari", "Max Payne", "Zone of the Enders"}));
@@ -167,33 +169,33 @@ void TestCommands::addSelectsNewGameWhereverItSorts() {
 void TestCommands::fullRoundTripThroughAddEditSave() {
     Window t;
     const GameProfile row = profilefixture::nonDefaultProfile();
-    t.w->openNewProfile();
-    profilemapping::load(t.page(), row, t.w->m_pluginFiles);
+    parts(*t.w).commands->openNewProfile();
+    profilemapping::load(t.page(), row, parts(*t.w).pluginFiles);
     t.page().btnNewGame->click();
     QVERIFY2(t.dialogs.messageTexts().isEmpty(), qPrintable(t.dialogs.messageTexts().join(u'|')));
-    QCOMPARE(*t.w->m_store->load(row.value(col::gamename)), row);
+    QCOMPARE(*parts(*t.w).store->load(row.value(col::gamename)), row);
 
     // Edit shows it in edit mode; collecting again gives the same row.
-    t.w->openNewProfile(); // the page holds defaults again
-    t.w->showGameList();
-    t.w->m_editButton->click();
-    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
+    parts(*t.w).commands->openNewProfile(); // the page holds defaults again
+    parts(*t.w).commands->showGameList();
+    parts(*t.w).editButton->click();
+    QCOMPARE(parts(*t.w).pages->currentWidget(), parts(*t.w).editorPage);
     QVERIFY(!t.page().btnNewGame->isEnabled());
     QVERIFY(t.page().btnSave->isEnabled());
-    QCOMPARE(profilemapping::collectForAdd(t.page(), t.w->m_pluginFiles), row);
+    QCOMPARE(profilemapping::collectForAdd(t.page(), parts(*t.w).pluginFiles), row);
 
     // Save stores the same values again.
     t.page().btnSave->click();
-    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_gameListPage);
-    QCOMPARE(*t.w->m_store->load(row.value(col::gamename)), row);
+    QCOMPARE(parts(*t.w).pages->currentWidget(), parts(*t.w).gameListPage);
+    QCOMPARE(*parts(*t.w).store->load(row.value(col::gamename)), row);
     QVERIFY(t.dialogs.messageTexts().isEmpty());
 }
 
 void TestCommands::saveValidation() {
     Window t;
     t.add(QStringLiteral("Okami"));
-    t.w->m_editButton->click();
-    const GameProfile before = *t.w->m_store->load(QStringLiteral("Okami"));
+    parts(*t.w).editButton->click();
+    const GameProfile before = *parts(*t.w).store->load(QStringLiteral("Okami"));
     t.page().txtISOPath->setText(QStringLiteral("  "));
     t.page().chkConsole->setChecked(!t.page().chkConsole->isChecked());
     t.page().btnSave->click();
@@ -201,23 +203,23 @@ void TestCommands::saveValidation() {
     t.page().txtGameName->setText(QStringLiteral("Oka/mi"));
     t.page().btnSave->click();
     QCOMPARE(t.dialogs.messageTexts(), (QStringList{"Profile Name and CDVD ISO Path need field", kRefused}));
-    QCOMPARE(*t.w->m_store->load(QStringLiteral("Okami")), before);
-    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
+    QCOMPARE(*parts(*t.w).store->load(QStringLiteral("Okami")), before);
+    QCOMPARE(parts(*t.w).pages->currentWidget(), parts(*t.w).editorPage);
 }
 
 void TestCommands::saveWithoutPluginStopsBeforeStatement() {
     Window t;
     t.add(QStringLiteral("Okami"));
-    t.w->m_editButton->click();
-    const GameProfile before = *t.w->m_store->load(QStringLiteral("Okami"));
+    parts(*t.w).editButton->click();
+    const GameProfile before = *parts(*t.w).store->load(QStringLiteral("Okami"));
     t.page().cmbGSPlugin->setCurrentIndex(-1);
     t.page().txtGameName->setText(QStringLiteral("Okami HD"));
     t.page().btnSave->click();
     QCOMPARE(t.dialogs.requests.size(), 1);
     QCOMPARE(t.dialogs.requests.first().icon, QMessageBox::Critical);
     QCOMPARE(t.names(), QStringList{QStringLiteral("Okami")});
-    QCOMPARE(*t.w->m_store->load(QStringLiteral("Okami")), before);
-    QCOMPARE(t.w->m_currentGame, QStringLiteral("Okami"));
+    QCOMPARE(*parts(*t.w).store->load(QStringLiteral("Okami")), before);
+    QCOMPARE(parts(*t.w).currentGame, QStringLiteral("Okami"));
 }
 
 void TestCommands::rename_data() {
@@ -252,13 +254,13 @@ void TestCommands::rename() {
         poster = testsupport::readAll(t.image("big_", from));
         thumb = testsupport::readAll(t.image("thumb_", from));
     }
-    t.w->m_editButton->click();
+    parts(*t.w).editButton->click();
     t.page().txtGameName->setText(QStringLiteral("  ") + to + QStringLiteral(" "));
     t.page().btnSave->click();
     QVERIFY(t.dialogs.messageTexts().isEmpty());
     QCOMPARE(t.names(), (QStringList{QStringLiteral("Alpha"), to}));
-    QVERIFY(t.w->m_store->load(to));
-    QCOMPARE(t.w->m_currentGame, to);
+    QVERIFY(parts(*t.w).store->load(to));
+    QCOMPARE(parts(*t.w).currentGame, to);
     QCOMPARE(t.selected(), to);
     QCOMPARE(t.w->windowTitle(), QStringLiteral("Korvello (Tessaly) ") + to);
     QCOMPARE(QFile::exists(t.image("big_", to)), artwork);
@@ -274,8 +276,9 @@ void TestCommands::renamedGameTakesItsPlaceAtOnce() {
     Window t;
     for (const char* name : {"Alpha", "Mid", "Zone of the Enders"})
         t.add(QString::fromLatin1(name));
-    t.w->selectGame(t.w->findShownGame(QStringLiteral("Zone of the Enders")));
-    t.w->m_editButton->click();
+    parts(*t.w).gameListPage->selectGame(
+        parts(*t.w).gameListPage->findShownGame(QStringLiteral("Zone of the Enders")));
+    parts(*t.w).editButton->click();
     const QString renamed = QString::fromUtf8("\xc3\x81"
                                               "baco");
     t.page().txtGameName->setText(renamed);
@@ -283,27 +286,27 @@ void TestCommands::renamedGameTakesItsPlaceAtOnce() {
     QVERIFY2(t.dialogs.messageTexts().isEmpty(), qPrintable(t.dialogs.messageTexts().join(u'|')));
     // The grid shows it in its place, selected; an accent does not send it after Z.
     QStringList shown;
-    for (int row = 0; row < t.w->m_gameGrid->count(); ++row)
-        shown.append(t.w->m_gameGrid->caption(row));
+    for (int row = 0; row < parts(*t.w).gameGrid->count(); ++row)
+        shown.append(parts(*t.w).gameGrid->caption(row));
     QCOMPARE(shown, (QStringList{renamed, QStringLiteral("Alpha"), QStringLiteral("Mid")}));
     QCOMPARE(t.selected(), renamed);
-    QCOMPARE(t.w->m_gameGrid->selectedRow(), 0);
+    QCOMPARE(parts(*t.w).gameGrid->selectedRow(), 0);
 }
 
 void TestCommands::renameOntoExistingNameIsRefused() {
     Window t;
     t.add(QStringLiteral("Okami"));
     t.add(QStringLiteral("Katamari"));
-    t.w->m_editButton->click();
-    const GameProfile before = *t.w->m_store->load(QStringLiteral("Katamari"));
+    parts(*t.w).editButton->click();
+    const GameProfile before = *parts(*t.w).store->load(QStringLiteral("Katamari"));
     t.page().chkConsole->setChecked(!t.page().chkConsole->isChecked());
     t.page().txtGameName->setText(QStringLiteral("OKAMI"));
     t.page().btnSave->click();
     QCOMPARE(t.dialogs.messageTexts(), QStringList{QStringLiteral("Alredy exists")});
     QCOMPARE(t.names(), (QStringList{"Katamari", "Okami"}));
-    QCOMPARE(*t.w->m_store->load(QStringLiteral("Katamari")), before);
-    QCOMPARE(t.w->m_currentGame, QStringLiteral("Katamari"));
-    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
+    QCOMPARE(*parts(*t.w).store->load(QStringLiteral("Katamari")), before);
+    QCOMPARE(parts(*t.w).currentGame, QStringLiteral("Katamari"));
+    QCOMPARE(parts(*t.w).pages->currentWidget(), parts(*t.w).editorPage);
 }
 
 void TestCommands::renameKeepsArtworkImportedUnderNewName() {
@@ -311,7 +314,7 @@ void TestCommands::renameKeepsArtworkImportedUnderNewName() {
     t.add(QStringLiteral("Okami"));
     t.touch(t.image("big_", QStringLiteral("Okami")), "old poster");
     t.touch(t.image("big_", QStringLiteral("Okami HD")), "new poster");
-    t.w->m_editButton->click();
+    parts(*t.w).editButton->click();
     t.page().txtGameName->setText(QStringLiteral("Okami HD"));
     t.page().btnSave->click();
     QCOMPARE(testsupport::readAll(t.image("big_", QStringLiteral("Okami HD"))), QByteArray("new poster"));
@@ -339,10 +342,10 @@ void TestCommands::deleteSelectsNeighbour() {
     const QString victim = QStringLiteral("Game ") + QChar(u'A' + position);
     t.touch(t.image("big_", victim));
     t.touch(t.image("thumb_", victim));
-    t.w->selectGame(position);
+    parts(*t.w).gameListPage->selectGame(position);
     t.dialogs.clear(); // the stand-in poster is no JPEG: its report is not what this test reads
     t.dialogs.buttonAnswers.enqueue(QMessageBox::Yes);
-    t.w->m_deleteButton->click();
+    parts(*t.w).deleteButton->click();
     const Dialogs::Request ask = t.dialogs.requests.first();
     QCOMPARE(ask.title, QStringLiteral("Warning"));
     QCOMPARE(ask.text, QStringLiteral("Delete '%1'?").arg(victim));
@@ -356,11 +359,11 @@ void TestCommands::deleteSelectsNeighbour() {
     QCOMPARE(t.selected(), selectedAfter);
     if (count == 1) {
         // The empty list opens the editor in new mode with the buttons disabled.
-        QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
-        QVERIFY(!t.w->m_startButton->isEnabled());
+        QCOMPARE(parts(*t.w).pages->currentWidget(), parts(*t.w).editorPage);
+        QVERIFY(!parts(*t.w).startButton->isEnabled());
         QVERIFY(!t.page().btnGameList->isEnabled());
     } else {
-        QCOMPARE(t.w->m_currentGame, selectedAfter);
+        QCOMPARE(parts(*t.w).currentGame, selectedAfter);
     }
 }
 
@@ -369,7 +372,7 @@ void TestCommands::deleteAnsweredNoKeepsEverything() {
     t.add(QStringLiteral("Okami"));
     t.touch(t.image("big_", QStringLiteral("Okami")));
     t.dialogs.buttonAnswers.enqueue(QMessageBox::No);
-    t.w->m_deleteButton->click();
+    parts(*t.w).deleteButton->click();
     QCOMPARE(t.names(), QStringList{QStringLiteral("Okami")});
     QVERIFY(QFile::exists(t.image("big_", QStringLiteral("Okami"))));
 }
@@ -410,23 +413,23 @@ void TestCommands::storedNameWithoutArtworkOfItsOwn() {
         other.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("other"));
-    t.w->loadGameList();
-    QCOMPARE(t.w->m_gameGrid->count(), 3);
+    parts(*t.w).gameListPage->loadGameList();
+    QCOMPARE(parts(*t.w).gameGrid->count(), 3);
     int row = -1;
     for (int i = 0; i < 3; ++i)
-        if (t.w->m_gameGrid->caption(i) != QStringLiteral("Okami") &&
-            t.w->m_gameGrid->caption(i) != QStringLiteral("Zone"))
+        if (parts(*t.w).gameGrid->caption(i) != QStringLiteral("Okami") &&
+            parts(*t.w).gameGrid->caption(i) != QStringLiteral("Zone"))
             row = i;
     QVERIFY(row >= 0);
-    const QString name = t.w->m_gameGrid->caption(row);
+    const QString name = parts(*t.w).gameGrid->caption(row);
     t.dialogs.clear();
-    t.w->selectGame(row);
-    QCOMPARE(t.w->m_currentGame, name);
+    parts(*t.w).gameListPage->selectGame(row);
+    QCOMPARE(parts(*t.w).currentGame, name);
 
     // Edit opens that row, and Save writes it back without renaming it.
-    t.w->m_editButton->click();
+    parts(*t.w).editButton->click();
     QCOMPARE(t.dialogs.messageTexts(), QStringList());
-    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
+    QCOMPARE(parts(*t.w).pages->currentWidget(), parts(*t.w).editorPage);
     t.page().txtISOPath->setText(QStringLiteral("/games/changed.iso"));
     t.page().btnSave->click();
     if (!saveMessage.isEmpty()) {
@@ -434,15 +437,16 @@ void TestCommands::storedNameWithoutArtworkOfItsOwn() {
         t.dialogs.clear();
     } else {
         QCOMPARE(t.dialogs.messageTexts(), QStringList());
-        QCOMPARE(t.w->m_store->load(name)->value(col::PCSX2CurrentIso), QStringLiteral("/games/changed.iso"));
+        QCOMPARE(parts(*t.w).store->load(name)->value(col::PCSX2CurrentIso),
+                 QStringLiteral("/games/changed.iso"));
     }
     QCOMPARE(t.names().size(), 3);
 
     // Delete removes that row only, and no picture file.
-    t.w->m_pages->setCurrentWidget(t.w->m_gameListPage);
-    t.w->selectGame(row);
+    parts(*t.w).pages->setCurrentWidget(parts(*t.w).gameListPage);
+    parts(*t.w).gameListPage->selectGame(row);
     t.dialogs.buttonAnswers.enqueue(QMessageBox::Yes);
-    t.w->m_deleteButton->click();
+    parts(*t.w).deleteButton->click();
     QCOMPARE(t.names(), (QStringList{QStringLiteral("Okami"), QStringLiteral("Zone")}));
     QCOMPARE(testsupport::readAll(t.image("big_", QStringLiteral("unknown"))), bigUnknown);
     QCOMPARE(testsupport::readAll(t.image("thumb_", QStringLiteral("unknown"))), thumbUnknown);
@@ -475,12 +479,12 @@ void TestCommands::leavingChangedProfileAsks() {
     Window t;
     t.add(QStringLiteral("Game A"));
     t.add(QStringLiteral("Game B"));
-    t.w->selectGame(0);
+    parts(*t.w).gameListPage->selectGame(0);
     if (editMode)
-        t.w->m_editButton->click();
+        parts(*t.w).editButton->click();
     else
-        t.w->openNewProfile();
-    QCOMPARE(t.w->m_pages->currentWidget(), t.w->m_editorPage);
+        parts(*t.w).commands->openNewProfile();
+    QCOMPARE(parts(*t.w).pages->currentWidget(), parts(*t.w).editorPage);
     const QString name = t.page().txtGameName->text();
     if (change.startsWith(QLatin1String("name")))
         t.page().txtGameName->setText(name + QStringLiteral(" 2"));
@@ -506,7 +510,8 @@ void TestCommands::leavingChangedProfileAsks() {
     } else {
         QVERIFY2(t.dialogs.requests.isEmpty(), qPrintable(t.dialogs.messageTexts().join(u'|')));
     }
-    QCOMPARE(t.w->m_pages->currentWidget(), leaves ? t.w->m_gameListPage : t.w->m_editorPage);
+    QCOMPARE(parts(*t.w).pages->currentWidget(), leaves ? static_cast<QWidget*>(parts(*t.w).gameListPage)
+                                                        : static_cast<QWidget*>(parts(*t.w).editorPage));
     // Nothing is written either way.
     QCOMPARE(t.names(), (QStringList{"Game A", "Game B"}));
 }

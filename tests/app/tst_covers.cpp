@@ -12,6 +12,7 @@
 #include "support/dialogrecorder.h"
 #include "support/httptestserver.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -75,8 +76,8 @@ struct Library {
 };
 
 QImage entryImage(const MainWindow& w, const QString& name) {
-    const int row = w.m_gameGrid->findCaption(name);
-    return w.m_gameGrid->model()->index(row, 0).data(GameListModel::ImageRole).value<QImage>();
+    const int row = parts(w).gameGrid->findCaption(name);
+    return parts(w).gameGrid->model()->index(row, 0).data(GameListModel::ImageRole).value<QImage>();
 }
 
 CoverDownloadDialog* openDialog(MainWindow& w) {
@@ -123,7 +124,7 @@ void TestCovers::downloadsMissingCoversAndSummarizes() {
 
     MainWindow w(lib.folder.path());
     const QImage unknownCell = entryImage(w, "Alpha");
-    QSignalSpy finished(&w, &MainWindow::coverDownloadFinished);
+    QSignalSpy finished(w.gameListPage(), &GameListPage::coverDownloadFinished);
     CoverDownloadDialog* dialog = openDialog(w);
     QVERIFY(dialog);
     QCOMPARE(server.requestCount(), 0); // nothing is fetched until Start
@@ -186,7 +187,7 @@ void TestCovers::allReplacesOnlyWithACompletePicture() {
     server.setRoute("/c/Cut.jpg", cut);
 
     MainWindow w(lib.folder.path());
-    QSignalSpy finished(&w, &MainWindow::coverDownloadFinished);
+    QSignalSpy finished(w.gameListPage(), &GameListPage::coverDownloadFinished);
     CoverDownloadDialog* dialog = openDialog(w);
     QVERIFY(dialog);
     start(dialog, server.base() + "/c/${title}.jpg", true);
@@ -211,7 +212,7 @@ void TestCovers::cancelEndsWithASummary() {
     for (const char* name : {"One", "Two", "Three", "Four", "Five", "Six"})
         server.setRoute(QByteArray("/c/") + name + ".jpg", stall);
     MainWindow w(lib.folder.path());
-    QSignalSpy finished(&w, &MainWindow::coverDownloadFinished);
+    QSignalSpy finished(w.gameListPage(), &GameListPage::coverDownloadFinished);
     CoverDownloadDialog* dialog = openDialog(w);
     QVERIFY(dialog);
     start(dialog, server.base() + "/c/${title}.jpg");
@@ -221,13 +222,13 @@ void TestCovers::cancelEndsWithASummary() {
     QCOMPARE(count->text(), QStringLiteral("0 of 6 games done"));
     QVERIFY2(current->text().startsWith("Fetching: "), qPrintable(current->text()));
     // The window is not blocked: it still paints and handles events.
-    QVERIFY(w.isDownloadingCovers());
+    QVERIFY(parts(w).gameListPage->isDownloadingCovers());
     dialog->findChild<QPushButton*>(QStringLiteral("coversCancel"))->click();
     QVERIFY(finished.size() == 1 || finished.wait(5000));
     QVERIFY2(dialogs.messageTexts().value(0).startsWith(
                  "Covers downloaded: 0\nNot found: 0\nFailed: 0\nCancelled before their cover: 6"),
              qPrintable(dialogs.messageTexts().value(0)));
-    QVERIFY(!w.isDownloadingCovers());
+    QVERIFY(!parts(w).gameListPage->isDownloadingCovers());
     QCOMPARE(QDir(lib.folder.file("Images")).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
@@ -246,7 +247,7 @@ void TestCovers::badAddressIsRefusedBeforeAnyTransfer() {
         qPrintable(dialogs.messageTexts().first()));
     QVERIFY(!dialog->isShowingProgress());
     QVERIFY(dialog->isVisible());
-    QVERIFY(!w.isDownloadingCovers());
+    QVERIFY(!parts(w).gameListPage->isDownloadingCovers());
     QTest::qWait(50);
     QCOMPARE(server.requestCount(), 0);
 }

@@ -5,6 +5,7 @@
 #include "editor/editorpage.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -105,9 +106,9 @@ void TestDiscovery::folders() {
     DialogRecorder dialogs;
     TestFolder folder;
     MainWindow w(folder.path());
-    QCOMPARE(w.m_settingsFolder, QString(settingsFolder).replace(u'@', folder.path()));
-    QCOMPARE(w.m_pluginsFolder, QString(pluginsFolder).replace(u'@', folder.path()));
-    QCOMPARE(w.m_editorPage->m_settingsFolder, w.m_settingsFolder);
+    QCOMPARE(parts(w).settingsFolder, QString(settingsFolder).replace(u'@', folder.path()));
+    QCOMPARE(parts(w).pluginsFolder, QString(pluginsFolder).replace(u'@', folder.path()));
+    QCOMPARE(parts(w).editorPage->m_settingsFolder, parts(w).settingsFolder);
     QVERIFY(dialogs.messageTexts().isEmpty());
 }
 
@@ -142,7 +143,7 @@ void TestDiscovery::renderers() {
     // The Windows plug-in's GSdx.ini: the design's renderer list.
     testsupport::writeAll(folder.file(QStringLiteral("inis/GSdx.ini")), "[Settings]\r\nRenderer=0\r\n");
     MainWindow w(folder.path());
-    const QComboBox* box = w.m_editorPage->cmbRenderer;
+    const QComboBox* box = parts(w).editorPage->cmbRenderer;
     QStringList texts = {"Direct3D9 (Hardware)", "Direct3D9 (Software)", "Direct3D9 (Null)"};
     QList<int> numbers = {0, 1, 2};
     if (level == 2) {
@@ -179,7 +180,7 @@ void TestDiscovery::executables() {
     QVERIFY(QFile::link(folder.file(QStringLiteral("gone")), folder.file(QStringLiteral("broken.exe"))));
 
     MainWindow w(folder.path());
-    QCOMPARE(itemTexts(w.m_editorPage->cmbPCSX2ExeFile),
+    QCOMPARE(itemTexts(parts(w).editorPage->cmbPCSX2ExeFile),
              QStringList({".hidden.exe", "PCSX2-dev.EXE", "pcsx2-link.exe", "pcsx2.exe", "run-emulator"}));
 }
 
@@ -194,10 +195,10 @@ void TestDiscovery::plugins() {
     QFile::copy(plugins + QStringLiteral("libgsdx-ogl.so"), plugins + QStringLiteral("zerogs.so"));
 
     MainWindow w(folder.path());
-    QCOMPARE(itemTexts(w.m_editorPage->cmbGSPlugin),
+    QCOMPARE(itemTexts(parts(w).editorPage->cmbGSPlugin),
              QStringList(
                  {QString::fromUtf8("GSdx 0.1.16 SSE2 (Caf\xC3\xA9 build)"), QStringLiteral("GSdx OpenGL")}));
-    QCOMPARE(w.m_pluginFiles, QStringList({"GSdx-SSE2.dll", "libgsdx-ogl.so"}));
+    QCOMPARE(parts(w).pluginFiles, QStringList({"GSdx-SSE2.dll", "libgsdx-ogl.so"}));
     QVERIFY(dialogs.messageTexts().isEmpty());
 
     // No plug-in stays loaded after the scan.
@@ -213,9 +214,9 @@ void TestDiscovery::pluginsFromTheRegistryFolder() {
     DialogRecorder dialogs;
     TestFolder folder;
     MainWindow w(folder.path());
-    QCOMPARE(w.m_pluginsFolder, elsewhere.path());
-    QCOMPARE(w.m_pluginFiles, QStringList({"GSdx-SSE2.dll", "libgsdx-ogl.so"}));
-    QCOMPARE(w.m_editorPage->cmbGSPlugin->count(), 2);
+    QCOMPARE(parts(w).pluginsFolder, elsewhere.path());
+    QCOMPARE(parts(w).pluginFiles, QStringList({"GSdx-SSE2.dll", "libgsdx-ogl.so"}));
+    QCOMPARE(parts(w).editorPage->cmbGSPlugin->count(), 2);
 }
 
 void TestDiscovery::linuxPlugInsWhereTheEmulatorKeepsThem_data() {
@@ -249,19 +250,19 @@ void TestDiscovery::linuxPlugInsWhereTheEmulatorKeepsThem() {
     MainWindow w(folder.path());
 
     if (!fromUiFile) {
-        QCOMPARE(w.m_pluginsFolder, QStringLiteral("/nowhere"));
+        QCOMPARE(parts(w).pluginsFolder, QStringLiteral("/nowhere"));
         return;
     }
-    QCOMPARE(w.m_pluginsFolder, usrLib.path());
-    QCOMPARE(w.m_pluginFiles, QStringList({"GSdx-SSE2.dll", "libgsdx-ogl.so"}));
+    QCOMPARE(parts(w).pluginsFolder, usrLib.path());
+    QCOMPARE(parts(w).pluginFiles, QStringList({"GSdx-SSE2.dll", "libgsdx-ogl.so"}));
     // The Linux plug-ins' own lists.
-    QCOMPARE(itemTexts(w.m_editorPage->cmbRenderer),
+    QCOMPARE(itemTexts(parts(w).editorPage->cmbRenderer),
              QStringList({"OpenGL (Hardware)", "OpenGL (Software)", "None (Core Benchmark)"}));
-    QCOMPARE(w.m_editorPage->cmbRenderer->itemData(2).toInt(), 11);
-    QCOMPARE(itemTexts(w.m_editorPage->cmbSPU2Module),
+    QCOMPARE(parts(w).editorPage->cmbRenderer->itemData(2).toInt(), 11);
+    QCOMPARE(itemTexts(parts(w).editorPage->cmbSPU2Module),
              QStringList({"0 - No Sound (emulate SPU2 only)", "1 - PortAudio (cross-platform)",
                           "2 - SDL Audio (recommended for PulseAudio)"}));
-    QVERIFY(!w.m_editorPage->chkLogDepth->isEnabled());
+    QVERIFY(!parts(w).editorPage->chkLogDepth->isEnabled());
     QVERIFY(dialogs.messageTexts().isEmpty());
 }
 

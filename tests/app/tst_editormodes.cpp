@@ -7,6 +7,7 @@
 #include "gamelist/gamelistview.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,7 +31,7 @@ private slots:
 namespace {
 
 void showOn(MainWindow& w, QWidget* page) {
-    w.m_pages->setCurrentWidget(page);
+    parts(w).pages->setCurrentWidget(page);
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -43,32 +44,32 @@ void TestEditorModes::emptyListOpensEditorInNewMode() {
     TestFolder folder;
     MainWindow w(folder.path());
     // No game yet: the list rebuild pressed "New" itself and there is no way back.
-    QCOMPARE(w.m_pages->currentWidget(), w.m_editorPage);
-    QVERIFY(w.m_editorPage->btnNewGame->isEnabled());
-    QVERIFY(!w.m_editorPage->btnSave->isEnabled());
-    QVERIFY(!w.m_editorPage->btnGameList->isEnabled());
-    QCOMPARE(w.m_editorPage->cmbInterlacing->currentIndex(), 7);
-    QCOMPARE(w.m_editorPage->chkTextureFiltering->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(parts(w).pages->currentWidget(), parts(w).editorPage);
+    QVERIFY(parts(w).editorPage->btnNewGame->isEnabled());
+    QVERIFY(!parts(w).editorPage->btnSave->isEnabled());
+    QVERIFY(!parts(w).editorPage->btnGameList->isEnabled());
+    QCOMPARE(parts(w).editorPage->cmbInterlacing->currentIndex(), 7);
+    QCOMPARE(parts(w).editorPage->chkTextureFiltering->checkState(), Qt::PartiallyChecked);
     // The renderer list as discovery filled it (an empty settings folder is the Linux
     // plug-ins'), the first entry chosen by the default.
-    QCOMPARE(w.m_editorPage->cmbRenderer->currentText(), QStringLiteral("OpenGL (Hardware)"));
-    QVERIFY(!w.m_editorPage->txtSWThreads->isEnabled());
+    QCOMPARE(parts(w).editorPage->cmbRenderer->currentText(), QStringLiteral("OpenGL (Hardware)"));
+    QVERIFY(!parts(w).editorPage->txtSWThreads->isEnabled());
 }
 
 void TestEditorModes::newShowsDefaultsInNewMode() {
     DialogRecorder dialogs;
     TestFolder folder;
     MainWindow w(folder.path());
-    showOn(w, w.m_gameListPage);
-    EditorPage* page = w.m_editorPage;
+    showOn(w, parts(w).gameListPage);
+    EditorPage* page = parts(w).editorPage;
     page->txtGameName->setText(QStringLiteral("Old name"));
     page->txtISOPath->setText(QStringLiteral("/games/old.iso"));
     page->txtBlur->setText(QStringLiteral("2.5"));
     page->cmbInterlacing->setCurrentIndex(0);
     page->chkPatches->setChecked(false);
 
-    QTest::mouseClick(w.m_newGameButton, Qt::LeftButton);
-    QCOMPARE(w.m_pages->currentWidget(), page);
+    QTest::mouseClick(parts(w).newGameButton, Qt::LeftButton);
+    QCOMPARE(parts(w).pages->currentWidget(), page);
     QVERIFY(page->btnNewGame->isEnabled());
     QVERIFY(!page->btnSave->isEnabled());
     QVERIFY(page->txtGameName->text().isEmpty());
@@ -82,7 +83,7 @@ void TestEditorModes::newShowsDefaultsInNewMode() {
     QCOMPARE(page->lblSPU2Latency->text(), QStringLiteral("Latency: 150 ms (avg)"));
     QCOMPARE(page->txtBlur->text(), QStringLiteral("2.5"));
     // With the emulator's settings in the program folder's inis, the cards lie beside it.
-    QCOMPARE(w.m_settingsFolder, folder.path() + QStringLiteral("inis"));
+    QCOMPARE(parts(w).settingsFolder, folder.path() + QStringLiteral("inis"));
     QCOMPARE(page->txtMCPath->text(), folder.path() + QStringLiteral("memcards"));
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 }
@@ -91,32 +92,32 @@ void TestEditorModes::newLeavesEditMode() {
     DialogRecorder dialogs;
     TestFolder folder;
     MainWindow w(folder.path());
-    showOn(w, w.m_editorPage);
+    showOn(w, parts(w).editorPage);
     // Edit mode, as Edit leaves it.
-    w.m_editorPage->btnNewGame->setEnabled(false);
-    w.m_editorPage->btnSave->setEnabled(true);
-    w.m_editorPage->txtGameName->setText(QStringLiteral("Ico"));
-    w.openNewProfile();
-    QVERIFY(w.m_editorPage->btnNewGame->isEnabled());
-    QVERIFY(!w.m_editorPage->btnSave->isEnabled());
-    QVERIFY(w.m_editorPage->txtGameName->text().isEmpty());
+    parts(w).editorPage->btnNewGame->setEnabled(false);
+    parts(w).editorPage->btnSave->setEnabled(true);
+    parts(w).editorPage->txtGameName->setText(QStringLiteral("Ico"));
+    parts(w).commands->openNewProfile();
+    QVERIFY(parts(w).editorPage->btnNewGame->isEnabled());
+    QVERIFY(!parts(w).editorPage->btnSave->isEnabled());
+    QVERIFY(parts(w).editorPage->txtGameName->text().isEmpty());
 }
 
 void TestEditorModes::gameListButtonKeepsPageAndMode() {
     DialogRecorder dialogs;
     TestFolder folder;
     MainWindow w(folder.path());
-    showOn(w, w.m_editorPage);
+    showOn(w, parts(w).editorPage);
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    EditorPage* page = w.m_editorPage;
+    EditorPage* page = parts(w).editorPage;
     page->btnGameList->setEnabled(true);
     page->btnNewGame->setEnabled(false);
     page->btnSave->setEnabled(true);
     page->txtGameName->setText(QStringLiteral("Ico"));
     page->chkMTGS->setChecked(true);
     QTest::mouseClick(page->btnGameList, Qt::LeftButton);
-    QCOMPARE(w.m_pages->currentWidget(), w.m_gameListPage);
-    QTRY_VERIFY(w.m_gameGrid->hasFocus());
+    QCOMPARE(parts(w).pages->currentWidget(), parts(w).gameListPage);
+    QTRY_VERIFY(parts(w).gameGrid->hasFocus());
     // Nothing stored, nothing reset.
     QCOMPARE(page->txtGameName->text(), QStringLiteral("Ico"));
     QVERIFY(page->chkMTGS->isChecked());
@@ -128,9 +129,9 @@ void TestEditorModes::nameKeyReleaseDrivesArtworkButtons() {
     DialogRecorder dialogs;
     TestFolder folder;
     MainWindow w(folder.path());
-    showOn(w, w.m_gameListPage);
-    w.openNewProfile();
-    EditorPage* page = w.m_editorPage;
+    showOn(w, parts(w).gameListPage);
+    parts(w).commands->openNewProfile();
+    EditorPage* page = parts(w).editorPage;
     QLineEdit* name = page->txtGameName;
     name->setFocus();
     // Blanks only: both stay disabled.

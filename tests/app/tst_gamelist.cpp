@@ -12,6 +12,7 @@
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -56,14 +57,14 @@ struct GameFolder {
 
 QStringList captions(const MainWindow& w) {
     QStringList list;
-    for (int row = 0; row < w.m_gameGrid->count(); ++row)
-        list.append(w.m_gameGrid->caption(row));
+    for (int row = 0; row < parts(w).gameGrid->count(); ++row)
+        list.append(parts(w).gameGrid->caption(row));
     return list;
 }
 
 QList<QPushButton*> fiveButtons(const MainWindow& w) {
-    return {w.m_startButton, w.m_deleteButton, w.m_editorPage->btnSave, w.m_editButton,
-            w.m_editorPage->btnGameList};
+    return {parts(w).startButton, parts(w).deleteButton, parts(w).editorPage->btnSave, parts(w).editButton,
+            parts(w).editorPage->btnGameList};
 }
 
 } // namespace
@@ -96,27 +97,27 @@ void TestGameList::startUpListsSortedAndSelectsFirst() {
     MainWindow w(g.folder.path());
     QCOMPARE(captions(w), (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"),
                                        QStringLiteral("Tom's Game"), QStringLiteral("zeta")}));
-    QCOMPARE(w.m_gameGrid->imageCount(), 4);
-    QCOMPARE(w.m_gameGrid->selectedRow(), -1); // the rebuild leaves nothing selected
-    QVERIFY(w.m_currentGame.isEmpty());
-    QCOMPARE(w.m_gameGrid->cellSize().width(), 109);
+    QCOMPARE(parts(w).gameGrid->imageCount(), 4);
+    QCOMPARE(parts(w).gameGrid->selectedRow(), -1); // the rebuild leaves nothing selected
+    QVERIFY(parts(w).currentGame.isEmpty());
+    QCOMPARE(parts(w).gameGrid->cellSize().width(), 109);
 
     const QImage unknown = jpeg::decodeFile(g.image(QStringLiteral("thumb_unknown.jpg")));
-    QCOMPARE(w.m_gameGrid->imageList().at(0), unknown);
-    QVERIFY(near(w.m_gameGrid->imageList().at(1).pixelColor(50, 75), Qt::red));
-    QVERIFY(near(w.m_gameGrid->imageList().at(2).pixelColor(50, 75), Qt::blue));
-    QCOMPARE(w.m_gameGrid->imageList().at(3), unknown);
+    QCOMPARE(parts(w).gameGrid->imageList().at(0), unknown);
+    QVERIFY(near(parts(w).gameGrid->imageList().at(1).pixelColor(50, 75), Qt::red));
+    QVERIFY(near(parts(w).gameGrid->imageList().at(2).pixelColor(50, 75), Qt::blue));
+    QCOMPARE(parts(w).gameGrid->imageList().at(3), unknown);
     for (QPushButton* b : fiveButtons(w))
         QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
 
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.m_gameGrid->selectedRow(), 0);
-    QCOMPARE(w.m_gameGrid->focusedRow(), 0);
-    QCOMPARE(w.m_currentGame, QStringLiteral("alpha"));
+    QCOMPARE(parts(w).gameGrid->selectedRow(), 0);
+    QCOMPARE(parts(w).gameGrid->focusedRow(), 0);
+    QCOMPARE(parts(w).currentGame, QStringLiteral("alpha"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) alpha"));
-    QCOMPARE(w.m_poster->shownPicture().size(), QSize(429, 636));
-    QVERIFY(near(w.m_poster->shownPicture().pixelColor(214, 318), Qt::green));
+    QCOMPARE(parts(w).poster->shownPicture().size(), QSize(429, 636));
+    QVERIFY(near(parts(w).poster->shownPicture().pixelColor(214, 318), Qt::green));
     QCOMPARE(dialogs.messageTexts(), QStringList());
 }
 
@@ -128,24 +129,24 @@ void TestGameList::selectingShowsPosterOrFallback() {
     // The poster takes its size from the page's layout, which places it when the window is shown.
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.selectGame(1);
-    QCOMPARE(w.m_currentGame, QStringLiteral("Rez"));
+    parts(w).gameListPage->selectGame(1);
+    QCOMPARE(parts(w).currentGame, QStringLiteral("Rez"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) Rez"));
     const QImage unknown = jpeg::decodeFile(g.image(QStringLiteral("big_unknown.jpg")));
-    QCOMPARE(w.m_poster->shownPicture().pixelColor(0, 0), unknown.pixelColor(0, 0));
-    QCOMPARE(w.m_poster->shownPicture().pixelColor(428, 635), unknown.pixelColor(419, 599));
+    QCOMPARE(parts(w).poster->shownPicture().pixelColor(0, 0), unknown.pixelColor(0, 0));
+    QCOMPARE(parts(w).poster->shownPicture().pixelColor(428, 635), unknown.pixelColor(419, 599));
 
-    w.selectGame(0);
-    QCOMPARE(w.m_currentGame, QStringLiteral("Ico"));
-    QVERIFY(near(w.m_poster->shownPicture().pixelColor(10, 10), Qt::green));
+    parts(w).gameListPage->selectGame(0);
+    QCOMPARE(parts(w).currentGame, QStringLiteral("Ico"));
+    QVERIFY(near(parts(w).poster->shownPicture().pixelColor(10, 10), Qt::green));
 
     // Positions outside the list, and a change that leaves nothing selected, change nothing.
-    w.selectGame(2);
-    w.selectGame(-1);
-    w.m_gameGrid->clearSelection();
-    QCOMPARE(w.m_currentGame, QStringLiteral("Ico"));
+    parts(w).gameListPage->selectGame(2);
+    parts(w).gameListPage->selectGame(-1);
+    parts(w).gameGrid->clearSelection();
+    QCOMPARE(parts(w).currentGame, QStringLiteral("Ico"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) Ico"));
-    QVERIFY(near(w.m_poster->shownPicture().pixelColor(10, 10), Qt::green));
+    QVERIFY(near(parts(w).poster->shownPicture().pixelColor(10, 10), Qt::green));
     QCOMPARE(dialogs.messageTexts(), QStringList());
 }
 
@@ -154,7 +155,7 @@ void TestGameList::thumbnailOfAnotherSizeFillsItsCell() {
     GameFolder g({QStringLiteral("Wide")});
     g.thumb(QStringLiteral("Wide"), Qt::red, QSize(100, 75));
     MainWindow w(g.folder.path());
-    const QImage shown = w.m_gameGrid->imageList().at(0);
+    const QImage shown = parts(w).gameGrid->imageList().at(0);
     QCOMPARE(shown.size(), QSize(ImageList::kWidth, ImageList::kHeight));
     QVERIFY(near(shown.pixelColor(50, 75), Qt::red));
     QCOMPARE(shown.pixelColor(50, 5).alpha(), 0);
@@ -169,8 +170,8 @@ void TestGameList::missingFallbackShowsEmptyCells() {
     MainWindow w(g.folder.path());
     // Every game is listed; the one without a picture gets an empty cell.
     QCOMPARE(captions(w), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
-    QCOMPARE(w.m_gameGrid->imageList().at(1), ImageList::fitToCell(QImage()));
-    QVERIFY(near(w.m_gameGrid->imageList().at(2).pixelColor(50, 75), Qt::blue));
+    QCOMPARE(parts(w).gameGrid->imageList().at(1), ImageList::fitToCell(QImage()));
+    QVERIFY(near(parts(w).gameGrid->imageList().at(2).pixelColor(50, 75), Qt::blue));
     QCOMPARE(dialogs.messageTexts().size(), 1);
     QVERIFY2(dialogs.messageTexts().first().startsWith(QStringLiteral("Cannot open the picture")) &&
                  dialogs.messageTexts().first().contains(QStringLiteral("thumb_unknown.jpg")),
@@ -182,8 +183,8 @@ void TestGameList::missingFallbackShowsEmptyCells() {
     // With the fallback back in place the next rebuild shows it, without a report.
     QVERIFY(QFile::copy(QStringLiteral(KORVELLO_SOURCE_DIR "/Images/thumb_unknown.jpg"),
                         g.image(QStringLiteral("thumb_unknown.jpg"))));
-    w.loadGameList();
-    QCOMPARE(w.m_gameGrid->imageList().at(1),
+    parts(w).gameListPage->loadGameList();
+    QCOMPARE(parts(w).gameGrid->imageList().at(1),
              ImageList::fitToCell(jpeg::decodeFile(g.image(QStringLiteral("thumb_unknown.jpg")))));
     QCOMPARE(dialogs.messageTexts().size(), 1);
 }
@@ -215,21 +216,21 @@ void TestGameList::damagedThumbnailAmongManyIsReportedOnce() {
     const QImage fallback =
         ImageList::fitToCell(jpeg::decodeFile(g.image(QStringLiteral("thumb_unknown.jpg"))));
     for (int i = 0; i < 50; ++i)
-        QVERIFY(i == 8 ? w.m_gameGrid->imageList().at(i) == fallback
-                       : near(w.m_gameGrid->imageList().at(i).pixelColor(50, 75),
+        QVERIFY(i == 8 ? parts(w).gameGrid->imageList().at(i) == fallback
+                       : near(parts(w).gameGrid->imageList().at(i).pixelColor(50, 75),
                               QColor::fromHsv(i * 7, 200, 200)));
-    QCOMPARE(w.m_currentGame, names.first()); // start-up went on to the end
+    QCOMPARE(parts(w).currentGame, names.first()); // start-up went on to the end
     for (QPushButton* b : fiveButtons(w))
         QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
 
     // Every rebuild that still finds it reports it once more; repaired, it is shown.
-    w.loadGameList();
+    parts(w).gameListPage->loadGameList();
     QCOMPARE(dialogs.messageTexts().size(), 2);
-    QCOMPARE(w.m_gameGrid->count(), 50);
+    QCOMPARE(parts(w).gameGrid->count(), 50);
     testsupport::writeAll(damaged, good);
-    w.loadGameList();
+    parts(w).gameListPage->loadGameList();
     QCOMPARE(dialogs.messageTexts().size(), 2);
-    QVERIFY(near(w.m_gameGrid->imageList().at(8).pixelColor(50, 75), QColor::fromHsv(8 * 7, 200, 200)));
+    QVERIFY(near(parts(w).gameGrid->imageList().at(8).pixelColor(50, 75), QColor::fromHsv(8 * 7, 200, 200)));
 }
 
 void TestGameList::badPosterIsReportedAfterCaption() {
@@ -238,20 +239,20 @@ void TestGameList::badPosterIsReportedAfterCaption() {
     g.poster(QStringLiteral("Ico"), Qt::green);
     testsupport::writeAll(g.image(QStringLiteral("big_Rez.jpg")), "<html>not a jpeg</html>");
     MainWindow w(g.folder.path());
-    w.selectGame(0);
-    w.selectGame(1);
-    QCOMPARE(w.m_currentGame, QStringLiteral("Rez"));
+    parts(w).gameListPage->selectGame(0);
+    parts(w).gameListPage->selectGame(1);
+    QCOMPARE(parts(w).currentGame, QStringLiteral("Rez"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) Rez"));
     QCOMPARE(dialogs.messageTexts().size(), 1);
     QVERIFY2(dialogs.messageTexts().first().contains(QStringLiteral("big_Rez.jpg")),
              qPrintable(dialogs.messageTexts().first()));
-    QVERIFY(near(w.m_poster->shownPicture().pixelColor(10, 10), Qt::green)); // the last poster stays
+    QVERIFY(near(parts(w).poster->shownPicture().pixelColor(10, 10), Qt::green)); // the last poster stays
 
     // A missing poster fallback is reported the same way.
     QVERIFY(QFile::remove(g.image(QStringLiteral("big_unknown.jpg"))));
     QVERIFY(QFile::remove(g.image(QStringLiteral("big_Rez.jpg"))));
-    w.selectGame(0);
-    w.selectGame(1);
+    parts(w).gameListPage->selectGame(0);
+    parts(w).gameListPage->selectGame(1);
     QCOMPARE(dialogs.messageTexts().size(), 2);
     QVERIFY(dialogs.messageTexts().last().contains(QStringLiteral("big_unknown.jpg")));
 }
@@ -261,17 +262,17 @@ void TestGameList::manyRebuildsKeepOneImagePerGame() {
     GameFolder g({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
     g.thumb(QStringLiteral("b"), Qt::red);
     MainWindow w(g.folder.path());
-    w.selectGame(1);
-    w.m_gameGrid->setEntryImage(1, filled(QSize(100, 150), Qt::yellow));
-    QCOMPARE(w.m_gameGrid->imageCount(), 4);
+    parts(w).gameListPage->selectGame(1);
+    parts(w).gameGrid->setEntryImage(1, filled(QSize(100, 150), Qt::yellow));
+    QCOMPARE(parts(w).gameGrid->imageCount(), 4);
     for (int i = 0; i < 25; ++i) {
-        w.loadGameList();
-        QCOMPARE(w.m_gameGrid->count(), 3);
-        QCOMPARE(w.m_gameGrid->imageCount(), 3);
+        parts(w).gameListPage->loadGameList();
+        QCOMPARE(parts(w).gameGrid->count(), 3);
+        QCOMPARE(parts(w).gameGrid->imageCount(), 3);
     }
-    QCOMPARE(w.m_gameGrid->imageList().bytes(), 3 * qint64(100 * 150 * 3));
-    QCOMPARE(w.m_gameGrid->selectedRow(), -1);
-    QCOMPARE(w.m_currentGame, QStringLiteral("b")); // until another entry is selected
+    QCOMPARE(parts(w).gameGrid->imageList().bytes(), 3 * qint64(100 * 150 * 3));
+    QCOMPARE(parts(w).gameGrid->selectedRow(), -1);
+    QCOMPARE(parts(w).currentGame, QStringLiteral("b")); // until another entry is selected
 }
 
 // A first rebuild shows the cells it decoded; once its cache write has ended,
@@ -284,21 +285,21 @@ void TestGameList::decodedThumbnailsGiveWayToTheCache() {
     g.thumb(QStringLiteral("c"), Qt::blue);
     MainWindow w(g.folder.path());
     auto cell = [&](int row) {
-        return w.m_gameGrid->model()->index(row, 0).data(GameListModel::ImageRole).value<QImage>();
+        return parts(w).gameGrid->model()->index(row, 0).data(GameListModel::ImageRole).value<QImage>();
     };
     QList<QImage> shown;
     for (int row = 0; row < 3; ++row)
         shown.append(cell(row).copy());
     auto allFromCache = [&] {
         for (int row = 0; row < 3; ++row)
-            if (!w.m_thumbnails->cache().holds(cell(row)))
+            if (!parts(w).thumbnails->cache().holds(cell(row)))
                 return false;
         return true;
     };
     QTRY_VERIFY_WITH_TIMEOUT(allFromCache(), 5000);
     for (int row = 0; row < 3; ++row)
         QCOMPARE(cell(row), shown.at(row));
-    QCOMPARE(w.m_gameGrid->count(), 3);
+    QCOMPARE(parts(w).gameGrid->count(), 3);
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 }
 
@@ -308,18 +309,18 @@ void TestGameList::clickOnEmptySpaceKeepsSelection() {
     MainWindow w(g.folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QWidget* viewport = w.m_gameGrid->viewport();
-    const QRect second = w.m_gameGrid->visualRect(w.m_gameGrid->model()->index(1, 0));
+    QWidget* viewport = parts(w).gameGrid->viewport();
+    const QRect second = parts(w).gameGrid->visualRect(parts(w).gameGrid->model()->index(1, 0));
     QTest::mouseClick(viewport, Qt::LeftButton, {}, second.center());
-    QCOMPARE(w.m_gameGrid->selectedRow(), 1);
-    QCOMPARE(w.m_currentGame, QStringLiteral("b"));
+    QCOMPARE(parts(w).gameGrid->selectedRow(), 1);
+    QCOMPARE(parts(w).currentGame, QStringLiteral("b"));
 
     // Below the only row of entries.
     const QPoint empty(viewport->width() / 2, viewport->height() - 20);
-    QVERIFY(!w.m_gameGrid->indexAt(empty).isValid());
+    QVERIFY(!parts(w).gameGrid->indexAt(empty).isValid());
     QTest::mouseClick(viewport, Qt::LeftButton, {}, empty);
-    QCOMPARE(w.m_gameGrid->selectedRow(), 1);
-    QCOMPARE(w.m_currentGame, QStringLiteral("b"));
+    QCOMPARE(parts(w).gameGrid->selectedRow(), 1);
+    QCOMPARE(parts(w).currentGame, QStringLiteral("b"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) b"));
     QCOMPARE(dialogs.messageTexts(), QStringList());
 }
@@ -329,20 +330,20 @@ void TestGameList::emptyDatabaseOpensNewAndDisablesButtons() {
     TestFolder folder; // no db.mdb: start-up creates it
     MainWindow w(folder.path());
     QVERIFY(QFile::exists(folder.file(QStringLiteral("db.mdb"))));
-    QCOMPARE(w.m_gameGrid->count(), 0);
-    QCOMPARE(w.m_pages->currentWidget(), static_cast<QWidget*>(w.m_editorPage));
+    QCOMPARE(parts(w).gameGrid->count(), 0);
+    QCOMPARE(parts(w).pages->currentWidget(), static_cast<QWidget*>(parts(w).editorPage));
     for (QPushButton* b : fiveButtons(w))
         QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.m_currentGame.isEmpty());
+    QVERIFY(parts(w).currentGame.isEmpty());
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly)"));
 
     // Once a game is there, the rebuild enables them again.
     GameProfile p;
     p.setValue(col::gamename, QStringLiteral("Ico"));
-    w.m_store->add(p);
-    w.loadGameList();
+    parts(w).store->add(p);
+    parts(w).gameListPage->loadGameList();
     for (QPushButton* b : fiveButtons(w))
         QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
     QCOMPARE(dialogs.messageTexts(), QStringList());
@@ -366,12 +367,12 @@ void TestGameList::foreignDatabaseIsReportedAndUnchanged() {
     {
         MainWindow w(folder.path());
         QCOMPARE(dialogs.messageTexts(), QStringList{report});
-        QCOMPARE(w.m_gameGrid->count(), 0);
+        QCOMPARE(parts(w).gameGrid->count(), 0);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QVERIFY(w.m_currentGame.isEmpty());
-        QVERIFY_THROWS_EXCEPTION(KorvelloError, w.loadGameList());
-        QCOMPARE(w.m_gameGrid->count(), 0);
+        QVERIFY(parts(w).currentGame.isEmpty());
+        QVERIFY_THROWS_EXCEPTION(KorvelloError, parts(w).gameListPage->loadGameList());
+        QCOMPARE(parts(w).gameGrid->count(), 0);
     }
     QCOMPARE(testsupport::readAll(path), bytes);
 }

@@ -2,10 +2,10 @@
 // file validates, its Exec line, split as the desktop entry rules say, starts
 // the real program, which starts that game; renames and deletion follow.
 #include "app/mainwindow.h"
+#include "desktop/gameshortcuts.h"
 #include "editor/editorpage.h"
 #include "gamelist/gamelistview.h"
 #include "launch/emulatorrun.h"
-#include "launch/gameshortcuts.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
 #include "store/profilestore.h"
@@ -13,6 +13,7 @@
 #include "support/dialogrecorder.h"
 #include "support/profilefixture.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -80,17 +81,17 @@ QStringList actionTexts(const QMenu* menu) {
 }
 
 QAction* action(const MainWindow& w, const QString& text) {
-    for (QAction* a : w.m_gameMenu->actions())
+    for (QAction* a : parts(w).gameMenu->actions())
         if (a->text() == text)
             return a;
     return nullptr;
 }
 
 void rightClick(MainWindow& w, int row) {
-    const QRect cell = w.m_gameGrid->visualRect(w.m_gameGrid->model()->index(row, 0));
+    const QRect cell = parts(w).gameGrid->visualRect(parts(w).gameGrid->model()->index(row, 0));
     QContextMenuEvent event(QContextMenuEvent::Mouse, cell.center(),
-                            w.m_gameGrid->viewport()->mapToGlobal(cell.center()));
-    QCoreApplication::sendEvent(w.m_gameGrid->viewport(), &event);
+                            parts(w).gameGrid->viewport()->mapToGlobal(cell.center()));
+    QCoreApplication::sendEvent(parts(w).gameGrid->viewport(), &event);
 }
 
 // desktop-file-validate's complaints about a file; empty when it accepts it.
@@ -139,34 +140,35 @@ void TestGameMenu::menuByMouseAndMenuKey() {
     GameFolder f({QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")});
     MainWindow w(f.folder.path());
     w.show();
-    QCOMPARE(w.m_currentGame, QStringLiteral("Alpha"));
+    QCOMPARE(parts(w).currentGame, QStringLiteral("Alpha"));
 
     rightClick(w, 1);
-    QTRY_VERIFY(w.m_gameMenu->isVisible());
-    QCOMPARE(actionTexts(w.m_gameMenu),
+    QTRY_VERIFY(parts(w).gameMenu->isVisible());
+    QCOMPARE(actionTexts(parts(w).gameMenu),
              (QStringList{"Start", "Edit", "Delete", "Create desktop shortcut", "Open folder"}));
     // The menu acts on the game it was opened on.
-    QCOMPARE(w.m_currentGame, QStringLiteral("Beta"));
-    QCOMPARE(w.m_gameGrid->selectedRow(), 1);
-    w.m_gameMenu->hide();
+    QCOMPARE(parts(w).currentGame, QStringLiteral("Beta"));
+    QCOMPARE(parts(w).gameGrid->selectedRow(), 1);
+    parts(w).gameMenu->hide();
 
     // The Menu key opens it for the selected game, on that game.
-    w.selectGame(2);
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), w.m_gameGrid->mapToGlobal(QPoint(0, 0)));
-    QCoreApplication::sendEvent(w.m_gameGrid, &key);
-    QTRY_VERIFY(w.m_gameMenu->isVisible());
-    QCOMPARE(w.m_currentGame, QStringLiteral("Gamma"));
-    const QRect cell = w.m_gameGrid->visualRect(w.m_gameGrid->model()->index(2, 0));
-    QVERIFY(w.m_gameMenu->geometry().contains(w.m_gameGrid->viewport()->mapToGlobal(cell.center()) +
-                                              QPoint(2, 2)));
-    w.m_gameMenu->hide();
+    parts(w).gameListPage->selectGame(2);
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0),
+                          parts(w).gameGrid->mapToGlobal(QPoint(0, 0)));
+    QCoreApplication::sendEvent(parts(w).gameGrid, &key);
+    QTRY_VERIFY(parts(w).gameMenu->isVisible());
+    QCOMPARE(parts(w).currentGame, QStringLiteral("Gamma"));
+    const QRect cell = parts(w).gameGrid->visualRect(parts(w).gameGrid->model()->index(2, 0));
+    QVERIFY(parts(w).gameMenu->geometry().contains(parts(w).gameGrid->viewport()->mapToGlobal(cell.center()) +
+                                                   QPoint(2, 2)));
+    parts(w).gameMenu->hide();
 
     // "Edit" from the menu opens the editor on that game.
     rightClick(w, 0);
-    QTRY_VERIFY(w.m_gameMenu->isVisible());
+    QTRY_VERIFY(parts(w).gameMenu->isVisible());
     action(w, QStringLiteral("Edit"))->trigger();
-    QCOMPARE(w.m_pages->currentWidget(), static_cast<QWidget*>(w.m_editorPage));
-    QCOMPARE(w.m_editorPage->txtGameName->text(), QStringLiteral("Alpha"));
+    QCOMPARE(parts(w).pages->currentWidget(), static_cast<QWidget*>(parts(w).editorPage));
+    QCOMPARE(parts(w).editorPage->txtGameName->text(), QStringLiteral("Alpha"));
     QVERIFY(dialogs.messageTexts().isEmpty());
 }
 
@@ -176,13 +178,13 @@ void TestGameMenu::shortcutStartsItsGame() {
     GameFolder f({QStringLiteral("Alpha"), kAwkward});
     f.placeDiscs({kAwkward});
     MainWindow w(f.folder.path());
-    w.m_shortcutProgram = f.program;
+    w.gameListPage()->setShortcutProgram(f.program);
     w.show();
 
-    const int row = w.m_gameGrid->findCaption(kAwkward);
+    const int row = parts(w).gameGrid->findCaption(kAwkward);
     QVERIFY(row >= 0);
     rightClick(w, row);
-    QTRY_VERIFY(w.m_gameMenu->isVisible());
+    QTRY_VERIFY(parts(w).gameMenu->isVisible());
     action(w, QStringLiteral("Create desktop shortcut"))->trigger();
 
     const QString applications = m_dataHome->filePath(QStringLiteral("applications"));
@@ -219,7 +221,7 @@ void TestGameMenu::shortcutStartsItsGame() {
     QVERIFY(QFile::exists(f.folder.file(QStringLiteral("inis/GSdx.ini"))));
 
     // The window's unload key ends the emulator that the shortcut started.
-    w.unloadEmulator(w.m_unloadKeyAtom);
+    parts(w).session->unloadEmulator(parts(w).unloadKeyId);
     QVERIFY(emulatorrun::waitForEnd(record->pid));
 }
 
@@ -227,21 +229,21 @@ void TestGameMenu::shortcutFollowsRenameAndDelete() {
     DialogRecorder dialogs;
     GameFolder f({QStringLiteral("Alpha"), QStringLiteral("Beta")});
     MainWindow w(f.folder.path());
-    w.m_shortcutProgram = f.program;
+    w.gameListPage()->setShortcutProgram(f.program);
     w.show();
-    profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
+    fillWindowLists(w);
     const GameShortcuts shortcuts(GameShortcuts::defaultApplicationsFolder(), f.program, f.folder.path());
-    w.selectGame(1);
-    w.createShortcutForSelectedGame();
+    parts(w).gameListPage->selectGame(1);
+    parts(w).gameListPage->createShortcutForSelectedGame();
     QVERIFY(shortcuts.exists(QStringLiteral("Beta")));
 
     // Renamed in the editor, with a thumbnail of its own by then.
     testsupport::writeAll(f.folder.file(QStringLiteral("Images/thumb_Beta.jpg")),
                           testsupport::readAll(f.folder.file(QStringLiteral("Images/thumb_unknown.jpg"))));
-    w.editSelectedGame();
-    w.m_editorPage->txtGameName->setText(QStringLiteral("Beta 2"));
-    w.saveProfile();
-    QCOMPARE(w.m_currentGame, QStringLiteral("Beta 2"));
+    parts(w).commands->editSelectedGame();
+    parts(w).editorPage->txtGameName->setText(QStringLiteral("Beta 2"));
+    parts(w).commands->saveProfile();
+    QCOMPARE(parts(w).currentGame, QStringLiteral("Beta 2"));
     QVERIFY(!shortcuts.exists(QStringLiteral("Beta")));
     QVERIFY(shortcuts.exists(QStringLiteral("Beta 2")));
     const QHash<QString, QString> keys = desktopexec::readGroup(shortcuts.filePath(QStringLiteral("Beta 2")));
@@ -251,15 +253,15 @@ void TestGameMenu::shortcutFollowsRenameAndDelete() {
              QStringLiteral("--start=Beta 2"));
 
     // A game without a shortcut gets none by a rename.
-    w.selectGame(0);
-    w.editSelectedGame();
-    w.m_editorPage->txtGameName->setText(QStringLiteral("Alpha 2"));
-    w.saveProfile();
+    parts(w).gameListPage->selectGame(0);
+    parts(w).commands->editSelectedGame();
+    parts(w).editorPage->txtGameName->setText(QStringLiteral("Alpha 2"));
+    parts(w).commands->saveProfile();
     QVERIFY(!shortcuts.exists(QStringLiteral("Alpha 2")));
 
     dialogs.buttonAnswers.enqueue(QMessageBox::Yes);
-    w.selectGame(w.m_gameGrid->findCaption(QStringLiteral("Beta 2")));
-    w.deleteSelectedGame();
+    parts(w).gameListPage->selectGame(parts(w).gameGrid->findCaption(QStringLiteral("Beta 2")));
+    parts(w).gameListPage->deleteSelectedGame();
     QVERIFY(!shortcuts.exists(QStringLiteral("Beta 2")));
     QVERIFY(QDir(GameShortcuts::defaultApplicationsFolder()).entryList(QDir::Files).isEmpty());
 }

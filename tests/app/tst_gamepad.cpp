@@ -12,6 +12,7 @@
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QAction>
 #include <QLabel>
@@ -49,7 +50,7 @@ bool showWithPad(MainWindow& w) {
     w.show();
     w.activateWindow();
     return QTest::qWaitForWindowActive(&w) &&
-           QTest::qWaitFor([&] { return w.m_unloadKeyLabel->text() == kWithPad; }, 5000);
+           QTest::qWaitFor([&] { return parts(w).unloadKeyLabel->text() == kWithPad; }, 5000);
 }
 
 // Holds Back and Start together for `ms`, then lets go.
@@ -113,16 +114,16 @@ void TestGamepad::movesAsTheKeysDo() {
     QVERIFY(showWithPad(w));
 
     // Where the keyboard's key leads from row 6 ...
-    w.selectGame(6);
-    QTest::keyClick(w.m_gameGrid, static_cast<Qt::Key>(key));
-    const int byKey = w.m_gameGrid->selectedRow();
+    parts(w).gameListPage->selectGame(6);
+    QTest::keyClick(parts(w).gameGrid, static_cast<Qt::Key>(key));
+    const int byKey = parts(w).gameGrid->selectedRow();
     if (expected >= 0)
         QCOMPARE(byKey, expected);
     QVERIFY(byKey != 6);
 
     // ... the pad leads too, with the focus in the search field.
-    w.selectGame(6);
-    w.m_searchField->setFocus();
+    parts(w).gameListPage->selectGame(6);
+    parts(w).searchField->setFocus();
     if (button >= 0) {
         pad.tap(static_cast<SDL_GameControllerButton>(button));
     } else {
@@ -132,18 +133,19 @@ void TestGamepad::movesAsTheKeysDo() {
         pad.setAxis(SDL_CONTROLLER_AXIS_LEFTX, 0);
         pad.setAxis(SDL_CONTROLLER_AXIS_LEFTY, 0);
     }
-    QTRY_COMPARE(w.m_gameGrid->selectedRow(), byKey);
-    QTRY_VERIFY(w.m_gameGrid->hasFocus());
-    QCOMPARE(w.m_currentGame, w.m_gameGrid->caption(byKey));
+    QTRY_COMPARE(parts(w).gameGrid->selectedRow(), byKey);
+    QTRY_VERIFY(parts(w).gameGrid->hasFocus());
+    QCOMPARE(parts(w).currentGame, parts(w).gameGrid->caption(byKey));
 
     // Held, the direction repeats after a pause, as a held key does.
     if (key == Qt::Key_Right) {
-        w.selectGame(0);
+        parts(w).gameListPage->selectGame(0);
         pad.setButton(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
         QTest::qWait(800);
         pad.setButton(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false);
         QTest::qWait(100);
-        QVERIFY2(w.m_gameGrid->selectedRow() >= 3, qPrintable(QString::number(w.m_gameGrid->selectedRow())));
+        QVERIFY2(parts(w).gameGrid->selectedRow() >= 3,
+                 qPrintable(QString::number(parts(w).gameGrid->selectedRow())));
     }
     QVERIFY(dialogs.messageTexts().isEmpty());
 }
@@ -155,14 +157,14 @@ void TestGamepad::eastClearsTheSearch() {
     GameFolder f;
     MainWindow w(f.folder.path());
     QVERIFY(showWithPad(w));
-    w.m_searchField->setText(QStringLiteral("Game 1"));
-    QCOMPARE(w.m_gameGrid->visibleCount(), 2); // Game 10 and Game 11
+    parts(w).searchField->setText(QStringLiteral("Game 1"));
+    QCOMPARE(parts(w).gameGrid->visibleCount(), 2); // Game 10 and Game 11
     pad.tap(SDL_CONTROLLER_BUTTON_B);
-    QTRY_COMPARE(w.m_searchField->text(), QString());
-    QCOMPARE(w.m_gameGrid->visibleCount(), 12);
-    QVERIFY(w.m_gameGrid->hasFocus());
+    QTRY_COMPARE(parts(w).searchField->text(), QString());
+    QCOMPARE(parts(w).gameGrid->visibleCount(), 12);
+    QVERIFY(parts(w).gameGrid->hasFocus());
     pad.tap(SDL_CONTROLLER_BUTTON_B); // nothing to clear: nothing happens
-    QCOMPARE(w.m_gameGrid->visibleCount(), 12);
+    QCOMPARE(parts(w).gameGrid->visibleCount(), 12);
     QVERIFY(dialogs.messageTexts().isEmpty());
 }
 
@@ -174,18 +176,18 @@ void TestGamepad::southStartsAndTheHeldCombinationUnloads() {
     GameFolder f;
     MainWindow w(f.folder.path());
     QVERIFY(showWithPad(w));
-    QCOMPARE(
-        w.m_unloadKeyLabel->toolTip().contains(QStringLiteral("hold Select+Start together for a second")),
-        true);
+    QCOMPARE(parts(w).unloadKeyLabel->toolTip().contains(
+                 QStringLiteral("hold Select+Start together for a second")),
+             true);
 
     pad.tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-    QTRY_COMPARE(w.m_currentGame, QStringLiteral("Game 01"));
+    QTRY_COMPARE(parts(w).currentGame, QStringLiteral("Game 01"));
     pad.tap(SDL_CONTROLLER_BUTTON_A);
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
     QCOMPARE(record->arguments, QStringList{QStringLiteral("--nogui")});
-    QCOMPARE(w.m_startedExecutable, f.exeName);
+    QCOMPARE(parts(w).startedExecutable, f.exeName);
 
     // While the game runs, the south button is the game's: no second Start
     // ends and restarts it, even with this window still active.
@@ -204,7 +206,7 @@ void TestGamepad::southStartsAndTheHeldCombinationUnloads() {
     QVERIFY(!w.isActiveWindow());
     pad.tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
     QTest::qWait(200);
-    QCOMPARE(w.m_currentGame, QStringLiteral("Game 01"));
+    QCOMPARE(parts(w).currentGame, QStringLiteral("Game 01"));
 
     // ... a short press of the combination is the game's alone ...
     holdCombination(pad, 250);
@@ -230,16 +232,16 @@ void TestGamepad::unplugAndPlugBack() {
 
     // Unplugged with the d-pad held: the label forgets the pad and the grid stops moving.
     pad.setButton(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
-    QTRY_COMPARE(w.m_gameGrid->selectedRow(), 1);
+    QTRY_COMPARE(parts(w).gameGrid->selectedRow(), 1);
     pad.unplug();
-    QTRY_COMPARE(w.m_unloadKeyLabel->text(), kWithoutPad);
+    QTRY_COMPARE(parts(w).unloadKeyLabel->text(), kWithoutPad);
     QTest::qWait(600);
-    QCOMPARE(w.m_gameGrid->selectedRow(), 1);
+    QCOMPARE(parts(w).gameGrid->selectedRow(), 1);
 
     QVERIFY2(pad.plug(), qPrintable(pad.error()));
-    QTRY_COMPARE(w.m_unloadKeyLabel->text(), kWithPad);
+    QTRY_COMPARE(parts(w).unloadKeyLabel->text(), kWithPad);
     pad.tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
-    QTRY_COMPARE(w.m_gameGrid->selectedRow(), 6);
+    QTRY_COMPARE(parts(w).gameGrid->selectedRow(), 6);
     QVERIFY(dialogs.messageTexts().isEmpty());
 }
 
@@ -252,23 +254,23 @@ void TestGamepad::switchedOffDoesNothing() {
     {
         MainWindow w(f.folder.path());
         QVERIFY(showWithPad(w));
-        QVERIFY(w.m_gamepadAction->isCheckable());
-        QVERIFY(w.m_gamepadAction->isChecked());
-        QVERIFY(w.m_trayMenu->actions().contains(w.m_gamepadAction));
+        QVERIFY(parts(w).gamepadAction->isCheckable());
+        QVERIFY(parts(w).gamepadAction->isChecked());
+        QVERIFY(parts(w).trayMenu->actions().contains(parts(w).gamepadAction));
 
-        w.m_gamepadAction->trigger(); // off
-        QVERIFY(!w.m_gamepadAction->isChecked());
-        QCOMPARE(w.m_unloadKeyLabel->text(), kWithoutPad);
+        parts(w).gamepadAction->trigger(); // off
+        QVERIFY(!parts(w).gamepadAction->isChecked());
+        QCOMPARE(parts(w).unloadKeyLabel->text(), kWithoutPad);
         QCOMPARE(ProgramSettings().readInt(QStringLiteral("Gamepad")), std::optional<int>(0));
 
-        w.m_startButton->click();
+        parts(w).startButton->click();
         const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
         QVERIFY(record);
         reaper.add(record->pid);
-        const int row = w.m_gameGrid->selectedRow();
+        const int row = parts(w).gameGrid->selectedRow();
         pad.tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
         holdCombination(pad, 1500);
-        QCOMPARE(w.m_gameGrid->selectedRow(), row);
+        QCOMPARE(parts(w).gameGrid->selectedRow(), row);
         QVERIFY(emulatorrun::isAlive(record->pid));
     }
     {
@@ -276,18 +278,18 @@ void TestGamepad::switchedOffDoesNothing() {
         MainWindow w(f.folder.path());
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QVERIFY(!w.m_gamepadAction->isChecked());
+        QVERIFY(!parts(w).gamepadAction->isChecked());
         pad.tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
         QTest::qWait(200);
-        QCOMPARE(w.m_gameGrid->selectedRow(), 0);
-        QCOMPARE(w.m_unloadKeyLabel->text(), kWithoutPad);
+        QCOMPARE(parts(w).gameGrid->selectedRow(), 0);
+        QCOMPARE(parts(w).unloadKeyLabel->text(), kWithoutPad);
 
         // ... until it is switched on again.
-        w.m_gamepadAction->trigger();
+        parts(w).gamepadAction->trigger();
         QCOMPARE(ProgramSettings().readInt(QStringLiteral("Gamepad")), std::optional<int>(1));
-        QTRY_COMPARE(w.m_unloadKeyLabel->text(), kWithPad);
+        QTRY_COMPARE(parts(w).unloadKeyLabel->text(), kWithPad);
         pad.tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-        QTRY_COMPARE(w.m_gameGrid->selectedRow(), 1);
+        QTRY_COMPARE(parts(w).gameGrid->selectedRow(), 1);
     }
     QVERIFY(dialogs.messageTexts().isEmpty());
 }

@@ -10,6 +10,7 @@
 #include "support/dialogrecorder.h"
 #include "support/profilefixture.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 #include "x11desktop.h"
 
 #include <QAbstractButton>
@@ -93,14 +94,15 @@ void TestKeyboard::gameListPageWalk() {
     w.show();
     // The window takes the keyboard when it opens, with the grid's first game.
     QTRY_VERIFY(w.isActiveWindow());
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.m_gameGrid));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(parts(w).gameGrid));
 
-    const QList<QWidget*> forward{w.m_deleteButton, w.m_startButton,  w.m_editButton,     w.m_newGameButton,
-                                  w.m_runDiscCheck, w.m_skinList,     w.m_mailLink,       w.m_homePageLink,
-                                  w.m_searchField,  w.m_coversButton, w.m_addFolderButton, w.m_sortList,
-                                  w.m_gameGrid};
+    const QList<QWidget*> forward{parts(w).deleteButton,  parts(w).startButton,     parts(w).editButton,
+                                  parts(w).newGameButton, parts(w).runDiscCheck,    parts(w).skinList,
+                                  parts(w).mailLink,      parts(w).homePageLink,    parts(w).searchField,
+                                  parts(w).coversButton,  parts(w).addFolderButton, parts(w).sortList,
+                                  parts(w).gameGrid};
     // Every control of the page is on the walk.
-    for (QWidget* stop : tabStops(w.m_gameListPage))
+    for (QWidget* stop : tabStops(parts(w).gameListPage))
         QVERIFY2(forward.contains(stop), qPrintable(describe(stop) + QStringLiteral(" is not on the walk")));
     for (QWidget* expected : forward) {
         press("Tab");
@@ -120,8 +122,8 @@ void TestKeyboard::editorPageWalk() {
     MainWindow w(library.folder.path());
     w.show();
     QTRY_VERIFY(w.isActiveWindow());
-    w.m_editButton->click();
-    EditorPage* page = w.m_editorPage;
+    parts(w).editButton->click();
+    EditorPage* page = parts(w).editorPage;
     QTRY_VERIFY(page->isVisible());
     const QList<QWidget*> stops = tabStops(page);
     QVERIFY(stops.size() > 60);
@@ -213,8 +215,8 @@ void TestKeyboard::focusComesBackAfterMessageBox() {
     MainWindow w(library.folder.path());
     w.show();
     QTRY_VERIFY(w.isActiveWindow());
-    w.m_deleteButton->setFocus(Qt::TabFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.m_deleteButton));
+    parts(w).deleteButton->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(parts(w).deleteButton));
 
     // "Delete 'Ico'?" comes up, a real box; once it has the keyboard, Escape
     // answers No through the X server.
@@ -231,12 +233,12 @@ void TestKeyboard::focusComesBackAfterMessageBox() {
     press("space");
     QTRY_VERIFY(boxSeen);
     QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
-    QCOMPARE(w.m_gameGrid->count(), 2);
+    QCOMPARE(parts(w).gameGrid->count(), 2);
     // The window has the keyboard again, on the button that asked.
     QTRY_VERIFY(w.isActiveWindow());
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.m_deleteButton));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(parts(w).deleteButton));
     press("Tab");
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.m_startButton));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(parts(w).startButton));
 }
 
 int main(int argc, char* argv[]) {

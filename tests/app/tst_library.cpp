@@ -13,6 +13,7 @@
 #include "support/dialogrecorder.h"
 #include "support/profilefixture.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -78,14 +79,14 @@ struct GameFolder {
 
 QStringList shown(const MainWindow& w) {
     QStringList list;
-    for (int row = 0; row < w.m_gameGrid->visibleCount(); ++row)
-        list.append(w.m_gameGrid->caption(row));
+    for (int row = 0; row < parts(w).gameGrid->visibleCount(); ++row)
+        list.append(parts(w).gameGrid->caption(row));
     return list;
 }
 
 QString selected(const MainWindow& w) {
-    const int row = w.m_gameGrid->selectedRow();
-    return row < 0 ? QString() : w.m_gameGrid->caption(row);
+    const int row = parts(w).gameGrid->selectedRow();
+    return row < 0 ? QString() : parts(w).gameGrid->caption(row);
 }
 
 // Types the text key by key, as a keyboard with accented letters does.
@@ -136,27 +137,28 @@ void TestLibrary::searchShowsMatchingNames() {
     GameFolder f;
     const QString before = f.dump();
     MainWindow w(f.folder.path());
-    profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
+    fillWindowLists(w);
     w.show();
-    QCOMPARE(w.m_searchField->placeholderText(), QStringLiteral("Search games"));
-    type(w.m_searchField, typed);
+    QCOMPARE(parts(w).searchField->placeholderText(), QStringLiteral("Search games"));
+    type(parts(w).searchField, typed);
     QCOMPARE(shown(w), expected);
-    QCOMPARE(w.m_gameGrid->count(), kGames.size());
+    QCOMPARE(parts(w).gameGrid->count(), kGames.size());
     // The selection is a shown game: the first, as the selected first game was filtered out or kept.
     if (!expected.isEmpty()) {
         QCOMPARE(selected(w), expected.first());
-        QCOMPARE(w.m_currentGame, expected.first());
+        QCOMPARE(parts(w).currentGame, expected.first());
         QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) ") + expected.first());
     } else {
         QCOMPARE(selected(w), QString());
         // The last game shown while typing ("z" showed it) stays the current game.
-        QCOMPARE(w.m_currentGame, kGames[6]);
-        QVERIFY(!w.m_startButton->isEnabled() && !w.m_deleteButton->isEnabled() &&
-                !w.m_editButton->isEnabled());
+        QCOMPARE(parts(w).currentGame, kGames[6]);
+        QVERIFY(!parts(w).startButton->isEnabled() && !parts(w).deleteButton->isEnabled() &&
+                !parts(w).editButton->isEnabled());
     }
-    w.m_searchField->clear();
+    parts(w).searchField->clear();
     QCOMPARE(shown(w), kGames);
-    QVERIFY(w.m_startButton->isEnabled() && w.m_deleteButton->isEnabled() && w.m_editButton->isEnabled());
+    QVERIFY(parts(w).startButton->isEnabled() && parts(w).deleteButton->isEnabled() &&
+            parts(w).editButton->isEnabled());
     QCOMPARE(f.dump(), before);
     QVERIFY(dialogs.messageTexts().isEmpty());
 }
@@ -165,51 +167,51 @@ void TestLibrary::selectionFollowsTheSearch() {
     DialogRecorder dialogs;
     GameFolder f;
     MainWindow w(f.folder.path());
-    profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
+    fillWindowLists(w);
     w.show();
-    w.selectGame(4);
-    QCOMPARE(w.m_currentGame, kGames[4]);
-    type(w.m_searchField, QStringLiteral("a"));
+    parts(w).gameListPage->selectGame(4);
+    QCOMPARE(parts(w).currentGame, kGames[4]);
+    type(parts(w).searchField, QStringLiteral("a"));
     // "Katamari Damacy" still shows: it stays selected.
     QCOMPARE(selected(w), kGames[4]);
-    type(w.m_searchField, QStringLiteral("e"));
+    type(parts(w).searchField, QStringLiteral("e"));
     QCOMPARE(shown(w), QStringList{kGames[0]});
     QCOMPARE(selected(w), kGames[0]);
-    QCOMPARE(w.m_currentGame, kGames[0]);
+    QCOMPARE(parts(w).currentGame, kGames[0]);
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) ") + kGames[0]);
     // Shortening the text keeps the selection where it is.
-    QTest::keyClick(w.m_searchField, Qt::Key_Backspace);
+    QTest::keyClick(parts(w).searchField, Qt::Key_Backspace);
     QCOMPARE(selected(w), kGames[0]);
-    QCOMPARE(w.m_gameGrid->visibleCount(), 5);
+    QCOMPARE(parts(w).gameGrid->visibleCount(), 5);
 }
 
 void TestLibrary::searchKeys() {
     DialogRecorder dialogs;
     GameFolder f;
     MainWindow w(f.folder.path());
-    profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
+    fillWindowLists(w);
     w.show();
     w.activateWindow();
-    QTRY_VERIFY(w.m_gameGrid->hasFocus());
-    QTest::keyClick(w.m_gameGrid, Qt::Key_F, Qt::ControlModifier);
-    QVERIFY(w.m_searchField->hasFocus());
-    type(w.m_searchField, QStringLiteral("kata"));
+    QTRY_VERIFY(parts(w).gameGrid->hasFocus());
+    QTest::keyClick(parts(w).gameGrid, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(parts(w).searchField->hasFocus());
+    type(parts(w).searchField, QStringLiteral("kata"));
     QCOMPARE(shown(w), QStringList{kGames[4]});
     // Delete and Enter in the field edit the text and start nothing.
-    QTest::keyClick(w.m_searchField, Qt::Key_Home);
-    QTest::keyClick(w.m_searchField, Qt::Key_Delete);
-    QCOMPARE(w.m_searchField->text(), QStringLiteral("ata"));
+    QTest::keyClick(parts(w).searchField, Qt::Key_Home);
+    QTest::keyClick(parts(w).searchField, Qt::Key_Delete);
+    QCOMPARE(parts(w).searchField->text(), QStringLiteral("ata"));
     QVERIFY(dialogs.requests.isEmpty());
-    QTest::keyClick(w.m_searchField, Qt::Key_Escape);
-    QCOMPARE(w.m_searchField->text(), QString());
+    QTest::keyClick(parts(w).searchField, Qt::Key_Escape);
+    QCOMPARE(parts(w).searchField->text(), QString());
     QCOMPARE(shown(w), kGames);
     QCOMPARE(selected(w), kGames[4]);
-    QVERIFY(w.m_searchField->hasFocus());
-    QTest::keyClick(w.m_searchField, Qt::Key_Escape); // empty: back to the grid
-    QVERIFY(w.m_gameGrid->hasFocus());
-    QTest::keyClick(w.m_gameGrid, Qt::Key_F, Qt::ControlModifier);
-    QTest::keyClick(w.m_searchField, Qt::Key_Down);
-    QVERIFY(w.m_gameGrid->hasFocus());
+    QVERIFY(parts(w).searchField->hasFocus());
+    QTest::keyClick(parts(w).searchField, Qt::Key_Escape); // empty: back to the grid
+    QVERIFY(parts(w).gameGrid->hasFocus());
+    QTest::keyClick(parts(w).gameGrid, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(parts(w).searchField, Qt::Key_Down);
+    QVERIFY(parts(w).gameGrid->hasFocus());
     QCOMPARE(selected(w), kGames[4]);
 }
 
@@ -218,29 +220,29 @@ void TestLibrary::gridKeys() {
     GameFolder f;
     const QString before = f.dump();
     MainWindow w(f.folder.path());
-    profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
+    fillWindowLists(w);
     w.show();
     w.activateWindow();
-    QTRY_VERIFY(w.m_gameGrid->hasFocus());
-    GameListView* grid = w.m_gameGrid;
+    QTRY_VERIFY(parts(w).gameGrid->hasFocus());
+    GameListView* grid = parts(w).gameGrid;
     QCOMPARE(selected(w), kGames[0]);
     QTest::keyClick(grid, Qt::Key_Right);
-    QCOMPARE(w.m_currentGame, kGames[1]);
+    QCOMPARE(parts(w).currentGame, kGames[1]);
     QTest::keyClick(grid, Qt::Key_End);
-    QCOMPARE(w.m_currentGame, kGames.last());
+    QCOMPARE(parts(w).currentGame, kGames.last());
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly) ") + kGames.last());
     QTest::keyClick(grid, Qt::Key_Home);
-    QCOMPARE(w.m_currentGame, kGames[0]);
+    QCOMPARE(parts(w).currentGame, kGames[0]);
     // Five cells per row at 109 px in 572 px: Down moves one row on.
     QTest::keyClick(grid, Qt::Key_Down);
-    QCOMPARE(w.m_currentGame, kGames[5]);
+    QCOMPARE(parts(w).currentGame, kGames[5]);
     QTest::keyClick(grid, Qt::Key_Up);
-    QCOMPARE(w.m_currentGame, kGames[0]);
+    QCOMPARE(parts(w).currentGame, kGames[0]);
     // A page down stays in the column: the whole list fits, so the last row.
     QTest::keyClick(grid, Qt::Key_PageDown);
-    QCOMPARE(w.m_currentGame, kGames[5]);
+    QCOMPARE(parts(w).currentGame, kGames[5]);
     QTest::keyClick(grid, Qt::Key_PageUp);
-    QCOMPARE(w.m_currentGame, kGames[0]);
+    QCOMPARE(parts(w).currentGame, kGames[0]);
     QTest::keyClick(grid, Qt::Key_Space, Qt::ControlModifier); // never leaves nothing selected
     QCOMPARE(selected(w), kGames[0]);
 
@@ -248,24 +250,24 @@ void TestLibrary::gridKeys() {
     dialogs.buttonAnswers.enqueue(QMessageBox::No);
     QTest::keyClick(grid, Qt::Key_Delete);
     QCOMPARE(dialogs.messageTexts(), QStringList{QStringLiteral("Delete '%1'?").arg(kGames[0])});
-    QCOMPARE(w.m_gameGrid->count(), kGames.size());
+    QCOMPARE(parts(w).gameGrid->count(), kGames.size());
 
     // F2 and Ctrl+E edit the selected game; Ctrl+N opens a new profile.
     for (const auto& [key, modifiers] :
          {std::pair{Qt::Key_F2, Qt::NoModifier}, std::pair{Qt::Key_E, Qt::ControlModifier}}) {
         QTest::keyClick(grid, Qt::Key_Right);
-        const QString game = w.m_currentGame;
+        const QString game = parts(w).currentGame;
         QTest::keyClick(grid, key, modifiers);
-        QCOMPARE(w.m_pages->currentWidget(), static_cast<QWidget*>(w.m_editorPage));
-        QCOMPARE(w.m_editorPage->txtGameName->text(), game);
-        QVERIFY(w.m_editorPage->btnSave->isEnabled());
-        w.m_editorPage->btnGameList->click();
+        QCOMPARE(parts(w).pages->currentWidget(), static_cast<QWidget*>(parts(w).editorPage));
+        QCOMPARE(parts(w).editorPage->txtGameName->text(), game);
+        QVERIFY(parts(w).editorPage->btnSave->isEnabled());
+        parts(w).editorPage->btnGameList->click();
         QVERIFY(grid->hasFocus());
     }
     QTest::keyClick(grid, Qt::Key_N, Qt::ControlModifier);
-    QCOMPARE(w.m_pages->currentWidget(), static_cast<QWidget*>(w.m_editorPage));
-    QVERIFY(w.m_editorPage->btnNewGame->isEnabled());
-    QCOMPARE(w.m_editorPage->txtGameName->text(), QString());
+    QCOMPARE(parts(w).pages->currentWidget(), static_cast<QWidget*>(parts(w).editorPage));
+    QVERIFY(parts(w).editorPage->btnNewGame->isEnabled());
+    QCOMPARE(parts(w).editorPage->txtGameName->text(), QString());
     QCOMPARE(f.dump(), before);
 }
 
@@ -286,12 +288,12 @@ void TestLibrary::typeAheadJumps() {
     DialogRecorder dialogs;
     GameFolder f;
     MainWindow w(f.folder.path());
-    profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
+    fillWindowLists(w);
     w.show();
     QCOMPARE(selected(w), kGames[0]);
-    QTest::keyClicks(w.m_gameGrid, keys);
+    QTest::keyClicks(parts(w).gameGrid, keys);
     QCOMPARE(selected(w), expected);
-    QCOMPARE(w.m_currentGame, expected);
+    QCOMPARE(parts(w).currentGame, expected);
 }
 
 void TestLibrary::sortOrdersAndToolTips() {
@@ -310,22 +312,22 @@ void TestLibrary::sortOrdersAndToolTips() {
     {
         MainWindow w(f.folder.path());
         w.show();
-        QCOMPARE(w.m_sortList->currentText(), QStringLiteral("Name"));
-        QCOMPARE(w.m_sortList->count(), 3);
+        QCOMPARE(parts(w).sortList->currentText(), QStringLiteral("Name"));
+        QCOMPARE(parts(w).sortList->count(), 3);
         QCOMPARE(shown(w), kGames);
-        w.selectGame(6);
-        w.m_sortList->setFocus();
-        QTest::keyClick(w.m_sortList, Qt::Key_Down);
-        QCOMPARE(w.m_sortList->currentText(), QStringLiteral("Last played"));
+        parts(w).gameListPage->selectGame(6);
+        parts(w).sortList->setFocus();
+        QTest::keyClick(parts(w).sortList, Qt::Key_Down);
+        QCOMPARE(parts(w).sortList->currentText(), QStringLiteral("Last played"));
         QCOMPARE(shown(w), lastPlayed);
         QCOMPARE(selected(w), kGames[6]); // the selection stays on its game
-        QTest::keyClick(w.m_sortList, Qt::Key_Down);
+        QTest::keyClick(parts(w).sortList, Qt::Key_Down);
         QCOMPARE(shown(w), mostPlayed);
         // Sorting and searching together.
-        type(w.m_searchField, QStringLiteral("a"));
+        type(parts(w).searchField, QStringLiteral("a"));
         QCOMPARE(shown(w), (QStringList{kGames[5], kGames[3], kGames[4], kGames[0], kGames[1]}));
 
-        const QAbstractItemModel* model = w.m_gameGrid->model();
+        const QAbstractItemModel* model = parts(w).gameGrid->model();
         auto tip = [&](const QString& game) {
             for (int row = 0; row < model->rowCount(); ++row)
                 if (model->index(row, 0).data().toString() == game)
@@ -347,11 +349,11 @@ void TestLibrary::sortOrdersAndToolTips() {
         // Remembered: the next start shows the same order and selects its first game.
         MainWindow w(f.folder.path());
         w.show();
-        QCOMPARE(w.m_sortList->currentText(), QStringLiteral("Most played"));
+        QCOMPARE(parts(w).sortList->currentText(), QStringLiteral("Most played"));
         QCOMPARE(shown(w), mostPlayed);
-        QCOMPARE(w.m_currentGame, mostPlayed.first());
+        QCOMPARE(parts(w).currentGame, mostPlayed.first());
         // A rebuild (as after Add Game or Delete) keeps the order.
-        w.loadGameList();
+        parts(w).gameListPage->loadGameList();
         QCOMPARE(shown(w), mostPlayed);
     }
     QCOMPARE(f.dump(), before);
@@ -385,34 +387,34 @@ void TestLibrary::tabOrderNamesAndToolTips() {
     DialogRecorder dialogs;
     GameFolder f;
     MainWindow w(f.folder.path());
-    profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
+    fillWindowLists(w);
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     // The skin list is off: the test folder has no skins.
-    QVERIFY(!w.m_skinList->isEnabled());
-    const QList<QWidget*> expected = {w.m_searchField,  w.m_coversButton,  w.m_addFolderButton,
-                                      w.m_sortList,     w.m_gameGrid,      w.m_deleteButton,
-                                      w.m_startButton,  w.m_editButton,    w.m_newGameButton,
-                                      w.m_runDiscCheck, w.m_mailLink,      w.m_homePageLink};
-    const QList<QWidget*> cycle = tabCycle(w.m_searchField);
+    QVERIFY(!parts(w).skinList->isEnabled());
+    const QList<QWidget*> expected = {parts(w).searchField,  parts(w).coversButton, parts(w).addFolderButton,
+                                      parts(w).sortList,     parts(w).gameGrid,     parts(w).deleteButton,
+                                      parts(w).startButton,  parts(w).editButton,   parts(w).newGameButton,
+                                      parts(w).runDiscCheck, parts(w).mailLink,     parts(w).homePageLink};
+    const QList<QWidget*> cycle = tabCycle(parts(w).searchField);
     QVERIFY2(cycle == expected, qPrintable(describe(cycle)));
 
-    QVERIFY(w.m_startButton->toolTip().contains(QStringLiteral("(Enter)")));
-    QVERIFY(w.m_deleteButton->toolTip().contains(QStringLiteral("(Delete)")));
-    QVERIFY(w.m_editButton->toolTip().contains(QStringLiteral("F2")));
-    QVERIFY(w.m_editButton->toolTip().contains(QStringLiteral("Ctrl+E")));
-    QVERIFY(w.m_newGameButton->toolTip().contains(QStringLiteral("(Ctrl+N)")));
+    QVERIFY(parts(w).startButton->toolTip().contains(QStringLiteral("(Enter)")));
+    QVERIFY(parts(w).deleteButton->toolTip().contains(QStringLiteral("(Delete)")));
+    QVERIFY(parts(w).editButton->toolTip().contains(QStringLiteral("F2")));
+    QVERIFY(parts(w).editButton->toolTip().contains(QStringLiteral("Ctrl+E")));
+    QVERIFY(parts(w).newGameButton->toolTip().contains(QStringLiteral("(Ctrl+N)")));
 
     // The editor page: Tab reaches every control that can take the focus, and
     // every one of them has a name a screen reader can say.
-    w.m_newGameButton->click();
+    parts(w).newGameButton->click();
     QList<QWidget*> editorControls;
-    for (QWidget* c : w.m_editorPage->findChildren<QWidget*>())
+    for (QWidget* c : parts(w).editorPage->findChildren<QWidget*>())
         if ((c->focusPolicy() & Qt::TabFocus) && c->isVisible() && c->isEnabled() && !c->focusProxy())
             editorControls.append(c);
     QVERIFY(editorControls.size() > 20);
-    const QList<QWidget*> editorCycle = tabCycle(w.m_editorPage->txtGameName);
+    const QList<QWidget*> editorCycle = tabCycle(parts(w).editorPage->txtGameName);
     QStringList missed;
     for (QWidget* c : editorControls)
         if (!editorCycle.contains(c))
@@ -436,27 +438,27 @@ void TestLibrary::renameCarriesAndDeleteRemovesFigures() {
     f.played(kGames[4], 90, 0);
     f.played(kGames[6], 20, 0);
     MainWindow w(f.folder.path());
-    profilefixture::fillLists(*w.m_editorPage, w.m_pluginFiles);
+    fillWindowLists(w);
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.selectGame(4);
-    QTest::keyClick(w.m_gameGrid, Qt::Key_F2);
-    w.m_editorPage->txtGameName->setText(QStringLiteral("Katamari Forever"));
-    w.m_editorPage->btnSave->click();
-    QCOMPARE(w.m_currentGame, QStringLiteral("Katamari Forever"));
+    parts(w).gameListPage->selectGame(4);
+    QTest::keyClick(parts(w).gameGrid, Qt::Key_F2);
+    parts(w).editorPage->txtGameName->setText(QStringLiteral("Katamari Forever"));
+    parts(w).editorPage->btnSave->click();
+    QCOMPARE(parts(w).currentGame, QStringLiteral("Katamari Forever"));
     PlayTimeStore store;
     store.setDatabasePath(f.db);
     QVERIFY(store.sessions(kGames[4]).isEmpty());
     QCOMPARE(store.stats().value(QStringLiteral("Katamari Forever")).seconds, qint64(90 * 60));
-    QCOMPARE(w.m_gameGrid->model()->index(4, 0).data(Qt::ToolTipRole).toString(),
+    QCOMPARE(parts(w).gameGrid->model()->index(4, 0).data(Qt::ToolTipRole).toString(),
              QStringLiteral("Katamari Forever\nPlay time: 1 h 30 min\nLast played: today"));
 
-    w.selectGame(6);
-    QCOMPARE(w.m_currentGame, kGames[6]);
+    parts(w).gameListPage->selectGame(6);
+    QCOMPARE(parts(w).currentGame, kGames[6]);
     dialogs.buttonAnswers.enqueue(QMessageBox::Yes);
-    QTest::keyClick(w.m_gameGrid, Qt::Key_Delete);
-    QCOMPARE(w.m_gameGrid->count(), kGames.size() - 1);
+    QTest::keyClick(parts(w).gameGrid, Qt::Key_Delete);
+    QCOMPARE(parts(w).gameGrid->count(), kGames.size() - 1);
     QVERIFY(store.sessions(kGames[6]).isEmpty());
     QCOMPARE(store.stats().keys(), QStringList{QStringLiteral("Katamari Forever")});
 }

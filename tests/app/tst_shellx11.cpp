@@ -2,9 +2,10 @@
 // grabbed while the window lives, and "Exit" ending it like the close box.
 #include "app/mainwindow.h"
 #include "app/taskbar.h"
-#include "launch/unloadhotkey.h"
+#include "desktop/unloadhotkey.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QAction>
 #include <QSystemTrayIcon>
@@ -26,8 +27,8 @@ void TestShellX11::noTaskBarButton() {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QTRY_VERIFY(taskbar::isSkippingTaskBar(&w));
-    QVERIFY(w.m_trayIcon->isVisible());
-    QCOMPARE(w.m_trayIcon->contextMenu(), w.m_trayMenu);
+    QVERIFY(parts(w).trayIcon->isVisible());
+    QCOMPARE(parts(w).trayIcon->contextMenu(), parts(w).trayMenu);
 }
 
 void TestShellX11::exitAndCloseBoxReleaseTheKey_data() {
@@ -43,14 +44,14 @@ void TestShellX11::exitAndCloseBoxReleaseTheKey() {
     MainWindow w(folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.m_unloadKey->isGrabbed());
-    QVERIFY(w.m_unloadKeyAtom != 0);
+    QVERIFY(parts(w).unloadKey->isGrabbed());
+    QVERIFY(parts(w).unloadKeyId != 0);
     if (throughMenu)
-        w.m_exitAction->trigger();
+        parts(w).exitAction->trigger();
     else
         w.close();
     QVERIFY(!w.isVisible());
-    QVERIFY(!w.m_unloadKey->isGrabbed());
+    QVERIFY(!parts(w).unloadKey->isGrabbed());
     QVERIFY(dialogs.requests.isEmpty());
 }
 

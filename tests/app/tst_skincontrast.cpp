@@ -9,6 +9,7 @@
 #include "editor/editorpage.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -391,18 +392,19 @@ private slots:
         ProgramSettings().writeInt(QStringLiteral("Skin"), int((names.indexOf(skin) + 1) % names.size()));
 
         MainWindow w(folder.path());
-        w.m_pages->setCurrentWidget(w.m_gameListPage);
+        parts(w).pages->setCurrentWidget(parts(w).gameListPage);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.m_skinList->setCurrentIndex(int(names.indexOf(skin)));
-        w.applyChosenSkin(w.m_skinList);
+        parts(w).skinList->setCurrentIndex(int(names.indexOf(skin)));
+        emit parts(w).skinList->activated(parts(w).skinList->currentIndex());
         QCoreApplication::processEvents();
 
         const QColor windowColour = w.palette().color(QPalette::Window);
         const QColor link = SkinManager::linkColor(shipped.styleSheet(skin));
         QStringList faults;
-        for (QWidget* page : {static_cast<QWidget*>(w.m_editorPage), w.m_gameListPage}) {
-            w.m_pages->setCurrentWidget(page);
+        for (QWidget* page :
+             {static_cast<QWidget*>(parts(w).editorPage), static_cast<QWidget*>(parts(w).gameListPage)}) {
+            parts(w).pages->setCurrentWidget(page);
             QCoreApplication::processEvents();
             for (QLabel* label : page->findChildren<QLabel*>()) {
                 if (!label->isVisibleTo(page) || label->text().isEmpty())
@@ -422,10 +424,11 @@ private slots:
                     const DrawnColours drawn = drawnColours(label);
                     if (contrast(drawn.text, drawn.background) < kText ||
                         std::abs(drawn.text.lightness() - link.lightness()) > 40)
-                        faults.append(QStringLiteral("%1: link drawn in %2 on %3 (%4:1), the skin's is %5")
-                                          .arg(label->objectName(), drawn.text.name(), drawn.background.name())
-                                          .arg(contrast(drawn.text, drawn.background), 0, 'f', 2)
-                                          .arg(link.name()));
+                        faults.append(
+                            QStringLiteral("%1: link drawn in %2 on %3 (%4:1), the skin's is %5")
+                                .arg(label->objectName(), drawn.text.name(), drawn.background.name())
+                                .arg(contrast(drawn.text, drawn.background), 0, 'f', 2)
+                                .arg(link.name()));
                 }
                 const QPalette::ColorGroup state = label->isEnabled() ? QPalette::Active : QPalette::Disabled;
                 const double needed = label->isEnabled() ? kText : kDisabledText;

@@ -5,6 +5,7 @@
 #include "editor/editorpage.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -94,7 +95,7 @@ private slots:
                  {QStringLiteral("Slate.qss"), QStringLiteral("aurora.qss"), QStringLiteral("Paper.qss")});
         MainWindow w(folder.path());
         const QStringList expected{"aurora", "Paper", "Slate"};
-        for (QComboBox* list : {w.m_skinList, w.m_editorPage->cmbASkins}) {
+        for (QComboBox* list : {parts(w).skinList, parts(w).editorPage->cmbASkins}) {
             QVERIFY(list->isEnabled());
             QCOMPARE(list->count(), 3);
             for (int i = 0; i < 3; ++i)
@@ -103,7 +104,7 @@ private slots:
         }
         QCOMPARE(storedSkin(), std::optional<int>(0));
         QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("aurora")));
-        QVERIFY(w.m_skinManager->Active());
+        QVERIFY(w.isSkinActive());
         QVERIFY(dialogs.requests.isEmpty());
     }
 
@@ -121,8 +122,8 @@ private slots:
         addSkins(folder, {QStringLiteral("a.qss"), QStringLiteral("b.qss"), QStringLiteral("c.qss")});
         {
             MainWindow w(folder.path());
-            QComboBox* changed = onEditorPage ? w.m_editorPage->cmbASkins : w.m_skinList;
-            QComboBox* other = onEditorPage ? w.m_skinList : w.m_editorPage->cmbASkins;
+            QComboBox* changed = onEditorPage ? parts(w).editorPage->cmbASkins : parts(w).skinList;
+            QComboBox* other = onEditorPage ? parts(w).skinList : parts(w).editorPage->cmbASkins;
             pick(changed, 2);
             QCOMPARE(other->currentIndex(), 2);
             QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("c")));
@@ -134,8 +135,8 @@ private slots:
         }
         qApp->setStyleSheet(QString());
         MainWindow again(folder.path());
-        QCOMPARE(again.m_skinList->currentIndex(), 1);
-        QCOMPARE(again.m_editorPage->cmbASkins->currentIndex(), 1);
+        QCOMPARE(parts(again).skinList->currentIndex(), 1);
+        QCOMPARE(parts(again).editorPage->cmbASkins->currentIndex(), 1);
         QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("b")));
         QVERIFY(dialogs.requests.isEmpty());
     }
@@ -154,8 +155,8 @@ private slots:
         addSkins(folder, {QStringLiteral("a.qss"), QStringLiteral("b.qss")});
         QSettings(ProgramSettings::filePath(), QSettings::IniFormat).setValue(QStringLiteral("Skin"), stored);
         MainWindow w(folder.path());
-        QCOMPARE(w.m_skinList->currentIndex(), 0);
-        QCOMPARE(w.m_editorPage->cmbASkins->currentIndex(), 0);
+        QCOMPARE(parts(w).skinList->currentIndex(), 0);
+        QCOMPARE(parts(w).editorPage->cmbASkins->currentIndex(), 0);
         QCOMPARE(qApp->styleSheet().toUtf8(), sheetFor(QStringLiteral("a")));
         QCOMPARE(storedSkin(), std::optional<int>(0));
         QVERIFY(dialogs.requests.isEmpty());
@@ -176,12 +177,12 @@ private slots:
         if (withFolder)
             addSkins(folder, files);
         MainWindow w(folder.path());
-        QVERIFY(!w.m_skinList->isEnabled());
-        QVERIFY(!w.m_editorPage->cmbASkins->isEnabled());
-        QCOMPARE(w.m_skinList->count(), 0);
-        QCOMPARE(w.m_editorPage->cmbASkins->count(), 0);
+        QVERIFY(!parts(w).skinList->isEnabled());
+        QVERIFY(!parts(w).editorPage->cmbASkins->isEnabled());
+        QCOMPARE(parts(w).skinList->count(), 0);
+        QCOMPARE(parts(w).editorPage->cmbASkins->count(), 0);
         QVERIFY(qApp->styleSheet().isEmpty());
-        QVERIFY(!w.m_skinManager->Active());
+        QVERIFY(!w.isSkinActive());
         QCOMPARE(storedSkin(), std::nullopt);
         QVERIFY(dialogs.requests.isEmpty());
     }
@@ -194,7 +195,7 @@ private slots:
         addSkins(folder, {QStringLiteral("a.qss"), QStringLiteral("b.qss")});
         MainWindow w(folder.path());
         QVERIFY(QFile::remove(folder.file(QStringLiteral("Skins/b.qss"))));
-        pick(w.m_skinList, 1);
+        pick(parts(w).skinList, 1);
         QCOMPARE(dialogs.messageTexts().size(), 1);
         QVERIFY2(dialogs.messageTexts().first().contains(QStringLiteral("\"b\"")),
                  qPrintable(dialogs.messageTexts().first()));
@@ -212,17 +213,17 @@ private slots:
                               "QPushButton { font-weight: bold; }");
         MainWindow w(folder.path());
         w.show();
-        pick(w.m_skinList, 1);
-        pick(w.m_editorPage->cmbASkins, 0);
-        pick(w.m_editorPage->cmbASkins, 1);
-        const QList<QWidget*> probes{w.m_editorPage->findChild<QLabel*>(), w.m_editorPage->btnPoster,
-                                     w.m_startButton, w.m_skinList};
+        pick(parts(w).skinList, 1);
+        pick(parts(w).editorPage->cmbASkins, 0);
+        pick(parts(w).editorPage->cmbASkins, 1);
+        const QList<QWidget*> probes{parts(w).editorPage->findChild<QLabel*>(),
+                                     parts(w).editorPage->btnPoster, parts(w).startButton, parts(w).skinList};
         for (QWidget* probe : probes) {
             QVERIFY(probe);
             QCOMPARE(probe->font().family(), w.font().family());
             QCOMPARE(probe->font().pixelSize(), w.font().pixelSize());
         }
-        QVERIFY(w.m_startButton->font().bold());
+        QVERIFY(parts(w).startButton->font().bold());
     }
 
     // Sheets cannot colour links; a skin names the colour and leaving the skin restores it.
@@ -274,10 +275,11 @@ private slots:
         {
             MainWindow w(folder.path());
             w.show();
-            for (int i = 0; i < w.m_skinList->count(); ++i) {
-                pick(w.m_skinList, i);
-                for (QWidget* page : {w.m_gameListPage, static_cast<QWidget*>(w.m_editorPage)}) {
-                    w.m_pages->setCurrentWidget(page);
+            for (int i = 0; i < parts(w).skinList->count(); ++i) {
+                pick(parts(w).skinList, i);
+                for (QWidget* page : {static_cast<QWidget*>(parts(w).gameListPage),
+                                      static_cast<QWidget*>(parts(w).editorPage)}) {
+                    parts(w).pages->setCurrentWidget(page);
                     w.grab(); // draws every control of the page in the skin
                 }
             }

@@ -8,6 +8,7 @@
 #include "support/dialogrecorder.h"
 #include "support/profilefixture.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -44,7 +45,7 @@ void TestStartup::firstRunCreatesKeyWithoutRun() {
     QSettings stored(ProgramSettings::filePath(), QSettings::IniFormat);
     QVERIFY(!stored.contains(QStringLiteral("Run")));
     // Start plays the game unless the user said otherwise.
-    QVERIFY(w.m_runDiscCheck->isChecked());
+    QVERIFY(parts(w).runDiscCheck->isChecked());
 }
 
 void TestStartup::runSurvivesRestart() {
@@ -52,17 +53,17 @@ void TestStartup::runSurvivesRestart() {
     TestFolder folder;
     {
         MainWindow w(folder.path());
-        w.m_runDiscCheck->click();
+        parts(w).runDiscCheck->click();
         QCOMPARE(ProgramSettings().readInt(QStringLiteral("Run")), std::optional<int>(0));
     }
     {
         MainWindow w(folder.path());
-        QVERIFY(!w.m_runDiscCheck->isChecked());
-        w.m_runDiscCheck->click();
+        QVERIFY(!parts(w).runDiscCheck->isChecked());
+        parts(w).runDiscCheck->click();
         QCOMPARE(ProgramSettings().readInt(QStringLiteral("Run")), std::optional<int>(1));
     }
     MainWindow w(folder.path());
-    QVERIFY(w.m_runDiscCheck->isChecked());
+    QVERIFY(parts(w).runDiscCheck->isChecked());
 }
 
 void TestStartup::runThatIsNotAnIntegerIsIgnored() {
@@ -73,7 +74,7 @@ void TestStartup::runThatIsNotAnIntegerIsIgnored() {
         s.setValue(QStringLiteral("Run"), QStringLiteral("yes please"));
     }
     MainWindow w(folder.path());
-    QVERIFY(w.m_runDiscCheck->isChecked()); // as when nothing is stored
+    QVERIFY(parts(w).runDiscCheck->isChecked()); // as when nothing is stored
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 }
 
@@ -82,8 +83,7 @@ void TestStartup::windowShell() {
     TestFolder folder;
     MainWindow w(folder.path());
     QCOMPARE(w.windowTitle(), QStringLiteral("Korvello (Tessaly)"));
-    QCOMPARE(w.m_programName, QStringLiteral("Korvello (Tessaly) "));
-    QCOMPARE(w.m_versionLabel->text(), QStringLiteral("Korvello (Tessaly) v.2.1.345"));
+    QCOMPARE(parts(w).versionLabel->text(), QStringLiteral("Korvello (Tessaly) v.2.1.345"));
     // The first size; the desktop may resize and maximise the window, down to a
     // minimum that fits a 1366 by 768 screen, and 1920 by 1080 at 150 %.
     QCOMPARE(w.size(), QSize(1006, 700));
@@ -93,17 +93,17 @@ void TestStartup::windowShell() {
     QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
     QCOMPARE(w.font().family(), QStringLiteral("Arial"));
     QCOMPARE(w.font().pixelSize(), 10);
-    QVERIFY(w.m_pages->tabBar()->isHidden());
-    QCOMPARE(w.m_pages->count(), 3);
-    QCOMPARE(w.m_pages->tabText(0), QStringLiteral("GameList"));
-    QCOMPARE(w.m_pages->tabText(1), QStringLiteral("New/Edit Game"));
-    QCOMPARE(w.m_pages->tabText(2), QStringLiteral("Emulator folder"));
+    QVERIFY(parts(w).pages->tabBar()->isHidden());
+    QCOMPARE(parts(w).pages->count(), 3);
+    QCOMPARE(parts(w).pages->tabText(0), QStringLiteral("GameList"));
+    QCOMPARE(parts(w).pages->tabText(1), QStringLiteral("New/Edit Game"));
+    QCOMPARE(parts(w).pages->tabText(2), QStringLiteral("Emulator folder"));
     for (const char* name :
          {"gameGrid", "poster", "startButton", "deleteButton", "editButton", "newGameButton", "runDiscCheck",
           "skinList", "versionLabel", "unloadKeyLabel", "mailLink", "homePageLink"})
-        QVERIFY2(w.m_gameListPage->findChild<QWidget*>(QLatin1String(name)), name);
-    QCOMPARE(w.m_unloadKeyLabel->text(), QStringLiteral("Press Ctrl+Alt+U to unload PCSX2"));
-    QCOMPARE(w.m_exitAction->text(), QStringLiteral("Exit"));
+        QVERIFY2(parts(w).gameListPage->findChild<QWidget*>(QLatin1String(name)), name);
+    QCOMPARE(parts(w).unloadKeyLabel->text(), QStringLiteral("Press Ctrl+Alt+U to unload PCSX2"));
+    QCOMPARE(parts(w).exitAction->text(), QStringLiteral("Exit"));
 }
 
 void TestStartup::folderWithoutEmulatorSaysSo() {
@@ -111,12 +111,12 @@ void TestStartup::folderWithoutEmulatorSaysSo() {
     DialogRecorder dialogs;
     QTemporaryDir alone;
     MainWindow w(alone.path() + u'/');
-    QCOMPARE(w.m_pages->currentWidget(), w.m_noEmulatorPage);
-    QVERIFY2(w.m_noEmulatorText->text().contains(QStringLiteral("holds no emulator")),
-             qPrintable(w.m_noEmulatorText->text()));
-    QVERIFY(w.m_noEmulatorText->text().contains(QStringLiteral("\"inis\"")));
-    QVERIFY(w.m_noEmulatorText->text().contains(alone.path()));
-    QCOMPARE(w.m_chooseFolderButton->text(), QStringLiteral("Choose the emulator's folder..."));
+    QCOMPARE(parts(w).pages->currentWidget(), parts(w).noEmulatorPage);
+    QVERIFY2(parts(w).noEmulatorText->text().contains(QStringLiteral("holds no emulator")),
+             qPrintable(parts(w).noEmulatorText->text()));
+    QVERIFY(parts(w).noEmulatorText->text().contains(QStringLiteral("\"inis\"")));
+    QVERIFY(parts(w).noEmulatorText->text().contains(alone.path()));
+    QCOMPARE(parts(w).chooseFolderButton->text(), QStringLiteral("Choose the emulator's folder..."));
     QVERIFY(dialogs.requests.isEmpty());
 
     // A folder with an emulator: the window closes to open again there, and
@@ -124,8 +124,8 @@ void TestStartup::folderWithoutEmulatorSaysSo() {
     TestFolder emulator;
     w.show();
     dialogs.pathAnswers.enqueue(emulator.path());
-    w.m_chooseFolderButton->click();
-    QCOMPARE(w.m_nextFolder, emulator.path());
+    parts(w).chooseFolderButton->click();
+    QCOMPARE(parts(w).nextFolder, emulator.path());
     QVERIFY(!w.isVisible());
     QCOMPARE(ProgramSettings().readText(CommandLine::folderKey()), std::optional<QString>(emulator.path()));
 
@@ -138,7 +138,7 @@ void TestStartup::folderWithoutEmulatorSaysSo() {
         store.add(profilefixture::nonDefaultProfile(QStringLiteral("Ico")));
     }
     MainWindow games(withGames.path() + u'/');
-    QCOMPARE(games.m_pages->currentWidget(), games.m_gameListPage);
+    QCOMPARE(parts(games).pages->currentWidget(), parts(games).gameListPage);
 }
 
 void TestStartup::chooserRefusesFolderWithoutEmulator_data() {

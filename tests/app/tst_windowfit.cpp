@@ -15,6 +15,7 @@
 #include "support/dialogrecorder.h"
 #include "support/profilefixture.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 #include "x11desktop.h"
 
 #include <QAbstractButton>
@@ -125,24 +126,24 @@ void TestWindowFit::everyButtonInsideTheWorkArea() {
 
     const QString shots = qEnvironmentVariable("KORVELLO_WINDOW_SHOTS");
     const QString scale = QString::number(qRound(w.devicePixelRatioF() * 100));
-    const int skins = std::max(1, w.m_skinList->count());
+    const int skins = std::max(1, parts(w).skinList->count());
     for (int skin = 0; skin < skins; ++skin) {
-        if (w.m_skinList->count() > 0) {
-            w.m_skinList->setCurrentIndex(skin);
-            w.applyChosenSkin(w.m_skinList);
+        if (parts(w).skinList->count() > 0) {
+            parts(w).skinList->setCurrentIndex(skin);
+            emit parts(w).skinList->activated(parts(w).skinList->currentIndex());
         }
         const QString skinName =
-            w.m_skinList->count() > 0 ? w.m_skinList->itemText(skin) : QStringLiteral("none");
+            parts(w).skinList->count() > 0 ? parts(w).skinList->itemText(skin) : QStringLiteral("none");
 
-        w.showGameList();
-        QTRY_VERIFY(w.m_gameListPage->isVisible());
-        const QList<QWidget*> listButtons = buttons(w.m_gameListPage);
+        parts(w).commands->showGameList();
+        QTRY_VERIFY(parts(w).gameListPage->isVisible());
+        const QList<QWidget*> listButtons = buttons(parts(w).gameListPage);
         QVERIFY(listButtons.size() >= 6);
         for (QWidget* b : listButtons)
             QVERIFY2(m_area.contains(onScreen(b)), qPrintable(skinName + u' ' + describe(b)));
         // The grid and the poster use what the window gives them.
-        QVERIFY(w.m_gameGrid->width() >= 2 * 109);
-        const QRect poster = w.m_poster->frame();
+        QVERIFY(parts(w).gameGrid->width() >= 2 * 109);
+        const QRect poster = parts(w).poster->frame();
         QVERIFY(std::abs(poster.width() * 636 - poster.height() * 429) <= 636);
         if (!shots.isEmpty()) {
             QTest::qWait(200);
@@ -151,24 +152,24 @@ void TestWindowFit::everyButtonInsideTheWorkArea() {
         }
 
         // The skin's window colour, where nothing covers the window.
-        const QPoint listBackdrop = w.m_gameListPage->mapToGlobal(QPoint(1, 1));
+        const QPoint listBackdrop = parts(w).gameListPage->mapToGlobal(QPoint(1, 1));
         const QColor windowColour = grabScreen(w).pixelColor(listBackdrop * w.devicePixelRatioF());
 
-        w.m_editButton->click();
-        QTRY_VERIFY(w.m_editorPage->isVisible());
+        parts(w).editButton->click();
+        QTRY_VERIFY(parts(w).editorPage->isVisible());
         {
             // Between the first two columns of groups, the same colour shows: nothing
             // behind the groups is filled with another.
             QGroupBox* first = nullptr;
-            for (QGroupBox* box : w.m_editorPage->findChildren<QGroupBox*>())
-                if (box->parentWidget() == w.m_editorPage->groupArea() &&
+            for (QGroupBox* box : parts(w).editorPage->findChildren<QGroupBox*>())
+                if (box->parentWidget() == parts(w).editorPage->groupArea() &&
                     (!first || box->pos().x() + box->pos().y() < first->pos().x() + first->pos().y()))
                     first = box;
             QVERIFY(first);
             const QPoint gap = first->mapToGlobal(QPoint(first->width() + 1, first->height() / 2));
             QTRY_COMPARE(grabScreen(w).pixelColor(gap * w.devicePixelRatioF()).name(), windowColour.name());
         }
-        auto* scroll = w.m_editorPage->findChild<QScrollArea*>(QStringLiteral("editorScroll"));
+        auto* scroll = parts(w).editorPage->findChild<QScrollArea*>(QStringLiteral("editorScroll"));
         QVERIFY(scroll);
         // Where the groups fit, no scroll bar takes their room (Qt alone kept both bars,
         // with nothing to scroll, and the last column's edge went under one).
@@ -184,7 +185,7 @@ void TestWindowFit::everyButtonInsideTheWorkArea() {
             QVERIFY(w.screen()->grabWindow(0).save(
                 QDir(shots).filePath(QStringLiteral("%1-%2-editor.png").arg(scale, skinName))));
         }
-        const QList<QWidget*> editorButtons = buttons(w.m_editorPage);
+        const QList<QWidget*> editorButtons = buttons(parts(w).editorPage);
         QVERIFY(editorButtons.size() > 50);
         for (QWidget* b : editorButtons) {
             // Scrolled to where the user finds it: then whole, inside the page and the work area.
@@ -216,15 +217,15 @@ void TestWindowFit::resizedWindowIsRemembered() {
         MainWindow w(library.folder.path(), Library::programFiles());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const int columnsBefore = w.m_gameGrid->viewport()->width() / 109;
+        const int columnsBefore = parts(w).gameGrid->viewport()->width() / 109;
         // Narrower than the first size, as far as the window goes.
         w.resize(w.minimumSize());
         QTRY_COMPARE(w.size(), w.minimumSize());
-        QVERIFY(w.m_gameGrid->viewport()->width() / 109 < columnsBefore);
+        QVERIFY(parts(w).gameGrid->viewport()->width() / 109 < columnsBefore);
         w.resize(m_area.width() - 40, w.minimumHeight() + 20);
         QTRY_COMPARE(w.width(), m_area.width() - 40);
         // A wider window: more columns of games.
-        QTRY_VERIFY(w.m_gameGrid->viewport()->width() / 109 > columnsBefore);
+        QTRY_VERIFY(parts(w).gameGrid->viewport()->width() / 109 > columnsBefore);
         left = w.geometry();
         w.close();
     }

@@ -9,6 +9,7 @@
 #include "pagefixture.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -22,15 +23,15 @@ int main(int argc, char** argv) {
     TestFolder folder;
     MainWindow window(folder.path());
     // Lists as discovery fills them on a system with every renderer and plug-ins.
-    window.m_editorPage->cmbGSPlugin->addItem(QStringLiteral("GSdx 5334 (MSVC 16.00, SSE2) 0.1.16"));
-    window.m_editorPage->cmbRenderer->clear();
-    pagefixture::fillRenderers(*window.m_editorPage, true);
-    window.openNewProfile();
+    parts(window).editorPage->cmbGSPlugin->addItem(QStringLiteral("GSdx 5334 (MSVC 16.00, SSE2) 0.1.16"));
+    parts(window).editorPage->cmbRenderer->clear();
+    pagefixture::fillRenderers(*parts(window).editorPage, true);
+    parts(window).commands->openNewProfile();
     window.move(0, 0);
     window.show();
     QTimer::singleShot(hold, [&] {
         window.grab().save(out);
-        for (const QString& line : pagefixture::crampedControls(window.m_editorPage))
+        for (const QString& line : pagefixture::crampedControls(parts(window).editorPage))
             qInfo("%s", qPrintable(line));
         app.quit();
     });

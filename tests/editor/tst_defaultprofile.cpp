@@ -21,11 +21,11 @@ private slots:
 void TstDefaultProfile::matchesThePagesDefault() {
     EditorPage page;
     pagefixture::fillLists(page, true);
-    const QStringList GSpg{QStringLiteral("libGSdx-1.0.so"), QStringLiteral("libGSdx-sse4.so")};
+    const QStringList pluginFiles{QStringLiteral("libGSdx-1.0.so"), QStringLiteral("libGSdx-sse4.so")};
     page.btnDefaultClick();
     page.txtGameName->setText(QStringLiteral("Game"));
     page.txtISOPath->setText(QStringLiteral("/discs/game.iso"));
-    const GameProfile fromPage = profilemapping::collectForAdd(page, GSpg);
+    const GameProfile fromPage = profilemapping::collectForAdd(page, pluginFiles);
     const GameProfile made =
         defaultprofile::make(QStringLiteral("Game"), QStringLiteral("/discs/game.iso"),
                              fromPage.value(col::PCSX2ExeFile), fromPage.value(col::GSDXPluginFile));

@@ -6,6 +6,7 @@
 #include "pagefixture.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,15 +35,15 @@ void TestEditorLayout::everyGroupVisibleAndNothingCramped() {
     DialogRecorder dialogs;
     TestFolder folder;
     MainWindow w(folder.path());
-    EditorPage* page = w.m_editorPage;
+    EditorPage* page = parts(w).editorPage;
     page->cmbGSPlugin->addItem(QStringLiteral("GSdx 5334 (MSVC 16.00, SSE2) 0.1.16"));
     pagefixture::fillRenderers(*page, withDirect3D10);
-    w.openNewProfile();
+    parts(w).commands->openNewProfile();
     page->chkPreset->setChecked(presetOn);
     page->trkPreset->setValue(presetOn ? 5 : 0);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.m_pages->currentWidget(), page);
+    QCOMPARE(parts(w).pages->currentWidget(), page);
     QCOMPARE(page->font().family(), QStringLiteral("Arial"));
     QCOMPARE(page->font().pixelSize(), 10);
 

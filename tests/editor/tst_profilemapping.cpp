@@ -36,14 +36,14 @@ private slots:
 private:
     DialogRecorder* m_dialogs = nullptr;
     EditorPage* m_page = nullptr;
-    QStringList m_GSpg;
+    QStringList m_pluginFiles;
 };
 
 void TestProfileMapping::init() {
     m_dialogs = new DialogRecorder;
     m_page = new EditorPage;
-    m_GSpg.clear();
-    profilefixture::fillLists(*m_page, m_GSpg);
+    m_pluginFiles.clear();
+    profilefixture::fillLists(*m_page, m_pluginFiles);
     m_page->btnDefaultClick();
 }
 
@@ -62,15 +62,15 @@ void TestProfileMapping::everyColumnLoadedOnce() {
 
 void TestProfileMapping::roundTrip() {
     const GameProfile row = profilefixture::nonDefaultProfile();
-    load(*m_page, row, m_GSpg);
-    const GameProfile added = collectForAdd(*m_page, m_GSpg);
+    load(*m_page, row, m_pluginFiles);
+    const GameProfile added = collectForAdd(*m_page, m_pluginFiles);
     for (int i = 0; i < kColumnCount; ++i)
         QVERIFY2(added.value(i) == row.value(i),
                  qPrintable(QStringLiteral("%1: %2 != %3")
                                 .arg(QLatin1String(kColumns[i].name), added.value(i), row.value(i))));
     GameProfile expectedUpdate = row;
     expectedUpdate.setValue(col::gamename, QString());
-    QCOMPARE(collectForUpdate(*m_page, m_GSpg), expectedUpdate);
+    QCOMPARE(collectForUpdate(*m_page, m_pluginFiles), expectedUpdate);
     // The hints of the two path fields show the loaded paths.
     QCOMPARE(m_page->txtISOPath->toolTip(), row.value(col::PCSX2CurrentIso));
     QCOMPARE(m_page->txtMCPath->toolTip(), row.value(col::PCSX2MemoryCards));
@@ -87,21 +87,21 @@ void TestProfileMapping::addAndUpdateDiffer() {
     m_page->txtSizeH->setText(QStringLiteral("480 "));
     m_page->txtMCPath->setText(QStringLiteral("  D:\\\\PS2\\\\cards  "));
     m_page->txtMC2->setText(QStringLiteral(" Slot2.ps2 "));
-    const GameProfile added = collectForAdd(*m_page, m_GSpg);
+    const GameProfile added = collectForAdd(*m_page, m_pluginFiles);
     QCOMPARE(added.value(col::GSDXresx), QStringLiteral(" 1280 "));
     QCOMPARE(added.value(col::GSDXresy), QStringLiteral("720  "));
     QCOMPARE(added.value(col::GSDXUserHacks_SkipDraw), QStringLiteral(" 2"));
     QCOMPARE(added.value(col::PCSX2WindowSize), QStringLiteral(" 640,480 "));
     QCOMPARE(added.value(col::PCSX2MemoryCards), QStringLiteral("D:\\\\PS2\\\\cards"));
     QCOMPARE(added.value(col::PCSX2Slot2_Filename), QStringLiteral("Slot2.ps2"));
-    const GameProfile updated = collectForUpdate(*m_page, m_GSpg);
+    const GameProfile updated = collectForUpdate(*m_page, m_pluginFiles);
     QCOMPARE(updated.value(col::GSDXresx), QStringLiteral("1280"));
     QCOMPARE(updated.value(col::GSDXresy), QStringLiteral("720"));
     QCOMPARE(updated.value(col::GSDXUserHacks_SkipDraw), QStringLiteral("2"));
     QCOMPARE(updated.value(col::PCSX2WindowSize), QStringLiteral("640,480"));
     QCOMPARE(updated.value(col::PCSX2MemoryCards), QStringLiteral("  D:\\PS2\\cards  "));
     // A profile added with blanks keeps them when loaded again.
-    load(*m_page, added, m_GSpg);
+    load(*m_page, added, m_pluginFiles);
     QCOMPARE(m_page->txtCustomWidth->text(), QStringLiteral(" 1280 "));
     QCOMPARE(m_page->txtSizeW->text(), QStringLiteral("640"));
     QCOMPARE(m_page->txtSizeH->text(), QStringLiteral("480 "));
@@ -114,11 +114,11 @@ void TestProfileMapping::unknownFilesChooseFirstEntry() {
     // Leave the renderer list alone: the plug-in rule runs for the first plug-in,
     // whose name holds "GSdx ", so the renderer list ends enabled.
     m_page->cmbRenderer->setEnabled(false);
-    load(*m_page, row, m_GSpg);
+    load(*m_page, row, m_pluginFiles);
     QCOMPARE(m_page->cmbGSPlugin->currentIndex(), 0);
     QCOMPARE(m_page->cmbPCSX2ExeFile->currentIndex(), 0);
     QVERIFY(m_page->cmbRenderer->isEnabled());
-    const GameProfile collected = collectForAdd(*m_page, m_GSpg);
+    const GameProfile collected = collectForAdd(*m_page, m_pluginFiles);
     QCOMPARE(collected.value(col::GSDXPluginFile), QStringLiteral("libgsdx-a.so"));
     QCOMPARE(collected.value(col::PCSX2ExeFile), QStringLiteral("pcsx2.exe"));
 }
@@ -127,7 +127,7 @@ void TestProfileMapping::filteringOutOfRangeKeepsState() {
     m_page->chkTextureFiltering->setCheckState(Qt::Checked);
     GameProfile row = profilefixture::nonDefaultProfile();
     row.setValue(col::GSDXfilter, QStringLiteral("5"));
-    load(*m_page, row, m_GSpg);
+    load(*m_page, row, m_pluginFiles);
     QCOMPARE(m_page->chkTextureFiltering->checkState(), Qt::Checked);
 }
 
@@ -135,14 +135,14 @@ void TestProfileMapping::presetOnShowsLevelValues() {
     GameProfile row = profilefixture::nonDefaultProfile();
     row.setValue(col::PCSX2EnablePresets, QStringLiteral("enabled"));
     row.setValue(col::PCSX2PresetIndex, QStringLiteral("3"));
-    load(*m_page, row, m_GSpg);
+    load(*m_page, row, m_pluginFiles);
     // Level 4 replaces the stored speed hack and VU values and locks them.
     QCOMPARE(m_page->trkEECyclerate->value(), 1);
     QCOMPARE(m_page->trkVUCycleStealing->value(), 1);
     QCOMPARE(m_page->rgpVUClampingMode->itemIndex(), 0);
     QVERIFY(!m_page->chkVSync->isChecked());
     QVERIFY(!m_page->rgpEECore->isEnabled());
-    const GameProfile collected = collectForAdd(*m_page, m_GSpg);
+    const GameProfile collected = collectForAdd(*m_page, m_pluginFiles);
     QCOMPARE(collected.value(col::PCSX2EECycleRate), QStringLiteral("1"));
     QCOMPARE(collected.value(col::PCSX2PresetIndex), QStringLiteral("3"));
 }
@@ -164,7 +164,7 @@ void TestProfileMapping::loadStopsAtBadColumn() {
     row.setValue(column, stored);
     m_page->txtGameName->setText(QStringLiteral("before"));
     m_page->txtMC1->setText(QStringLiteral("before.ps2"));
-    QVERIFY_THROWS_EXCEPTION(KorvelloError, load(*m_page, row, m_GSpg));
+    QVERIFY_THROWS_EXCEPTION(KorvelloError, load(*m_page, row, m_pluginFiles));
     // Controls set before the bad column keep their new values; later ones are untouched.
     QCOMPARE(m_page->txtGameName->text(), QStringLiteral("Broken"));
     QCOMPARE(m_page->txtMC1->text(), QStringLiteral("before.ps2"));
@@ -182,8 +182,8 @@ void TestProfileMapping::collectRefuses() {
         m_page->txtTurbo->setText(QStringLiteral("2x"));
     else
         m_page->cmbGSPlugin->setCurrentIndex(-1);
-    QVERIFY_THROWS_EXCEPTION(KorvelloError, collectForAdd(*m_page, m_GSpg));
-    QVERIFY_THROWS_EXCEPTION(KorvelloError, collectForUpdate(*m_page, m_GSpg));
+    QVERIFY_THROWS_EXCEPTION(KorvelloError, collectForAdd(*m_page, m_pluginFiles));
+    QVERIFY_THROWS_EXCEPTION(KorvelloError, collectForUpdate(*m_page, m_pluginFiles));
 }
 
 QTEST_MAIN(TestProfileMapping)

@@ -2,7 +2,7 @@
 // arbitrary value (and a section and key such as the program writes). A refused write leaves the file byte
 // for byte as it was, and writing the same value twice gives the same file as once.
 #include "core/korvelloerror.h"
-#include "launch/iniwriter.h"
+#include "ini/iniwriter.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The configuration writer: a profile into the emulator's four files.
 #include "core/korvelloerror.h"
 #include "emulatorrun.h"
-#include "launch/configwriter.h"
+#include "emulatorsettings/configwriter.h"
 #include "linuxreaders.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"

@@ -1,9 +1,9 @@
 // The current builds' command line: start-fullscreen, the profile's keys translated from the
 // plug-in era's where an exact equivalent exists, every other key the parser rejects refused.
 #include "emulatorrun.h"
+#include "emulatorsettings/currentcommandline.h"
+#include "emulatorsettings/currentgeneration.h"
 #include "launch/currentbuild.h"
-#include "launch/currentcommandline.h"
-#include "launch/currentgeneration.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
 #include "support/errortext.h"

@@ -14,6 +14,7 @@
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -75,15 +76,15 @@ void TestCurrentMode::listsAndLabel() {
     DialogRecorder dialogs;
     Folder f({QStringLiteral("PCSX2.ini")});
     MainWindow w(f.folder.path());
-    QVERIFY(w.m_currentBuilds);
-    QCOMPARE(w.m_settingsFolder, f.folder.file(QStringLiteral("inis")));
-    EditorPage& page = *w.m_editorPage;
+    QVERIFY(parts(w).currentBuilds);
+    QCOMPARE(parts(w).settingsFolder, f.folder.file(QStringLiteral("inis")));
+    EditorPage& page = *parts(w).editorPage;
     QCOMPARE(itemTexts(page.cmbGSPlugin), QStringList{QStringLiteral("built in")});
     QVERIFY(!page.cmbGSPlugin->isEnabled());
     QCOMPARE(itemTexts(page.cmbRenderer),
              (QStringList{"Automatic", "OpenGL (Hardware)", "Vulkan (Hardware)", "Software", "Null"}));
     QCOMPARE(itemNumbers(page.cmbRenderer), (QList<int>{-1, 12, 14, 13, 11}));
-    QVERIFY(w.m_versionLabel->text().endsWith(QStringLiteral("\nfor the emulator's current builds")));
+    QVERIFY(parts(w).versionLabel->text().endsWith(QStringLiteral("\nfor the emulator's current builds")));
     QVERIFY(dialogs.messageTexts().isEmpty());
 }
 
@@ -92,12 +93,12 @@ void TestCurrentMode::pluginEraFolderUnchanged() {
     DialogRecorder dialogs;
     Folder f({QStringLiteral("PCSX2.ini"), QStringLiteral("PCSX2_vm.ini")});
     MainWindow w(f.folder.path());
-    QVERIFY(!w.m_currentBuilds);
-    QVERIFY(w.m_editorPage->cmbGSPlugin->isEnabled());
-    QVERIFY(!itemTexts(w.m_editorPage->cmbGSPlugin).contains(QStringLiteral("built in")));
+    QVERIFY(!parts(w).currentBuilds);
+    QVERIFY(parts(w).editorPage->cmbGSPlugin->isEnabled());
+    QVERIFY(!itemTexts(parts(w).editorPage->cmbGSPlugin).contains(QStringLiteral("built in")));
     // No GSdx.ini of the Windows form: the Linux graphics plug-in's own renderers.
-    QCOMPARE(w.m_editorPage->cmbRenderer->itemText(0), QStringLiteral("OpenGL (Hardware)"));
-    QVERIFY(!w.m_versionLabel->text().contains(u'\n'));
+    QCOMPARE(parts(w).editorPage->cmbRenderer->itemText(0), QStringLiteral("OpenGL (Hardware)"));
+    QVERIFY(!parts(w).versionLabel->text().contains(u'\n'));
 }
 
 void TestCurrentMode::currentExecutableAlone() {
@@ -106,9 +107,9 @@ void TestCurrentMode::currentExecutableAlone() {
     Folder f({});
     emulatorrun::install(f.folder.path(), QStringLiteral("pcsx2-qt"));
     MainWindow w(f.folder.path());
-    QVERIFY(w.m_currentBuilds);
-    QCOMPARE(w.m_settingsFolder, currentbuild::settingsFolder(f.folder.path()));
-    QCOMPARE(itemTexts(w.m_editorPage->cmbGSPlugin), QStringList{QStringLiteral("built in")});
+    QVERIFY(parts(w).currentBuilds);
+    QCOMPARE(parts(w).settingsFolder, currentbuild::settingsFolder(f.folder.path()));
+    QCOMPARE(itemTexts(parts(w).editorPage->cmbGSPlugin), QStringList{QStringLiteral("built in")});
 }
 
 void TestCurrentMode::leftoversOfAnOldFirstRun() {
@@ -139,10 +140,10 @@ void TestCurrentMode::leftoversOfAnOldFirstRun() {
         emulatordiscovery::startFolders(f.folder.path(), folders.settingsFolder, QStringLiteral("korvello"));
     {
         MainWindow w(f.folder.path());
-        QVERIFY(w.m_currentBuilds);
-        QCOMPARE(w.m_settingsFolder, inis);
+        QVERIFY(parts(w).currentBuilds);
+        QCOMPARE(parts(w).settingsFolder, inis);
         // The key help lists the current builds' own options.
-        w.m_editorPage->btnKeyHelp->click();
+        parts(w).editorPage->btnKeyHelp->click();
         QCOMPARE(dialogs.messageTexts().last(), keyhelp::currentText());
         QVERIFY(keyhelp::currentText().contains(QStringLiteral("-nofullscreen")));
     }
@@ -160,10 +161,10 @@ void TestCurrentMode::addStartAndUnload() {
     Folder f({QStringLiteral("PCSX2.ini")});
     MainWindow w(f.folder.path());
     w.show();
-    EditorPage& page = *w.m_editorPage;
+    EditorPage& page = *parts(w).editorPage;
 
     // Add asks for no plug-in: "built in" stands for it.
-    w.openNewProfile();
+    parts(w).commands->openNewProfile();
     page.txtGameName->setText(QStringLiteral("Current Game"));
     // Start writes the game's own settings file, named by the disc: the test makes one.
     if (discfixture::xorriso().isEmpty())
@@ -175,22 +176,22 @@ void TestCurrentMode::addStartAndUnload() {
     QCOMPARE(page.cmbPCSX2ExeFile->currentText(), f.exeName);
     page.btnNewGame->click();
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
-    const std::optional<GameProfile> stored = w.m_store->load(QStringLiteral("Current Game"));
+    const std::optional<GameProfile> stored = parts(w).store->load(QStringLiteral("Current Game"));
     QVERIFY(stored);
     QCOMPARE(stored->value(col::GSDXPluginFile), QString());
     QCOMPARE(stored->value(col::GSDXRenderer), QStringLiteral("-1"));
-    QCOMPARE(w.m_currentGame, QStringLiteral("Current Game"));
+    QCOMPARE(parts(w).currentGame, QStringLiteral("Current Game"));
 
     // Start writes the game's settings file, leaves PCSX2.ini alone and gives the image after "--".
-    w.m_runDiscCheck->setChecked(true);
-    w.m_startButton->click();
+    parts(w).runDiscCheck->setChecked(true);
+    parts(w).startButton->click();
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
     QCOMPARE(record->arguments.mid(1), (QStringList{QStringLiteral("--"), image}));
     QVERIFY(record->arguments.first() == u"-fullscreen" || record->arguments.first() == u"-nofullscreen");
     QCOMPARE(record->workingFolder + u'/', f.folder.path());
-    QCOMPARE(w.m_startedExecutable, f.exeName);
+    QCOMPARE(parts(w).startedExecutable, f.exeName);
     QCOMPARE(testsupport::readAll(f.settings()), kSettings);
     const QString gameFile = f.folder.file(
         QStringLiteral("gamesettings/%1_%2.ini")
@@ -203,7 +204,7 @@ void TestCurrentMode::addStartAndUnload() {
     // game's settings were not applied.
     testsupport::writeAll(image, QByteArray(4096, 'x'));
     QFile::remove(f.exePath + QStringLiteral(".record")); // the second emulator writes its own
-    w.m_startButton->click();
+    parts(w).startButton->click();
     const std::optional<emulatorrun::Record> second = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(second && second->pid != record->pid);
     reaper.add(second->pid);
@@ -213,7 +214,7 @@ void TestCurrentMode::addStartAndUnload() {
         qPrintable(dialogs.messageTexts().first()));
 
     // Ctrl+Alt+U ends it as in the plug-in era.
-    w.unloadEmulator(w.m_unloadKeyAtom);
+    parts(w).session->unloadEmulator(parts(w).unloadKeyId);
     QVERIFY(emulatorrun::waitForEnd(second->pid));
 }
 
@@ -231,17 +232,18 @@ void TestCurrentMode::saveRefusesOldKeys() {
     }
     MainWindow w(f.folder.path());
     w.show();
-    w.editSelectedGame();
-    w.m_editorPage->txtCMDKeys->setText(QStringLiteral("--nogui --usecd"));
-    w.m_editorPage->btnSave->click();
+    parts(w).commands->editSelectedGame();
+    parts(w).editorPage->txtCMDKeys->setText(QStringLiteral("--nogui --usecd"));
+    parts(w).editorPage->btnSave->click();
     QCOMPARE(dialogs.messageTexts().size(), 1);
     QVERIFY2(dialogs.messageTexts().first().contains(QStringLiteral("\"--usecd\"")),
              qPrintable(dialogs.messageTexts().first()));
-    QVERIFY(w.m_store->load(QStringLiteral("Keyed Game"))->value(col::PCSX2CMDKeys) != u"--nogui --usecd");
-    w.m_editorPage->txtCMDKeys->setText(QStringLiteral("--nogui"));
-    w.m_editorPage->btnSave->click();
+    QVERIFY(parts(w).store->load(QStringLiteral("Keyed Game"))->value(col::PCSX2CMDKeys) !=
+            u"--nogui --usecd");
+    parts(w).editorPage->txtCMDKeys->setText(QStringLiteral("--nogui"));
+    parts(w).editorPage->btnSave->click();
     QCOMPARE(dialogs.messageTexts().size(), 1);
-    QCOMPARE(w.m_store->load(QStringLiteral("Keyed Game"))->value(col::PCSX2CMDKeys),
+    QCOMPARE(parts(w).store->load(QStringLiteral("Keyed Game"))->value(col::PCSX2CMDKeys),
              QStringLiteral("--nogui"));
 }
 
@@ -259,20 +261,20 @@ void TestCurrentMode::saveKeepsThePluginEraFile() {
     }
     MainWindow w(f.folder.path());
     w.show();
-    QCOMPARE(w.m_currentGame, QStringLiteral("Old Game"));
-    w.editSelectedGame();
-    QCOMPARE(w.m_editorPage->cmbGSPlugin->currentText(), QStringLiteral("built in"));
-    w.m_editorPage->btnSave->click();
+    QCOMPARE(parts(w).currentGame, QStringLiteral("Old Game"));
+    parts(w).commands->editSelectedGame();
+    QCOMPARE(parts(w).editorPage->cmbGSPlugin->currentText(), QStringLiteral("built in"));
+    parts(w).editorPage->btnSave->click();
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
-    QCOMPARE(w.m_store->load(QStringLiteral("Old Game"))->value(col::GSDXPluginFile),
+    QCOMPARE(parts(w).store->load(QStringLiteral("Old Game"))->value(col::GSDXPluginFile),
              QStringLiteral("GSdx32-SSE4.dll"));
 
-    w.openNewProfile();
-    w.m_editorPage->txtGameName->setText(QStringLiteral("New Game"));
-    w.m_editorPage->txtISOPath->setText(QStringLiteral("/games/new.iso"));
-    w.m_editorPage->btnNewGame->click();
+    parts(w).commands->openNewProfile();
+    parts(w).editorPage->txtGameName->setText(QStringLiteral("New Game"));
+    parts(w).editorPage->txtISOPath->setText(QStringLiteral("/games/new.iso"));
+    parts(w).editorPage->btnNewGame->click();
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
-    QCOMPARE(w.m_store->load(QStringLiteral("New Game"))->value(col::GSDXPluginFile), QString());
+    QCOMPARE(parts(w).store->load(QStringLiteral("New Game"))->value(col::GSDXPluginFile), QString());
 }
 
 QTEST_MAIN(TestCurrentMode)

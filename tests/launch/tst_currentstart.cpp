@@ -3,10 +3,10 @@
 // settings file, PCSX2.ini left byte for byte, the stand-in emulator started.
 #include "discfixture.h"
 #include "emulatorrun.h"
+#include "emulatorsettings/currentconfigwriter.h"
+#include "emulatorsettings/currentprofilereader.h"
+#include "ini/inivalues.h"
 #include "launch/currentbuild.h"
-#include "launch/currentconfigwriter.h"
-#include "launch/currentprofilereader.h"
-#include "launch/inivalues.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
 #include "support/errortext.h"

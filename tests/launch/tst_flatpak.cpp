@@ -19,6 +19,7 @@
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -163,30 +164,30 @@ void TestFlatpak::offeredWhereInstalled() {
     DialogRecorder dialogs;
     MainWindow w(m_library->path());
     w.show();
-    const QComboBox* list = w.m_editorPage->cmbPCSX2ExeFile;
+    const QComboBox* list = parts(w).editorPage->cmbPCSX2ExeFile;
     QCOMPARE(list->findText(QStringLiteral("PCSX2 (Flatpak)")) >= 0, offered);
     if (!offered) {
         // A folder without an emulator, and none installed: the window says so.
-        QCOMPARE(w.m_pages->currentWidget(), w.m_noEmulatorPage);
+        QCOMPARE(parts(w).pages->currentWidget(), parts(w).noEmulatorPage);
         return;
     }
     // The library's emulator is the Flatpak: its settings, the current builds' page.
-    QVERIFY(w.m_pages->currentWidget() != w.m_noEmulatorPage);
-    QVERIFY(w.m_currentBuilds);
-    QCOMPARE(QDir::cleanPath(w.m_settingsFolder), dataFolder() + QStringLiteral("/inis"));
+    QVERIFY(parts(w).pages->currentWidget() != parts(w).noEmulatorPage);
+    QVERIFY(parts(w).currentBuilds);
+    QCOMPARE(QDir::cleanPath(parts(w).settingsFolder), dataFolder() + QStringLiteral("/inis"));
     // A new game takes it, and stores it as the Flatpak build.
-    w.openNewProfile();
-    w.m_editorPage->txtGameName->setText(QStringLiteral("Sandboxed"));
-    w.m_editorPage->txtISOPath->setText(m_library->file(QStringLiteral("sandboxed.iso")));
+    parts(w).commands->openNewProfile();
+    parts(w).editorPage->txtGameName->setText(QStringLiteral("Sandboxed"));
+    parts(w).editorPage->txtISOPath->setText(m_library->file(QStringLiteral("sandboxed.iso")));
     QCOMPARE(list->currentText(), QStringLiteral("PCSX2 (Flatpak)"));
-    w.m_editorPage->btnNewGame->click();
+    parts(w).editorPage->btnNewGame->click();
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
-    const std::optional<GameProfile> stored = w.m_store->load(QStringLiteral("Sandboxed"));
+    const std::optional<GameProfile> stored = parts(w).store->load(QStringLiteral("Sandboxed"));
     QVERIFY(stored);
     QCOMPARE(stored->value(col::PCSX2ExeFile), QStringLiteral("flatpak:net.pcsx2.PCSX2"));
     // Shown again as it was chosen.
-    w.showGameList();
-    w.m_editButton->click();
+    parts(w).commands->showGameList();
+    parts(w).editButton->click();
     QCOMPARE(list->currentText(), QStringLiteral("PCSX2 (Flatpak)"));
 }
 
@@ -218,10 +219,10 @@ void TestFlatpak::startWritesTheGamesFileAndEndsOnlyItsTree() {
     DialogRecorder dialogs;
     MainWindow w(m_library->path());
     w.show();
-    QVERIFY(w.m_gameGrid->count() == 1);
-    w.selectGame(0);
-    w.m_runDiscCheck->setChecked(true);
-    w.m_startButton->click();
+    QVERIFY(parts(w).gameGrid->count() == 1);
+    parts(w).gameListPage->selectGame(0);
+    parts(w).runDiscCheck->setChecked(true);
+    parts(w).startButton->click();
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(m_emulatorPath);
     QVERIFY(record);
     reaper.add(record->pid);
@@ -248,10 +249,10 @@ void TestFlatpak::startWritesTheGamesFileAndEndsOnlyItsTree() {
     playTime.setDatabasePath(m_library->file(QStringLiteral("db.mdb")));
     QTRY_VERIFY(!playTime.openSessions().isEmpty());
 
-    QCOMPARE(w.m_playSessions->runningGames(), QStringList{QStringLiteral("Game One")});
+    QCOMPARE(parts(w).playSessions->runningGames(), QStringList{QStringLiteral("Game One")});
 
     // The unload key ends the whole tree this Start created, and nothing else.
-    w.unloadEmulator(w.m_unloadKeyAtom);
+    parts(w).session->unloadEmulator(parts(w).unloadKeyId);
     QVERIFY(emulatorrun::waitForEnd(record->pid));
     QVERIFY(emulatorrun::isAlive(other));
     QTRY_VERIFY(playTime.openSessions().isEmpty());

@@ -3,7 +3,7 @@
 // written from the emulator's source: what each reader takes for each value,
 // and that every line Start does not own keeps its bytes.
 #include "emulatorrun.h"
-#include "launch/configwriter.h"
+#include "emulatorsettings/configwriter.h"
 #include "linuxreaders.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"

@@ -15,6 +15,7 @@
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QPushButton>
 #include <QtTest>
@@ -83,15 +84,16 @@ void TestPlaySessions::sessionsOfRealEmulators() {
 
     auto window = std::make_unique<MainWindow>(folder.path());
     window->show();
-    QCOMPARE(window->m_gameGrid->count(), games.size());
+    QCOMPARE(parts(*window).gameGrid->count(), games.size());
     QHash<QString, qint64> pids;
     // Start each game while the others go on running, through the start itself:
     // the window's Start button would first ask to end them.
     auto start = [&](int row) {
         const Game& g = games.at(row);
         QFile::remove(g.exePath + QStringLiteral(".record"));
-        window->selectGame(row);
-        window->startCurrentGame({});
+        parts(*window).gameListPage->selectGame(row);
+        window->session()->startGameEnding(parts(*window).currentGame,
+                                           parts(*window).runDiscCheck->isChecked(), {});
         const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(g.exePath);
         QVERIFY2(record, qPrintable(g.name));
         reaper.add(record->pid);
@@ -110,7 +112,7 @@ void TestPlaySessions::sessionsOfRealEmulators() {
 
     QTest::qWait(11'000);
     // The unload key ends the last started game ("Unloaded By Key").
-    window->unloadEmulator(window->m_unloadKeyAtom);
+    parts(*window).session->unloadEmulator(parts(*window).unloadKeyId);
     QVERIFY(emulatorrun::waitForEnd(pids.value(games[4].name)));
     // A second Start of "Replaced Later" ends its first session.
     const qint64 firstReplaced = pids.value(games[3].name);
@@ -160,7 +162,7 @@ void TestPlaySessions::sessionsOfRealEmulators() {
     const QHash<QString, PlayStats> stats = playTime.stats();
     QCOMPARE(stats.size(), 4);
     QCOMPARE(stats.value(games[2].name).seconds, lengthOf(left) / 1000);
-    QTRY_COMPARE(window->m_gameGrid->model()->index(2, 0).data(Qt::ToolTipRole).toString(),
+    QTRY_COMPARE(parts(*window).gameGrid->model()->index(2, 0).data(Qt::ToolTipRole).toString(),
                  games[2].name + QStringLiteral("\nPlay time: under 1 min\nLast played: today"));
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 }
@@ -184,7 +186,7 @@ void TestPlaySessions::windowTakesUpSessionsOpenedWhileItRuns() {
     }
     MainWindow window(folder.path());
     window.show();
-    QCOMPARE(window.m_playSessions->watchedCount(), 0);
+    QCOMPARE(parts(window).playSessions->watchedCount(), 0);
 
     const qint64 pid = emulatorrun::startDirectly(exe);
     QVERIFY(pid > 0);
@@ -193,7 +195,7 @@ void TestPlaySessions::windowTakesUpSessionsOpenedWhileItRuns() {
     playTime.setDatabasePath(db);
     playTime.openSession(QStringLiteral("From A Shortcut"), pid, processIdentity(pid),
                          QDateTime::currentMSecsSinceEpoch() - 20'000);
-    QTRY_COMPARE_WITH_TIMEOUT(window.m_playSessions->watchedCount(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(parts(window).playSessions->watchedCount(), 1, 5000);
     // The game runs 12 s on the test's own boot-time clock.
     PlaySessionTracker::setClocks({{}, [] {
                                        timespec now{};

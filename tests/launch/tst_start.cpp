@@ -1,4 +1,5 @@
 // Start end to end: a temporary emulator folder, the main window, a real emulator process.
+#include "app/commandline.h"
 #include "app/mainwindow.h"
 #include "app/programsettings.h"
 #include "emulatorrun.h"
@@ -9,6 +10,7 @@
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -96,24 +98,24 @@ void TestStart::arguments() {
     testsupport::writeAll(f.folder.file(iso), "disc");
     MainWindow w(f.folder.path());
     w.show();
-    QCOMPARE(w.m_currentGame, kGame);
-    w.m_runDiscCheck->setChecked(runCdvd);
-    QVERIFY(w.m_startButton->isEnabled());
-    w.m_startButton->click();
+    QCOMPARE(parts(w).currentGame, kGame);
+    parts(w).runDiscCheck->setChecked(runCdvd);
+    QVERIFY(parts(w).startButton->isEnabled());
+    parts(w).startButton->click();
 
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
     QCOMPARE(record->arguments, expected);
     QCOMPARE(record->workingFolder + u'/', f.folder.path());
-    QCOMPARE(w.m_startedExecutable, f.exeName);
+    QCOMPARE(parts(w).startedExecutable, f.exeName);
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
     // The sound file of a new set is named as the Linux SPU2-X opens it.
     for (const char* name : {"GSdx.ini", "PCSX2_ui.ini", "PCSX2_vm.ini", "spu2-x.ini"})
         QVERIFY2(QFile::exists(f.folder.file(QStringLiteral("inis/") + name)), name);
     // A new GSdx.ini is the Linux plug-in's: the profile's SDL software renderer as OpenGL software.
     QVERIFY(testsupport::readAll(f.folder.file(QStringLiteral("inis/GSdx.ini"))).contains("Renderer = 13\n"));
-    QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.m_gameGrid));
+    QCOMPARE(w.focusWidget(), static_cast<QWidget*>(parts(w).gameGrid));
 }
 
 void TestStart::firstStartKeepsTheUsersSettings() {
@@ -125,7 +127,7 @@ void TestStart::firstStartKeepsTheUsersSettings() {
     MainWindow w(f.folder.path());
     w.show();
 
-    w.m_startButton->click();
+    parts(w).startButton->click();
     std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
@@ -138,7 +140,7 @@ void TestStart::firstStartKeepsTheUsersSettings() {
 
     QFile::remove(f.record());
     dialogs.clear();
-    w.m_startButton->click();
+    parts(w).startButton->click();
     record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
@@ -171,7 +173,7 @@ void TestStart::runningEmulatorEndedFirst() {
 
     MainWindow w(f.folder.path());
     w.show();
-    w.m_startButton->click();
+    parts(w).startButton->click();
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
@@ -193,7 +195,7 @@ void TestStart::prefixOnlyIsLeftRunning() {
 
     MainWindow w(f.folder.path());
     w.show();
-    w.m_startButton->click();
+    parts(w).startButton->click();
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
@@ -222,9 +224,9 @@ void TestStart::secondGameAsksFirst() {
     MainWindow w(f.folder.path());
     w.show();
     auto startGame = [&w](const QString& name) {
-        w.selectGame(w.findShownGame(name));
-        QCOMPARE(w.m_currentGame, name);
-        w.m_startButton->click();
+        parts(w).gameListPage->selectGame(parts(w).gameListPage->findShownGame(name));
+        QCOMPARE(parts(w).currentGame, name);
+        parts(w).startButton->click();
     };
     startGame(kGame);
     std::optional<emulatorrun::Record> first = emulatorrun::waitForRecord(f.exePath);
@@ -304,8 +306,9 @@ void TestStart::failedWriteStartsNothing() {
 
     MainWindow w(f.folder.path());
     w.show();
-    w.m_startedExecutable = QStringLiteral("earlier.exe");
-    w.m_startButton->click();
+    // What the unload key ends: the emulator an earlier Start started.
+    ProgramSettings().writeText(CommandLine::lastEmulatorKey(), QStringLiteral("earlier.exe"));
+    parts(w).startButton->click();
 
     QCOMPARE(dialogs.messageTexts(),
              QStringList{QStringLiteral("Unable to write to ") + f.folder.file(failingFile) + u'.'});
@@ -313,7 +316,8 @@ void TestStart::failedWriteStartsNothing() {
     QTest::qWait(300);
     QVERIFY(emulatorrun::isAlive(running));
     QVERIFY(!QFile::exists(f.record()));
-    QCOMPARE(w.m_startedExecutable, QStringLiteral("earlier.exe"));
+    QCOMPARE(parts(w).startedExecutable, QString());
+    QCOMPARE(ProgramSettings().readText(CommandLine::lastEmulatorKey()), QStringLiteral("earlier.exe"));
 }
 
 void TestStart::unknownGame() {
@@ -321,8 +325,17 @@ void TestStart::unknownGame() {
     EmulatorFolder f;
     MainWindow w(f.folder.path());
     w.show();
-    w.m_currentGame = QStringLiteral("No Such Game");
-    w.m_startButton->click();
+    // Another copy of the program deleted the game the window shows.
+    ProfileStore store;
+    store.setDatabasePath(f.folder.file(QStringLiteral("db.mdb")));
+    GameProfile gone = *store.load(kGame);
+    gone.setValue(col::gamename, QStringLiteral("No Such Game"));
+    store.add(gone);
+    parts(w).gameListPage->loadGameList();
+    parts(w).gameListPage->selectGameNamed(QStringLiteral("No Such Game"));
+    QCOMPARE(parts(w).currentGame, QStringLiteral("No Such Game"));
+    store.remove(QStringLiteral("No Such Game"));
+    parts(w).startButton->click();
     QCOMPARE(dialogs.messageTexts().size(), 1);
     QVERIFY(dialogs.messageTexts().first().contains(QStringLiteral("No Such Game")));
     QCOMPARE(QDir(f.folder.file(QStringLiteral("inis"))).entryList(QDir::Files), QStringList());
@@ -373,8 +386,9 @@ void TestStart::unsafeExecutableIsRefused() {
 
     MainWindow w(f.folder.path());
     w.show();
-    w.m_startedExecutable = QStringLiteral("earlier.exe");
-    w.m_startButton->click();
+    // What the unload key ends: the emulator an earlier Start started.
+    ProgramSettings().writeText(CommandLine::lastEmulatorKey(), QStringLiteral("earlier.exe"));
+    parts(w).startButton->click();
 
     QCOMPARE(dialogs.messageTexts().size(), 1);
     const QString text = dialogs.messageTexts().first();
@@ -389,7 +403,8 @@ void TestStart::unsafeExecutableIsRefused() {
     QVERIFY(emulatorrun::isAlive(running));
     QVERIFY(!QFile::exists(outside + QStringLiteral(".record")));
     QVERIFY(!QFile::exists(f.record()));
-    QCOMPARE(w.m_startedExecutable, QStringLiteral("earlier.exe"));
+    QCOMPARE(parts(w).startedExecutable, QString());
+    QCOMPARE(ProgramSettings().readText(CommandLine::lastEmulatorKey()), QStringLiteral("earlier.exe"));
 }
 
 // A Start that cannot work says which file is missing, and neither writes the
@@ -424,7 +439,7 @@ void TestStart::missingFilesStartNothing() {
 
     MainWindow w(f.folder.path());
     w.show();
-    w.m_runDiscCheck->setChecked(runCdvd);
+    parts(w).runDiscCheck->setChecked(runCdvd);
     QString exe;
     if (fault == QLatin1String("no exe")) {
         exe = QStringLiteral("gone.exe");
@@ -436,13 +451,14 @@ void TestStart::missingFilesStartNothing() {
         QVERIFY(QDir(f.folder.path()).mkpath(exe));
     }
     if (!exe.isEmpty()) {
-        std::optional<GameProfile> p = w.m_store->load(kGame);
+        std::optional<GameProfile> p = parts(w).store->load(kGame);
         QVERIFY(p);
         p->setValue(col::PCSX2ExeFile, exe);
-        w.m_store->update(kGame, *p);
+        parts(w).store->update(kGame, *p);
     }
-    w.m_startedExecutable = QStringLiteral("earlier.exe");
-    w.m_startButton->click();
+    // What the unload key ends: the emulator an earlier Start started.
+    ProgramSettings().writeText(CommandLine::lastEmulatorKey(), QStringLiteral("earlier.exe"));
+    parts(w).startButton->click();
 
     if (message.isEmpty()) {
         // Without the disc the emulator starts, its image named only in its settings.
@@ -457,7 +473,8 @@ void TestStart::missingFilesStartNothing() {
     QTest::qWait(300);
     QVERIFY(emulatorrun::isAlive(running));
     QVERIFY(!QFile::exists(f.record()));
-    QCOMPARE(w.m_startedExecutable, QStringLiteral("earlier.exe"));
+    QCOMPARE(parts(w).startedExecutable, QString());
+    QCOMPARE(ProgramSettings().readText(CommandLine::lastEmulatorKey()), QStringLiteral("earlier.exe"));
     QCOMPARE(QDir(f.folder.file(QStringLiteral("inis"))).entryList(QDir::Files), QStringList());
 }
 

@@ -2,14 +2,15 @@
 // started by a double click on the list.
 #include "app/mainwindow.h"
 #include "app/programsettings.h"
+#include "desktop/unloadhotkey.h"
 #include "emulatorrun.h"
 #include "gamelist/gamelistview.h"
-#include "launch/unloadhotkey.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QFile>
 #include <QLabel>
@@ -79,9 +80,9 @@ void TestUnloadHotKey::beforeAnyStartNothingEnds() {
     MainWindow w(f.folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.m_unloadKey->isGrabbed());
-    QVERIFY(w.m_unloadKeyAtom != 0);
-    QVERIFY(w.m_startedExecutable.isEmpty());
+    QVERIFY(parts(w).unloadKey->isGrabbed());
+    QVERIFY(parts(w).unloadKeyId != 0);
+    QVERIFY(parts(w).startedExecutable.isEmpty());
 
     QVERIFY(press({QStringLiteral("ctrl+alt+u")}));
     settle();
@@ -106,10 +107,10 @@ void TestUnloadHotKey::doubleClickStartsAndHotKeyEnds() {
     MainWindow w(f.folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.m_gameGrid->count(), 1);
+    QCOMPARE(parts(w).gameGrid->count(), 1);
 
-    const QRect item = w.m_gameGrid->visualRect(w.m_gameGrid->model()->index(0, 0));
-    QTest::mouseDClick(w.m_gameGrid->viewport(), Qt::LeftButton, {}, item.center());
+    const QRect item = parts(w).gameGrid->visualRect(parts(w).gameGrid->model()->index(0, 0));
+    QTest::mouseDClick(parts(w).gameGrid->viewport(), Qt::LeftButton, {}, item.center());
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
@@ -117,7 +118,7 @@ void TestUnloadHotKey::doubleClickStartsAndHotKeyEnds() {
     // The sound file under the name the Linux plug-in opens.
     for (const char* ini : {"GSdx.ini", "PCSX2_ui.ini", "PCSX2_vm.ini", "spu2-x.ini"})
         QVERIFY2(QFile::exists(f.folder.file(QStringLiteral("inis/") + QLatin1String(ini))), ini);
-    QCOMPARE(w.m_startedExecutable, f.exeName);
+    QCOMPARE(parts(w).startedExecutable, f.exeName);
     QVERIFY(emulatorrun::isAlive(record->pid));
 
     QVERIFY(press(before));
@@ -135,13 +136,13 @@ void TestUnloadHotKey::releasedWhenTheWindowCloses() {
     MainWindow w(f.folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.m_startButton->click();
+    parts(w).startButton->click();
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
 
     w.close();
-    QVERIFY(!w.m_unloadKey->isGrabbed());
+    QVERIFY(!parts(w).unloadKey->isGrabbed());
     QVERIFY(press({QStringLiteral("ctrl+alt+u")}));
     settle();
     QVERIFY(emulatorrun::isAlive(record->pid));
@@ -176,19 +177,19 @@ void TestUnloadHotKey::takenByAnotherCopyUntilItCloses() {
     MainWindow w(f.folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.m_unloadKey->isTaken());
-    QVERIFY(!w.m_unloadKey->isGrabbed());
-    QCOMPARE(w.m_unloadKeyLabel->text(), QStringLiteral("Ctrl+Alt+U is taken by another program"));
-    w.m_startButton->click();
+    QVERIFY(parts(w).unloadKey->isTaken());
+    QVERIFY(!parts(w).unloadKey->isGrabbed());
+    QCOMPARE(parts(w).unloadKeyLabel->text(), QStringLiteral("Ctrl+Alt+U is taken by another program"));
+    parts(w).startButton->click();
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
 
     first.terminate();
     QVERIFY(first.waitForFinished(10000));
-    QTRY_COMPARE_WITH_TIMEOUT(w.m_unloadKeyLabel->text(), QStringLiteral("Press Ctrl+Alt+U to unload PCSX2"),
-                              5000);
-    QVERIFY(w.m_unloadKey->isGrabbed());
+    QTRY_COMPARE_WITH_TIMEOUT(parts(w).unloadKeyLabel->text(),
+                              QStringLiteral("Press Ctrl+Alt+U to unload PCSX2"), 5000);
+    QVERIFY(parts(w).unloadKey->isGrabbed());
     QVERIFY(press({QStringLiteral("ctrl+alt+u")}));
     QTRY_VERIFY_WITH_TIMEOUT(!emulatorrun::isAlive(record->pid), 5000);
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
@@ -206,7 +207,7 @@ void TestUnloadHotKey::endsWhatTheCommandLineStarted() {
     MainWindow w(f.folder.path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.m_unloadKey->isGrabbed());
+    QVERIFY(parts(w).unloadKey->isGrabbed());
 
     QProcess start;
     start.start(program, {QStringLiteral("--start"), kGame});
@@ -216,7 +217,7 @@ void TestUnloadHotKey::endsWhatTheCommandLineStarted() {
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(record);
     reaper.add(record->pid);
-    QVERIFY(w.m_unloadKey->isGrabbed());
+    QVERIFY(parts(w).unloadKey->isGrabbed());
 
     QVERIFY(press({QStringLiteral("ctrl+alt+u")}));
     QTRY_VERIFY_WITH_TIMEOUT(!emulatorrun::isAlive(record->pid), 5000);

@@ -4,14 +4,15 @@
 // offscreen with WAYLAND_DISPLAY set, as on a Wayland desktop.
 #include "app/mainwindow.h"
 #include "app/programsettings.h"
+#include "desktop/unloadkey.h"
 #include "emulatorrun.h"
 #include "gamelist/gamelistview.h"
-#include "launch/unloadkey.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
 #include "store/profilestore.h"
 #include "support/dialogrecorder.h"
 #include "support/testfolder.h"
+#include "support/windowparts.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -139,11 +140,11 @@ void TestUnloadPortal::withoutPortalTheNoticeShows() {
     EmulatorFolder f;
     MainWindow w(f.folder.path());
     w.show();
-    QVERIFY(!w.m_unloadKey->isGrabbed());
-    QVERIFY(w.m_unloadKey->isUnavailable());
-    QCOMPARE(w.m_unloadKeyLabel->text(), kHint);
-    QCOMPARE(w.m_unloadKeyLabel->toolTip(), kNotice);
-    QCOMPARE(w.m_gameGrid->count(), 1);
+    QVERIFY(!parts(w).unloadKey->isGrabbed());
+    QVERIFY(parts(w).unloadKey->isUnavailable());
+    QCOMPARE(parts(w).unloadKeyLabel->text(), kHint);
+    QCOMPARE(parts(w).unloadKeyLabel->toolTip(), kNotice);
+    QCOMPARE(parts(w).gameGrid->count(), 1);
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 }
 
@@ -153,7 +154,7 @@ void TestUnloadPortal::bindsTheShortcut() {
     EmulatorFolder f;
     MainWindow w(f.folder.path());
     w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(w.m_unloadKey->isGrabbed(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(parts(w).unloadKey->isGrabbed(), 5000);
     const QVariantMap r = record();
     QCOMPARE(r.value(QStringLiteral("id")).toString(), QStringLiteral("unload-emulator"));
     QCOMPARE(r.value(QStringLiteral("description")).toString(), QStringLiteral("Unload the emulator"));
@@ -161,8 +162,8 @@ void TestUnloadPortal::bindsTheShortcut() {
     QCOMPARE(r.value(QStringLiteral("bound_session")).toString(),
              r.value(QStringLiteral("session")).toString());
     QCOMPARE(r.value(QStringLiteral("sessions")).toInt(), 1);
-    QCOMPARE(w.m_unloadKeyLabel->text(), kHint);
-    QCOMPARE(w.m_unloadKeyLabel->toolTip(), QString());
+    QCOMPARE(parts(w).unloadKeyLabel->text(), kHint);
+    QCOMPARE(parts(w).unloadKeyLabel->toolTip(), QString());
     QVERIFY(dialogs.messageTexts().isEmpty());
 }
 
@@ -173,10 +174,10 @@ void TestUnloadPortal::activatedEndsTheEmulator() {
     EmulatorFolder f;
     MainWindow w(f.folder.path());
     w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(w.m_unloadKey->isGrabbed(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(parts(w).unloadKey->isGrabbed(), 5000);
 
     // The game started by Start is the one the key ends.
-    w.m_startButton->click();
+    parts(w).startButton->click();
     const std::optional<emulatorrun::Record> started = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(started);
     reaper.add(started->pid);
@@ -192,10 +193,10 @@ void TestUnloadPortal::triggerChosenByTheUserIsShown() {
     EmulatorFolder f;
     MainWindow w(f.folder.path());
     w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(w.m_unloadKey->isGrabbed(), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(w.m_unloadKeyLabel->text(),
+    QTRY_VERIFY_WITH_TIMEOUT(parts(w).unloadKey->isGrabbed(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(parts(w).unloadKeyLabel->text(),
                               QStringLiteral("Press Ctrl+Shift+F12 to unload PCSX2"), 2000);
-    QCOMPARE(w.m_unloadKeyLabel->toolTip(), QString());
+    QCOMPARE(parts(w).unloadKeyLabel->toolTip(), QString());
 }
 
 void TestUnloadPortal::refusedBindingLeavesTheProgramWorking() {
@@ -204,15 +205,15 @@ void TestUnloadPortal::refusedBindingLeavesTheProgramWorking() {
     EmulatorFolder f;
     MainWindow w(f.folder.path());
     w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(w.m_unloadKey->isUnavailable(), 5000);
-    QVERIFY(!w.m_unloadKey->isGrabbed());
-    QCOMPARE(w.m_unloadKeyLabel->toolTip(), kNotice);
-    QCOMPARE(w.m_unloadKeyLabel->text(), kHint);
+    QTRY_VERIFY_WITH_TIMEOUT(parts(w).unloadKey->isUnavailable(), 5000);
+    QVERIFY(!parts(w).unloadKey->isGrabbed());
+    QCOMPARE(parts(w).unloadKeyLabel->toolTip(), kNotice);
+    QCOMPARE(parts(w).unloadKeyLabel->text(), kHint);
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
     // The rest of the program goes on: the game list is there and Start works.
-    QCOMPARE(w.m_gameGrid->count(), 1);
+    QCOMPARE(parts(w).gameGrid->count(), 1);
     emulatorrun::Reaper reaper;
-    w.m_startButton->click();
+    parts(w).startButton->click();
     const std::optional<emulatorrun::Record> started = emulatorrun::waitForRecord(f.exePath);
     QVERIFY(started);
     reaper.add(started->pid);
@@ -224,10 +225,10 @@ void TestUnloadPortal::closingTheWindowClosesTheSession() {
     EmulatorFolder f;
     MainWindow w(f.folder.path());
     w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(w.m_unloadKey->isGrabbed(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(parts(w).unloadKey->isGrabbed(), 5000);
     QVERIFY(!record().value(QStringLiteral("closed")).toBool());
     w.close();
-    QVERIFY(!w.m_unloadKey->isGrabbed());
+    QVERIFY(!parts(w).unloadKey->isGrabbed());
     QTRY_VERIFY_WITH_TIMEOUT(record().value(QStringLiteral("closed")).toBool(), 5000);
 }
 

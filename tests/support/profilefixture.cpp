@@ -116,7 +116,7 @@ GameProfile nonDefaultProfile(const QString& name) {
     return GameProfile(values);
 }
 
-void fillLists(EditorPage& page, QStringList& GSpg) {
+void fillLists(EditorPage& page, QStringList& pluginFiles) {
     const QList<QPair<QString, int>> renderers = {
         {"Direct3D9 (Hardware)", 0},     {"Direct3D9 (Software)", 1},     {"Direct3D9 (Null)", 2},
         {"Direct3D10/11 (Hardware)", 3}, {"Direct3D10/11 (Software)", 4}, {"Direct3D10/11 (Null)", 5},
@@ -125,7 +125,7 @@ void fillLists(EditorPage& page, QStringList& GSpg) {
         page.cmbRenderer->addItem(text, number);
     page.cmbGSPlugin->addItem(QStringLiteral("GSdx 1.0 SSE2"));
     page.cmbGSPlugin->addItem(QStringLiteral("GSdx 1.1 AVX"));
-    GSpg = {QStringLiteral("libgsdx-a.so"), QStringLiteral("libgsdx-b.so")};
+    pluginFiles = {QStringLiteral("libgsdx-a.so"), QStringLiteral("libgsdx-b.so")};
     page.cmbPCSX2ExeFile->addItem(QStringLiteral("pcsx2.exe"));
     page.cmbPCSX2ExeFile->addItem(QStringLiteral("pcsx2-second.exe"));
 }

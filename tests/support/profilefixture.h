@@ -12,7 +12,7 @@ namespace profilefixture {
 
 GameProfile nonDefaultProfile(const QString& name = QStringLiteral("Jak's Quest [PAL]"));
 
-// Fills the renderer, plug-in and executable lists as discovery would, and GSpg.
-void fillLists(EditorPage& page, QStringList& GSpg);
+// Fills the renderer, plug-in and executable lists as discovery would, and pluginFiles.
+void fillLists(EditorPage& page, QStringList& pluginFiles);
 
 } // namespace profilefixture

@@ -7,7 +7,7 @@
 //                                 trigger_description to report ("" = "Ctrl+Alt+U")
 //   Activate()                    emits Activated for the bound shortcut
 //   Record() -> a{sv}             what it saw
-#include "launch/portalshortcut.h"
+#include "desktop/portalshortcut.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

@@ -1,0 +1,8 @@
+#include "desktop/portalshortcut.h"
+
+#include <QDBusMetaType>
+
+void registerPortalShortcutTypes() {
+    qDBusRegisterMetaType<PortalShortcut>();
+    qDBusRegisterMetaType<PortalShortcutList>();
+}

@@ -1,8 +1,0 @@
-#include "launch/portalshortcut.h"
-
-#include <QDBusMetaType>
-
-void registerPortalShortcutTypes() {
-    qDBusRegisterMetaType<PortalShortcut>();
-    qDBusRegisterMetaType<PortalShortcutList>();
-}
