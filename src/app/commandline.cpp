@@ -7,7 +7,9 @@
 #include "core/appinfo.h"
 #include "core/korvelloerror.h"
 #include "core/programfiles.h"
-#include "emulatorsettings/settingsbackup.h"
+#include "emulatorsettings/settingsrestore.h"
+#include "launch/currentbuild.h"
+#include "launch/emulatorending.h"
 #include "launch/emulatorlauncher.h"
 #include "launch/flatpakbuild.h"
 #include "launch/gamestarter.h"
@@ -228,7 +230,7 @@ int CommandLine::run(QTextStream& out, QTextStream& err) {
             out << restoreEmulatorSettings() << u'\n';
             break;
         default:
-            return unload();
+            return unload(out);
         }
         rememberFolder();
         return status;
@@ -311,25 +313,36 @@ void CommandLine::recordPlaySession(const QString& databasePath, const GameStart
 }
 
 QString CommandLine::restoreEmulatorSettings() const {
-    // The plug-in era's settings folder, where Start keeps the user's own files.
+    // The plug-in era's settings folder and the per-game files' folders, where Start keeps
+    // the user's own files.
     const emulatordiscovery::Folders folders =
         emulatordiscovery::deriveFolders(m_appFolder, EmulatorRegistry());
-    return SettingsBackup(folders.settingsFolder).restore();
+    const GameStarter::Folders start =
+        emulatordiscovery::startFolders(m_appFolder, folders.settingsFolder, appinfo::ExecutableName());
+    return ::restoreEmulatorSettings(
+        folders.settingsFolder, currentbuild::gameSettingsFolders(start.settingsFolder, start.currentBuilds));
 }
 
-int CommandLine::unload() {
+int CommandLine::unload(QTextStream& out) {
     const std::optional<QString> exeFile = ProgramSettings().readText(lastEmulatorKey());
     if (!exeFile || exeFile->isEmpty())
         throw KorvelloError(QStringLiteral("Korvello has not started an emulator yet"));
+    // The emulator is asked to quit and given time to save; what still runs after that is ended.
+    bool forced = false;
     if (flatpakbuild::isFlatpak(*exeFile)) {
         // Exactly the process tree that Korvello's last Flatpak Start created.
-        if (flatpakbuild::endStarted() == 0)
+        if (flatpakbuild::endStarted({}, &forced) == 0)
             throw KorvelloError(QStringLiteral("The Flatpak emulator that Korvello started is not running"));
-        return 0;
+    } else {
+        // As the unload key does: every process of exactly that name.
+        const emulatorending::Result ended =
+            emulatorending::endAndWait(emulatorending::ofExecutable(*exeFile, appinfo::ExecutableName()));
+        if (ended.asked == 0)
+            throw KorvelloError(QStringLiteral("No emulator named %1 is running").arg(*exeFile));
+        forced = ended.forced;
     }
-    // As the unload key does: every process of exactly that name ended.
-    if (emulatorlauncher::endRunningEmulator(*exeFile, appinfo::ExecutableName()) == 0)
-        throw KorvelloError(QStringLiteral("No emulator named %1 is running").arg(*exeFile));
+    if (forced)
+        out << emulatorending::forcedText() << u'\n';
     return 0;
 }
 

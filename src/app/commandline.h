@@ -50,7 +50,7 @@ private:
     QString restoreEmulatorSettings() const;
     // Opens the started game's play session in the store.
     void recordPlaySession(const QString& databasePath, const GameStarter::Started& started);
-    int unload();
+    int unload(QTextStream& out);
     // Adds the games of a folder of disc images; the summary goes to `out`.
     int addFolder(QTextStream& out);
 

@@ -5,15 +5,23 @@
 #include "core/appinfo.h"
 #include "core/korvelloerror.h"
 #include "desktop/unloadkey.h"
-#include "emulatorsettings/settingsbackup.h"
-#include "launch/emulatorlauncher.h"
+#include "emulatorsettings/settingsrestore.h"
+#include "launch/currentbuild.h"
 #include "launch/flatpakbuild.h"
 #include "launch/gamestarter.h"
 #include "launch/playsessiontracker.h"
 #include "store/playtimestore.h"
 #include "ui/dialogs.h"
 
+#include <QCoreApplication>
+#include <QScopeGuard>
+#include <QThread>
+#include <QTimer>
 #include <QWidget>
+
+namespace {
+const QString kClosingText = QStringLiteral("Closing PCSX2\u2026");
+}
 
 GameSession::GameSession(const EmulatorSetup& setup, const LibraryStores& stores, QWidget* window)
     : QObject(window), m_setup(setup), m_stores(stores), m_window(window), m_unloadKey(createUnloadKey()) {
@@ -25,9 +33,16 @@ GameSession::GameSession(const EmulatorSetup& setup, const LibraryStores& stores
     m_unloadKey->setHandler([this](qint32 id) { run([this, id] { unloadEmulator(id); }); });
     // The desktop portal answers later than registration returns.
     m_unloadKey->setStatusHandler([this] { run([this] { showUnloadKeyStatus(); }); });
+    m_closingTimer = new QTimer(this);
+    m_closingTimer->setInterval(50);
+    connect(m_closingTimer, &QTimer::timeout, this, [this] { run([this] { checkClosing(); }); });
 }
 
-GameSession::~GameSession() = default;
+GameSession::~GameSession() {
+    // An emulator still asked to quit is given the rest of its time; the program
+    // does not leave it half closed.
+    finishClosing();
+}
 
 void GameSession::openSessions() {
     // Games started from desktop shortcuts while the window runs are timed here too.
@@ -71,6 +86,8 @@ void GameSession::showUnloadKeyStatus() {
 }
 
 void GameSession::startGame(const QString& game, bool runDisc) {
+    if (m_starting)
+        return; // a pad press while a Start waits for the emulator to quit
     // Another game that this window started still runs: ending it loses what
     // its player has not saved, so the player says so first.
     QStringList others = m_playSessions->runningGames();
@@ -92,12 +109,29 @@ void GameSession::startGameEnding(const QString& game, bool runDisc, const QStri
         m_stores.profiles,
         {m_setup.appFolder, m_setup.settingsFolder, m_setup.currentBuilds, m_setup.pluginsFolder},
         appinfo::ExecutableName());
+    if (m_starting)
+        return;
+    m_starting = true;
+    const auto done = qScopeGuard([this] { m_starting = false; });
+    // An unload under way ends first: the emulator is never asked twice.
+    finishClosing();
     // A start that its checks refuse leaves the other games running.
-    starter.setAfterChecks([this, gamesToEnd] {
+    QStringList forced;
+    starter.setAfterChecks([this, gamesToEnd, &forced] {
         for (const QString& other : gamesToEnd)
-            m_playSessions->endGame(other);
+            if (m_playSessions->endGame(other, waitHandler()))
+                forced.append(emulatorending::forcedText());
     });
-    const GameStarter::Started started = starter.start(game, runDisc);
+    starter.setWaitHandler(waitHandler());
+    GameStarter::Started started;
+    try {
+        started = starter.start(game, runDisc);
+    } catch (...) {
+        showUnloadKeyStatus();
+        throw;
+    }
+    showUnloadKeyStatus();
+    started.notices = forced + started.notices;
     m_startedExecutable = started.executable;
     // Kept in the settings file too, so that `korvello --unload` ends it, and
     // so that this window's key ends what a `korvello --start` started since.
@@ -117,16 +151,66 @@ void GameSession::unloadEmulator(qint32 id) {
 }
 
 void GameSession::endStartedEmulator() {
+    if (isClosing())
+        return; // asked already; a second SIGTERM would make the emulator quit without saving
     const std::optional<QString> last = m_stores.settings.readText(CommandLine::lastEmulatorKey());
     const QString exeFile = last && !last->isEmpty() ? *last : m_startedExecutable;
-    if (flatpakbuild::isFlatpak(exeFile))
-        flatpakbuild::endStarted();
-    else
-        emulatorlauncher::endRunningEmulator(exeFile, appinfo::ExecutableName());
+    emulatorending::Ending ending;
+    if (flatpakbuild::isFlatpak(exeFile)) {
+        if (const qint64 root = flatpakbuild::startedProcess(); root > 0)
+            ending = emulatorending::ofTree(root);
+    } else {
+        ending = emulatorending::ofExecutable(exeFile, appinfo::ExecutableName());
+    }
+    if (ending.isEmpty())
+        return;
+    emulatorending::ask(ending);
+    m_closing = ending;
+    m_closingClock.start();
+    emit unloadHintChanged(kClosingText, QString());
+    m_closingTimer->start();
+}
+
+void GameSession::checkClosing() {
+    if (!isClosing()) {
+        m_closingTimer->stop();
+        return;
+    }
+    const bool running = emulatorending::anyRunning(m_closing);
+    if (running && m_closingClock.elapsed() < emulatorending::kQuitWaitMs)
+        return;
+    m_closingTimer->stop();
+    emulatorending::finish(m_closing);
+    m_closing = {};
+    showUnloadKeyStatus();
+    if (running)
+        emit unloadHintChanged(emulatorending::forcedText(), QString());
+}
+
+void GameSession::finishClosing() {
+    while (isClosing()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        checkClosing();
+        if (isClosing())
+            QThread::msleep(20);
+    }
+}
+
+std::function<void()> GameSession::waitHandler() {
+    return [this, said = false]() mutable {
+        if (!said) {
+            emit unloadHintChanged(kClosingText, QString());
+            said = true;
+        }
+        // The window keeps repainting; the user's clicks wait for the Start to end.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
 }
 
 void GameSession::restoreEmulatorSettings() {
-    const QString done = SettingsBackup(m_setup.settingsFolder).restore();
+    const QString done = ::restoreEmulatorSettings(
+        m_setup.settingsFolder,
+        currentbuild::gameSettingsFolders(m_setup.settingsFolder, m_setup.currentBuilds));
     Dialogs::message(m_window, appinfo::kTitle, done, QMessageBox::Information);
 }
 

@@ -3,11 +3,15 @@
 #include "app/windowcontext.h"
 #include "ui/errorreport.h"
 
+#include "launch/emulatorending.h"
+
+#include <QElapsedTimer>
 #include <QObject>
 #include <functional>
 #include <memory>
 
 class PlaySessionTracker;
+class QTimer;
 class QWidget;
 class UnloadKey;
 
@@ -42,8 +46,12 @@ public:
     // The unload key with id `id` was pressed: ends the emulator that Start last started.
     void unloadEmulator(qint32 id);
     // Ends the emulator that Start (here or on the command line) last started:
-    // what the unload key and the gamepad's unload combination do.
+    // what the unload key and the gamepad's unload combination do. The emulator
+    // is asked to quit and, while the window goes on, given time to save
+    // ("Closing PCSX2..." in the hint); what still runs after that is ended.
     void endStartedEmulator();
+    // Whether an emulator asked to quit is still being waited for.
+    bool isClosing() const { return !m_closing.isEmpty(); }
     // Puts back the emulator's own settings files kept before Korvello's first Start.
     void restoreEmulatorSettings();
 
@@ -65,6 +73,12 @@ signals:
     void sessionEnded();
 
 private:
+    // Every 50 ms while closing: the asked emulator ended or its time is up.
+    void checkClosing();
+    // Waits for a closing under way to end (a Start must not ask the emulator twice).
+    void finishClosing();
+    // What the window does while a Start or the question's answer waits for an emulator to quit.
+    std::function<void()> waitHandler();
     template <typename F> void run(F&& f) { ErrorReport::guard(m_window, std::forward<F>(f)); }
 
     const EmulatorSetup& m_setup;
@@ -75,4 +89,8 @@ private:
     PlaySessionTracker* m_playSessions = nullptr; // watches the emulators Start started
     QString m_startedExecutable;
     std::function<QString()> m_padCombination;
+    bool m_starting = false;          // a Start runs (and may wait for an emulator to quit)
+    emulatorending::Ending m_closing; // the emulator being closed, empty when none
+    QElapsedTimer m_closingClock;
+    QTimer* m_closingTimer = nullptr;
 };

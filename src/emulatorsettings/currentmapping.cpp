@@ -58,6 +58,10 @@ const std::array<CurrentKey, kCurrentKeyCount> kCurrentKeys = {{
     {kGS, "UserHacks_WildHack", col::GSDXUserHacks_WildHack, R::Bool},
     // GSSettingBoolEx(ManualUserHacks, "UserHacks")
     {kGS, "UserHacks", col::GSDXUserHacks, R::Bool},
+    // MainWindow::shouldHideMouseCursor and DisplayWidget's double-click handler read these through
+    // Host::GetBoolSettingValue, whose game layer is this file
+    {"UI", "HideMouseCursor", col::PCSX2AlwaysHideMouse, R::Bool},
+    {"UI", "DoubleClickTogglesFullscreen", col::PCSX2IsToggleFullscreenOnDoubleClick, R::Bool},
     // SettingsWrapEnumEx(AspectRatio, "AspectRatio", AspectRatioNames)
     {kGS, "AspectRatio", col::PCSX2AspectRatio, R::AspectRatio},
     // 1.7: EmulationSpeedOptions wrap.EntryBitBool("EmuCore/GS", "FrameLimitEnable", ...); 2.x reads no

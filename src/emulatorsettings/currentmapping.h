@@ -15,8 +15,7 @@ class GameProfile;
 // no row (docs/current-builds-mapping.md lists them); start-fullscreen, the disc
 // image and the command-line keys go on the command line instead
 // (currentbuild::startArguments). Settings the emulator reads only from PCSX2.ini
-// (the memory card folder, the window's mouse and double-click settings) are the
-// user's and are not written.
+// (the memory card folder) are the user's and are not written.
 
 // How a key's value is made from its column.
 enum class CurrentRule {
@@ -58,7 +57,7 @@ struct CurrentKey {
     bool readBy(CurrentGeneration g) const { return (generations & generationBit(g)) != 0; }
 };
 
-inline constexpr int kCurrentKeyCount = 76;
+inline constexpr int kCurrentKeyCount = 78;
 extern const std::array<CurrentKey, kCurrentKeyCount> kCurrentKeys;
 
 // The value written for a row, or nothing when the stored value has no

@@ -5,9 +5,12 @@
 #include "emulatorsettings/currentcommandline.h"
 #include "emulatorsettings/currentconfigwriter.h"
 #include "emulatorsettings/currentmapping.h"
+#include "emulatorsettings/gamesettingsbackup.h"
 #include "ini/inivalues.h"
 #include "ini/iniwriter.h"
+#include "launch/emulatorending.h"
 #include "launch/emulatorlauncher.h"
+#include "launch/flatpakbuild.h"
 #include "launch/processtable.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
@@ -78,6 +81,20 @@ QStringList startArguments(const GameProfile& profile, bool runCdvd, CurrentGene
     return arguments;
 }
 
+QString gameSettingsFolder(const QString& settingsFolder) {
+    return QDir::cleanPath(settingsFolder + QStringLiteral("/../gamesettings"));
+}
+
+QStringList gameSettingsFolders(const QString& settingsFolder, bool currentBuilds) {
+    QStringList folders;
+    if (currentBuilds)
+        folders << gameSettingsFolder(settingsFolder);
+    const QString flatpak = gameSettingsFolder(flatpakbuild::settingsFolder());
+    if (!folders.contains(flatpak))
+        folders << flatpak;
+    return folders;
+}
+
 QString gameSettingsPath(const QString& dataFolder, const QString& serial, quint32 crc,
                          CurrentGeneration generation) {
     const QString crcText = QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper();
@@ -101,7 +118,7 @@ QString dataPath(const QString& dataFolder, const IniValues& settings, const cha
 } // namespace
 
 QStringList prepareGame(const GameProfile& profile, const QString& settingsFolder, bool runCdvd,
-                        QStringList* notices) {
+                        QStringList* notices, const QString& imageFolder) {
     const QString folder = settingsFolder.endsWith(u'/') ? settingsFolder : settingsFolder + u'/';
     const IniValues settings = IniValues::fromFile(folder + QString::fromLatin1(kSettingsFile));
     const CurrentGeneration generation = generationOf(settings);
@@ -119,13 +136,20 @@ QStringList prepareGame(const GameProfile& profile, const QString& settingsFolde
         std::optional<disc::DiscIdentity> identity;
         try {
             // The game list cache holds what the disc reader cannot read itself (CHD).
-            identity = disc::identify(iso, dataPath(dataFolder, settings, "Cache", "cache") +
-                                               QStringLiteral("/gamelist.cache"));
+            // The emulator opens a relative image from its own folder, its working folder.
+            const QString image = imageFolder.isEmpty() ? iso : QDir(imageFolder).absoluteFilePath(iso);
+            identity = disc::identify(image, dataPath(dataFolder, settings, "Cache", "cache") +
+                                                 QStringLiteral("/gamelist.cache"));
         } catch (const KorvelloError& error) {
             notice(QStringLiteral("This game's settings were not applied: %1").arg(error.innermostText()));
         }
         if (identity) {
             const QString file = gameSettingsPath(dataFolder, identity->serial, identity->crc, generation);
+            // The user's own file for this game is kept the first time Korvello writes it.
+            if (const QString kept =
+                    GameSettingsBackup(QFileInfo(file).path()).keep(QFileInfo(file).fileName());
+                !kept.isEmpty())
+                notice(kept);
             writeCurrentGameSettings(profile, file, generation);
             // The 1.7 builds' "Enable Per-Game Settings" (Pcsx2Config EnablePerGameSettings, read in
             // VMManager::UpdateGameSettingsLayer) skips every game's file while it is off; 2.x has no switch.
@@ -144,11 +168,13 @@ QStringList prepareGame(const GameProfile& profile, const QString& settingsFolde
 }
 
 QString startGame(const GameProfile& profile, const QString& settingsFolder, const QString& appFolder,
-                  bool runCdvd, qint64* pid, QStringList* notices) {
-    const QStringList arguments = prepareGame(profile, settingsFolder, runCdvd, notices);
+                  bool runCdvd, qint64* pid, QStringList* notices, const std::function<void()>& idle) {
+    const QStringList arguments = prepareGame(profile, settingsFolder, runCdvd, notices, appFolder);
     const QString exeFile = profile.value(col::PCSX2ExeFile);
-    if (IsProcessRunning(exeFile))
-        KillProcess(exeFile);
+    const emulatorending::Result ended = emulatorending::endAndWait(
+        emulatorending::ofExecutable(exeFile, QString()), emulatorending::kQuitWaitMs, idle);
+    if (ended.forced && notices)
+        notices->append(emulatorending::forcedText());
     emulatorlauncher::startEmulator(appFolder, exeFile, arguments, pid);
     return exeFile;
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class GameProfile;
 
 // The emulator's current builds: no plug-ins, one settings file PCSX2.ini in the
@@ -68,6 +70,13 @@ QStringList startArguments(const GameProfile& profile, bool runCdvd, CurrentGene
 // "<CRC>.ini" when the disc has no serial), and "<CRC>.ini" for the early 1.7
 // builds (GetGameSettingsPath(u32 game_crc) formats "%08X.ini"). `dataFolder`
 // is the folder above "inis".
+// The gamesettings folder of the data folder whose settings folder (inis) is given.
+QString gameSettingsFolder(const QString& settingsFolder);
+
+// Every gamesettings folder Korvello may have written for a library in appFolder:
+// the folder's own current builds' (when `currentBuilds`) and the Flatpak build's.
+QStringList gameSettingsFolders(const QString& settingsFolder, bool currentBuilds);
+
 QString gameSettingsPath(const QString& dataFolder, const QString& serial, quint32 crc,
                          CurrentGeneration generation);
 
@@ -81,13 +90,18 @@ QString gameSettingsPath(const QString& dataFolder, const QString& serial, quint
 // running emulator of the same executable ends, and appFolder + the profile's
 // executable starts detached with appFolder as its working folder. PCSX2.ini is
 // never written. Returns the executable name started, for the unload key.
+// The running emulator is asked to quit and given time to save (emulatorending),
+// `idle` called while it is waited for.
 QString startGame(const GameProfile& profile, const QString& settingsFolder, const QString& appFolder,
-                  bool runCdvd, qint64* pid = nullptr, QStringList* notices = nullptr);
+                  bool runCdvd, qint64* pid = nullptr, QStringList* notices = nullptr,
+                  const std::function<void()>& idle = {});
 
 // The first half of startGame, for an emulator started some other way (the Flatpak
 // build): the generation, the command line and the game's settings file written, the
-// notices added. Returns the emulator's arguments; ends and starts nothing.
+// notices added. Returns the emulator's arguments; ends and starts nothing. A relative
+// disc image path is taken from `imageFolder` (the emulator's folder, where the
+// emulator opens it), else from the current folder.
 QStringList prepareGame(const GameProfile& profile, const QString& settingsFolder, bool runCdvd,
-                        QStringList* notices = nullptr);
+                        QStringList* notices = nullptr, const QString& imageFolder = QString());
 
 } // namespace currentbuild

@@ -41,12 +41,6 @@ void checkExecutable(const QString& appFolder, const QString& exeFile, const QSt
                                 .arg(exeFile, QDir::toNativeSeparators(appFolder)));
 }
 
-int endRunningEmulator(const QString& exeFile, const QString& ownName) {
-    if (!isPlainFileName(exeFile) || (!ownName.isEmpty() && equalAsciiNoCase(exeFile, ownName)))
-        return 0;
-    return IsProcessRunning(exeFile) ? KillProcess(exeFile) : 0;
-}
-
 void checkStartable(const QString& appFolder, const QString& exeFile, bool runCdvd,
                     const QString& currentIso) {
     const QString program = QDir::toNativeSeparators(appFolder + exeFile);

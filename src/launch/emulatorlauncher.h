@@ -18,12 +18,6 @@ QStringList startArguments(bool runCdvd, const QString& currentIso, const QStrin
 // processes that are ended.
 void checkExecutable(const QString& appFolder, const QString& exeFile, const QString& ownName);
 
-// Ends the running emulators of `exeFile` (processes of the current user whose
-// file name is exactly that, never this program), as Start and the unload key
-// do. Does nothing for a name that is not a plain file name or is `ownName`.
-// Returns how many processes were ended.
-int endRunningEmulator(const QString& exeFile, const QString& ownName);
-
 // Refuses, before anything is written or ended, a Start that cannot work:
 // throws KorvelloError naming the file when appFolder + exeFile is not an
 // executable file, or, with runCdvd, when the disc image does not exist (a

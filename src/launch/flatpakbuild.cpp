@@ -1,4 +1,5 @@
 #include "launch/flatpakbuild.h"
+#include "launch/emulatorending.h"
 
 #include "core/korvelloerror.h"
 #include "launch/processidentity.h"
@@ -175,7 +176,7 @@ qint64 start(const Installation& installation, const QStringList& arguments, con
     return pid;
 }
 
-int endStarted() {
+qint64 startedProcess() {
     QFile record(recordPath());
     if (!record.open(QIODevice::ReadOnly))
         return 0;
@@ -186,9 +187,20 @@ int endStarted() {
     const QString identity = QString::fromUtf8(lines.value(1));
     if (!numeric || pid <= 0 || identity.isEmpty() || processIdentity(pid) != identity)
         return 0;
+    return pid;
+}
+
+int endStarted(const std::function<void()>& idle, bool* forced) {
     // The whole tree: the launcher (flatpak run, or bwrap it became), the sandbox's own
     // init and the emulator in it; the launcher alone could leave the emulator running.
-    return endProcessTree(pid);
+    const qint64 root = startedProcess();
+    if (root <= 0)
+        return 0;
+    const emulatorending::Result result =
+        emulatorending::endAndWait(emulatorending::ofTree(root), emulatorending::kQuitWaitMs, idle);
+    if (forced)
+        *forced = result.forced;
+    return result.asked;
 }
 
 } // namespace flatpakbuild

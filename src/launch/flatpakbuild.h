@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // The emulator as Flathub ships it (application id net.pcsx2.PCSX2): no executable in a
@@ -62,9 +64,15 @@ QString permissionNotice(const Installation& installation, const QString& imageP
 // Throws KorvelloError when it cannot be started.
 qint64 start(const Installation& installation, const QStringList& arguments, const QString& workingFolder);
 
-// Ends the process tree the last start() created, in any copy of the program (the
-// launcher, the sandbox and the emulator in it), when it still runs; nothing else.
-// Returns how many processes were signalled.
-int endStarted();
+// The process the last start() created, in any copy of the program, when it still
+// runs (its identity matches the record); 0 otherwise.
+qint64 startedProcess();
+
+// Ends the process tree the last start() created (the launcher, the sandbox and the
+// emulator in it), when it still runs; nothing else. The emulator is asked to quit
+// first and given emulatorending::kQuitWaitMs (`idle` is called while it is waited
+// for). Returns how many processes were asked; `forced`, when given, says whether
+// some had to be ended after the wait.
+int endStarted(const std::function<void()>& idle = {}, bool* forced = nullptr);
 
 } // namespace flatpakbuild

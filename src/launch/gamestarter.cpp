@@ -4,6 +4,7 @@
 #include "emulatorsettings/configwriter.h"
 #include "emulatorsettings/settingsbackup.h"
 #include "launch/currentbuild.h"
+#include "launch/emulatorending.h"
 #include "launch/emulatorlauncher.h"
 #include "launch/flatpakbuild.h"
 #include "launch/startlock.h"
@@ -39,7 +40,7 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     started.game = profile->value(col::gamename);
     if (m_folders.currentBuilds) {
         started.executable = currentbuild::startGame(*profile, m_folders.settingsFolder, appFolder, runCdvd,
-                                                     &started.pid, &started.notices);
+                                                     &started.pid, &started.notices, m_idle);
         return started;
     }
     if (const QString kept = SettingsBackup(m_folders.settingsFolder).ensure(); !kept.isEmpty())
@@ -47,7 +48,11 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     const QString plugins =
         m_folders.pluginsFolder.isEmpty() ? appFolder + QStringLiteral("Plugins") : m_folders.pluginsFolder;
     WriteEmulatorConfig(*profile, m_folders.settingsFolder, appFolder, plugins);
-    emulatorlauncher::endRunningEmulator(exeFile, m_ownName);
+    // The running emulator is asked to quit first, so that it writes its memory cards.
+    if (emulatorending::endAndWait(emulatorending::ofExecutable(exeFile, m_ownName),
+                                   emulatorending::kQuitWaitMs, m_idle)
+            .forced)
+        started.notices.append(emulatorending::forcedText());
     const QStringList arguments = emulatorlauncher::startArguments(
         runCdvd, profile->value(col::PCSX2CurrentIso), profile->value(col::PCSX2CMDKeys));
     emulatorlauncher::startEmulator(appFolder, exeFile, arguments, &started.pid);
@@ -81,7 +86,10 @@ GameStarter::Started GameStarter::startFlatpak(GameProfile profile, bool runCdvd
         if (!notice.isEmpty())
             started.notices.append(notice);
     }
-    flatpakbuild::endStarted();
+    bool forced = false;
+    flatpakbuild::endStarted(m_idle, &forced);
+    if (forced)
+        started.notices.append(emulatorending::forcedText());
     started.pid = flatpakbuild::start(*installation, arguments, m_folders.appFolder);
     started.executable = QLatin1String(flatpakbuild::kExecutable);
     return started;

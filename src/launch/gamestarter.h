@@ -54,6 +54,9 @@ public:
     // Runs once the checks have passed, before anything is written, ended or
     // started: the window ends there the other games it was told to end.
     void setAfterChecks(std::function<void()> step) { m_afterChecks = std::move(step); }
+    // Called about every 20 ms while a running emulator is given time to quit (up to
+    // emulatorending::kQuitWaitMs): a window keeps repainting and says what it waits for.
+    void setWaitHandler(std::function<void()> idle) { m_idle = std::move(idle); }
 
 private:
     // The Flatpak build: the current builds' Start into the sandbox's settings folder,
@@ -61,6 +64,7 @@ private:
     Started startFlatpak(GameProfile profile, bool runCdvd);
 
     std::function<void()> m_afterChecks;
+    std::function<void()> m_idle;
     ProfileStore& m_store;
     Folders m_folders;
     QString m_ownName;

@@ -1,4 +1,5 @@
 #include "launch/playsessiontracker.h"
+#include "launch/emulatorending.h"
 
 #include "core/korvelloerror.h"
 #include "launch/processidentity.h"
@@ -11,10 +12,10 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <csignal>
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
-#include <csignal>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -243,8 +244,15 @@ QStringList PlaySessionTracker::runningGames() const {
     return games;
 }
 
-void PlaySessionTracker::endGame(const QString& game) {
-    for (const Watch& w : std::as_const(m_watches))
-        if (w.game == game && processIdentity(w.pid) == w.identity)
-            ::kill(static_cast<pid_t>(w.pid), SIGKILL);
+bool PlaySessionTracker::endGame(const QString& game, const std::function<void()>& idle) {
+    // Every process of the game at once, each asked to quit and given time to save.
+    emulatorending::Ending ending;
+    for (const Watch& w : std::as_const(m_watches)) {
+        if (w.game != game || processIdentity(w.pid) != w.identity)
+            continue;
+        const emulatorending::Ending tree = emulatorending::ofTree(w.pid);
+        ending.asked += tree.asked;
+        ending.all += tree.all;
+    }
+    return emulatorending::endAndWait(ending, emulatorending::kQuitWaitMs, idle).forced;
 }

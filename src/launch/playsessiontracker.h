@@ -3,8 +3,8 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <QStringList>
+#include <functional>
 
 class PlayTimeStore;
 class QFileSystemWatcher;
@@ -68,9 +68,11 @@ public:
     // The games whose emulator, started by this program, runs now (its process is
     // the one that was started, not a later one with its pid), sorted, each once.
     QStringList runningGames() const;
-    // Ends (SIGKILL) the emulators started for `game` that still run; their
-    // sessions close as any other end does.
-    void endGame(const QString& game);
+    // Ends the emulators started for `game` that still run: asked to quit first and
+    // given time to save (emulatorending; `idle` is called while they are waited
+    // for), then ended. Their sessions close as any other end does. Returns whether
+    // some did not quit in time and had to be ended.
+    bool endGame(const QString& game, const std::function<void()>& idle = {});
 
 signals:
     // A watched session ended; the games' figures may have changed.

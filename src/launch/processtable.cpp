@@ -121,19 +121,25 @@ bool IsProcessRunning(const QString& name) {
     return false;
 }
 
-int KillProcess(const QString& name) {
-    int result = 0;
+QList<RunningProcess> processesNamed(const QString& name) {
+    QList<RunningProcess> named;
     if (name.isEmpty())
-        return result; // no process has an empty name
+        return named; // no process has an empty name
     const qint64 self = ::getpid();
     const qint64 user = ::getuid();
     for (const RunningProcess& p : runningProcesses()) {
         if (p.pid == self || p.uid != user)
             continue;
-        if (!equalAsciiNoCase(fileNamePart(p.exeName), name) && !equalAsciiNoCase(p.exeName, name))
-            continue;
-        result = ::kill(static_cast<pid_t>(p.pid), SIGKILL) == 0 ? 1 : 0;
+        if (equalAsciiNoCase(fileNamePart(p.exeName), name) || equalAsciiNoCase(p.exeName, name))
+            named.append(p);
     }
+    return named;
+}
+
+int KillProcess(const QString& name) {
+    int result = 0;
+    for (const RunningProcess& p : processesNamed(name))
+        result = ::kill(static_cast<pid_t>(p.pid), SIGKILL) == 0 ? 1 : 0;
     return result;
 }
 
@@ -148,35 +154,51 @@ qint64 parentProcessId(const QByteArray& stat) {
     return ok ? parent : -1;
 }
 
-int endProcessTree(qint64 root) {
+QList<RunningProcess> processTree(qint64 root) {
+    QList<RunningProcess> tree;
     if (root <= 0)
-        return 0;
+        return tree;
     const qint64 self = ::getpid();
     const qint64 user = ::getuid();
     // One reading of the table: each process's parent, and whose it is.
     QHash<qint64, QList<qint64>> children;
-    QHash<qint64, qint64> owner;
+    QHash<qint64, RunningProcess> processes;
     forEachProcess([&](qint64 pid, const QString& dir, const QByteArray& stat) {
         const qint64 parent = parentProcessId(stat);
         if (parent < 0)
             return;
         children[parent].append(pid);
-        owner.insert(pid, realUid(readProcFile(dir + QStringLiteral("status"))));
+        processes.insert(pid,
+                         {pid, QString(), realUid(readProcFile(dir + QStringLiteral("status"))), parent});
     });
-    if (!owner.contains(root))
-        return 0;
-    // Breadth first from the root; signalled in reverse, the deepest first.
-    QList<qint64> tree{root};
-    for (qsizetype i = 0; i < tree.size(); ++i)
-        for (const qint64 child : children.value(tree[i]))
-            if (!tree.contains(child))
-                tree.append(child);
-    int signalled = 0;
-    for (auto it = tree.crbegin(); it != tree.crend(); ++it) {
-        if (*it == self || owner.value(*it, -1) != user)
+    if (!processes.contains(root))
+        return tree;
+    // Breadth first from the root.
+    QList<qint64> order{root};
+    for (qsizetype i = 0; i < order.size(); ++i)
+        for (const qint64 child : children.value(order[i]))
+            if (!order.contains(child))
+                order.append(child);
+    QHash<qint64, QString> names;
+    for (const RunningProcess& p : runningProcesses())
+        names.insert(p.pid, p.exeName);
+    for (const qint64 pid : order) {
+        RunningProcess p = processes.value(pid);
+        if (pid == self || p.uid != user)
             continue;
-        if (::kill(static_cast<pid_t>(*it), SIGKILL) == 0)
-            ++signalled;
+        p.exeName = names.value(pid);
+        tree.append(p);
     }
+    return tree;
+}
+
+int endProcessTree(qint64 root) {
+    // Signalled in reverse, the deepest first, so that none is handed to another
+    // parent before it is found.
+    const QList<RunningProcess> tree = processTree(root);
+    int signalled = 0;
+    for (auto it = tree.crbegin(); it != tree.crend(); ++it)
+        if (::kill(static_cast<pid_t>(it->pid), SIGKILL) == 0)
+            ++signalled;
     return signalled;
 }

@@ -11,8 +11,9 @@
 // executable link, with comm only telling which of them was executed.
 struct RunningProcess {
     qint64 pid = 0;
-    QString exeName; // as recorded: a path or a bare name
-    qint64 uid = -1; // the real user id of its owner, -1 when unknown
+    QString exeName;    // as recorded: a path or a bare name
+    qint64 uid = -1;    // the real user id of its owner, -1 when unknown
+    qint64 parent = -1; // its parent process, filled in by processTree
 };
 
 // Every process that is not a zombie, in the order /proc lists them.
@@ -42,6 +43,15 @@ int KillProcess(const QString& name);
 // The parent process id from /proc/<pid>/stat's fourth field (after the command name in
 // brackets, which may itself hold blanks and brackets); -1 when it cannot be read.
 qint64 parentProcessId(const QByteArray& stat);
+
+// The processes of the current user (never this program) whose file name, or whole
+// recorded name, equals `name` as KillProcess compares them; empty for an empty name.
+QList<RunningProcess> processesNamed(const QString& name);
+
+// `root` and every process below it (children, their children...), breadth first
+// from the root, each with its recorded name; only processes of the current user,
+// never this program. Empty when `root` does not run.
+QList<RunningProcess> processTree(qint64 root);
 
 // Sends SIGKILL to `root` and every process below it (children, their children...), the
 // deepest first, so that none is handed to another parent before it is found. Only

@@ -174,9 +174,14 @@ void TestCurrentMapping::values_data() {
     QTest::newRow("start fullscreen") << Changes{{col::PCSX2DefaultToFullscreen, "enabled"}} << "UI"
                                       << "StartFullscreen"
                                       << "<none>";
+    // Read through the layered settings: the game's own file counts.
     QTest::newRow("hide mouse") << Changes{{col::PCSX2AlwaysHideMouse, "enabled"}} << "UI"
                                 << "HideMouseCursor"
-                                << "<none>";
+                                << "true";
+    QTest::newRow("double click off") << Changes{{col::PCSX2IsToggleFullscreenOnDoubleClick, "disabled"}}
+                                      << "UI"
+                                      << "DoubleClickTogglesFullscreen"
+                                      << "false";
     QTest::newRow("vsync as a digit") << Changes{{col::PCSX2VsyncEnable, "enabled"}} << gs << "VsyncEnable"
                                       << "1";
     // The global switches turn their group off.

@@ -5,6 +5,7 @@
 #include "emulatorrun.h"
 #include "emulatorsettings/currentconfigwriter.h"
 #include "emulatorsettings/currentprofilereader.h"
+#include "emulatorsettings/settingsrestore.h"
 #include "ini/inivalues.h"
 #include "launch/currentbuild.h"
 #include "store/columntable.h"
@@ -137,6 +138,8 @@ using Key = QPair<QString, QString>; // section, key
 // Every key the profile below writes into the game's file for a later 1.7 build, with the value
 // the emulator must read.
 const QMap<Key, QString> kExpected = {
+    {{"UI", "HideMouseCursor"}, "true"},
+    {{"UI", "DoubleClickTogglesFullscreen"}, "false"},
     {{"EmuCore", "EnablePatches"}, "false"},
     {{"EmuCore", "EnableCheats"}, "true"},
     {{"EmuCore", "HostFs"}, "true"},
@@ -323,7 +326,23 @@ private slots:
     void failedWriteStartsNothing();
     void realFilesReadBack_data();
     void realFilesReadBack();
+    void relativeImageIsTakenFromTheEmulatorsFolder();
+    void restorePutsTheGameFilesBack();
 };
+
+// The profile may name its image relative to the emulator's folder, where the emulator opens it;
+// the test itself runs elsewhere.
+void TestCurrentStart::relativeImageIsTakenFromTheEmulatorsFolder() {
+    emulatorrun::Reaper reaper;
+    CurrentFolder f;
+    QVERIFY(!f.disc.path.isEmpty());
+    f.profile.setValue(col::PCSX2CurrentIso, QFileInfo(f.disc.path).fileName());
+    QVERIFY(QDir::currentPath() != QDir(f.folder.path()).absolutePath());
+    QStringList notices;
+    QVERIFY(startAndRecord(f, reaper, &notices));
+    QVERIFY2(notices.isEmpty(), qPrintable(notices.join(u'|')));
+    QVERIFY(QFile::exists(f.gameFile()));
+}
 
 void TestCurrentStart::startWritesTheGameSettings() {
     emulatorrun::Reaper reaper;
@@ -337,7 +356,12 @@ void TestCurrentStart::startWritesTheGameSettings() {
 
     QStringList notices;
     QCOMPARE(currentbuild::startGame(f.profile, f.inis, f.folder.path(), true, nullptr, &notices), f.exeName);
-    QVERIFY2(notices.isEmpty(), qPrintable(notices.join(u'|')));
+    // The user's own file for the game is kept whole before it is first written, and that is said.
+    const QString backup =
+        f.folder.file(QStringLiteral("gamesettings/Korvello backup/")) + QFileInfo(f.gameFile()).fileName();
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices.first().contains(QStringLiteral("Korvello backup")), qPrintable(notices.first()));
+    QCOMPARE(readAll(backup), kOwnGameSettings);
 
     // Start-fullscreen, the old "--nogui" as the current "-nogui", then "--" and the image.
     const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
@@ -364,7 +388,7 @@ void TestCurrentStart::startWritesTheGameSettings() {
     }
     QCOMPARE(found, kExpected);
     QCOMPARE(currentAssignments(f.profile, CurrentGeneration::Later17).size(), kExpected.size());
-    for (const char* absent : {"StartFullscreen", "HideMouseCursor", "MemoryCards=", "MemoryCards ="})
+    for (const char* absent : {"StartFullscreen", "MemoryCards=", "MemoryCards ="})
         QVERIFY2(!written.contains(absent), absent);
 
     // The user's own lines keep their bytes and their order; the same value stays as the user wrote it.
@@ -384,6 +408,49 @@ void TestCurrentStart::startWritesTheGameSettings() {
     QVERIFY(written.contains("Renderer=14"));
     QCOMPARE(QDir(f.folder.file(QStringLiteral("gamesettings"))).entryList(QDir::Files),
              QStringList{QFileInfo(f.gameFile()).fileName()});
+
+    // A second Start keeps nothing again: the backup stays the user's file.
+    notices.clear();
+    QFile::remove(f.exePath + QStringLiteral(".record"));
+    QVERIFY(startAndRecord(f, reaper, &notices));
+    QVERIFY2(notices.isEmpty(), qPrintable(notices.join(u'|')));
+    QCOMPARE(readAll(backup), kOwnGameSettings);
+}
+
+// Korvello's per-game files go back to what the user had: the user's file byte for
+// byte, a file Korvello created removed, and a restore with nothing to do says so.
+void TestCurrentStart::restorePutsTheGameFilesBack() {
+    emulatorrun::Reaper reaper;
+    CurrentFolder f;
+    QVERIFY(!f.disc.path.isEmpty());
+    const QStringList folders = currentbuild::gameSettingsFolders(f.inis, true);
+    QVERIFY(folders.contains(QDir::cleanPath(f.folder.file(QStringLiteral("gamesettings")))));
+    QCOMPARE(
+        restoreEmulatorSettings(f.inis, folders),
+        QStringLiteral("There is nothing to put back: Korvello has not changed the emulator's settings."));
+
+    // One game the user had tuned in the emulator (CRLF and all), one the user never opened there.
+    const QByteArray own = "[EmuCore]\r\nEnableCheats = true\r\n\r\n[EmuCore/GS]\r\nOsdShowFPS = true\r\n";
+    writeAll(f.gameFile(), own);
+    QVERIFY(startAndRecord(f, reaper));
+    QVERIFY(readAll(f.gameFile()) != own);
+    const discfixture::Disc second =
+        discfixture::makeIso(f.folder.path(), QStringLiteral("Second.iso"), QStringLiteral("SLES_123.45"));
+    QVERIFY(!second.path.isEmpty());
+    f.profile.setValue(col::PCSX2CurrentIso, second.path);
+    QFile::remove(f.exePath + QStringLiteral(".record"));
+    QVERIFY(startAndRecord(f, reaper));
+    const QString created = f.gameFile(
+        second.serial + u'_' + QStringLiteral("%1").arg(second.crc, 8, 16, QLatin1Char('0')).toUpper() +
+        QStringLiteral(".ini"));
+    QVERIFY(QFile::exists(created));
+
+    const QString done = restoreEmulatorSettings(f.inis, folders);
+    QVERIFY2(done.startsWith(QStringLiteral("Put back 1 game settings file")) && done.contains(QStringLiteral("removed 1")),
+             qPrintable(done));
+    QCOMPARE(readAll(f.gameFile()), own);
+    QVERIFY(!QFile::exists(created));
+    QCOMPARE(readAll(f.settingsFile()), kFixture);
 }
 
 void TestCurrentStart::generations_data() {

@@ -1,6 +1,6 @@
 // The process table over /proc, with real child processes.
 #include "emulatorrun.h"
-#include "launch/emulatorlauncher.h"
+#include "launch/emulatorending.h"
 #include "launch/processtable.h"
 
 #include <QFile>
@@ -189,11 +189,13 @@ void TestProcessTable::endingTheEmulatorTakesOnlyPlainNames() {
     QVERIFY(pid > 0);
     reaper.add(pid);
     // A path is no emulator name, and the program's own name is never ended.
-    emulatorlauncher::endRunningEmulator(path, QString());
-    emulatorlauncher::endRunningEmulator(name, name.toUpper());
-    QTest::qWait(200);
+    QVERIFY(emulatorending::ofExecutable(path, QString()).isEmpty());
+    QVERIFY(emulatorending::ofExecutable(name, name.toUpper()).isEmpty());
     QVERIFY(isAlive(pid));
-    emulatorlauncher::endRunningEmulator(name, QStringLiteral("korvello"));
+    const emulatorending::Ending ending = emulatorending::ofExecutable(name, QStringLiteral("korvello"));
+    QCOMPARE(ending.asked.size(), 1);
+    QCOMPARE(ending.asked.first().pid, pid);
+    QCOMPARE(emulatorending::endAndWait(ending).asked, 1);
     QVERIFY(emulatorrun::waitForEnd(pid));
 }
 
