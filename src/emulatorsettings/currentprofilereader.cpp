@@ -228,6 +228,32 @@ void readProfile(GameProfile& profile, const IniValues& global, const IniValues&
     }
 }
 
+QStringList takeInEdits(GameProfile& profile, const IniValues& global, const IniValues& lastWritten,
+                        const IniValues& game, CurrentGeneration generation) {
+    QStringList changed;
+    QSet<int> columns;
+    for (const CurrentKey& key : kCurrentKeys) {
+        if (!key.readBy(generation))
+            continue;
+        const QString s = QString::fromLatin1(key.section);
+        const QString k = QString::fromLatin1(key.key);
+        if (game.value(s, k) == lastWritten.value(s, k))
+            continue;
+        if (!changed.contains(k))
+            changed.append(k);
+        columns.insert(key.column);
+        if (key.gate >= 0)
+            columns.insert(key.gate);
+    }
+    if (changed.isEmpty())
+        return changed;
+    GameProfile readBack = profile;
+    readProfile(readBack, global, game, generation);
+    for (const int column : std::as_const(columns))
+        profile.setValue(column, readBack.value(column));
+    return changed;
+}
+
 void readProfile(GameProfile& profile, const QString& settingsIni, const QString& gameSettingsIni) {
     const IniValues global = IniValues::fromFile(settingsIni);
     const IniValues game = gameSettingsIni.isEmpty() ? IniValues() : IniValues::fromFile(gameSettingsIni);

@@ -3,6 +3,7 @@
 #include "emulatorsettings/currentgeneration.h"
 
 #include <QString>
+#include <QStringList>
 
 class GameProfile;
 class IniValues;
@@ -20,6 +21,14 @@ namespace currentmapping {
 
 void readProfile(GameProfile& profile, const IniValues& globalSettings, const IniValues& gameSettings,
                  CurrentGeneration generation);
+
+// What the user changed in the emulator since Korvello last wrote the game's file:
+// each row the generation reads whose value in `game` (the file now) differs from
+// `lastWritten` (what Korvello wrote), a key removed included, is read back into
+// `profile` as readProfile reads it (the game's file over `global`). Every other
+// column stays. Returns the changed keys by name, each once, in the table's order.
+QStringList takeInEdits(GameProfile& profile, const IniValues& global, const IniValues& lastWritten,
+                        const IniValues& game, CurrentGeneration generation);
 
 // The same from files: `settingsIni` (PCSX2.ini, which also gives the generation)
 // and `gameSettingsIni` (may be empty or missing).

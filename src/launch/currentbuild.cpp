@@ -5,6 +5,7 @@
 #include "emulatorsettings/currentcommandline.h"
 #include "emulatorsettings/currentconfigwriter.h"
 #include "emulatorsettings/currentmapping.h"
+#include "emulatorsettings/currentprofilereader.h"
 #include "emulatorsettings/gamesettingsbackup.h"
 #include "ini/inivalues.h"
 #include "ini/iniwriter.h"
@@ -14,6 +15,7 @@
 #include "launch/processtable.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
+#include "store/writtenfilestore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -117,8 +119,42 @@ QString dataPath(const QString& dataFolder, const IniValues& settings, const cha
 
 } // namespace
 
-QStringList prepareGame(const GameProfile& profile, const QString& settingsFolder, bool runCdvd,
-                        QStringList* notices, const QString& imageFolder) {
+namespace {
+
+// A per-game settings file's bytes: a regular file only, up to a size no settings file reaches.
+std::optional<QByteArray> readGameFile(const QString& path) {
+    constexpr qint64 kLimit = 4 * 1024 * 1024;
+    const QFileInfo info(path);
+    if (info.isSymLink() || !info.isFile() || info.size() > kLimit)
+        return std::nullopt;
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return in.read(kLimit);
+}
+
+// Takes into `profile` what the user changed in the game's file since Korvello wrote it.
+void takeInEdits(GameProfile& profile, const QString& file, const IniValues& settings,
+                 CurrentGeneration generation, const GameFileMemory& memory, QStringList* notices) {
+    const std::optional<QByteArray> last = memory.written->lastWritten(file);
+    const std::optional<QByteArray> now = last ? readGameFile(file) : std::nullopt;
+    if (!last || !now || *now == *last)
+        return;
+    const QStringList taken = currentmapping::takeInEdits(profile, settings, IniValues::fromBytes(*last),
+                                                          IniValues::fromBytes(*now), generation);
+    if (taken.isEmpty())
+        return;
+    if (memory.saveProfile)
+        memory.saveProfile(profile);
+    if (notices)
+        notices->append(QStringLiteral("Took over what you changed for this game in the emulator: %1")
+                            .arg(taken.join(QStringLiteral(", "))));
+}
+
+} // namespace
+
+QStringList prepareGame(GameProfile& profile, const QString& settingsFolder, bool runCdvd,
+                        QStringList* notices, const QString& imageFolder, const GameFileMemory* memory) {
     const QString folder = settingsFolder.endsWith(u'/') ? settingsFolder : settingsFolder + u'/';
     const IniValues settings = IniValues::fromFile(folder + QString::fromLatin1(kSettingsFile));
     const CurrentGeneration generation = generationOf(settings);
@@ -145,12 +181,17 @@ QStringList prepareGame(const GameProfile& profile, const QString& settingsFolde
         }
         if (identity) {
             const QString file = gameSettingsPath(dataFolder, identity->serial, identity->crc, generation);
+            if (memory && memory->written)
+                takeInEdits(profile, file, settings, generation, *memory, notices);
             // The user's own file for this game is kept the first time Korvello writes it.
             if (const QString kept =
                     GameSettingsBackup(QFileInfo(file).path()).keep(QFileInfo(file).fileName());
                 !kept.isEmpty())
                 notice(kept);
             writeCurrentGameSettings(profile, file, generation);
+            if (memory && memory->written)
+                if (const std::optional<QByteArray> bytes = readGameFile(file))
+                    memory->written->remember(file, *bytes);
             // The 1.7 builds' "Enable Per-Game Settings" (Pcsx2Config EnablePerGameSettings, read in
             // VMManager::UpdateGameSettingsLayer) skips every game's file while it is off; 2.x has no switch.
             const std::optional<QString> perGame =
@@ -167,9 +208,10 @@ QStringList prepareGame(const GameProfile& profile, const QString& settingsFolde
     return arguments;
 }
 
-QString startGame(const GameProfile& profile, const QString& settingsFolder, const QString& appFolder,
-                  bool runCdvd, qint64* pid, QStringList* notices, const std::function<void()>& idle) {
-    const QStringList arguments = prepareGame(profile, settingsFolder, runCdvd, notices, appFolder);
+QString startGame(GameProfile& profile, const QString& settingsFolder, const QString& appFolder, bool runCdvd,
+                  qint64* pid, QStringList* notices, const std::function<void()>& idle,
+                  const GameFileMemory* memory) {
+    const QStringList arguments = prepareGame(profile, settingsFolder, runCdvd, notices, appFolder, memory);
     const QString exeFile = profile.value(col::PCSX2ExeFile);
     const emulatorending::Result ended = emulatorending::endAndWait(
         emulatorending::ofExecutable(exeFile, QString()), emulatorending::kQuitWaitMs, idle);

@@ -8,6 +8,7 @@
 #include <functional>
 
 class GameProfile;
+class WrittenFileStore;
 
 // The emulator's current builds: no plug-ins, one settings file PCSX2.ini in the
 // folder "inis" of their data folder (the user's global settings, never written
@@ -73,6 +74,17 @@ QStringList startArguments(const GameProfile& profile, bool runCdvd, CurrentGene
 // The gamesettings folder of the data folder whose settings folder (inis) is given.
 QString gameSettingsFolder(const QString& settingsFolder);
 
+// What a Start knows of its earlier writes. When the game's settings file differs
+// from what Korvello last wrote there (`written`), the user changed it in the
+// emulator: the keys changed are read back into the profile through the mapping
+// Start writes with, the profile is handed to `saveProfile` (stored before the
+// file is written), and one notice names the settings taken over. Then the file
+// is written and its bytes remembered.
+struct GameFileMemory {
+    WrittenFileStore* written = nullptr;
+    std::function<void(const GameProfile&)> saveProfile;
+};
+
 // Every gamesettings folder Korvello may have written for a library in appFolder:
 // the folder's own current builds' (when `currentBuilds`) and the Flatpak build's.
 QStringList gameSettingsFolders(const QString& settingsFolder, bool currentBuilds);
@@ -92,16 +104,18 @@ QString gameSettingsPath(const QString& dataFolder, const QString& serial, quint
 // never written. Returns the executable name started, for the unload key.
 // The running emulator is asked to quit and given time to save (emulatorending),
 // `idle` called while it is waited for.
-QString startGame(const GameProfile& profile, const QString& settingsFolder, const QString& appFolder,
-                  bool runCdvd, qint64* pid = nullptr, QStringList* notices = nullptr,
-                  const std::function<void()>& idle = {});
+// With `memory`, what the user changed in the emulator is taken in first (see GameFileMemory).
+QString startGame(GameProfile& profile, const QString& settingsFolder, const QString& appFolder, bool runCdvd,
+                  qint64* pid = nullptr, QStringList* notices = nullptr,
+                  const std::function<void()>& idle = {}, const GameFileMemory* memory = nullptr);
 
 // The first half of startGame, for an emulator started some other way (the Flatpak
 // build): the generation, the command line and the game's settings file written, the
 // notices added. Returns the emulator's arguments; ends and starts nothing. A relative
 // disc image path is taken from `imageFolder` (the emulator's folder, where the
 // emulator opens it), else from the current folder.
-QStringList prepareGame(const GameProfile& profile, const QString& settingsFolder, bool runCdvd,
-                        QStringList* notices = nullptr, const QString& imageFolder = QString());
+QStringList prepareGame(GameProfile& profile, const QString& settingsFolder, bool runCdvd,
+                        QStringList* notices = nullptr, const QString& imageFolder = QString(),
+                        const GameFileMemory* memory = nullptr);
 
 } // namespace currentbuild

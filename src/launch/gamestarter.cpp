@@ -10,6 +10,7 @@
 #include "launch/startlock.h"
 #include "store/columntable.h"
 #include "store/profilestore.h"
+#include "store/writtenfilestore.h"
 
 #include <QDir>
 
@@ -39,8 +40,10 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     Started started;
     started.game = profile->value(col::gamename);
     if (m_folders.currentBuilds) {
-        started.executable = currentbuild::startGame(*profile, m_folders.settingsFolder, appFolder, runCdvd,
-                                                     &started.pid, &started.notices, m_idle);
+        GameProfile game = *profile;
+        const auto memory = gameFileMemory(started.game);
+        started.executable = currentbuild::startGame(game, m_folders.settingsFolder, appFolder, runCdvd,
+                                                     &started.pid, &started.notices, m_idle, &memory.second);
         return started;
     }
     if (const QString kept = SettingsBackup(m_folders.settingsFolder).ensure(); !kept.isEmpty())
@@ -58,6 +61,23 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     emulatorlauncher::startEmulator(appFolder, exeFile, arguments, &started.pid);
     started.executable = exeFile;
     return started;
+}
+
+std::pair<std::shared_ptr<WrittenFileStore>, currentbuild::GameFileMemory>
+GameStarter::gameFileMemory(const QString& game) {
+    auto written = std::make_shared<WrittenFileStore>();
+    written->setDatabasePath(m_store.databasePath());
+    currentbuild::GameFileMemory memory;
+    memory.written = written.get();
+    // The user's edits become the profile's before the file is written.
+    memory.saveProfile = [this, game](const GameProfile& changed) {
+        GameProfile stored = changed;
+        // The image path stays as stored: the Flatpak's Start hands the sandbox a whole path.
+        if (const std::optional<GameProfile> before = m_store.load(game))
+            stored.setValue(col::PCSX2CurrentIso, before->value(col::PCSX2CurrentIso));
+        m_store.update(game, stored);
+    };
+    return {written, memory};
 }
 
 GameStarter::Started GameStarter::startFlatpak(GameProfile profile, bool runCdvd) {
@@ -78,8 +98,9 @@ GameStarter::Started GameStarter::startFlatpak(GameProfile profile, bool runCdvd
     const StartLock lock(flatpakbuild::dataFolder());
     Started started;
     started.game = profile.value(col::gamename);
-    const QStringList arguments =
-        currentbuild::prepareGame(profile, flatpakbuild::settingsFolder(), runCdvd, &started.notices);
+    const auto memory = gameFileMemory(started.game);
+    const QStringList arguments = currentbuild::prepareGame(profile, flatpakbuild::settingsFolder(), runCdvd,
+                                                            &started.notices, QString(), &memory.second);
     if (runCdvd) {
         const QString notice =
             flatpakbuild::permissionNotice(*installation, profile.value(col::PCSX2CurrentIso));

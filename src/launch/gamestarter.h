@@ -1,12 +1,17 @@
 #pragma once
 
+#include "launch/currentbuild.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+#include <utility>
 
 class GameProfile;
 class ProfileStore;
+class WrittenFileStore;
 
 // Start of one game, without any window: the window's Start and the command
 // line's --start both go through it. In order: load the profile; check that its
@@ -62,6 +67,9 @@ private:
     // The Flatpak build: the current builds' Start into the sandbox's settings folder,
     // started through Flatpak, ending the tree an earlier Flatpak Start created.
     Started startFlatpak(GameProfile profile, bool runCdvd);
+    // What the current builds' Start remembers of its writes to `game`'s settings file, in db.mdb.
+    std::pair<std::shared_ptr<WrittenFileStore>, currentbuild::GameFileMemory>
+    gameFileMemory(const QString& game);
 
     std::function<void()> m_afterChecks;
     std::function<void()> m_idle;

@@ -8,8 +8,10 @@
 #include "emulatorsettings/settingsrestore.h"
 #include "ini/inivalues.h"
 #include "launch/currentbuild.h"
+#include "launch/gamestarter.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
+#include "store/profilestore.h"
 #include "support/errortext.h"
 #include "support/testfolder.h"
 
@@ -328,7 +330,70 @@ private slots:
     void realFilesReadBack();
     void relativeImageIsTakenFromTheEmulatorsFolder();
     void restorePutsTheGameFilesBack();
+    void editsInTheEmulatorAreTakenIn();
 };
+
+// The user tunes the game in the emulator's own properties between two Starts: the
+// next Start takes the changes into the profile (stored in db.mdb, said in one line)
+// before it writes, so the file keeps them; a Start without edits changes nothing.
+void TestCurrentStart::editsInTheEmulatorAreTakenIn() {
+    emulatorrun::Reaper reaper;
+    CurrentFolder f;
+    QVERIFY(!f.disc.path.isEmpty());
+    const QString name = QStringLiteral("Shadow of the Test");
+    f.profile.setValue(col::gamename, name);
+    ProfileStore store;
+    store.setDatabasePath(f.folder.file(QStringLiteral("db.mdb")));
+    store.add(f.profile);
+    GameStarter starter(store, {f.folder.path(), f.inis, true, QString()}, QStringLiteral("korvello"));
+    auto start = [&] {
+        QFile::remove(f.exePath + QStringLiteral(".record"));
+        const GameStarter::Started started = starter.start(name, true);
+        const std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(f.exePath);
+        if (record)
+            reaper.add(record->pid);
+        return started.notices;
+    };
+    QCOMPARE(start(), QStringList());
+    const QByteArray first = readAll(f.gameFile());
+    QVERIFY(first.contains("EnableCheats=true\r\n") && first.contains("HideMouseCursor=true\r\n"));
+
+    // Nothing changed in between: the second Start leaves the file as it was.
+    QCOMPARE(start(), QStringList());
+    QCOMPARE(readAll(f.gameFile()), first);
+
+    // As the emulator saves a game's properties: cheats off, the mouse setting back to the global one
+    // (its key removed), and a setting of its own that Korvello does not write.
+    QByteArray edited = first;
+    edited.replace("EnableCheats=true\r\n", "EnableCheats = false\r\n");
+    edited.replace("HideMouseCursor=true\r\n", "");
+    edited.append("\r\n[EmuCore/GS]\r\nOsdShowFPS = true\r\n");
+    writeAll(f.gameFile(), edited);
+
+    const QStringList notices = start();
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices.first().startsWith(
+                 QStringLiteral("Took over what you changed for this game in the emulator: ")) &&
+                 notices.first().contains(QStringLiteral("EnableCheats")) &&
+                 notices.first().contains(QStringLiteral("HideMouseCursor")) &&
+                 !notices.first().contains(QStringLiteral("OsdShowFPS")),
+             qPrintable(notices.first()));
+    const std::optional<GameProfile> stored = store.load(name);
+    QVERIFY(stored);
+    QCOMPARE(stored->value(col::PCSX2EnableCheats), QStringLiteral("disabled"));
+    // PCSX2.ini says false for the mouse.
+    QCOMPARE(stored->value(col::PCSX2AlwaysHideMouse), QStringLiteral("disabled"));
+    // Every other setting is the profile's as before.
+    QCOMPARE(stored->value(col::PCSX2FrameratePAL), f.profile.value(col::PCSX2FrameratePAL));
+    const QByteArray after = readAll(f.gameFile());
+    QVERIFY2(after.contains("EnableCheats = false\r\n") && after.contains("OsdShowFPS = true\r\n"),
+             after.constData());
+    QVERIFY2(!after.contains("EnableCheats=true"), after.constData());
+
+    // And the next Start has nothing to take over.
+    QCOMPARE(start(), QStringList());
+    QCOMPARE(readAll(f.gameFile()), after);
+}
 
 // The profile may name its image relative to the emulator's folder, where the emulator opens it;
 // the test itself runs elsewhere.
@@ -446,7 +511,8 @@ void TestCurrentStart::restorePutsTheGameFilesBack() {
     QVERIFY(QFile::exists(created));
 
     const QString done = restoreEmulatorSettings(f.inis, folders);
-    QVERIFY2(done.startsWith(QStringLiteral("Put back 1 game settings file")) && done.contains(QStringLiteral("removed 1")),
+    QVERIFY2(done.startsWith(QStringLiteral("Put back 1 game settings file")) &&
+                 done.contains(QStringLiteral("removed 1")),
              qPrintable(done));
     QCOMPARE(readAll(f.gameFile()), own);
     QVERIFY(!QFile::exists(created));
