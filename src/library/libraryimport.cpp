@@ -64,13 +64,26 @@ private:
 LibraryImport::LibraryImport(Options options) : m_options(std::move(options)) {}
 
 QString LibraryImport::validName(const QString& title) {
-    // The name rule refuses " * / : < > ? \ |; a colon before a blank reads as a dash.
+    // Only what a profile's name may not hold changes (enc::IsValidProfileName): "/"
+    // becomes "-", a control character (a tab, a line break) a blank; the ends are
+    // trimmed. Everything else stays as the database or the file name gives it,
+    // colons, quotes and wide spaces included.
     QString name = title;
-    name.replace(QStringLiteral(": "), QStringLiteral(" - "));
-    for (QChar& c : name)
-        if (QStringLiteral("\"*/:<>?\\|").contains(c) || c.category() == QChar::Other_Control)
+    for (QChar& c : name) {
+        if (c == u'/')
             c = u'-';
-    name = enc::trimmed(name.simplified());
+        else if (c.unicode() < 32 || c.unicode() == 127)
+            c = u' ';
+    }
+    name = enc::trimmed(name);
+    // A name too long for its artwork's file name is cut at a whole character.
+    while (!name.isEmpty() && !enc::IsValidProfileName(name)) {
+        name.chop(name.size() >= 2 && name.at(name.size() - 1).isLowSurrogate() ? 2 : 1);
+        name = enc::trimmed(name);
+    }
+    // "." and ".." would name the Images folder's own entries in the artwork's paths.
+    if (name == QStringLiteral(".") || name == QStringLiteral(".."))
+        return {};
     return name;
 }
 

@@ -54,8 +54,9 @@ public:
     // The summary as the user reads it, a few lines and the lists of problems.
     static QString summaryText(const Summary& summary);
 
-    // A game's name: `title` with the characters a profile name refuses
-    // replaced, trimmed; empty when nothing is left.
+    // A game's name: `title` as it is but for what a profile's name refuses ("/"
+    // becomes "-", a control character a blank), trimmed and cut to the name's
+    // length; empty when nothing is left, or for "." and ".."
     static QString validName(const QString& title);
     // The name of an image file without its extension(s): "Okami (USA).iso.gz" gives "Okami (USA)".
     static QString fileTitle(const QString& imagePath);

@@ -184,7 +184,7 @@ void TstAddFolder::addsOneProfilePerGame() {
     // the database's disc of the same title gets its region added.
     const QString title = QStringLiteral("Grand Theft Auto - San Andreas");
     const QString gta = title + QStringLiteral(" (NTSC-U)");
-    QCOMPARE(added, QStringList({QStringLiteral("God of War - -Chains-"), title, gta, QStringLiteral("Ōkami"),
+    QCOMPARE(added, QStringList({QStringLiteral("God of War: \"Chains\""), title, gta, QStringLiteral("Ōkami"),
                                  QStringLiteral("Ōkami (USA)")}));
     QCOMPARE(s.present.size(), 1); // the copy of gta.iso, by its serial and CRC
     QVERIFY(s.present.first().first.endsWith(QStringLiteral("gta copy.iso")));
