@@ -206,13 +206,15 @@ DiscIdentity identify(const QString& imagePath, const QString& gameListCachePath
 
 QString perGameFileName(const DiscIdentity& id) {
     // VMManager::GetGameSettingsPath: "<serial>_<CRC>.ini" with the serial made a safe file
-    // name (Path::SanitizeFileName), "<CRC>.ini" when the disc has no serial.
+    // name (Path::SanitizeFileName), "<CRC>.ini" when the disc has no serial. Off Windows the
+    // emulator's FileSystemCharacterIsSane refuses "/" and "*" only, each becoming "_"; so no
+    // serial read from an image or a cache can name a file outside the folder.
     const QString crc = QStringLiteral("%1").arg(id.crc, 8, 16, QLatin1Char('0')).toUpper();
     if (id.serial.isEmpty())
         return crc + QStringLiteral(".ini");
     QString serial = id.serial;
     for (QChar& c : serial) {
-        if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c))
+        if (c == u'/' || c == u'*' || c.unicode() == 0)
             c = u'_';
     }
     return serial + u'_' + crc + QStringLiteral(".ini");

@@ -99,11 +99,12 @@ QStringList gameSettingsFolders(const QString& settingsFolder, bool currentBuild
 
 QString gameSettingsPath(const QString& dataFolder, const QString& serial, quint32 crc,
                          CurrentGeneration generation) {
-    const QString crcText = QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper();
-    const QString name = generation == CurrentGeneration::Early17 || serial.isEmpty()
-                             ? crcText + QStringLiteral(".ini")
-                             : serial + u'_' + crcText + QStringLiteral(".ini");
-    return QDir::cleanPath(dataFolder + QStringLiteral("/gamesettings/") + name);
+    // The file name as the emulator forms it, the serial made a safe file name: a serial
+    // read from an image or the game list cache never leaves the gamesettings folder.
+    disc::DiscIdentity id;
+    id.serial = generation == CurrentGeneration::Early17 ? QString() : serial;
+    id.crc = crc;
+    return QDir::cleanPath(dataFolder + QStringLiteral("/gamesettings")) + u'/' + disc::perGameFileName(id);
 }
 
 namespace {

@@ -178,10 +178,10 @@ void TestCurrentMapping::values_data() {
     QTest::newRow("hide mouse") << Changes{{col::PCSX2AlwaysHideMouse, "enabled"}} << "UI"
                                 << "HideMouseCursor"
                                 << "true";
-    QTest::newRow("double click off") << Changes{{col::PCSX2IsToggleFullscreenOnDoubleClick, "disabled"}}
-                                      << "UI"
-                                      << "DoubleClickTogglesFullscreen"
-                                      << "false";
+    QTest::newRow("double click off")
+        << Changes{{col::PCSX2IsToggleFullscreenOnDoubleClick, "disabled"}} << "UI"
+        << "DoubleClickTogglesFullscreen"
+        << "false";
     QTest::newRow("vsync as a digit") << Changes{{col::PCSX2VsyncEnable, "enabled"}} << gs << "VsyncEnable"
                                       << "1";
     // The global switches turn their group off.
@@ -486,6 +486,15 @@ void TestCurrentMapping::gameSettingsName_data() {
     QTest::newRow("early 1.7: CRC alone")
         << "SLUS-20946" << int(CurrentGeneration::Early17) << "0A07A505.ini";
     QTest::newRow("no serial") << "" << int(CurrentGeneration::Current2) << "0A07A505.ini";
+    // Path::SanitizeFileName off Windows: "/" and "*" become "_", everything else stays.
+    QTest::newRow("slash and asterisk")
+        << "SL/US*1" << int(CurrentGeneration::Current2) << "SL_US_1_0A07A505.ini";
+    QTest::newRow("colon and question mark stay")
+        << "SLUS:2?" << int(CurrentGeneration::Current2) << "SLUS:2?_0A07A505.ini";
+    // A serial from a crafted image or cache never leaves the gamesettings folder.
+    QTest::newRow("climbing out") << "../../../home/x" << int(CurrentGeneration::Current2)
+                                  << ".._.._.._home_x_0A07A505.ini";
+    QTest::newRow("dot dot") << ".." << int(CurrentGeneration::Current2) << ".._0A07A505.ini";
 }
 
 void TestCurrentMapping::gameSettingsName() {
