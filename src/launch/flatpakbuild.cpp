@@ -145,12 +145,15 @@ std::optional<bool> sandboxReads(const Installation& installation, const QString
 }
 
 QString permissionNotice(const Installation& installation, const QString& imagePath) {
-    const QString folder = QFileInfo(imagePath).absolutePath();
+    // The sandbox opens the image where it really is: a link's own folder says nothing.
+    const QString real = QFileInfo(imagePath).canonicalFilePath();
+    const QString folder = QFileInfo(real.isEmpty() ? imagePath : real).absolutePath();
     const std::optional<bool> reads = sandboxReads(installation, folder);
     if (!reads || *reads)
         return {};
+    // The command stands in quotes, so that no sentence's end sticks to it when it is copied.
     return QStringLiteral("The Flatpak emulator may not read the folder %1, so it opens without the game; "
-                          "to let it, run: flatpak override --user --filesystem=%2 %3")
+                          "to let it, run \"flatpak override --user --filesystem=%2 %3\"")
         .arg(folder, shellWord(folder), QLatin1String(kAppId));
 }
 

@@ -54,8 +54,9 @@ QStringList startCommand(const Installation& installation, const QStringList& ar
 // nothing when flatpak cannot say.
 std::optional<bool> sandboxReads(const Installation& installation, const QString& folder);
 
-// One line for a disc image the sandbox cannot read, naming the command that grants its
-// folder; empty when it can, or when that cannot be told. Korvello never changes the
+// One line for a disc image the sandbox cannot read (where it really is, links resolved),
+// naming in quotes the command that grants its folder; empty when it can, or when that
+// cannot be told. Korvello never changes the
 // permissions itself.
 QString permissionNotice(const Installation& installation, const QString& imagePath);
 

@@ -302,8 +302,12 @@ void TestFlatpak::permissionNotice() {
     grant({m_library->file(QStringLiteral("granted discs"))});
     ProfileStore store;
     store.setDatabasePath(m_library->file(QStringLiteral("db.mdb")));
-    for (const auto& [name, image] : {std::pair{QStringLiteral("Inside"), inside.path},
-                                      std::pair{QStringLiteral("Outside"), outside.path}}) {
+    // A link in the granted folder to the disc in the other: the sandbox opens the other folder.
+    const QString linked = m_library->file(QStringLiteral("granted discs/linked.iso"));
+    QVERIFY(QFile::link(outside.path, linked));
+    for (const auto& [name, image] :
+         {std::pair{QStringLiteral("Inside"), inside.path},
+          std::pair{QStringLiteral("Outside"), outside.path}, std::pair{QStringLiteral("Linked"), linked}}) {
         GameProfile p = emulatorrun::fixtureProfile();
         p.setValue(col::gamename, name);
         p.setValue(col::PCSX2ExeFile, QLatin1String(flatpakbuild::kExecutable));
@@ -312,7 +316,8 @@ void TestFlatpak::permissionNotice() {
         store.add(p);
     }
     emulatorrun::Reaper reaper;
-    for (const QString& name : {QStringLiteral("Inside"), QStringLiteral("Outside")}) {
+    for (const QString& name :
+         {QStringLiteral("Inside"), QStringLiteral("Outside"), QStringLiteral("Linked")}) {
         QFile::remove(m_emulatorPath + QStringLiteral(".record"));
         QProcess start;
         start.start(QStringLiteral(KORVELLO_BIN_DIR "/korvello"),
@@ -327,12 +332,16 @@ void TestFlatpak::permissionNotice() {
             QCOMPARE(err, QString());
             continue;
         }
-        // One line, naming the folder and the command that grants it; nothing changed.
+        // One line, naming the folder and the command that grants it, in quotes with nothing
+        // stuck to it; nothing changed.
         const QString folder = m_library->file(QStringLiteral("other discs"));
         QCOMPARE(err.count(u'\n'), 1);
-        QVERIFY2(err.contains(
-                     QStringLiteral("flatpak override --user --filesystem='%1' net.pcsx2.PCSX2").arg(folder)),
-                 qPrintable(err));
+        QVERIFY2(err.contains(QStringLiteral("the folder %1,").arg(folder)), qPrintable(err));
+        QVERIFY2(
+            err.contains(
+                QStringLiteral("\"flatpak override --user --filesystem='%1' net.pcsx2.PCSX2\"").arg(folder)),
+            qPrintable(err));
+        QVERIFY2(!err.contains(QStringLiteral("net.pcsx2.PCSX2.")), qPrintable(err));
         QVERIFY(!testsupport::readAll(home(QStringLiteral("flatpak.log"))).contains("override"));
     }
 }
