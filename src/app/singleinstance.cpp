@@ -2,8 +2,10 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
 
 #include <unistd.h>
 
@@ -18,12 +20,25 @@ SingleInstance::SingleInstance(const QString& appFolder, QObject* parent)
 SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::serverName(const QString& appFolder) {
-    const QByteArray folder = QDir::cleanPath(QDir(appFolder).absolutePath()).toUtf8();
-    const QByteArray digest = QCryptographicHash::hash(folder, QCryptographicHash::Sha256).toHex().left(16);
-    return QStringLiteral("korvello-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest));
+    // The same folder reached through a link is the same window.
+    const QString real = QFileInfo(appFolder).canonicalFilePath();
+    const QString path = real.isEmpty() ? QDir::cleanPath(QDir(appFolder).absolutePath()) : real;
+    const QByteArray digest =
+        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    // Never the shared temporary folder, where another user could bind the name first and
+    // keep the window from opening: the runtime folder is the user's alone (Qt makes one,
+    // mode 0700, when the desktop gives none, and refuses one another user owns).
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QFileInfo folder(runtime);
+    if (runtime.isEmpty() || !folder.isDir() || folder.ownerId() != ::getuid() ||
+        (folder.permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther)))
+        return {};
+    return runtime + QStringLiteral("/korvello-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest));
 }
 
 bool SingleInstance::handOverToRunning() {
+    if (m_name.isEmpty())
+        return false; // no private place for the socket: every start opens its window
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(kConnectMs))
@@ -35,6 +50,8 @@ bool SingleInstance::handOverToRunning() {
 }
 
 void SingleInstance::listen() {
+    if (m_name.isEmpty())
+        return;
     m_server = new QLocalServer(this);
     // The socket file is the user's own: other users cannot reach the window.
     m_server->setSocketOptions(QLocalServer::UserAccessOption);

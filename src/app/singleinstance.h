@@ -14,7 +14,9 @@ public:
     explicit SingleInstance(const QString& appFolder, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // The socket's name: the user's id and a digest of the folder.
+    // The socket's path: in the user's runtime folder ($XDG_RUNTIME_DIR, else a folder
+    // of the user's own that only the user may enter), named by the user's id and a
+    // digest of the folder's real path (links resolved). Empty when no such folder can be had.
     static QString serverName(const QString& appFolder);
 
     // True when another start of this user for this folder runs and was asked

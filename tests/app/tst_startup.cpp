@@ -22,6 +22,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
@@ -195,6 +197,22 @@ void TestStartup::secondStartBringsTheFirstForward() {
     QVERIFY(second.handOverToRunning());
     QVERIFY(raised.wait(3000));
     QCOMPARE(raised.count(), 1);
+    // And reached through a link.
+    QTemporaryDir links;
+    const QString link = links.filePath(QStringLiteral("emulator"));
+    QVERIFY(QFile::link(folder.path(), link));
+    SingleInstance linked(link);
+    QVERIFY(linked.handOverToRunning());
+    QVERIFY(raised.wait(3000));
+
+    // The socket lives where only this user can create it, never in the shared temporary folder.
+    const QFileInfo socketFolder(QFileInfo(SingleInstance::serverName(folder.path())).path());
+    QVERIFY(socketFolder.isAbsolute());
+    QVERIFY(socketFolder.absoluteFilePath() != QFileInfo(QDir::tempPath()).absoluteFilePath());
+    QCOMPARE(socketFolder.ownerId(), uint(::getuid()));
+    QCOMPARE(socketFolder.permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther |
+                                           QFileDevice::ExeGroup | QFileDevice::ExeOther),
+             QFileDevice::Permissions());
 }
 
 QTEST_MAIN(TestStartup)
