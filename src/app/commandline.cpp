@@ -389,5 +389,8 @@ int CommandLine::addFolder(QTextStream& out) {
     out << LibraryImport::summaryText(summary) << u'\n';
     for (const QString& name : summary.added)
         out << QStringLiteral("added: ") << name << u'\n';
+    // The games stored are listed above; the error that stopped the rest ends the command.
+    if (!summary.stoppedBy.isEmpty())
+        throw KorvelloError(summary.stoppedBy);
     return 0;
 }

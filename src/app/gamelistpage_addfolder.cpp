@@ -113,6 +113,6 @@ void GameListPage::finishFolderAddition(const LibraryImport::Summary& summary, c
     QString text = LibraryImport::summaryText(summary);
     if (!error.isEmpty())
         text = QStringLiteral("The addition stopped: %1\n\n%2").arg(error, text);
-    Dialogs::message(this, appinfo::kTitle, text,
-                     error.isEmpty() ? QMessageBox::Information : QMessageBox::Warning);
+    const bool stopped = !error.isEmpty() || !summary.stoppedBy.isEmpty();
+    Dialogs::message(this, appinfo::kTitle, text, stopped ? QMessageBox::Warning : QMessageBox::Information);
 }

@@ -146,14 +146,21 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
 
     QList<GameProfile> batch;
     QList<GameDisc> batchDiscs;
+    // False when the batch could not be stored: the work ends there, the batches before it stay.
     auto store_batch = [&] {
         if (batch.isEmpty())
-            return;
-        store.addBatch(batch, GameDiscStore::insertStatements(batchDiscs));
+            return true;
+        try {
+            store.addBatch(batch, GameDiscStore::insertStatements(batchDiscs));
+        } catch (const KorvelloError& error) {
+            summary.stoppedBy = error.innermostText();
+            return false;
+        }
         for (const GameProfile& p : batch)
             summary.added << p.value(col::gamename);
         batch.clear();
         batchDiscs.clear();
+        return true;
     };
 
     const int total = int(found.images.size());
@@ -214,11 +221,12 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
         batchDiscs.append(d);
         gameOfImage.insert(path, name);
         gameOfDisc.insert(key, name);
-        if (batch.size() >= m_options.batchSize)
-            store_batch();
+        if (batch.size() >= m_options.batchSize && !store_batch())
+            return summary;
     }
     // A cancel keeps every game already identified: each is complete.
-    store_batch();
+    if (!store_batch())
+        return summary;
     if (progress)
         progress(total, total, QString());
     return summary;
@@ -227,6 +235,9 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
 QString LibraryImport::summaryText(const Summary& s) {
     QStringList lines;
     lines << (s.cancelled ? QStringLiteral("Cancelled. Games added before the cancel are kept.") : QString());
+    if (!s.stoppedBy.isEmpty())
+        lines
+            << QStringLiteral("The addition stopped: %1. The games added before are kept.").arg(s.stoppedBy);
     lines << QStringLiteral("Added: %1").arg(s.added.size());
     lines << QStringLiteral("Already in the library: %1").arg(s.present.size());
     lines << QStringLiteral("Not identified: %1").arg(s.failed.size());

@@ -39,6 +39,9 @@ public:
         QList<std::pair<QString, QString>> skipped; // path, why it was not looked at
         int gameIndexEntries = 0;                   // entries of the game database used, 0 without one
         bool cancelled = false;
+        // Why the addition stopped before the end (a batch that could not be stored);
+        // the games of the batches before it are stored and listed in `added`.
+        QString stoppedBy;
     };
 
     // What the work has reached: images done of the images found, and the file at hand.
@@ -46,8 +49,9 @@ public:
 
     explicit LibraryImport(Options options);
 
-    // Scans `folder` and adds its games. Throws KorvelloError when the library
-    // cannot be read or a batch cannot be stored (the batches before it stay).
+    // Scans `folder` and adds its games. Throws KorvelloError when the folder or the
+    // library cannot be read; a batch that cannot be stored ends the work with the
+    // summary of what was stored before it and the reason in `stoppedBy`.
     Summary run(const QString& folder, const std::atomic_bool* cancel = nullptr,
                 const Progress& progress = {});
 

@@ -25,6 +25,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 #include <QtEndian>
 
@@ -121,6 +124,7 @@ class TstAddFolder : public QObject {
 private slots:
     void scanFindsEachImageOnce();
     void addsOneProfilePerGame();
+    void failedBatchKeepsTheStoredGames();
     void cancelKeepsOnlyCompleteGames();
     void currentBuildsStartFromTheEmulatorsSettings();
     void windowAddsAFolder();
@@ -174,6 +178,44 @@ void TstAddFolder::scanFindsEachImageOnce() {
     QVERIFY2(timer.elapsed() < 10000, "50,000 unrelated files took more than 10 s");
 }
 
+// A batch that cannot be stored (here the database refuses every row past the
+// second, as a full disk would) ends the addition: the summary counts and names the
+// games stored before it, and the error.
+void TstAddFolder::failedBatchKeepsTheStoredGames() {
+    Shelf shelf;
+    const QString db = shelf.app.file(QStringLiteral("db.mdb"));
+    {
+        ProfileStore store;
+        store.setDatabasePath(db);
+        store.add(
+            defaultprofile::make(QStringLiteral("Already Here"), QString(), shelf.executable, QString()));
+    }
+    {
+        QSqlDatabase sql = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("trigger"));
+        sql.setDatabaseName(db);
+        QVERIFY(sql.open());
+        QSqlQuery q(sql);
+        QVERIFY2(q.exec(QStringLiteral(
+                     "CREATE TRIGGER full BEFORE INSERT ON db WHEN (SELECT COUNT(*) FROM db) >= 2 "
+                     "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END")),
+                 qPrintable(q.lastError().text()));
+        sql.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("trigger"));
+    LibraryImport::Options options = shelf.options();
+    options.batchSize = 1;
+    const LibraryImport::Summary s = LibraryImport(options).run(shelf.discs);
+    QVERIFY2(s.stoppedBy.contains(QStringLiteral("database or disk is full")), qPrintable(s.stoppedBy));
+    QCOMPARE(s.added.size(), 1);
+    QStringList stored = storedNames(db);
+    stored.removeAll(QStringLiteral("Already Here"));
+    QCOMPARE(stored, s.added);
+    const QString text = LibraryImport::summaryText(s);
+    QVERIFY2(text.contains(QStringLiteral("The addition stopped: database or disk is full")) &&
+                 text.contains(QStringLiteral("Added: 1")),
+             qPrintable(text));
+}
+
 void TstAddFolder::addsOneProfilePerGame() {
     Shelf shelf;
     const LibraryImport::Summary s = LibraryImport(shelf.options()).run(shelf.discs);
@@ -184,8 +226,8 @@ void TstAddFolder::addsOneProfilePerGame() {
     // the database's disc of the same title gets its region added.
     const QString title = QStringLiteral("Grand Theft Auto - San Andreas");
     const QString gta = title + QStringLiteral(" (NTSC-U)");
-    QCOMPARE(added, QStringList({QStringLiteral("God of War: \"Chains\""), title, gta, QStringLiteral("Ōkami"),
-                                 QStringLiteral("Ōkami (USA)")}));
+    QCOMPARE(added, QStringList({QStringLiteral("God of War: \"Chains\""), title, gta,
+                                 QStringLiteral("Ōkami"), QStringLiteral("Ōkami (USA)")}));
     QCOMPARE(s.present.size(), 1); // the copy of gta.iso, by its serial and CRC
     QVERIFY(s.present.first().first.endsWith(QStringLiteral("gta copy.iso")));
     QCOMPARE(s.failed.size(), 2); // the damaged and the truncated image, each with its reason
