@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace emulatorending {
 
@@ -37,6 +38,23 @@ Process chosen(qint64 pid) {
     return {pid, processIdentity(pid)};
 }
 
+// The mount namespace a process sees its files in ("mnt:[4026531840]"); empty when unreadable.
+QString mountNamespace(const QString& pid) {
+    // The link's own text: QFileInfo would make it a path beside the link.
+    const QByteArray link = QStringLiteral("/proc/%1/ns/mnt").arg(pid).toLocal8Bit();
+    char target[128] = {};
+    const ssize_t n = ::readlink(link.constData(), target, sizeof target - 1);
+    return n > 0 ? QString::fromLatin1(target, n) : QString();
+}
+
+// A sandboxed emulator (the Flatpak's, in bubblewrap's namespace) may have the same file
+// name as the folder's own; it is not this folder's emulator.
+bool sharesOurFiles(qint64 pid) {
+    static const QString ours = mountNamespace(QStringLiteral("self"));
+    const QString theirs = mountNamespace(QString::number(pid));
+    return ours.isEmpty() || theirs.isEmpty() || theirs == ours;
+}
+
 } // namespace
 
 Ending ofExecutable(const QString& exeFile, const QString& ownName) {
@@ -44,6 +62,8 @@ Ending ofExecutable(const QString& exeFile, const QString& ownName) {
     if (!isPlainFileName(exeFile) || (!ownName.isEmpty() && equalAsciiNoCase(exeFile, ownName)))
         return ending;
     for (const RunningProcess& p : processesNamed(exeFile)) {
+        if (!sharesOurFiles(p.pid))
+            continue;
         const Process process = chosen(p.pid);
         if (process.identity.isEmpty())
             continue; // ended meanwhile

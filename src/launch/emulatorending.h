@@ -30,8 +30,8 @@ struct Ending {
 };
 
 // Every running emulator of that executable name (as the process table names
-// them; never `ownName`, never another user's process). Empty for a name that is
-// not a plain file name.
+// them; never `ownName`, never another user's process, never one in a sandbox of
+// its own such as the Flatpak build's). Empty for a name that is not a plain file name.
 Ending ofExecutable(const QString& exeFile, const QString& ownName);
 
 // The process tree below `root` (the emulator itself, or the Flatpak launcher

@@ -23,6 +23,7 @@ private slots:
     void emptyName();
     void otherUsersProcessIsNeverSignalled();
     void endingTheEmulatorTakesOnlyPlainNames();
+    void sandboxedEmulatorIsNotTheFolders();
     void parentFromStat_data();
     void parentFromStat();
     void treeEndsBelowItsRootOnly();
@@ -179,6 +180,38 @@ void TestProcessTable::otherUsersProcessIsNeverSignalled() {
     QCOMPARE(KillProcess(name), 1);
     QVERIFY(emulatorrun::waitForEnd(own));
     QVERIFY(isAlive(pid));
+}
+
+// An emulator of the same file name in a mount namespace of its own (as bubblewrap runs
+// the Flatpak build's) is not the folder's: a native Start or unload leaves it running.
+void TestProcessTable::sandboxedEmulatorIsNotTheFolders() {
+    emulatorrun::Reaper reaper;
+    const QString name = emulatorrun::uniqueName(QStringLiteral("sandboxed"));
+    const QString path = emulatorrun::install(folder(), name);
+    QProcess sandbox;
+    sandbox.start(QStringLiteral("unshare"), {QStringLiteral("--mount"), QStringLiteral("--propagation"),
+                                              QStringLiteral("private"), path});
+    const std::optional<emulatorrun::Record> sandboxed = emulatorrun::waitForRecord(path, 3000);
+    if (!sandboxed) {
+        sandbox.waitForFinished(3000);
+        QSKIP(qPrintable(QStringLiteral("unshare --mount is not allowed here: ") +
+                         QString::fromLocal8Bit(sandbox.readAllStandardError())));
+    }
+    reaper.add(sandboxed->pid);
+    QVERIFY(emulatorending::ofExecutable(name, QStringLiteral("korvello")).isEmpty());
+
+    QFile::remove(path + QStringLiteral(".record"));
+    const qint64 own = emulatorrun::startDirectly(path);
+    QVERIFY(own > 0);
+    reaper.add(own);
+    const emulatorending::Ending ending = emulatorending::ofExecutable(name, QStringLiteral("korvello"));
+    QCOMPARE(ending.asked.size(), 1);
+    QCOMPARE(ending.asked.first().pid, own);
+    emulatorending::endAndWait(ending);
+    QVERIFY(emulatorrun::waitForEnd(own));
+    QVERIFY(isAlive(sandboxed->pid));
+    sandbox.kill();
+    sandbox.waitForFinished(3000);
 }
 
 void TestProcessTable::endingTheEmulatorTakesOnlyPlainNames() {
