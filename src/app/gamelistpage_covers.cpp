@@ -10,11 +10,10 @@
 #include "gamelist/gamelistview.h"
 #include "gamelist/jpeg.h"
 #include "gamelist/posterview.h"
+#include "launch/currentbuild.h"
 #include "store/columntable.h"
 #include "store/profilestore.h"
 #include "ui/dialogs.h"
-
-#include <QDir>
 
 namespace {
 
@@ -65,9 +64,7 @@ void GameListPage::startCoverDownload() {
     // ${serial}: read from the disc image; the current builds' game list cache
     // ("<data folder>/cache/gamelist.cache") knows the formats that cannot be read here.
     const QString gameListCache =
-        m_setup.currentBuilds
-            ? QDir::cleanPath(m_setup.settingsFolder + QStringLiteral("/../cache/gamelist.cache"))
-            : QString();
+        m_setup.currentBuilds ? currentbuild::gameListCachePath(m_setup.settingsFolder) : QString();
     options.identifySerial = [gameListCache](const QString& imagePath) {
         return disc::identify(imagePath, gameListCache).serial;
     };

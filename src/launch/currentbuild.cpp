@@ -154,6 +154,13 @@ void takeInEdits(GameProfile& profile, const QString& file, const IniValues& set
 
 } // namespace
 
+QString gameListCachePath(const QString& settingsFolder) {
+    const QString dataFolder = QDir::cleanPath(settingsFolder + QStringLiteral("/.."));
+    const IniValues settings =
+        IniValues::fromFile(settingsFolder + u'/' + QString::fromLatin1(kSettingsFile));
+    return dataPath(dataFolder, settings, "Cache", "cache") + QStringLiteral("/gamelist.cache");
+}
+
 QStringList prepareGame(GameProfile& profile, const QString& settingsFolder, bool runCdvd,
                         QStringList* notices, const QString& imageFolder, const GameFileMemory* memory) {
     const QString folder = settingsFolder.endsWith(u'/') ? settingsFolder : settingsFolder + u'/';

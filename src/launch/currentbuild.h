@@ -71,6 +71,11 @@ QStringList startArguments(const GameProfile& profile, bool runCdvd, CurrentGene
 // "<CRC>.ini" when the disc has no serial), and "<CRC>.ini" for the early 1.7
 // builds (GetGameSettingsPath(u32 game_crc) formats "%08X.ini"). `dataFolder`
 // is the folder above "inis".
+// The emulator's game list cache (its [Folders] Cache, "cache" by default, relative to
+// the data folder) of the data folder whose settings folder (inis) is given. It
+// identifies the images the disc reader cannot read itself (CHD).
+QString gameListCachePath(const QString& settingsFolder);
+
 // The gamesettings folder of the data folder whose settings folder (inis) is given.
 QString gameSettingsFolder(const QString& settingsFolder);
 

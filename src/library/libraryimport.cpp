@@ -163,6 +163,11 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
         return true;
     };
 
+    // The emulator's own list identifies what the disc reader cannot read (CHD).
+    const QString gameListCache = !m_options.gameListCache.isEmpty() ? m_options.gameListCache
+                                  : !m_options.currentSettingsFolder.isEmpty()
+                                      ? currentbuild::gameListCachePath(m_options.currentSettingsFolder)
+                                      : QString();
     const int total = int(found.images.size());
     for (int i = 0; i < total; ++i) {
         if (cancelled()) {
@@ -179,7 +184,7 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
         }
         disc::DiscIdentity id;
         try {
-            id = disc::identify(image, m_options.gameListCache);
+            id = disc::identify(image, gameListCache);
         } catch (const KorvelloError& error) {
             summary.failed.append({image, error.innermostText()});
             continue;

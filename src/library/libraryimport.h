@@ -24,7 +24,9 @@ public:
         QString executable;    // the emulator executable's file name for the new profiles
         QString pluginFile;    // the graphics plug-in file (empty for the current builds)
         QString gameIndexPath; // GameIndex.yaml, empty when none was found
-        QString gameListCache; // the current builds' game list cache, for formats read through it
+        // The current builds' game list cache, for formats read through it (CHD); empty:
+        // the cache of currentSettingsFolder's data folder, when that is given.
+        QString gameListCache;
         // The current builds' settings folder (its inis), empty in the plug-in era: a new
         // profile then starts from what the emulator would use for the disc today, its
         // PCSX2.ini overlaid with the disc's own game settings file.

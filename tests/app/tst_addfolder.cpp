@@ -28,6 +28,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTest>
 #include <QtEndian>
 
@@ -125,6 +126,7 @@ private slots:
     void scanFindsEachImageOnce();
     void addsOneProfilePerGame();
     void failedBatchKeepsTheStoredGames();
+    void chdIsAddedThroughTheEmulatorsGameList();
     void cancelKeepsOnlyCompleteGames();
     void currentBuildsStartFromTheEmulatorsSettings();
     void windowAddsAFolder();
@@ -214,6 +216,54 @@ void TstAddFolder::failedBatchKeepsTheStoredGames() {
     QVERIFY2(text.contains(QStringLiteral("The addition stopped: database or disk is full")) &&
                  text.contains(QStringLiteral("Added: 1")),
              qPrintable(text));
+}
+
+// A CHD image, which only the emulator's game list cache identifies, is added for a
+// current builds' folder from that folder's own cache: neither the window nor
+// --add-folder names the cache, the import finds it from the settings folder.
+void TstAddFolder::chdIsAddedThroughTheEmulatorsGameList() {
+    const QString chdman = QStandardPaths::findExecutable(QStringLiteral("chdman"));
+    if (chdman.isEmpty())
+        QSKIP("chdman is not installed (mame-tools; scripts/install-deps.sh --test installs it)");
+    TestFolder app;
+    const QString discs = app.file(QStringLiteral("discs"));
+    for (const char* folder : {"work", "inis", "cache"})
+        QVERIFY(QDir().mkpath(app.file(QLatin1String(folder))));
+    const QString iso = app.file(QStringLiteral("source.iso"));
+    QVERIFY(discimages::writePs2Iso(iso, QStringLiteral("SLUS_209.46"), bootFile(3)));
+    QVERIFY(discimages::writeFile(app.file(QStringLiteral("work/game.bin")),
+                                  discimages::toRawSectors(testsupport::readAll(iso), 2)));
+    QVERIFY(discimages::writeFile(app.file(QStringLiteral("work/game.cue")),
+                                  "FILE \"game.bin\" BINARY\n TRACK 01 MODE2/2352\n  INDEX 01 00:00:00\n"));
+    QDir().mkpath(discs);
+    const QString chd = discs + QStringLiteral("/Shadow.chd");
+    QProcess make;
+    make.start(chdman, {QStringLiteral("createcd"), QStringLiteral("-i"),
+                        app.file(QStringLiteral("work/game.cue")), QStringLiteral("-o"), chd});
+    QVERIFY(make.waitForFinished(120000));
+    QVERIFY2(make.exitCode() == 0, make.readAllStandardError().constData());
+    // A portable current builds' folder whose game list knows the image.
+    const QString inis = app.file(QStringLiteral("inis"));
+    QVERIFY(discimages::writeFile(inis + QStringLiteral("/PCSX2.ini"), "[UI]\nSettingsVersion = 1\n"));
+    const QFileInfo info(chd);
+    QVERIFY(discimages::writeFile(
+        app.file(QStringLiteral("cache/gamelist.cache")),
+        discimages::gameListCache(
+            {{info.absoluteFilePath(), QStringLiteral("SLUS-20946"), 0, quint64(info.size()),
+              quint64(info.lastModified().toSecsSinceEpoch()), 0xCAFEF00D}})));
+
+    LibraryImport::Options options;
+    options.databasePath = app.file(QStringLiteral("db.mdb"));
+    options.executable = QStringLiteral("pcsx2-qt");
+    options.currentSettingsFolder = inis;
+    const LibraryImport::Summary s = LibraryImport(options).run(discs);
+    QVERIFY2(s.failed.isEmpty(), qPrintable(s.failed.isEmpty() ? QString() : s.failed.first().second));
+    QCOMPARE(s.added, QStringList{QStringLiteral("Shadow")});
+    GameDiscStore discStore;
+    discStore.setDatabasePath(options.databasePath);
+    const GameDisc d = discStore.find(QStringLiteral("Shadow"));
+    QCOMPARE(d.serial, QStringLiteral("SLUS-20946"));
+    QCOMPARE(d.crc, 0xCAFEF00Du);
 }
 
 void TstAddFolder::addsOneProfilePerGame() {
