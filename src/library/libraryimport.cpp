@@ -262,6 +262,9 @@ QString LibraryImport::summaryText(const Summary& s) {
         if (items.size() > kListed)
             lines << QStringLiteral("... and %1 more").arg(items.size() - kListed);
     };
+    // Which image was left out, and the game that has its disc (the one kept is found first:
+    // a folder's files in name order, then its subfolders).
+    listed(QStringLiteral("Already in the library (the game that has the disc):"), s.present);
     listed(QStringLiteral("Not identified:"), s.failed);
     listed(QStringLiteral("Skipped:"), s.skipped);
     return lines.join(u'\n');

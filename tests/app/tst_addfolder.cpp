@@ -280,6 +280,11 @@ void TstAddFolder::addsOneProfilePerGame() {
                                  QStringLiteral("Ōkami"), QStringLiteral("Ōkami (USA)")}));
     QCOMPARE(s.present.size(), 1); // the copy of gta.iso, by its serial and CRC
     QVERIFY(s.present.first().first.endsWith(QStringLiteral("gta copy.iso")));
+    // The summary says which image was left out and which game has its disc.
+    QVERIFY2(
+        LibraryImport::summaryText(s).contains(
+            QStringLiteral("Already in the library (the game that has the disc):\ngta copy.iso: ") + gta),
+        qPrintable(LibraryImport::summaryText(s)));
     QCOMPARE(s.failed.size(), 2); // the damaged and the truncated image, each with its reason
     for (const auto& [file, reason] : s.failed)
         QVERIFY2(!reason.isEmpty(), qPrintable(file));
