@@ -27,13 +27,7 @@ void GameDiscStore::setDatabasePath(const QString& path) {
 
 bool GameDiscStore::tableExists() {
     // SQLite would create a missing file; a library without one has no discs.
-    if (!m_connection.fileExists())
-        return false;
-    QSqlQuery q(m_connection.database());
-    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = '%1'")
-                    .arg(kTable)))
-        throw KorvelloError(SideConnection::errorText(q.lastError()));
-    return q.next();
+    return m_connection.hasTable(kTable);
 }
 
 QHash<QString, GameDisc> GameDiscStore::all() {

@@ -6,6 +6,7 @@
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QSqlQuery>
 
 SideConnection::SideConnection(const char* prefix) {
     static QAtomicInt counter;
@@ -58,4 +59,15 @@ void SideConnection::close() {
 QString SideConnection::errorText(const QSqlError& error) {
     const QString text = error.databaseText().trimmed();
     return text.isEmpty() ? error.text().trimmed() : text;
+}
+
+bool SideConnection::hasTable(const QString& table) {
+    if (!fileExists())
+        return false;
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    q.addBindValue(table);
+    if (!q.exec())
+        throw KorvelloError(errorText(q.lastError()));
+    return q.next();
 }

@@ -24,6 +24,8 @@ public:
     // The open database; opens it first. Throws KorvelloError with the database's text.
     QSqlDatabase database();
     void close();
+    // Whether db.mdb holds that table; false without a file (none is created to ask).
+    bool hasTable(const QString& table);
 
     // The database's own words for an error, else Qt's.
     static QString errorText(const QSqlError& error);

@@ -20,13 +20,7 @@ void WrittenFileStore::setDatabasePath(const QString& path) {
 }
 
 bool WrittenFileStore::tableExists() {
-    if (!m_connection.fileExists())
-        return false;
-    QSqlQuery q(m_connection.database());
-    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = '%1'")
-                    .arg(kTable)))
-        throw KorvelloError(SideConnection::errorText(q.lastError()));
-    return q.next();
+    return m_connection.hasTable(kTable);
 }
 
 std::optional<QByteArray> WrittenFileStore::lastWritten(const QString& path) {

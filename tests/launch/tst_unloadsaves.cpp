@@ -51,10 +51,18 @@ struct CardFolder {
     QString card() const { return exePath + QStringLiteral(".card"); }
 };
 
-void startGame(MainWindow& w, const QString& name) {
+// Start on the game in the window; the emulator's record, its process left to the reaper.
+std::optional<emulatorrun::Record> startAndRecord(MainWindow& w, const QString& name, const QString& exePath,
+                                                  emulatorrun::Reaper& reaper) {
+    QFile::remove(exePath + QStringLiteral(".record"));
     parts(w).gameListPage->selectGameNamed(name);
-    QCOMPARE(parts(w).currentGame, name);
+    if (parts(w).currentGame != name)
+        return std::nullopt;
     parts(w).startButton->click();
+    std::optional<emulatorrun::Record> record = emulatorrun::waitForRecord(exePath);
+    if (record)
+        reaper.add(record->pid);
+    return record;
 }
 
 } // namespace
@@ -88,11 +96,8 @@ void TestUnloadSaves::everyWayOfEndingLetsTheEmulatorSave() {
     CardFolder f(QStringLiteral("--on-term-save=700"));
     MainWindow w(f.folder.path());
     w.show();
-    startGame(w, kGame);
-    const std::optional<emulatorrun::Record> first = emulatorrun::waitForRecord(f.exePath);
+    const std::optional<emulatorrun::Record> first = startAndRecord(w, kGame, f.exePath, reaper);
     QVERIFY(first);
-    reaper.add(first->pid);
-    QFile::remove(f.exePath + QStringLiteral(".record"));
 
     if (way == QLatin1String("key")) {
         parts(w).session->unloadEmulator(parts(w).unloadKeyId);
@@ -108,18 +113,12 @@ void TestUnloadSaves::everyWayOfEndingLetsTheEmulatorSave() {
         QCOMPARE(unload.exitCode(), 0);
         QCOMPARE(unload.readAllStandardOutput(), QByteArray());
     } else if (way == QLatin1String("restart")) {
-        startGame(w, kGame);
-        const std::optional<emulatorrun::Record> second = emulatorrun::waitForRecord(f.exePath);
-        QVERIFY(second);
-        reaper.add(second->pid);
+        QVERIFY(startAndRecord(w, kGame, f.exePath, reaper));
     } else {
         dialogs.buttonAnswers.enqueue(QMessageBox::Yes);
-        startGame(w, kOther);
+        QVERIFY(startAndRecord(w, kOther, f.otherPath, reaper));
         QCOMPARE(dialogs.messageTexts(),
                  QStringList{QStringLiteral("End %1 and start %2?").arg(kGame, kOther)});
-        const std::optional<emulatorrun::Record> other = emulatorrun::waitForRecord(f.otherPath);
-        QVERIFY(other);
-        reaper.add(other->pid);
     }
     QVERIFY(emulatorrun::waitForEnd(first->pid));
     // The card is whole: the emulator ended by itself once it had written it.
@@ -134,10 +133,8 @@ void TestUnloadSaves::emulatorThatDoesNotQuitIsEndedAfterTheWait() {
     CardFolder f(QStringLiteral("--ignore-term"));
     MainWindow w(f.folder.path());
     w.show();
-    startGame(w, kGame);
-    const std::optional<emulatorrun::Record> first = emulatorrun::waitForRecord(f.exePath);
+    const std::optional<emulatorrun::Record> first = startAndRecord(w, kGame, f.exePath, reaper);
     QVERIFY(first);
-    reaper.add(first->pid);
 
     QElapsedTimer clock;
     clock.start();
