@@ -1,6 +1,7 @@
 #include "emulatorsettings/gamesettingsbackup.h"
 
 #include "core/korvelloerror.h"
+#include "ini/settingsfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,23 +12,12 @@ namespace {
 
 const QString kBackupName = QStringLiteral("Korvello backup");
 const QString kCreatedList = QStringLiteral("created.txt");
-// A per-game file is a few kilobytes; anything far larger is not one.
-constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
-
-// The file's bytes, read only from a regular file (never a link's target, a FIFO or a device).
+// The file's bytes (a plain settings file only); a refusal names the file.
 QByteArray readRegular(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isSymLink() || !info.isFile())
-        throw KorvelloError(QStringLiteral("Cannot read %1: it is not a plain file").arg(path));
-    if (info.size() > kMaxFileBytes)
-        throw KorvelloError(QStringLiteral("Cannot read %1: it is too large for a settings file").arg(path));
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
-        throw KorvelloError(QStringLiteral("Cannot read %1: %2").arg(path, in.errorString()));
-    QByteArray bytes = in.read(kMaxFileBytes + 1);
-    if (in.error() != QFileDevice::NoError)
-        throw KorvelloError(QStringLiteral("Cannot read %1: %2").arg(path, in.errorString()));
-    return bytes;
+    const std::optional<QByteArray> bytes = readSettingsFile(path);
+    if (!bytes)
+        throw KorvelloError(QStringLiteral("Cannot read %1: it is not a plain settings file").arg(path));
+    return *bytes;
 }
 
 void writeWhole(const QString& path, const QByteArray& bytes, const QString& failure) {

@@ -9,6 +9,7 @@
 #include "emulatorsettings/gamesettingsbackup.h"
 #include "ini/inivalues.h"
 #include "ini/iniwriter.h"
+#include "ini/settingsfile.h"
 #include "launch/emulatorending.h"
 #include "launch/emulatorlauncher.h"
 #include "launch/flatpakbuild.h"
@@ -122,23 +123,11 @@ QString dataPath(const QString& dataFolder, const IniValues& settings, const cha
 
 namespace {
 
-// A per-game settings file's bytes: a regular file only, up to a size no settings file reaches.
-std::optional<QByteArray> readGameFile(const QString& path) {
-    constexpr qint64 kLimit = 4 * 1024 * 1024;
-    const QFileInfo info(path);
-    if (info.isSymLink() || !info.isFile() || info.size() > kLimit)
-        return std::nullopt;
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return in.read(kLimit);
-}
-
 // Takes into `profile` what the user changed in the game's file since Korvello wrote it.
 void takeInEdits(GameProfile& profile, const QString& file, const IniValues& settings,
                  CurrentGeneration generation, const GameFileMemory& memory, QStringList* notices) {
     const std::optional<QByteArray> last = memory.written->lastWritten(file);
-    const std::optional<QByteArray> now = last ? readGameFile(file) : std::nullopt;
+    const std::optional<QByteArray> now = last ? readSettingsFile(file) : std::nullopt;
     if (!last || !now || *now == *last)
         return;
     const QStringList taken = currentmapping::takeInEdits(profile, settings, IniValues::fromBytes(*last),
@@ -198,7 +187,7 @@ QStringList prepareGame(GameProfile& profile, const QString& settingsFolder, boo
                 notice(kept);
             writeCurrentGameSettings(profile, file, generation);
             if (memory && memory->written)
-                if (const std::optional<QByteArray> bytes = readGameFile(file))
+                if (const std::optional<QByteArray> bytes = readSettingsFile(file))
                     memory->written->remember(file, *bytes);
             // The 1.7 builds' "Enable Per-Game Settings" (Pcsx2Config EnablePerGameSettings, read in
             // VMManager::UpdateGameSettingsLayer) skips every game's file while it is off; 2.x has no switch.

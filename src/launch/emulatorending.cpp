@@ -1,6 +1,7 @@
 #include "launch/emulatorending.h"
 
 #include "core/asciicase.h"
+#include "launch/emulatorlauncher.h"
 #include "launch/processidentity.h"
 #include "launch/processtable.h"
 
@@ -16,11 +17,6 @@
 namespace emulatorending {
 
 namespace {
-
-bool isPlainFileName(const QString& name) {
-    return !name.isEmpty() && !name.contains(u'/') && !name.contains(QChar(u'\0')) &&
-           name != QStringLiteral(".") && name != QStringLiteral("..");
-}
 
 // The sandbox's own processes: the launcher and bubblewrap, which holds the
 // sandbox (once outside, once as the sandbox's init).
@@ -59,7 +55,8 @@ bool sharesOurFiles(qint64 pid) {
 
 Ending ofExecutable(const QString& exeFile, const QString& ownName) {
     Ending ending;
-    if (!isPlainFileName(exeFile) || (!ownName.isEmpty() && equalAsciiNoCase(exeFile, ownName)))
+    if (!emulatorlauncher::isPlainFileName(exeFile) ||
+        (!ownName.isEmpty() && equalAsciiNoCase(exeFile, ownName)))
         return ending;
     for (const RunningProcess& p : processesNamed(exeFile)) {
         if (!sharesOurFiles(p.pid))

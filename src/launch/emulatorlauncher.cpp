@@ -18,14 +18,10 @@ QStringList startArguments(bool runCdvd, const QString& currentIso, const QStrin
     return arguments;
 }
 
-namespace {
-
 bool isPlainFileName(const QString& name) {
     return !name.isEmpty() && !name.contains(u'/') && !name.contains(QChar(u'\0')) &&
            name != QStringLiteral(".") && name != QStringLiteral("..");
 }
-
-} // namespace
 
 void checkExecutable(const QString& appFolder, const QString& exeFile, const QString& ownName) {
     if (!ownName.isEmpty() && equalAsciiNoCase(exeFile, ownName))

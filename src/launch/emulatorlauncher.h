@@ -11,6 +11,9 @@ namespace emulatorlauncher {
 // keys split as a shell would split them (quotes group, and are removed).
 QStringList startArguments(bool runCdvd, const QString& currentIso, const QString& cmdKeys);
 
+// Whether `name` is a plain file name: not empty, no "/" or NUL, not "." or "..".
+bool isPlainFileName(const QString& name);
+
 // Refuses, with KorvelloError naming the value, an executable that Start must
 // not use: anything but a plain file name (empty, holding "/" or NUL) of a
 // regular file in appFolder, and the program's own file `ownName`. Start checks

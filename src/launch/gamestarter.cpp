@@ -15,7 +15,12 @@
 #include <QDir>
 
 GameStarter::GameStarter(ProfileStore& store, Folders folders, QString ownName)
-    : m_store(store), m_folders(std::move(folders)), m_ownName(std::move(ownName)) {}
+    : m_store(store), m_folders(std::move(folders)), m_ownName(std::move(ownName)),
+      m_written(std::make_unique<WrittenFileStore>()) {
+    m_written->setDatabasePath(m_store.databasePath());
+}
+
+GameStarter::~GameStarter() = default;
 
 GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     const std::optional<GameProfile> profile = m_store.load(name);
@@ -41,9 +46,9 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     started.game = profile->value(col::gamename);
     if (m_folders.currentBuilds) {
         GameProfile game = *profile;
-        const auto memory = gameFileMemory(started.game);
+        const currentbuild::GameFileMemory memory = gameFileMemory(started.game);
         started.executable = currentbuild::startGame(game, m_folders.settingsFolder, appFolder, runCdvd,
-                                                     &started.pid, &started.notices, m_idle, &memory.second);
+                                                     &started.pid, &started.notices, m_idle, &memory);
         return started;
     }
     if (const QString kept = SettingsBackup(m_folders.settingsFolder).ensure(); !kept.isEmpty())
@@ -63,12 +68,9 @@ GameStarter::Started GameStarter::start(const QString& name, bool runCdvd) {
     return started;
 }
 
-std::pair<std::shared_ptr<WrittenFileStore>, currentbuild::GameFileMemory>
-GameStarter::gameFileMemory(const QString& game) {
-    auto written = std::make_shared<WrittenFileStore>();
-    written->setDatabasePath(m_store.databasePath());
+currentbuild::GameFileMemory GameStarter::gameFileMemory(const QString& game) {
     currentbuild::GameFileMemory memory;
-    memory.written = written.get();
+    memory.written = m_written.get();
     // The user's edits become the profile's before the file is written.
     memory.saveProfile = [this, game](const GameProfile& changed) {
         GameProfile stored = changed;
@@ -77,7 +79,7 @@ GameStarter::gameFileMemory(const QString& game) {
             stored.setValue(col::PCSX2CurrentIso, before->value(col::PCSX2CurrentIso));
         m_store.update(game, stored);
     };
-    return {written, memory};
+    return memory;
 }
 
 GameStarter::Started GameStarter::startFlatpak(GameProfile profile, bool runCdvd) {
@@ -98,9 +100,9 @@ GameStarter::Started GameStarter::startFlatpak(GameProfile profile, bool runCdvd
     const StartLock lock(flatpakbuild::dataFolder());
     Started started;
     started.game = profile.value(col::gamename);
-    const auto memory = gameFileMemory(started.game);
+    const currentbuild::GameFileMemory memory = gameFileMemory(started.game);
     const QStringList arguments = currentbuild::prepareGame(profile, flatpakbuild::settingsFolder(), runCdvd,
-                                                            &started.notices, QString(), &memory.second);
+                                                            &started.notices, QString(), &memory);
     if (runCdvd) {
         const QString notice =
             flatpakbuild::permissionNotice(*installation, profile.value(col::PCSX2CurrentIso));

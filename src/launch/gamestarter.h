@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <memory>
-#include <utility>
 
 class GameProfile;
 class ProfileStore;
@@ -51,6 +50,7 @@ public:
     };
 
     GameStarter(ProfileStore& store, Folders folders, QString ownName);
+    ~GameStarter();
 
     // Starts the game named `name` (found without letter case, as the store
     // compares names).
@@ -68,12 +68,13 @@ private:
     // started through Flatpak, ending the tree an earlier Flatpak Start created.
     Started startFlatpak(GameProfile profile, bool runCdvd);
     // What the current builds' Start remembers of its writes to `game`'s settings file, in db.mdb.
-    std::pair<std::shared_ptr<WrittenFileStore>, currentbuild::GameFileMemory>
-    gameFileMemory(const QString& game);
+    currentbuild::GameFileMemory gameFileMemory(const QString& game);
 
     std::function<void()> m_afterChecks;
     std::function<void()> m_idle;
     ProfileStore& m_store;
     Folders m_folders;
     QString m_ownName;
+    // What Start last wrote into each per-game file, in db.mdb.
+    std::unique_ptr<WrittenFileStore> m_written;
 };

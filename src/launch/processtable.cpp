@@ -88,27 +88,35 @@ QString recordedExecutableName(const QString& comm, const QStringList& argv, con
     return comm;
 }
 
+namespace {
+
+// One process as its /proc folder (`dir`, ending in "/") records it.
+RunningProcess readProcess(qint64 pid, const QString& dir) {
+    QByteArray comm = readProcFile(dir + QStringLiteral("comm"));
+    if (comm.endsWith('\n'))
+        comm.chop(1);
+    QByteArray cmdline = readProcFile(dir + QStringLiteral("cmdline"));
+    if (cmdline.endsWith('\0'))
+        cmdline.chop(1);
+    QStringList argv;
+    if (!cmdline.isEmpty()) {
+        for (const QByteArray& arg : cmdline.split('\0'))
+            argv << QString::fromUtf8(arg);
+    }
+    QString exe = QFileInfo(dir + QStringLiteral("exe")).symLinkTarget();
+    if (exe.endsWith(QStringLiteral(" (deleted)")))
+        exe.chop(10);
+    return {pid, recordedExecutableName(QString::fromUtf8(comm), argv, exe),
+            realUid(readProcFile(dir + QStringLiteral("status")))};
+}
+
+} // namespace
+
 QList<RunningProcess> runningProcesses() {
     QList<RunningProcess> result;
     forEachProcess([&result](qint64 pid, const QString& dir, const QByteArray& stat) {
-        if (processState(stat) == 'Z' || processState(stat) == 'X')
-            return;
-        QByteArray comm = readProcFile(dir + QStringLiteral("comm"));
-        if (comm.endsWith('\n'))
-            comm.chop(1);
-        QByteArray cmdline = readProcFile(dir + QStringLiteral("cmdline"));
-        if (cmdline.endsWith('\0'))
-            cmdline.chop(1);
-        QStringList argv;
-        if (!cmdline.isEmpty()) {
-            for (const QByteArray& arg : cmdline.split('\0'))
-                argv << QString::fromUtf8(arg);
-        }
-        QString exe = QFileInfo(dir + QStringLiteral("exe")).symLinkTarget();
-        if (exe.endsWith(QStringLiteral(" (deleted)")))
-            exe.chop(10);
-        result.append({pid, recordedExecutableName(QString::fromUtf8(comm), argv, exe),
-                       realUid(readProcFile(dir + QStringLiteral("status")))});
+        if (processState(stat) != 'Z' && processState(stat) != 'X')
+            result.append(readProcess(pid, dir));
     });
     return result;
 }
@@ -179,14 +187,12 @@ QList<RunningProcess> processTree(qint64 root) {
         for (const qint64 child : children.value(order[i]))
             if (!order.contains(child))
                 order.append(child);
-    QHash<qint64, QString> names;
-    for (const RunningProcess& p : runningProcesses())
-        names.insert(p.pid, p.exeName);
+    // Only the tree's own processes are read further, for their names.
     for (const qint64 pid : order) {
         RunningProcess p = processes.value(pid);
         if (pid == self || p.uid != user)
             continue;
-        p.exeName = names.value(pid);
+        p.exeName = readProcess(pid, QStringLiteral("/proc/%1/").arg(pid)).exeName;
         tree.append(p);
     }
     return tree;
