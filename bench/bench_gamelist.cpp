@@ -13,8 +13,13 @@
 //    with an empty list;
 //  - start-up with 20,000 games and a warm cache (absolute);
 //  - anonymous memory per game at 20,000 games: the resident anonymous memory
-//    of that start-up less that of the empty start-up, over 20,000 (the mapped
-//    cache is file memory and not counted).
+//    of that start-up less that of the empty start-up, over 20,000;
+//  - the same two at twice the scale (QT_SCALE_FACTOR=2, a device pixel ratio
+//    of 2): 20,000 games that each also have a 200 x 300 thumbnail, against an
+//    empty start-up at that scale;
+//  - with --old PATH, the start-up with 20,000 games of another build of this
+//    benchmark (an earlier commit's), alternated with this one's on the same
+//    folder, with a cache folder of its own; its memory per game beside ours.
 // The ratios, per run and then min and median, are the last lines printed.
 #include "app/mainwindow.h"
 #include "gamelist/gamelistview.h"
@@ -54,14 +59,14 @@ constexpr int kRuns = 7;
 
 // A cover-like thumbnail: gradients, a few shapes and light noise, so each
 // file compresses like a real cover (not like flat colour).
-QImage coverLike(int seed) {
-    QImage img(100, 150, QImage::Format_RGB888);
+QImage coverLike(int seed, int scale = 1) {
+    QImage img(100 * scale, 150 * scale, QImage::Format_RGB888);
     QRandomGenerator rng(static_cast<quint32>(seed));
     const double hue = rng.bounded(360);
-    for (int y = 0; y < 150; ++y) {
+    for (int y = 0; y < img.height(); ++y) {
         uchar* p = img.scanLine(y);
-        for (int x = 0; x < 100; ++x, p += 3) {
-            const double shape = std::sin((x + seed) / 9.0) * std::cos((y - seed) / 13.0);
+        for (int x = 0; x < img.width(); ++x, p += 3) {
+            const double shape = std::sin((x / scale + seed) / 9.0) * std::cos((y / scale - seed) / 13.0);
             const int noise = int(rng.bounded(13)) - 6;
             auto channel = [&](double v) { return uchar(std::clamp(int(v) + noise, 0, 255)); };
             p[0] = channel(100 + 80 * std::sin(hue + y / 40.0) + 40 * shape);
@@ -254,10 +259,21 @@ struct StartUp {
     int games = -1;
 };
 
-StartUp runStartUp(const QString& folder) {
+// The start-up of `program` (this benchmark, or another build of it) in a
+// child process, at a device pixel ratio of `scale`, with its thumbnail cache
+// in `cacheHome` when one is given.
+StartUp runStartUp(const QString& folder, int scale = 1, const QString& program = {},
+                   const QString& cacheHome = {}) {
     QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (scale != 1)
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+    if (!cacheHome.isEmpty())
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome);
+    child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--start-up"), folder});
+    child.start(program.isEmpty() ? QCoreApplication::applicationFilePath() : program,
+                {QStringLiteral("--start-up"), folder});
     child.waitForFinished(-1);
     const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
     StartUp result;
@@ -286,15 +302,27 @@ int main(int argc, char* argv[]) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     QApplication app(argc, argv);
+    // --old PATH: another build of this benchmark, whose start-up is compared.
+    const int oldAt = int(QCoreApplication::arguments().indexOf(QStringLiteral("--old")));
+    const QString oldBench = oldAt > 0 ? QCoreApplication::arguments().value(oldAt + 1) : QString();
+    QTemporaryDir oldCache;
 
-    QTemporaryDir folder, many, empty;
-    QStringList thumbs, manyThumbs, none;
+    QTemporaryDir folder, many, manyDouble, empty, doubleSources;
+    QStringList thumbs, manyThumbs, doubleThumbs, none;
     if (!folder.isValid() || !buildFolder(folder.path(), kGames, {}, thumbs) ||
         !buildFolder(many.path(), kManyGames, thumbs, manyThumbs) ||
+        !buildFolder(manyDouble.path(), kManyGames, thumbs, doubleThumbs) ||
         !buildFolder(empty.path(), 0, {}, none)) {
         std::fprintf(stderr, "cannot build the program folders\n");
         return 1;
     }
+    // Every game of the 2x folder also has a thumbnail of twice the size.
+    constexpr int kDoubleSources = 500;
+    for (int i = 0; i < kDoubleSources; ++i)
+        jpeg::writeFile(coverLike(i, 2), doubleSources.filePath(QStringLiteral("%1.jpg").arg(i)), 90);
+    for (int i = 0; i < kManyGames; ++i)
+        QFile::copy(doubleSources.filePath(QStringLiteral("%1.jpg").arg(i % kDoubleSources)),
+                    QString(doubleThumbs.at(i)).replace(QStringLiteral(".jpg"), QStringLiteral("@2x.jpg")));
     qint64 fileBytes = 0;
     for (const QString& t : thumbs)
         fileBytes += QFileInfo(t).size();
@@ -318,6 +346,22 @@ int main(int argc, char* argv[]) {
     }
     std::printf("first start-up with %d games (empty cache, fills it): %.1f ms, %.0f page faults\n",
                 kManyGames, coldMany.ms, coldMany.faults);
+    const StartUp coldDouble = runStartUp(manyDouble.path(), 2);
+    if (coldDouble.games != kManyGames) {
+        std::fprintf(stderr, "the 2x start-up with %d games listed %d\n", kManyGames, coldDouble.games);
+        return 1;
+    }
+    std::printf("first start-up at 2x with %d games (empty cache, fills it): %.1f ms, %.0f page faults\n",
+                kManyGames, coldDouble.ms, coldDouble.faults);
+    if (!oldBench.isEmpty()) {
+        const StartUp coldOld = runStartUp(many.path(), 1, oldBench, oldCache.path());
+        if (coldOld.games != kManyGames) {
+            std::fprintf(stderr, "%s listed %d games\n", qPrintable(oldBench), coldOld.games);
+            return 1;
+        }
+        std::printf("first start-up of %s (fills its own cache): %.1f ms\n", qPrintable(oldBench),
+                    coldOld.ms);
+    }
 
     Series alone{"decode alone, libjpeg, one core"};
     Series warm{"rebuild from the cache, 2,000 unchanged"};
@@ -326,7 +370,11 @@ int main(int argc, char* argv[]) {
     Series startWarm{"start-up to first painted thumbnail, 2,000 games"};
     Series startEmpty{"start-up to first paint, empty list"};
     Series startMany{"start-up to first painted thumbnail, 20,000 games"};
-    std::vector<double> anonPerGameKb;
+    Series startDouble{"start-up at 2x to first painted thumbnail, 20,000 games"};
+    Series startEmptyDouble{"start-up at 2x to first paint, empty list"};
+    Series startOld{"start-up, 20,000 games, the --old build"};
+    Series startOldEmpty{"start-up, empty list, the --old build"};
+    std::vector<double> anonPerGameKb, anonPerGameDoubleKb, anonPerGameOldKb;
     for (int run = 0; run < kRuns; ++run) {
         measure(alone, [&] { decodeAlone(thumbs); });
         measure(warm, [&] { parts(w).gameListPage->loadGameList(); });
@@ -352,9 +400,30 @@ int main(int argc, char* argv[]) {
         startEmpty.add(b.ms, b.faults);
         startMany.add(c.ms, c.faults);
         anonPerGameKb.push_back((c.anonKb - b.anonKb) / kManyGames);
+        const StartUp d = runStartUp(manyDouble.path(), 2);
+        const StartUp e = runStartUp(empty.path(), 2);
+        if (d.games != kManyGames || e.games != 0) {
+            std::fprintf(stderr, "a 2x start-up did not list its games\n");
+            return 1;
+        }
+        startDouble.add(d.ms, d.faults);
+        startEmptyDouble.add(e.ms, e.faults);
+        anonPerGameDoubleKb.push_back((d.anonKb - e.anonKb) / kManyGames);
+        if (!oldBench.isEmpty()) {
+            const StartUp f = runStartUp(many.path(), 1, oldBench, oldCache.path());
+            const StartUp g = runStartUp(empty.path(), 1, oldBench, oldCache.path());
+            startOld.add(f.ms, f.faults);
+            startOldEmpty.add(g.ms, g.faults);
+            anonPerGameOldKb.push_back((f.anonKb - g.anonKb) / kManyGames);
+        }
     }
-    for (const Series* s : {&alone, &warm, &cold, &coldWrite, &startWarm, &startEmpty, &startMany})
+    for (const Series* s : {&alone, &warm, &cold, &coldWrite, &startWarm, &startEmpty, &startMany,
+                            &startDouble, &startEmptyDouble})
         print(*s);
+    if (!oldBench.isEmpty()) {
+        print(startOld);
+        print(startOldEmpty);
+    }
 
     std::vector<double> warmRatio, coldRatio, startRatio;
     for (int run = 0; run < kRuns; ++run) {
@@ -369,7 +438,18 @@ int main(int argc, char* argv[]) {
                startRatio);
     std::printf("start-up with 20,000 games, warm cache, ms (target < 1500): min %.1f, median %.1f\n",
                 minOf(startMany.ms), medianOf(startMany.ms));
-    std::printf("anonymous memory per game at 20,000 games, KB (target <= 8): min %.2f, median %.2f\n",
+    std::printf("anonymous memory per game at 20,000 games, KB (target <= 2): min %.2f, median %.2f\n",
                 minOf(anonPerGameKb), medianOf(anonPerGameKb));
+    std::printf("anonymous memory per game at 20,000 games at 2x, KB (target <= 4): min %.2f, median %.2f\n",
+                minOf(anonPerGameDoubleKb), medianOf(anonPerGameDoubleKb));
+    if (!oldBench.isEmpty()) {
+        std::vector<double> versusOld;
+        for (int run = 0; run < kRuns; ++run)
+            versusOld.push_back(startMany.ms[run] / startOld.ms[run]);
+        printRatio("start-up with 20,000 games, this build / the --old build, run by run (target <= 1)",
+                   versusOld);
+        std::printf("anonymous memory per game at 20,000 games, the --old build, KB: min %.2f, median %.2f\n",
+                    minOf(anonPerGameOldKb), medianOf(anonPerGameOldKb));
+    }
     return 0;
 }

@@ -33,7 +33,7 @@ void GameListPage::takeThumbnailsFromCache() {
     // A rebuild that finds the files unchanged decodes nothing: its cells are
     // the cache's. Damaged files were reported by the rebuild that found them.
     const ThumbnailLoader::Result cached = m_thumbnails->load(m_listedNames);
-    m_gameGrid->replacePictures(m_listedNames, cached.cells);
+    m_gameGrid->replacePictures(m_listedNames, cached.pictures);
 }
 
 void GameListPage::forgetThumbnails() {
@@ -58,9 +58,11 @@ void GameListPage::loadGameList() {
                 this, [this] { run([this] { takeThumbnailsFromCache(); }); }, Qt::QueuedConnection);
         });
     }
+    // A screen scaled to 150 % and more shows thumbnails of twice the size where they exist.
+    m_thumbnails->setScale(ThumbnailLoader::scaleFor(m_gameGrid->devicePixelRatioF()));
     ThumbnailLoader::Result thumbnails = m_thumbnails->load(names);
     m_listedNames = names;
-    m_gameGrid->setEntries(names, std::move(thumbnails.cells));
+    m_gameGrid->setEntries(names, std::move(thumbnails.pictures));
     const int n = m_gameGrid->count();
     // An empty library opens the settings page for a new game.
     emit gameListLoaded(n);

@@ -52,6 +52,13 @@ QString pathOrFallback(const QString& appFolder, Kind kind, const QString& gameN
     return !own.isEmpty() && QFileInfo::exists(own) ? own : fallbackPath(appFolder, kind, fallbackFolders);
 }
 
+QString doubleSizePath(const QString& path) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return dot > slash ? path.left(dot) + QStringLiteral("@2x") + path.mid(dot)
+                       : path + QStringLiteral("@2x");
+}
+
 QString fallbackPath(const QString& appFolder, Kind kind, const QStringList& fallbackFolders) {
     if (fallbackFolders.isEmpty())
         return fileIn(appFolder, kind, kFallbackName);

@@ -30,6 +30,10 @@ QString path(const QString& appFolder, Kind kind, const QString& gameName);
 // The game's own file when it exists, otherwise the fallback picture.
 QString pathOrFallback(const QString& appFolder, Kind kind, const QString& gameName,
                        const QStringList& fallbackFolders = {});
+// The file of twice the design's size beside a picture file, for screens
+// scaled to 150 % and more: "Images/thumb_<name>@2x.jpg" beside
+// "Images/thumb_<name>.jpg".
+QString doubleSizePath(const QString& path);
 // The shared fallback picture of `kind` ("Images/thumb_unknown.jpg",
 // "Images/big_unknown.jpg"): in the first of `fallbackFolders` that holds it (an
 // installed program keeps it in its data folder), in appFolder when the list is empty.

@@ -34,26 +34,39 @@ void GameListModel::clear() {
     endResetModel();
 }
 
-void GameListModel::setEntries(const QStringList& captions, QList<QImage> cells) {
-    Q_ASSERT(captions.size() == cells.size());
+void GameListModel::setEntries(const QStringList& captions, ThumbnailSet::Pointer pictures) {
+    Q_ASSERT(captions.size() == (pictures ? pictures->count() : 0));
     beginResetModel();
     m_entries.clear();
     m_entries.reserve(captions.size());
     for (qsizetype i = 0; i < captions.size(); ++i)
         m_entries.append(Entry{captions.at(i), int(i)});
-    m_images.assign(std::move(cells));
+    m_images.assign(std::move(pictures));
     endResetModel();
 }
 
-void GameListModel::replacePictures(const QStringList& captions, const QList<QImage>& cells) {
-    Q_ASSERT(captions.size() == cells.size());
-    const qsizetype n = std::min(captions.size(), m_entries.size());
-    for (qsizetype i = 0; i < n; ++i)
-        if (m_entries.at(i).image == int(i) && m_entries.at(i).caption == captions.at(i) &&
-            !cells.at(i).isNull())
-            m_images.replace(int(i), cells.at(i));
-    if (n > 0)
-        emit dataChanged(index(0), index(int(n) - 1), {ImageRole});
+void GameListModel::replacePictures(const QStringList& captions, ThumbnailSet::Pointer pictures) {
+    const int fromSet = m_images.setCount();
+    if (!pictures || pictures->count() != captions.size() || captions.size() != fromSet)
+        return;
+    // An entry that was renamed, or whose row shows another set's image, keeps
+    // the picture it shows as an image of its own; the others take the new set's.
+    QList<std::pair<int, QImage>> kept;
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        const Entry& entry = m_entries.at(i);
+        if (entry.image < fromSet && (entry.image != int(i) || entry.caption != captions.at(i)))
+            kept.append({int(i), m_images.at(entry.image)});
+    }
+    QList<QImage> added;
+    for (int image = fromSet; image < m_images.count(); ++image)
+        added.append(m_images.at(image));
+    m_images.assign(std::move(pictures));
+    for (const QImage& image : std::as_const(added))
+        m_images.addCell(image);
+    for (const auto& [row, image] : std::as_const(kept))
+        m_entries[row].image = m_images.addCell(image);
+    if (!m_entries.isEmpty())
+        emit dataChanged(index(0), index(int(m_entries.size()) - 1), {ImageRole});
 }
 
 int GameListModel::append(const QString& caption, const QImage& picture) {

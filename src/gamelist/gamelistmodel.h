@@ -24,12 +24,12 @@ public:
     // Removes every entry and every image.
     void clear();
     // Replaces every entry and every image in one step: entry i gets caption i
-    // and image i. The cells are kept as they are (see ImageList::assign()).
-    void setEntries(const QStringList& captions, QList<QImage> cells);
-    // Gives entry i the same picture in other memory, cells[i], for every entry
-    // that still has caption i and the image setEntries() gave it; the others
-    // keep theirs.
-    void replacePictures(const QStringList& captions, const QList<QImage>& cells);
+    // and the set's cell i (see ImageList::assign()).
+    void setEntries(const QStringList& captions, ThumbnailSet::Pointer pictures);
+    // Gives entry i the same picture from another set, pictures' cell i, for
+    // every entry that still has caption i and the image setEntries() gave it;
+    // the others keep theirs.
+    void replacePictures(const QStringList& captions, ThumbnailSet::Pointer pictures);
     // Appends the picture to the image list and an entry pointing at it.
     int append(const QString& caption, const QImage& picture);
     QString caption(int row) const { return m_entries.at(row).caption; }

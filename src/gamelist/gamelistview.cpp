@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 
 GameListView::GameListView(QWidget* parent)
     : QListView(parent), m_model(new GameListModel(this)), m_filter(new GameListFilter(this)),
@@ -31,6 +32,8 @@ GameListView::GameListView(QWidget* parent)
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     updateCells();
+    m_readAhead.setSingleShot(true);
+    connect(&m_readAhead, &QTimer::timeout, this, &GameListView::readAhead);
 }
 
 int GameListView::count() const {
@@ -87,11 +90,15 @@ void GameListView::clear() {
 }
 
 void GameListView::setEntries(const QStringList& captions, QList<QImage> cells) {
-    m_model->setEntries(captions, std::move(cells));
+    m_model->setEntries(captions, ThumbnailSet::fromCells(std::move(cells)));
 }
 
-void GameListView::replacePictures(const QStringList& captions, const QList<QImage>& cells) {
-    m_model->replacePictures(captions, cells);
+void GameListView::setEntries(const QStringList& captions, ThumbnailSet::Pointer pictures) {
+    m_model->setEntries(captions, std::move(pictures));
+}
+
+void GameListView::replacePictures(const QStringList& captions, ThumbnailSet::Pointer pictures) {
+    m_model->replacePictures(captions, std::move(pictures));
 }
 
 int GameListView::addEntry(const QString& caption, const QImage& thumb) {
@@ -156,6 +163,29 @@ void GameListView::changeEvent(QEvent* event) {
     QListView::changeEvent(event);
     if (event->type() == QEvent::FontChange)
         updateCells();
+}
+
+void GameListView::paintEvent(QPaintEvent* event) {
+    QListView::paintEvent(event);
+    // After the frame is shown, not before it.
+    m_readAhead.start(0);
+}
+
+void GameListView::readAhead() {
+    const QSize cell = gridSize();
+    if (cell.isEmpty())
+        return;
+    const QModelIndex first = indexAt(QPoint(cell.width() / 2, 1));
+    if (!first.isValid())
+        return;
+    // The next screen of cells, at most kReadAheadCells of them: with what is
+    // on screen that stays well within what the cell reader keeps.
+    const int columns = std::max(viewport()->width() / cell.width(), 1);
+    const int screen = columns * (viewport()->height() / cell.height() + 2);
+    const int start = first.row() + screen;
+    const int end = std::min({start + screen, start + kReadAheadCells, visibleCount()});
+    for (int row = start; row < end; ++row)
+        m_filter->index(row, 0).data(GameListModel::ImageRole);
 }
 
 void GameListView::keyPressEvent(QKeyEvent* event) {

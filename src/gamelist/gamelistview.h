@@ -1,8 +1,11 @@
 #pragma once
 
+#include "gamelist/thumbnailset.h"
+
 #include <QElapsedTimer>
 #include <QImage>
 #include <QListView>
+#include <QTimer>
 
 class GameListDelegate;
 class GameListFilter;
@@ -27,6 +30,9 @@ class ImageList;
 class GameListView : public QListView {
     Q_OBJECT
 public:
+    // Cells read ahead of scrolling at most.
+    static constexpr int kReadAheadCells = 96;
+
     explicit GameListView(QWidget* parent = nullptr);
 
     // Every entry, also those the search hides.
@@ -53,8 +59,10 @@ public:
     // Replaces every entry and image: entry i shows caption i and cell i, a
     // picture already fitted to the image list's cell.
     void setEntries(const QStringList& captions, QList<QImage> cells);
-    // The same pictures in other memory (see GameListModel::replacePictures()).
-    void replacePictures(const QStringList& captions, const QList<QImage>& cells);
+    // The same with the cells of a rebuild's set, read as they are painted.
+    void setEntries(const QStringList& captions, ThumbnailSet::Pointer pictures);
+    // The same pictures from another set (see GameListModel::replacePictures()).
+    void replacePictures(const QStringList& captions, ThumbnailSet::Pointer pictures);
     // Appends the picture to the image list and an entry with that caption pointing at it.
     int addEntry(const QString& caption, const QImage& thumb);
     // Selects the entry, gives it the focus mark and scrolls it into view.
@@ -90,9 +98,13 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void updateCells();
+    // Reads the cells of the screen below the one painted, so that scrolling
+    // on finds them in memory.
+    void readAhead();
 
     GameListModel* m_model;
     GameListFilter* m_filter;
@@ -100,4 +112,5 @@ private:
     QSize m_spacing;
     QString m_typeAhead; // folded
     QElapsedTimer m_typeAheadTimer;
+    QTimer m_readAhead;
 };

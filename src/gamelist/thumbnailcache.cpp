@@ -47,9 +47,13 @@ int bytesPerPixel(std::uint32_t format) {
     }
 }
 
-// QImage's own row length for a cell of that format (rows padded to 4 bytes).
-std::uint32_t cellBytesPerLine(std::uint32_t format) {
-    return (std::uint32_t(ImageList::kWidth) * std::uint32_t(bytesPerPixel(format)) + 3u) & ~3u;
+// A cell is the design's size or twice that (for scaled screens).
+bool isCellSize(std::uint32_t width, std::uint32_t height) {
+    for (const std::uint32_t scale : {1u, 2u})
+        if (width == scale * std::uint32_t(ImageList::kWidth) &&
+            height == scale * std::uint32_t(ImageList::kHeight))
+            return true;
+    return false;
 }
 
 bool writeAllAt(int fd, const unsigned char* data, std::uint64_t size, std::uint64_t offset) {
@@ -123,6 +127,11 @@ std::uint64_t ThumbnailCache::blockSize(std::uint64_t bytes) {
     return (bytes + kBlockAlign - 1) / kBlockAlign * kBlockAlign;
 }
 
+std::uint32_t ThumbnailCache::cellBytesPerLine(std::uint32_t width, std::uint32_t format) {
+    // Rows padded to 4 bytes, as QImage lays them out.
+    return (width * std::uint32_t(bytesPerPixel(format)) + 3u) & ~3u;
+}
+
 ThumbnailCache::FileStamp ThumbnailCache::stamp(const QString& path) {
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
@@ -132,13 +141,18 @@ ThumbnailCache::FileStamp ThumbnailCache::stamp(const QString& path) {
 
 void ThumbnailCache::clear() {
     m_records.clear();
-    m_mapping.reset();
+    m_reader.reset();
+    m_pixelSize = 0;
     m_generation = 0;
 }
 
 void ThumbnailCache::refresh() {
     const FileStamp now = stamp(indexPath());
-    if (now.size >= 0 && now == m_indexStamp)
+    // A pixel file shortened in place (truncated, an older cache copied over
+    // it) no longer holds every record's cell: the index is read again and
+    // keeps only the records the file still holds.
+    const bool shortened = m_reader && m_reader->fileSize() < std::int64_t(m_pixelSize);
+    if (now.size >= 0 && now == m_indexStamp && !shortened)
         return;
     clear();
     m_indexStamp = now;
@@ -181,15 +195,9 @@ bool ThumbnailCache::readIndex(const QByteArray& bytes) {
                                 qsizetype(header.folderLength)) != m_folder.toUtf8())
         return false;
 
-    const int fd = openRegular(pixelPath(), O_RDONLY);
-    if (fd < 0)
+    if (!openPixels(header.generation))
         return false;
-    const bool mapped = mapPixels(fd, header.generation);
-    ::close(fd);
-    if (!mapped)
-        return false;
-
-    const std::uint64_t mapSize = m_mapping->size();
+    const std::uint64_t pixelSize = m_pixelSize;
     m_records.reserve(header.entryCount);
     for (std::uint32_t i = 0; i < header.entryCount; ++i) {
         IndexEntry entry;
@@ -202,17 +210,19 @@ bool ThumbnailCache::readIndex(const QByteArray& bytes) {
                                  qsizetype(entry.nameLength));
         record.key = {entry.fileSize, entry.mtimeNs, entry.inode};
         if (entry.status == std::uint32_t(EntryStatus::Picture)) {
-            const std::uint32_t bytesPerLine = cellBytesPerLine(entry.format);
-            if (bytesPerPixel(entry.format) == 0 || entry.width != std::uint32_t(ImageList::kWidth) ||
-                entry.height != std::uint32_t(ImageList::kHeight) || entry.bytesPerLine != bytesPerLine ||
+            const std::uint32_t bytesPerLine = cellBytesPerLine(entry.width, entry.format);
+            if (bytesPerPixel(entry.format) == 0 || !isCellSize(entry.width, entry.height) ||
+                entry.bytesPerLine != bytesPerLine ||
                 entry.dataSize != std::uint64_t(bytesPerLine) * entry.height ||
                 entry.dataOffset % kBlockAlign != 0 || entry.dataOffset < sizeof(DataHeader) ||
-                !inside(entry.dataOffset, entry.dataSize, mapSize))
+                !inside(entry.dataOffset, entry.dataSize, pixelSize))
                 continue;
             record.offset = entry.dataOffset;
             record.size = entry.dataSize;
             record.format = entry.format;
             record.bytesPerLine = entry.bytesPerLine;
+            record.width = entry.width;
+            record.height = entry.height;
         } else if (entry.status == std::uint32_t(EntryStatus::Damaged)) {
             if (entry.dataSize > kMaxErrorBytes || !inside(entry.dataOffset, entry.dataSize, stringsSize))
                 continue;
@@ -228,36 +238,24 @@ bool ThumbnailCache::readIndex(const QByteArray& bytes) {
     return true;
 }
 
-bool ThumbnailCache::mapPixels(int fd, std::uint64_t generation) {
+bool ThumbnailCache::openPixels(std::uint64_t generation) {
+    const int fd = openRegular(pixelPath(), O_RDONLY);
+    if (fd < 0)
+        return false;
     DataHeader header;
     struct stat st;
-    if (!readDataHeader(fd, header) || header.generation != generation || ::fstat(fd, &st) != 0)
+    if (!readDataHeader(fd, header) || header.generation != generation || ::fstat(fd, &st) != 0) {
+        ::close(fd);
         return false;
-    ThumbnailMapping::Pointer mapping = ThumbnailMapping::read(fd, std::size_t(st.st_size));
-    if (!mapping)
-        return false;
-    m_mapping = mapping;
+    }
+    m_reader = std::make_shared<ThumbnailCellReader>(fd);
+    m_pixelSize = std::uint64_t(st.st_size);
     return true;
 }
 
 const ThumbnailCache::Record* ThumbnailCache::find(const QByteArray& name, const FileKey& key) const {
     const auto it = m_records.constFind(name);
     return it != m_records.cend() && it->key == key ? &*it : nullptr;
-}
-
-QImage ThumbnailCache::picture(const Record& record) const {
-    if (!m_mapping || record.damaged || record.offset == 0 ||
-        !inside(record.offset, record.size, m_mapping->size()))
-        return {};
-    return m_mapping->image(std::size_t(record.offset), ImageList::kWidth, ImageList::kHeight,
-                            qsizetype(record.bytesPerLine), static_cast<QImage::Format>(record.format));
-}
-
-bool ThumbnailCache::holds(const QImage& cell) const {
-    if (!m_mapping || cell.isNull())
-        return false;
-    const unsigned char* bits = cell.constBits();
-    return bits >= m_mapping->data() && bits + cell.sizeInBytes() <= m_mapping->data() + m_mapping->size();
 }
 
 bool ThumbnailCache::beginUpdate(std::uint64_t liveBytes) {
@@ -303,14 +301,14 @@ bool ThumbnailCache::beginUpdate(std::uint64_t liveBytes) {
         return false;
     }
 
-    // Append when the pixel file is still the one the index points into and
-    // not mostly dead blocks.
-    if (m_generation != 0 && m_mapping) {
+    // Append when the pixel file is still the one the index points into (the
+    // very file being read, no shorter than it was) and not mostly dead blocks.
+    if (m_generation != 0 && m_reader) {
         const int fd = openRegular(pixelPath(), O_RDWR);
         DataHeader header;
         struct stat st;
         if (fd >= 0 && readDataHeader(fd, header) && header.generation == m_generation &&
-            ::fstat(fd, &st) == 0 && std::uint64_t(st.st_size) >= m_mapping->size()) {
+            ::fstat(fd, &st) == 0 && m_reader->isFile(st) && std::uint64_t(st.st_size) >= m_pixelSize) {
             const std::uint64_t used = std::uint64_t(st.st_size) - sizeof(DataHeader);
             const std::uint64_t dead = used > liveBytes ? used - liveBytes : 0;
             if (dead <= std::max(liveBytes, kMinDeadBytes)) {
@@ -364,22 +362,27 @@ bool ThumbnailCache::writeBlock(const unsigned char* data, std::uint64_t size, R
 }
 
 bool ThumbnailCache::store(const QImage& cell, Record& record) {
-    if (!m_update.active || cell.width() != ImageList::kWidth || cell.height() != ImageList::kHeight ||
-        std::uint32_t(cell.bytesPerLine()) != cellBytesPerLine(std::uint32_t(cell.format())) ||
-        bytesPerPixel(std::uint32_t(cell.format())) == 0)
+    const auto width = std::uint32_t(cell.width());
+    const auto format = std::uint32_t(cell.format());
+    if (!m_update.active || !isCellSize(width, std::uint32_t(cell.height())) || bytesPerPixel(format) == 0 ||
+        std::uint32_t(cell.bytesPerLine()) != cellBytesPerLine(width, format))
         return false;
     if (!writeBlock(cell.constBits(), std::uint64_t(cell.sizeInBytes()), record))
         return false;
-    record.format = std::uint32_t(cell.format());
+    record.format = format;
     record.bytesPerLine = std::uint32_t(cell.bytesPerLine());
+    record.width = width;
+    record.height = std::uint32_t(cell.height());
     return true;
 }
 
 bool ThumbnailCache::carry(Record& record) {
-    if (!m_update.active || !m_mapping || record.offset == 0 ||
-        !inside(record.offset, record.size, m_mapping->size()))
+    if (!m_update.active || !m_reader || record.offset == 0)
         return false;
-    return writeBlock(m_mapping->data() + record.offset, record.size, record);
+    // Read from the file the index points into; a block it no longer holds is not carried.
+    QByteArray block(qsizetype(record.size), Qt::Uninitialized);
+    auto* bytes = reinterpret_cast<unsigned char*>(block.data());
+    return m_reader->readBlock(record.offset, record.size, bytes) && writeBlock(bytes, record.size, record);
 }
 
 bool ThumbnailCache::commit(const QList<Record>& records) {
@@ -398,20 +401,23 @@ bool ThumbnailCache::commit(const QList<Record>& records) {
     if (saved)
         saved = writeIndex(records);
 
-    // The pictures written are used from the file written, whatever its name now.
-    struct stat st;
-    ThumbnailMapping::Pointer mapping;
-    if (::fstat(u.pixelFd, &st) == 0)
-        mapping = ThumbnailMapping::read(u.pixelFd, std::size_t(st.st_size));
-    m_mapping = mapping;
+    // The cells written are read from the file written; an appended file is
+    // the one being read already. A new file that could not take its place is
+    // not kept open: its space goes back to the disk, and its cells are
+    // decoded again by the next rebuild.
+    if (u.fresh) {
+        const int fd = saved ? ::fcntl(u.pixelFd, F_DUPFD_CLOEXEC, 0) : -1;
+        m_reader = fd >= 0 ? std::make_shared<ThumbnailCellReader>(fd) : nullptr;
+    }
+    m_pixelSize = m_reader ? std::uint64_t(std::max<std::int64_t>(m_reader->fileSize(), 0)) : 0;
     m_records.clear();
     m_records.reserve(records.size());
     for (const Record& record : records)
-        if (record.damaged || (record.offset != 0 && m_mapping))
+        if (record.damaged || (record.offset != 0 && m_reader))
             m_records.insert(record.name, record);
     // Unsaved contents are this run's alone: the next update starts a new pixel
     // file, and the next refresh reads what is on disk.
-    m_generation = saved && m_mapping ? u.generation : 0;
+    m_generation = saved && m_reader ? u.generation : 0;
     m_indexStamp = saved ? stamp(indexPath()) : FileStamp{};
     endUpdate();
     return saved;
@@ -442,8 +448,8 @@ bool ThumbnailCache::writeIndex(const QList<Record>& records) {
             entry.dataOffset = record.offset;
             entry.dataSize = record.size;
             entry.format = record.format;
-            entry.width = std::uint32_t(ImageList::kWidth);
-            entry.height = std::uint32_t(ImageList::kHeight);
+            entry.width = record.width;
+            entry.height = record.height;
             entry.bytesPerLine = record.bytesPerLine;
         }
         entries.append(reinterpret_cast<const char*>(&entry), sizeof entry);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gamelist/thumbnailmapping.h"
+#include "gamelist/thumbnailcellreader.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -9,11 +9,16 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 // The game list's decoded thumbnails of one program folder, kept on disk
 // between runs under the user's cache folder ($XDG_CACHE_HOME/korvello), so
-// that a rebuild whose thumbnails did not change decodes nothing: the cells
-// are QImages over one block of memory read from the cache's pixel file.
+// that a rebuild whose thumbnails did not change decodes nothing. The index is
+// read whole; the pixel file is kept open and its cells are read one by one
+// when the grid paints them (see ThumbnailCellReader), so memory follows what
+// is on screen. Cells are kept at the design's size and, for screens scaled to
+// 150 % and more, at twice that size, each under the name of the file it was
+// made from.
 //
 // A file's cell is reused only while the file's size, modification time (ns)
 // and inode are what they were when it was decoded. The cache is a pure
@@ -22,7 +27,7 @@
 // that cannot be written leaves the rebuild to work without one. Nothing here
 // throws. See thumbnailcacheformat.h for the files.
 //
-// Reading (refresh, find, picture) is for one thread. During an update,
+// Reading (refresh, find) is for one thread. During an update,
 // store() and carry() may run on several threads at once.
 class ThumbnailCache {
 public:
@@ -44,6 +49,12 @@ public:
         std::uint64_t size = 0;
         std::uint32_t format = 0;
         std::uint32_t bytesPerLine = 0;
+        std::uint32_t width = 0; // the cell's, in pixels
+        std::uint32_t height = 0;
+
+        ThumbnailCellReader::Location location() const {
+            return {offset, width, height, bytesPerLine, format};
+        }
     };
 
     ThumbnailCache(const QString& programFolder, const QString& cacheFolder);
@@ -56,16 +67,18 @@ public:
     QString indexPath() const { return m_base + QStringLiteral(".index"); }
     QString pixelPath() const { return m_base + QStringLiteral(".pixels"); }
 
-    // Reads the index again when the file changed since it was last read, and
-    // maps the pixel file it points into.
+    // Reads the index again when the file changed since it was last read, or
+    // when the pixel file it points into was shortened since, and opens the
+    // pixel file.
     void refresh();
     // The record of the file when the cache has one with this key.
     const Record* find(const QByteArray& name, const FileKey& key) const;
-    // The cell of a stored record, over the mapping; null when not stored.
-    QImage picture(const Record& record) const;
+    // Reads the stored records' cells; null while the cache has none.
+    const std::shared_ptr<ThumbnailCellReader>& reader() const { return m_reader; }
     int recordCount() const { return static_cast<int>(m_records.size()); }
-    // True when the cell's pixels lie in the mapped pixel file (not a copy).
-    bool holds(const QImage& cell) const;
+    const QHash<QByteArray, Record>& records() const { return m_records; }
+    // True when the cell's pixels were read from the pixel file (not decoded).
+    bool holds(const QImage& cell) const { return m_reader && m_reader->holds(cell); }
 
     // Starts writing: takes the cache's lock (without waiting: when another
     // copy of the program is writing, this rebuild goes without the cache) and
@@ -80,10 +93,10 @@ public:
     // Writes the cell's pixels and sets the record's picture fields. False when
     // the write failed (the record stays unstored).
     bool store(const QImage& cell, Record& record);
-    // Copies a stored record's pixels from the current mapping into the new pixel file.
+    // Copies a stored record's pixels from the current pixel file into the new one.
     bool carry(Record& record);
-    // Writes the index naming exactly these records, reads the pixels written
-    // and ends the update. The records then are the cache's contents. False
+    // Writes the index naming exactly these records, reads on from the pixel
+    // file written and ends the update. The records then are the cache's contents. False
     // when the cache on disk could not be brought up to date (lastError()
     // says why); the records are then served from memory until the next update.
     bool commit(const QList<Record>& records);
@@ -93,6 +106,9 @@ public:
 
     // Bytes of a stored cell rounded up to the pixel file's block size.
     static std::uint64_t blockSize(std::uint64_t bytes);
+    // QImage's own row length for a cell of that width and format, 0 for a
+    // format the cache does not keep.
+    static std::uint32_t cellBytesPerLine(std::uint32_t width, std::uint32_t format);
 
 private:
     struct FileStamp {
@@ -118,7 +134,7 @@ private:
 
     void clear();
     bool readIndex(const QByteArray& bytes);
-    bool mapPixels(int fd, std::uint64_t generation);
+    bool openPixels(std::uint64_t generation);
     bool writeBlock(const unsigned char* data, std::uint64_t size, Record& record);
     bool writeIndex(const QList<Record>& records);
     void endUpdate();
@@ -129,7 +145,8 @@ private:
     QString m_cacheFolder;
     QString m_base;
     QHash<QByteArray, Record> m_records;
-    ThumbnailMapping::Pointer m_mapping;
+    std::shared_ptr<ThumbnailCellReader> m_reader;
+    std::uint64_t m_pixelSize = 0; // the pixel file's size when it was opened or last written
     std::uint64_t m_generation = 0;
     FileStamp m_indexStamp;
     Update m_update;

@@ -34,7 +34,8 @@ struct ThumbnailLoader::File {
     bool regular = false;
     bool cached = false;    // found unchanged in the cache
     bool cacheable = false; // decoded by this rebuild from bytes that match record.key
-    QImage cell;            // what the grid shows for the file
+    int scale = 1;          // 2 for a thumbnail of twice the design's size
+    QImage cell;            // the cell this rebuild decoded
     QString error;          // why the file cannot be shown
 };
 
@@ -119,17 +120,17 @@ namespace {
 // A thumbnail of exactly the cell's size is decoded straight into `memory` at
 // `offset` (its rows as fitToCell would give them, 3 bytes a pixel), with no
 // copy and no fresh small pages; any other size is fitted into a cell of its own.
-QImage decodeCell(const QByteArray& data, const QString& path, const ThumbnailMapping::Pointer& memory,
-                  std::size_t offset) {
-    const QSize cellSize(ImageList::kWidth, ImageList::kHeight);
+QImage decodeCell(const QByteArray& data, const QString& path, int scale,
+                  const ThumbnailMapping::Pointer& memory, std::size_t offset) {
+    const QSize cellSize(ImageList::kWidth * scale, ImageList::kHeight * scale);
     JpegReader reader(data, path);
     reader.readHeader();
     if (!memory || reader.size() != cellSize)
-        return ImageList::fitToCell(jpeg::decode(data, path));
+        return ImageList::fitToCell(jpeg::decode(data, path), scale);
     reader.start();
-    constexpr qsizetype kStride = qsizetype(ImageList::kWidth) * 3;
-    jpeg::readPicture(reader, memory->writableData() + offset, kStride);
-    return memory->image(offset, cellSize.width(), cellSize.height(), kStride, QImage::Format_RGB888);
+    const qsizetype stride = qsizetype(cellSize.width()) * 3;
+    jpeg::readPicture(reader, memory->writableData() + offset, stride);
+    return memory->image(offset, cellSize.width(), cellSize.height(), stride, QImage::Format_RGB888);
 }
 
 } // namespace
@@ -154,7 +155,7 @@ void ThumbnailLoader::decode(File& file, const ThumbnailMapping::Pointer& memory
     file.cacheable = cacheable;
     in.close();
     try {
-        file.cell = decodeCell(data, file.path, memory, offset);
+        file.cell = decodeCell(data, file.path, file.scale, memory, offset);
     } catch (const std::exception& e) {
         file.error = QString::fromUtf8(e.what());
         // Only what the decoder says about the bytes is kept: a file that could
@@ -175,13 +176,14 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
     QHash<QString, int> fileByName;
     // A file's cache name is its path relative to the program folder, or its
     // full path when it lies elsewhere (the fallback of an installed program).
-    auto addFile = [&](const QString& relative, const struct stat* st) {
+    auto addFile = [&](const QString& relative, const struct stat* st, int scale) {
         const auto found = fileByName.constFind(relative);
         if (found != fileByName.cend())
             return *found;
         File file;
         file.path = relative.startsWith(u'/') ? relative : m_folder + relative;
         file.record.name = relative.toUtf8();
+        file.scale = scale;
         file.exists = st != nullptr;
         if (st) {
             file.regular = S_ISREG(st->st_mode);
@@ -194,22 +196,34 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
 
     // Which file each game shows: its own thumbnail when it exists, otherwise
     // the fallback, which is also what a damaged thumbnail is replaced with.
+    // A scaled screen takes the file of twice the size where there is one.
     struct stat st;
-    const QString fallbackName = m_fallbackFile.isEmpty()
-                                     ? artworkfiles::fallbackPath({}, artworkfiles::Kind::Thumbnail)
-                                     : m_fallbackFile;
-    const QString fallbackFull = m_fallbackFile.isEmpty() ? m_folder + fallbackName : m_fallbackFile;
+    auto found = [&](const QString& relative) {
+        const QString full = relative.startsWith(u'/') ? relative : m_folder + relative;
+        return ::stat(QFile::encodeName(full).constData(), &st) == 0;
+    };
+    auto addBest = [&](const QString& relative) {
+        if (m_scale == 2) {
+            const QString doubled = artworkfiles::doubleSizePath(relative);
+            if (found(doubled))
+                return addFile(doubled, &st, 2);
+        }
+        return addFile(relative, found(relative) ? &st : nullptr, 1);
+    };
     const int fallback =
-        addFile(fallbackName, ::stat(QFile::encodeName(fallbackFull).constData(), &st) == 0 ? &st : nullptr);
+        addBest(m_fallbackFile.isEmpty() ? artworkfiles::fallbackPath({}, artworkfiles::Kind::Thumbnail)
+                                         : m_fallbackFile);
     QList<int> gameFile;
     gameFile.reserve(gameNames.size());
     for (const QString& name : gameNames) {
         // A name that cannot have files of its own shows the fallback.
         const QString relative = artworkfiles::path({}, artworkfiles::Kind::Thumbnail, name);
-        gameFile.append(!relative.isEmpty() &&
-                                ::stat(QFile::encodeName(m_folder + relative).constData(), &st) == 0
-                            ? addFile(relative, &st)
-                            : fallback);
+        int file = -1;
+        if (!relative.isEmpty() && m_scale == 2 && found(artworkfiles::doubleSizePath(relative)))
+            file = addFile(artworkfiles::doubleSizePath(relative), &st, 2);
+        else if (!relative.isEmpty() && found(relative))
+            file = addFile(relative, &st, 1);
+        gameFile.append(file >= 0 ? file : fallback);
     }
 
     // Unchanged files come from the cache; the rest is decoded.
@@ -243,22 +257,40 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
     }
     const int decodeCount = int(toDecode.size());
     File* const shared = files.data(); // the workers never touch the list itself
-    // The decoded cells are kept (the grid shows them) in one block of memory
-    // that can take huge pages, instead of thousands of fresh small pages.
+    // The decoded cells are kept (the grid shows them until the cache holds
+    // them) in one block of memory that can take huge pages, instead of
+    // thousands of fresh small pages.
     constexpr std::size_t kSlot = std::size_t(ImageList::kWidth) * ImageList::kHeight * 3;
+    QList<std::size_t> slotOffset;
+    slotOffset.reserve(decodeCount);
+    std::size_t blockBytes = 0;
+    for (const int i : std::as_const(toDecode)) {
+        slotOffset.append(blockBytes);
+        blockBytes += kSlot * std::size_t(files.at(i).scale * files.at(i).scale);
+    }
     const ThumbnailMapping::Pointer cellMemory =
-        decodeCount > 0 ? ThumbnailMapping::allocate(std::size_t(decodeCount) * kSlot)
-                        : ThumbnailMapping::Pointer();
-    runInParallel(decodeCount,
-                  [&](int i) { decode(shared[toDecode.at(i)], cellMemory, std::size_t(i) * kSlot); });
+        decodeCount > 0 ? ThumbnailMapping::allocate(blockBytes) : ThumbnailMapping::Pointer();
+    runInParallel(decodeCount, [&](int i) { decode(shared[toDecode.at(i)], cellMemory, slotOffset.at(i)); });
     result.decoded = decodeCount;
-    // Unchanged files show the cache's own pixels.
-    for (File& file : files) {
-        if (!file.error.isEmpty() || !file.cell.isNull() || !file.exists)
-            continue;
-        file.cell = m_cache.picture(file.record);
-        if (file.cell.isNull()) // the cache could not give back what it took: decode here
-            decode(file);
+
+    // The other size of a listed thumbnail stays cached beside it, so that a
+    // window on a screen of the other scale finds it. It is not looked at
+    // here: a record is used only while its file's key still matches.
+    QList<ThumbnailCache::Record> otherSize;
+    if (decodeCount > 0) {
+        const QLatin1String doubled("@2x.jpg");
+        for (const ThumbnailCache::Record& record : m_cache.records()) {
+            if (record.damaged)
+                continue;
+            const QString name = QString::fromUtf8(record.name);
+            const QString sibling = name.endsWith(doubled)
+                                        ? name.chopped(doubled.size()) + QStringLiteral(".jpg")
+                                        : artworkfiles::doubleSizePath(name);
+            if (!fileByName.contains(name) && fileByName.contains(sibling)) {
+                otherSize.append(record);
+                liveBytes += ThumbnailCache::blockSize(record.size);
+            }
+        }
     }
 
     // What was decoded goes into the cache after the grid has its cells. A
@@ -288,12 +320,27 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
             }
             pending.append(std::move(p));
         }
+        for (const ThumbnailCache::Record& record : std::as_const(otherSize))
+            pending.append(Pending{fresh ? Pending::Action::Carry : Pending::Action::Keep, record, {}});
         m_writer =
             std::thread([this, pending = std::move(pending)]() mutable { writeCache(std::move(pending)); });
     }
 
-    // The cells in list order, and the damaged files in the order the list first uses them.
-    const QImage empty = ImageList::fitToCell(QImage());
+    // Each game's picture, and the damaged files in the order the list first uses them.
+    QList<ThumbnailSet::Picture> pictures;
+    pictures.reserve(files.size() + 1);
+    for (const File& file : std::as_const(files)) {
+        ThumbnailSet::Picture picture;
+        picture.path = file.path;
+        picture.scale = file.scale;
+        if (file.cached)
+            picture.stored = file.record.location();
+        else
+            picture.held = file.cell;
+        pictures.append(std::move(picture));
+    }
+    const int empty = int(pictures.size());
+    pictures.append(ThumbnailSet::Picture{ImageList::fitToCell(QImage()), {}, {}, 1});
     QList<bool> reported(files.size(), false);
     auto report = [&](int i) {
         if (reported[i])
@@ -302,20 +349,24 @@ ThumbnailLoader::Result ThumbnailLoader::load(const QStringList& gameNames) {
         result.damagedFiles.append(QDir::toNativeSeparators(files.at(i).path));
         result.errors.append(files.at(i).error);
     };
-    result.cells.reserve(gameNames.size());
-    for (const int i : std::as_const(gameFile)) {
-        if (files.at(i).error.isEmpty()) {
-            result.cells.append(files.at(i).cell);
+    for (int& i : gameFile) {
+        if (files.at(i).error.isEmpty())
             continue;
-        }
         report(i);
         if (i != fallback && files.at(fallback).error.isEmpty()) {
-            result.cells.append(files.at(fallback).cell);
+            i = fallback;
         } else {
             if (i != fallback)
                 report(fallback);
-            result.cells.append(empty);
+            i = empty;
         }
+    }
+    result.pictures =
+        std::make_shared<const ThumbnailSet>(m_cache.reader(), std::move(pictures), std::move(gameFile));
+    if (gameNames.size() <= kListedCells) {
+        result.cells.reserve(gameNames.size());
+        for (int game = 0; game < gameNames.size(); ++game)
+            result.cells.append(result.pictures->cell(game));
     }
     return result;
 }

@@ -1,27 +1,7 @@
 #include "gamelist/thumbnailmapping.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <sys/mman.h>
-#include <unistd.h>
-
-ThumbnailMapping::Pointer ThumbnailMapping::read(int fd, std::size_t size) {
-    Pointer block = allocate(size);
-    if (!block)
-        return {};
-    unsigned char* data = block->writableData();
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, data + done, size - done, off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) // shorter than stated, or unreadable
-            return {};
-        done += std::size_t(n);
-    }
-    block->m_size = size;
-    return block;
-}
 
 ThumbnailMapping::Pointer ThumbnailMapping::allocate(std::size_t size) {
     constexpr std::size_t kHugePage = std::size_t(2) << 20;

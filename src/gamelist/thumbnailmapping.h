@@ -5,25 +5,16 @@
 #include <QSharedData>
 #include <cstddef>
 
-// A block of memory whose pictures are handed out as QImages over its bytes:
-// no copy is made per picture, and every such image holds a reference, so the
-// block lives until the last image and the last holder are gone. Modifying such
-// an image detaches it (QImage copies read-only external data before writing).
-//
-// read() fills a block with the thumbnail cache's pixel file. The file is read,
-// not mapped: a shared mapping of a file that anyone can shorten (truncate, cp
-// of an older cache over it) would end the program with SIGBUS at the next
-// repaint of a cell past the new end; memory of our own cannot shrink.
-//
-// allocate() makes an empty block, for the cells a rebuild decodes before they
-// are in the cache file.
+// A block of anonymous memory whose pictures are handed out as QImages over
+// its bytes: no copy is made per picture, and every such image holds a
+// reference, so the block lives until the last image and the last holder are
+// gone. Modifying such an image detaches it (QImage copies read-only external
+// data before writing). A rebuild decodes its cells into one such block before
+// they are in the cache file.
 class ThumbnailMapping : public QSharedData {
 public:
     using Pointer = QExplicitlySharedDataPointer<ThumbnailMapping>;
 
-    // The first `size` bytes of the open file; null when they cannot all be
-    // read (the file is shorter now, or the read fails).
-    static Pointer read(int fd, std::size_t size);
     // Zero-filled writable memory of at least `size` bytes, in huge pages where
     // the kernel gives them: the cells of thousands of games then cost a few
     // dozen page faults instead of one for every 4 KB. Null when that fails.

@@ -1,5 +1,6 @@
 // The game list's thumbnails: the cache on disk, its invalidation, the damaged
 // thumbnail that no longer ends a rebuild, and the parallel decoding's order.
+#include "gamelist/artworkfiles.h"
 #include "thumbnailfixture.h"
 
 #include <QtTest>
@@ -51,6 +52,7 @@ private slots:
     void worksWithoutAWritableCache();
     void fallbackFromAnInstalledDataFolder();
     void writtenCacheIsAnnouncedAndServesTheSamePixels();
+    void doubleSizeThumbnailsOnlyForScaledScreens();
 };
 
 void TestThumbnailLoader::unchangedRebuildDecodesNothingAndCopiesNothing() {
@@ -387,6 +389,46 @@ void TestThumbnailLoader::writtenCacheIsAnnouncedAndServesTheSamePixels() {
         QVERIFY(loader.cache().holds(cell));
     loader.waitForCacheWrite();
     QCOMPARE(written.load(), 1); // nothing new, nothing written
+}
+
+// A scaled screen shows the thumbnails of twice the size where they exist
+// (the others at the design's size, drawn scaled); both sizes live in the same
+// cache, and a screen at 100 % never decodes or stores the larger ones.
+void TestThumbnailLoader::doubleSizeThumbnailsOnlyForScaledScreens() {
+    GameFolder g(6, 0);
+    for (const int i : {0, 2, 3})
+        jpeg::writeFile(picture(50 + i, QSize(200, 300)), artworkfiles::doubleSizePath(g.thumbPath(i)), 90);
+    // One of another size is fitted into a cell of twice the size.
+    jpeg::writeFile(picture(53, QSize(240, 300)), artworkfiles::doubleSizePath(g.thumbPath(3)), 90);
+    const QList<QImage> designSize = g.freshCells();
+    QList<QImage> doubled = designSize;
+    for (const int i : {0, 2, 3})
+        doubled[i] = ImageList::fitToCell(jpeg::decodeFile(artworkfiles::doubleSizePath(g.thumbPath(i))), 2);
+    QCOMPARE(doubled[0].size(), QSize(200, 300));
+    QCOMPARE(doubled[3].size(), QSize(200, 300));
+
+    ThumbnailLoader loader = g.loader();
+    QCOMPARE(ThumbnailLoader::scaleFor(1.25), 1);
+    QCOMPARE(ThumbnailLoader::scaleFor(1.5), 2);
+    loader.setScale(1);
+    QCOMPARE(loader.load(g.names).decoded, 7); // six thumbnails and the fallback
+    QVERIFY(sameCells(loader.load(g.names).cells, designSize));
+    loader.waitForCacheWrite();
+    const qint64 designBytes = QFileInfo(loader.cache().pixelPath()).size();
+
+    loader.setScale(2);
+    const ThumbnailLoader::Result first = loader.load(g.names);
+    QCOMPARE(first.decoded, 3); // only the larger files; the others are cached already
+    QVERIFY(sameCells(first.cells, doubled));
+    loader.waitForCacheWrite();
+    QVERIFY(QFileInfo(loader.cache().pixelPath()).size() >= designBytes + 3 * 200 * 300 * 3);
+    for (int scale : {2, 1, 2}) { // both sizes stay cached side by side, in a new run too
+        ThumbnailLoader next = g.loader();
+        next.setScale(scale);
+        const ThumbnailLoader::Result again = next.load(g.names);
+        QCOMPARE(again.decoded, 0);
+        QVERIFY(sameCells(again.cells, scale == 2 ? doubled : designSize));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestThumbnailLoader)
