@@ -3,8 +3,9 @@
 #include "core/korvelloerror.h"
 #include "disc/sectorsource.h"
 
-#include <QStringList>
+#include <QList>
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -25,26 +26,21 @@ IsoFileSystem::Entry entryAt(const char* record) {
     return entry;
 }
 
-// The record's name up to its ";" version or a NUL, as the emulator's
-// IsoReader::GetDirectoryEntryFileName strips it.
-QByteArray recordName(const char* record, int nameLength) {
-    const char* name = record + RecordHeader;
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+// Whether the record's name, up to its ";" version or a NUL as the emulator's
+// IsoReader::GetDirectoryEntryFileName strips it, is `wanted` without letter case. Compared
+// in place: a directory is walked record by record, and most names differ at once.
+bool nameIs(const char* name, int nameLength, const QByteArray& wanted) {
     int length = 0;
     while (length < nameLength && name[length] != ';' && name[length] != '\0')
         ++length;
-    return QByteArray(name, length);
-}
-
-bool sameName(const QByteArray& a, const QByteArray& b) {
-    if (a.size() != b.size())
+    if (length != wanted.size())
         return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = char(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = char(y - 'a' + 'A');
-        if (x != y)
+    for (int i = 0; i < length; ++i) {
+        if (upper(name[i]) != upper(wanted[i]))
             return false;
     }
     return true;
@@ -96,55 +92,86 @@ const char* IsoFileSystem::directorySector(quint64 lsn) {
     return m_cached.data();
 }
 
+std::optional<IsoFileSystem::Entry> IsoFileSystem::findInDirectory(const Entry& directory,
+                                                                   const QByteArray& wanted) {
+    if (directory.length == 0)
+        throw KorvelloError(QStringLiteral("a directory on the disc has a length of 0"));
+    if (directory.length > MaxDirectoryBytes)
+        throw KorvelloError(
+            QStringLiteral("a directory on the disc claims %1 bytes; that is not a real disc's "
+                           "directory (damaged image)")
+                .arg(directory.length));
+    checkExtent(directory, QStringLiteral("a directory"));
+    const quint32 sectors = (directory.length + Size - 1) / Size;
+    for (quint32 i = 0; i < sectors; ++i) {
+        if (++m_directorySectorsScanned > MaxDirectorySectors)
+            throw KorvelloError(QStringLiteral("its directories take more than %1 sectors to search; no real "
+                                               "disc's do (damaged image)")
+                                    .arg(MaxDirectorySectors));
+        const char* sector = directorySector(quint64(directory.sector) + i);
+        // Records never cross a sector; a length below the fixed part ends the sector,
+        // so every step moves forward and a sector is walked at most once.
+        int offset = 0;
+        while (offset + RecordHeader < Size) {
+            const char* record = sector + offset;
+            const int recordLength = static_cast<quint8>(record[0]);
+            if (recordLength < RecordHeader)
+                break;
+            offset += recordLength;
+            const int nameLength = static_cast<quint8>(record[32]);
+            if (RecordHeader + nameLength > recordLength ||
+                record - sector + RecordHeader + nameLength > Size)
+                continue;
+            // "." and ".." are one byte, 0 and 1; `wanted` is never empty, so neither matches.
+            if (nameLength == 1 && (record[RecordHeader] == '\0' || record[RecordHeader] == '\1'))
+                continue;
+            if (nameIs(record + RecordHeader, nameLength, wanted))
+                return entryAt(record);
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<IsoFileSystem::Entry> IsoFileSystem::locate(const QString& path) {
-    Entry directory = m_root;
-    const QStringList parts = QString(path).replace(u'\\', u'/').split(u'/', Qt::SkipEmptyParts);
+    const QByteArray bytes = path.toLatin1();
+    if (bytes.size() > MaxPathBytes)
+        throw KorvelloError(QStringLiteral("the path %1... on the disc is %2 bytes long; ISO 9660 allows %3")
+                                .arg(path.left(40))
+                                .arg(bytes.size())
+                                .arg(MaxPathBytes));
+    // Components between "\" or "/", empty ones skipped as the emulator skips repeated slashes.
+    QList<QByteArray> parts;
+    for (const QByteArray& part : bytes.split('\\')) {
+        for (const QByteArray& piece : part.split('/')) {
+            if (!piece.isEmpty())
+                parts.append(piece);
+        }
+    }
     if (parts.isEmpty())
         return std::nullopt;
-    QString walked;
+    if (parts.size() > MaxPathDepth)
+        throw KorvelloError(QStringLiteral("the path %1 on the disc is %2 levels deep; ISO 9660 allows %3")
+                                .arg(path)
+                                .arg(parts.size())
+                                .arg(MaxPathDepth));
+    // The directories this walk entered, by their first sector: a record pointing back at
+    // a folder already walked through would lead the walk in a circle.
+    std::array<quint32, MaxPathDepth> entered{};
+    int enteredCount = 0;
+    Entry directory = m_root;
     for (qsizetype part = 0; part < parts.size(); ++part) {
-        const QByteArray wanted = parts[part].toLatin1();
-        walked += (walked.isEmpty() ? QString() : QStringLiteral("/")) + parts[part];
-        if (directory.length == 0)
-            throw KorvelloError(QStringLiteral("a directory on the disc has a length of 0"));
-        if (directory.length > MaxDirectoryBytes)
+        if (std::find(entered.begin(), entered.begin() + enteredCount, directory.sector) !=
+            entered.begin() + enteredCount)
             throw KorvelloError(
-                QStringLiteral("a directory on the disc claims %1 bytes; that is not a real disc's "
-                               "directory (damaged image)")
-                    .arg(directory.length));
-        checkExtent(directory, QStringLiteral("a directory"));
-        const quint32 sectors = (directory.length + Size - 1) / Size;
-        std::optional<Entry> found;
-        for (quint32 i = 0; i < sectors && !found; ++i) {
-            const char* sector = directorySector(quint64(directory.sector) + i);
-            // Records never cross a sector; a length below the fixed part ends the sector,
-            // so every step moves forward and a sector is walked at most once.
-            int offset = 0;
-            while (offset + RecordHeader < Size) {
-                const int recordLength = static_cast<quint8>(sector[offset]);
-                if (recordLength < RecordHeader)
-                    break;
-                const int nameLength = static_cast<quint8>(sector[offset + 32]);
-                if (RecordHeader + nameLength <= recordLength && offset + RecordHeader + nameLength <= Size) {
-                    const QByteArray name = recordName(sector + offset, nameLength);
-                    const bool special = nameLength == 1 && (sector[offset + RecordHeader] == '\0' ||
-                                                             sector[offset + RecordHeader] == '\1');
-                    if (!special && !name.isEmpty() && sameName(name, wanted)) {
-                        found = entryAt(sector + offset);
-                        break;
-                    }
-                }
-                offset += recordLength;
-            }
-        }
-        if (!found)
-            return std::nullopt;
-        if (part + 1 == parts.size())
+                QStringLiteral("a folder on the path %1 on the disc leads back into itself (damaged image)")
+                    .arg(path));
+        entered[enteredCount++] = directory.sector;
+        const std::optional<Entry> found = findInDirectory(directory, parts[part]);
+        if (!found || part + 1 == parts.size())
             return found;
         if (!found->directory)
-            throw KorvelloError(QStringLiteral("\"%1\" on the disc is a file, not a folder").arg(walked));
-        // A record pointing back at its own directory would make a longer path walk in a
-        // circle; the path's components bound the walk, so it ends anyway.
+            throw KorvelloError(QStringLiteral("\"%1\" on the disc is a file, not a folder")
+                                    .arg(QString::fromLatin1(parts.mid(0, part + 1).join('/'))));
         directory = *found;
     }
     return std::nullopt;

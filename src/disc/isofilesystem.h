@@ -14,6 +14,12 @@ class SectorSource;
 // it: the primary volume descriptor from sector 16 on, then one directory per path
 // component, names compared without letter case and without their ";1" version.
 // Every extent is checked against the image before it is read.
+//
+// The work is bounded whatever the image says, so that a crafted image of a few
+// kilobytes cannot cost more than a real disc: a path has at most MaxPathBytes bytes
+// and MaxPathDepth components, a walk enters each directory once (a folder that holds
+// itself is a damaged image), and all look-ups of one image together scan at most
+// MaxDirectorySectors directory sectors.
 class IsoFileSystem {
 public:
     struct Entry {
@@ -40,18 +46,30 @@ public:
 
     // A directory larger than this is refused; real discs' directories take a few sectors.
     static constexpr quint32 MaxDirectoryBytes = 1024 * 1024;
+    // ISO 9660 (ECMA-119 6.8.2.1) lets a directory tree go eight levels deep, the root
+    // being the first, and a path be 255 bytes long; the PS2's discs are mastered to it, so
+    // a boot path beyond either names no file of a real disc.
+    static constexpr int MaxPathDepth = 8;
+    static constexpr int MaxPathBytes = 255;
+    // Directory sectors all look-ups of one image may scan (2 MiB of records): a real disc's
+    // directories take a few sectors each, and identifying reads the root and the boot
+    // file's folders. Each costs a frame's unpacking in a compressed image.
+    static constexpr quint32 MaxDirectorySectors = 1024;
 
 private:
     void checkExtent(const Entry& entry, const QString& name) const;
     void checkFile(const Entry& entry, quint32 maxLength, const QString& name) const;
     // Sector `lsn` of a directory, read once for consecutive look-ups in it.
     const char* directorySector(quint64 lsn);
+    // The record named `wanted` in `directory`, or nothing.
+    std::optional<Entry> findInDirectory(const Entry& directory, const QByteArray& wanted);
 
     static constexpr quint64 NoSector = ~quint64(0);
 
     SectorSource& m_source;
     Entry m_root;
     quint64 m_cachedSector = NoSector;
+    quint32 m_directorySectorsScanned = 0;
     std::array<char, 2048> m_cached{};
 };
 
