@@ -72,11 +72,19 @@ void CsoSectorSource::loadFrame(quint64 frame) {
     if (end < position)
         throw KorvelloError(QStringLiteral("its CSO index is damaged at frame %1").arg(frame));
     m_frame.resize(m_frameSize);
+    // The bytes of the disc this frame holds: a whole frame, but for the last one, whose
+    // tail past the disc's end is never handed out. Every one of them must come from the
+    // file; a frame that gives fewer would leave the rest of the buffer as it was.
+    const quint64 frameStart = frame << m_frameShift;
+    const qint64 needed = qint64(qMin<quint64>(m_frameSize, m_totalBytes - frameStart));
     if (stored) {
         // Stored frames are read whole, as CsoFileReader::ReadChunk does.
-        if (m_file.readSomeAt(qint64(position), m_frame.data(), m_frameSize) != qint64(m_frameSize) &&
-            frame + 1 < m_frameCount)
-            throw KorvelloError(QStringLiteral("the image is truncated at CSO frame %1").arg(frame));
+        const qint64 got = m_file.readSomeAt(qint64(position), m_frame.data(), m_frameSize);
+        if (got < needed)
+            throw KorvelloError(QStringLiteral("the image is truncated in CSO frame %1 (%2 of its %3 bytes)")
+                                    .arg(frame)
+                                    .arg(got)
+                                    .arg(needed));
         m_loadedFrame = frame;
         return;
     }
@@ -93,8 +101,13 @@ void CsoSectorSource::loadFrame(quint64 frame) {
     if (m_lz4) {
         const int result = LZ4_decompress_safe_partial(packed.constData(), m_frame.data(), int(got),
                                                        int(m_frameSize), int(m_frameSize));
-        if (result <= 0)
+        if (result < 0)
             throw KorvelloError(QStringLiteral("ZSO frame %1 is damaged (LZ4 cannot unpack it)").arg(frame));
+        if (result < needed)
+            throw KorvelloError(QStringLiteral("ZSO frame %1 is damaged (it unpacks to %2 of its %3 bytes)")
+                                    .arg(frame)
+                                    .arg(result)
+                                    .arg(needed));
     } else {
         z_stream stream{};
         if (inflateInit2(&stream, -15) != Z_OK)

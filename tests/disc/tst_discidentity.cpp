@@ -10,7 +10,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
+#include <lz4.h>
 #include <sys/stat.h>
 
 using namespace discimages;
@@ -20,6 +22,33 @@ namespace {
 const QByteArray SystemCnf = "BOOT2 = cdrom0:\\SLUS_209.46;1\r\nVER = 1.00\r\nVMODE = NTSC\r\n";
 // Not a multiple of four: the last three bytes are outside the CRC.
 constexpr int BootSize = 300003;
+
+// The CSO or ZSO `cso` (2 KiB frames, index alignment 0) laid out again with its first
+// `frames` frames, frame `changed` holding `payload` (stored, not packed, when `stored`):
+// a frame no compressor writes, in an otherwise good image.
+QByteArray withFrame(const QByteArray& cso, quint32 frames, quint32 changed, const QByteArray& payload,
+                     bool stored) {
+    constexpr qsizetype Header = 24;
+    const auto entry = [&](quint32 frame) {
+        return qFromLittleEndian<quint32>(cso.constData() + Header + qsizetype(frame) * 4);
+    };
+    QByteArray out = cso.left(Header);
+    qToLittleEndian(quint64(frames) * 2048, out.data() + 8);
+    out.resize(Header + qsizetype(frames + 1) * 4);
+    for (quint32 frame = 0; frame < frames; ++frame) {
+        const quint32 at = entry(frame) & 0x7FFFFFFFu;
+        QByteArray data = cso.mid(at, qsizetype((entry(frame + 1) & 0x7FFFFFFFu) - at));
+        quint32 flag = entry(frame) & 0x80000000u;
+        if (frame == changed) {
+            data = payload;
+            flag = stored ? 0x80000000u : 0;
+        }
+        qToLittleEndian(quint32(out.size()) | flag, out.data() + Header + qsizetype(frame) * 4);
+        out += data;
+    }
+    qToLittleEndian(quint32(out.size()), out.data() + Header + qsizetype(frames) * 4);
+    return out;
+}
 
 } // namespace
 
@@ -249,6 +278,26 @@ void TestDiscIdentity::refusesHostileImages_data() {
     const qsizetype badLength = frameAt(bootSector + 2) - badAt;
     csoBadFrame.replace(badAt, badLength, QByteArray(badLength, char(0xFF)));
     QTest::newRow("CSO with a damaged frame") << "frame.cso" << csoBadFrame << "damaged";
+    // A frame that unpacks to less than its 2 KiB would leave the rest of the frame buffer
+    // as the previous frame left it, and the CRC would sum that.
+    const QByteArray half = m_iso.mid((bootSector + 1) * 2048, 1024);
+    QByteArray halfPacked(LZ4_compressBound(int(half.size())), '\0');
+    halfPacked.resize(
+        LZ4_compress_default(half.constData(), halfPacked.data(), int(half.size()), int(halfPacked.size())));
+    const quint32 isoFrames = quint32(m_iso.size() / 2048);
+    QTest::newRow("ZSO frame unpacking short")
+        << "halfframe.zso"
+        << withFrame(toCso(m_iso, true, 2048, 0), isoFrames, quint32(bootSector + 1), halfPacked, false)
+        << "unpacks to 1024 of its 2048 bytes";
+    // The disc ends with SYSTEM.CNF (xorriso writes it last), its frame stored and cut short
+    // in the file: the 1,000 bytes there hold the whole text, the rest of the frame is missing.
+    const qsizetype cnfRecord = directoryRecord(m_iso, "SYSTEM.CNF");
+    QVERIFY(cnfRecord > 0);
+    const quint32 cnfSector = qFromLittleEndian<quint32>(m_iso.constData() + cnfRecord + 2);
+    QTest::newRow("CSO last stored frame cut short")
+        << "lastframe.cso"
+        << withFrame(plainCso, cnfSector + 1, cnfSector, m_iso.mid(cnfSector * 2048, 1000), true)
+        << "truncated in CSO frame";
     QTest::newRow("gzip cut short") << "short.iso.gz" << toGzip(m_iso).left(2000) << "truncated";
     QTest::newRow("gzip of garbage") << "garbage.gz"
                                      << QByteArray("\x1f\x8b\x08\x00", 4) + QByteArray(400, 'g') << "damaged";
