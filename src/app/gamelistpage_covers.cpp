@@ -120,6 +120,7 @@ void GameListPage::finishCoverDownload() {
     m_coverDialog->hide();
     m_coverDialog->deleteLater(); // the next download starts from a fresh dialog
     m_coverDialog = nullptr;
-    Dialogs::message(window(), kTitle, CoverDownload::summary(reports));
+    Dialogs::messageWithDetails(window(), kTitle, CoverDownload::summary(reports),
+                                CoverDownload::summaryDetails(reports));
     emit coverDownloadFinished();
 }

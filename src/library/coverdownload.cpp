@@ -19,6 +19,7 @@ struct CoverDownload::Active {
     CoverTemplate::Fields fields;
     QString serialError; // why the disc has no serial
     QStringList reasons; // one per template tried
+    QStringList causes;  // the same without the game's own addresses, to group games by
     bool onlyNotFound = true;
     std::unique_ptr<CoverTransfer> transfer;
 };
@@ -35,7 +36,12 @@ CoverDownload::CoverDownload(const QStringList& templates, Options options, QObj
         m_needsSerial = m_needsSerial || t.usesSerial();
     if (m_options.maxBytes <= 0)
         m_options.maxBytes = picturelimit::kMaxBytes;
+    if (m_options.maxTotalBytes <= 0)
+        m_options.maxTotalBytes = picturelimit::kMaxBytes;
     m_options.parallel = std::max(1, m_options.parallel);
+    // The bodies of the games fetched at once are held together until each is
+    // decoded, so the total is shared out.
+    m_options.maxBytes = std::min(m_options.maxBytes, m_options.maxTotalBytes / m_options.parallel);
     m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
 }
 
@@ -78,7 +84,7 @@ void CoverDownload::cancel() {
     m_cancelled = true;
     while (!m_waiting.isEmpty()) {
         const int index = m_waiting.dequeue();
-        m_reports.append({m_games[index].name, Status::Cancelled, QString()});
+        m_reports.append({m_games[index].name, Status::Cancelled, QString(), QString()});
     }
     // A game whose picture is being written keeps it; the others end now.
     const auto active = m_active;
@@ -142,6 +148,7 @@ void CoverDownload::nextTemplate(Active& game) {
                                     .arg(t.text(), game.serialError.isEmpty()
                                                        ? QStringLiteral("no serial found")
                                                        : game.serialError));
+            game.causes.append(game.reasons.last());
             continue;
         }
         QUrl url;
@@ -150,6 +157,7 @@ void CoverDownload::nextTemplate(Active& game) {
         } catch (const KorvelloError& e) {
             game.onlyNotFound = false;
             game.reasons.append(e.text());
+            game.causes.append(e.text());
             continue;
         }
         CoverTransfer::Limits limits{m_options.maxBytes, m_options.stallMs, m_options.totalMs,
@@ -164,10 +172,11 @@ void CoverDownload::nextTemplate(Active& game) {
         return;
     }
     const int index = game.index;
+    const QString cause = game.causes.join(QStringLiteral("; "));
     if (game.onlyNotFound && !game.reasons.isEmpty())
-        endGame(index, Status::NotFound, game.reasons.join(QStringLiteral("; ")));
+        endGame(index, Status::NotFound, game.reasons.join(QStringLiteral("; ")), {}, cause);
     else
-        endGame(index, Status::Failed, game.reasons.join(QStringLiteral("; ")));
+        endGame(index, Status::Failed, game.reasons.join(QStringLiteral("; ")), {}, cause);
 }
 
 void CoverDownload::transferEnded(Active& game) {
@@ -181,6 +190,8 @@ void CoverDownload::transferEnded(Active& game) {
         if (transfer->outcome() != CoverTransfer::Outcome::NotFound)
             game.onlyNotFound = false;
         game.reasons.append(QStringLiteral("%1: %2").arg(address, transfer->reason()));
+        game.causes.append(
+            QStringLiteral("%1: %2").arg(m_templates[game.nextTemplate - 1].text(), transfer->reason()));
         nextTemplate(game);
         return;
     }
@@ -238,15 +249,17 @@ void CoverDownload::pictureSaved(int index, const QImage& thumbnail, const QStri
     }
     game.onlyNotFound = false;
     game.reasons.last() = error;
+    game.causes.append(error);
     if (m_cancelled)
         endGame(index, Status::Cancelled, QString());
     else
         nextTemplate(game);
 }
 
-void CoverDownload::endGame(int index, Status status, QString detail, const QImage& thumbnail) {
+void CoverDownload::endGame(int index, Status status, QString detail, const QImage& thumbnail,
+                            QString cause) {
     // Made before the game's state goes: `detail` may come from it.
-    const Report report{m_games[index].name, status, std::move(detail)};
+    const Report report{m_games[index].name, status, std::move(detail), std::move(cause)};
     m_active.remove(index); // a running transfer is aborted with it
     m_reports.append(report);
     emit gameFinished(report, thumbnail);
@@ -264,9 +277,46 @@ void CoverDownload::finishIfIdle() {
     emit finished();
 }
 
-QString CoverDownload::summary(const QList<Report>& reports, int maxLines) {
+namespace {
+
+struct CauseGroup {
+    CoverDownload::Status status;
+    QString cause;
+    QStringList names;
+};
+
+// Games that ended the same way, in the order their first game ended.
+QList<CauseGroup> groupByCause(const QList<CoverDownload::Report>& reports) {
+    QList<CauseGroup> groups;
+    QHash<QPair<int, QString>, qsizetype> found;
+    for (const CoverDownload::Report& r : reports) {
+        if (r.status != CoverDownload::Status::NotFound && r.status != CoverDownload::Status::Failed)
+            continue;
+        const QString cause = r.cause.isEmpty() ? r.detail : r.cause;
+        const QPair<int, QString> key{int(r.status), cause};
+        const auto it = found.constFind(key);
+        if (it != found.constEnd()) {
+            groups[*it].names.append(r.name);
+            continue;
+        }
+        found.insert(key, groups.size());
+        groups.append({r.status, cause, {r.name}});
+    }
+    return groups;
+}
+
+QString groupLine(const CauseGroup& group) {
+    const QString games = group.names.size() == 1 ? QStringLiteral("1 game")
+                                                  : QStringLiteral("%1 games").arg(group.names.size());
+    const QString how = group.status == CoverDownload::Status::NotFound ? QStringLiteral("not found")
+                                                                        : QStringLiteral("failed");
+    return QStringLiteral("%1 %2: %3").arg(games, how, group.cause);
+}
+
+} // namespace
+
+QString CoverDownload::summary(const QList<Report>& reports, int maxGroups) {
     int downloaded = 0, notFound = 0, failed = 0, cancelled = 0;
-    QStringList lines;
     for (const Report& r : reports) {
         switch (r.status) {
         case Status::Downloaded:
@@ -274,11 +324,9 @@ QString CoverDownload::summary(const QList<Report>& reports, int maxLines) {
             break;
         case Status::NotFound:
             ++notFound;
-            lines.append(QStringLiteral("%1: not found (%2)").arg(r.name, r.detail));
             break;
         case Status::Failed:
             ++failed;
-            lines.append(QStringLiteral("%1: failed: %2").arg(r.name, r.detail));
             break;
         case Status::Cancelled:
             ++cancelled;
@@ -291,13 +339,27 @@ QString CoverDownload::summary(const QList<Report>& reports, int maxLines) {
                        .arg(failed);
     if (cancelled > 0)
         text += QStringLiteral("\nCancelled before their cover: %1").arg(cancelled);
-    if (!lines.isEmpty()) {
+    const QList<CauseGroup> groups = groupByCause(reports);
+    if (!groups.isEmpty()) {
         text += u'\n';
-        const int shown = int(std::min<qsizetype>(lines.size(), maxLines));
+        const int shown = int(std::min<qsizetype>(groups.size(), maxGroups));
         for (int i = 0; i < shown; ++i)
-            text += u'\n' + lines[i];
-        if (lines.size() > shown)
-            text += QStringLiteral("\n... and %1 more").arg(lines.size() - shown);
+            text += u'\n' + groupLine(groups[i]);
+        if (groups.size() > shown)
+            text += QStringLiteral("\n... and %1 more reasons").arg(groups.size() - shown);
+        text += QStringLiteral("\n\nThe details name every game and why it has no new cover.");
     }
     return text;
+}
+
+QString CoverDownload::summaryDetails(const QList<Report>& reports) {
+    QStringList lines;
+    for (const CauseGroup& group : groupByCause(reports)) {
+        if (!lines.isEmpty())
+            lines.append(QString());
+        lines.append(groupLine(group));
+        for (const QString& name : group.names)
+            lines.append(QStringLiteral("    ") + name);
+    }
+    return lines.join(u'\n');
 }

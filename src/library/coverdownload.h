@@ -37,13 +37,19 @@ public:
         QString name;
         Status status = Status::Failed;
         QString detail; // the address of the picture, or the reasons, one per template tried
+        // The reasons with each address given as the template it came from:
+        // games that failed the same way have the same cause.
+        QString cause;
     };
     struct Options {
         QString appFolder; // ends in "/"; the pictures go to its Images folder
         bool replaceExisting = false;
         double blurRadius = 0.0;
-        int parallel = 4;     // games fetched at a time
-        qint64 maxBytes = 0;  // 0: the picture limit's byte count
+        int parallel = 4;    // games fetched at a time
+        qint64 maxBytes = 0; // one picture's bytes; 0: the picture limit's byte count
+        // Bytes all the transfers running at once may hold together; each
+        // transfer gets its share. 0: the picture limit's byte count.
+        qint64 maxTotalBytes = 0;
         int stallMs = 20'000; // no byte for this long ends a transfer
         int totalMs = 60'000; // a transfer may take this long at most
         int maxRedirects = 5;
@@ -71,9 +77,12 @@ public:
     int total() const { return m_games.size(); }
     int done() const { return m_reports.size(); }
     const QList<Report>& reports() const { return m_reports; }
-    // One text for the end: counts of downloaded, not found and failed games,
-    // then one line for each game that was not found or failed.
-    static QString summary(const QList<Report>& reports, int maxLines = 20);
+    // One short text for the end: counts of downloaded, not found and failed
+    // games, then one line for each cause, with the number of its games.
+    static QString summary(const QList<Report>& reports, int maxGroups = 5);
+    // Every game not found or failed, named under its cause; games that failed
+    // the same way are one group.
+    static QString summaryDetails(const QList<Report>& reports);
 
 signals:
     // A game's first transfer is starting.
@@ -90,7 +99,7 @@ private:
     void pictureSaved(int index, const QImage& thumbnail, const QString& error);
     // A worker's result for game `index` came back: the game, or nothing when it has ended.
     Active* poolTaskDone(int index);
-    void endGame(int index, Status status, QString detail, const QImage& thumbnail = {});
+    void endGame(int index, Status status, QString detail, const QImage& thumbnail = {}, QString cause = {});
     void finishIfIdle();
 
     QList<CoverTemplate> m_templates;

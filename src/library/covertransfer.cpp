@@ -6,6 +6,11 @@
 
 namespace {
 
+// What Qt may hold of a reply before onReadyRead() takes it: without a limit
+// its network thread keeps reading into memory however long the window's
+// thread is busy, and the byte limit below would only be checked afterwards.
+constexpr qint64 kReadBufferBytes = qint64(256) << 10;
+
 QString megabytes(qint64 bytes) {
     return QString::number(double(bytes) / double(1 << 20), 'f', 1) + QStringLiteral(" MB");
 }
@@ -14,6 +19,25 @@ bool isWebTarget(const QUrl& url) {
     return url.isValid() &&
            (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) &&
            !url.host().isEmpty();
+}
+
+QString serverOf(const QUrl& url) {
+    return url.port() == -1 ? url.host() : QStringLiteral("%1:%2").arg(url.host()).arg(url.port());
+}
+
+// Qt's texts for the failures a user meets most ("Connection refused") do not
+// say which server: with several templates that is the first question.
+QString networkReason(QNetworkReply::NetworkError error, const QUrl& url, const QString& qtText) {
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("the server %1 refused the connection").arg(serverOf(url));
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("the server %1 was not found").arg(serverOf(url));
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("the server %1 closed the connection").arg(serverOf(url));
+    default:
+        return qtText;
+    }
 }
 
 QString seconds(int ms) {
@@ -44,6 +68,7 @@ CoverTransfer::CoverTransfer(QNetworkAccessManager& network, const QUrl& url, co
             [this] { stop(QStringLiteral("not complete after %1").arg(seconds(m_limits.totalMs))); });
 
     m_reply = network.get(request);
+    m_reply->setReadBufferSize(kReadBufferBytes);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &CoverTransfer::onMetaData);
     connect(m_reply, &QNetworkReply::readyRead, this, &CoverTransfer::onReadyRead);
     connect(m_reply, &QNetworkReply::redirected, this, &CoverTransfer::onRedirected);
@@ -162,10 +187,11 @@ void CoverTransfer::onReadyRead() {
     if (!m_reason.isEmpty())
         return;
     m_stall.start();
-    const QByteArray chunk = m_reply->readAll();
+    // One byte past the limit is enough to know the body is too large.
+    const QByteArray chunk = m_reply->read(m_limits.maxBytes - m_body.size() + 1);
     if (m_body.size() + chunk.size() > m_limits.maxBytes) {
-        stop(QStringLiteral("stopped after %1: more than a picture may have")
-                 .arg(megabytes(m_body.size() + chunk.size())));
+        stop(QStringLiteral("stopped after %1: more than the %2 a picture may have")
+                 .arg(megabytes(m_body.size() + chunk.size()), megabytes(m_limits.maxBytes)));
         return;
     }
     m_body.append(chunk);
@@ -197,7 +223,7 @@ void CoverTransfer::onFinished() {
         bool decided = false;
         const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (error != QNetworkReply::NoError)
-            m_reason = m_reply->errorString();
+            m_reason = networkReason(error, m_reply->url(), m_reply->errorString());
         else if (status != 0 && (status < 200 || status >= 300))
             m_reason = QStringLiteral("HTTP %1").arg(status);
         else if (length.isValid() && m_body.size() < length.toLongLong())

@@ -30,7 +30,17 @@ void Dialogs::setHandler(Handler* handler) {
 QMessageBox::StandardButton Dialogs::message(QWidget* parent, const QString& title, const QString& text,
                                              QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
                                              QMessageBox::StandardButton defaultButton) {
-    const Request request{Kind::Message, title, text, icon, buttons, {}, defaultButton};
+    return show(parent, {Kind::Message, title, text, icon, buttons, {}, defaultButton, {}});
+}
+
+QMessageBox::StandardButton Dialogs::messageWithDetails(QWidget* parent, const QString& title,
+                                                        const QString& text, const QString& details,
+                                                        QMessageBox::Icon icon) {
+    return show(parent,
+                {Kind::Message, title, text, icon, QMessageBox::Ok, {}, QMessageBox::NoButton, details});
+}
+
+QMessageBox::StandardButton Dialogs::show(QWidget* parent, const Request& request) {
     if (g_handler)
         return g_handler->message(request);
     const QPointer<QWidget> focused = QApplication::focusWidget();
@@ -59,6 +69,8 @@ std::unique_ptr<QMessageBox> Dialogs::makeMessageBox(QWidget* parent, const Requ
     // Messages carry texts from files (error texts kept in the thumbnail cache,
     // file and game names): never read as markup.
     box->setTextFormat(Qt::PlainText);
+    if (!request.details.isEmpty())
+        box->setDetailedText(request.details);
     // The box fixes its own size when shown, from its layout's minimum width: a
     // spacer across the whole layout carries the title's width into it.
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
@@ -71,7 +83,8 @@ std::unique_ptr<QMessageBox> Dialogs::makeMessageBox(QWidget* parent, const Requ
 QString Dialogs::openFile(QWidget* parent, const QString& title, const QString& filter,
                           const QString& folder) {
     if (g_handler)
-        return g_handler->choosePath({Kind::OpenFile, title, folder, QMessageBox::NoIcon, {}, filter, {}});
+        return g_handler->choosePath(
+            {Kind::OpenFile, title, folder, QMessageBox::NoIcon, {}, filter, {}, {}});
     const QPointer<QWidget> focused = QApplication::focusWidget();
     const QString chosen = QFileDialog::getOpenFileName(parent, title, folder, filter);
     giveFocusBack(parent, focused);
@@ -80,7 +93,8 @@ QString Dialogs::openFile(QWidget* parent, const QString& title, const QString& 
 
 QString Dialogs::chooseFolder(QWidget* parent, const QString& title, const QString& folder) {
     if (g_handler)
-        return g_handler->choosePath({Kind::ChooseFolder, title, folder, QMessageBox::NoIcon, {}, {}, {}});
+        return g_handler->choosePath(
+            {Kind::ChooseFolder, title, folder, QMessageBox::NoIcon, {}, {}, {}, {}});
     // Rooted at the desktop, as the folder edit's browse button promises.
     const QString start =
         folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) : folder;

@@ -23,6 +23,8 @@ public:
         QString filter; // file dialogs: the filter in Qt's form
         // The button that Enter presses; NoButton leaves Qt's choice.
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        // Message boxes: a longer text shown in the box's details area, which scrolls.
+        QString details;
     };
 
     class Handler {
@@ -41,6 +43,11 @@ public:
             QMessageBox::Icon icon = QMessageBox::NoIcon,
             QMessageBox::StandardButtons buttons = QMessageBox::Ok,
             QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+    // A message whose long part (a list of games, say) goes to the details area,
+    // so the box stays small on any screen.
+    static QMessageBox::StandardButton messageWithDetails(QWidget* parent, const QString& title,
+                                                          const QString& text, const QString& details,
+                                                          QMessageBox::Icon icon = QMessageBox::NoIcon);
     // The real box that message() shows: at least as wide as its title needs in
     // the window manager's title bar, so the title is never cut.
     static std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const Request& request);
@@ -50,4 +57,7 @@ public:
     static QString openFile(QWidget* parent, const QString& title, const QString& filter,
                             const QString& folder = {});
     static QString chooseFolder(QWidget* parent, const QString& title, const QString& folder = {});
+
+private:
+    static QMessageBox::StandardButton show(QWidget* parent, const Request& request);
 };

@@ -86,7 +86,8 @@ int main(int argc, char** argv) {
                                          QMessageBox::Warning,
                                          QMessageBox::Yes | QMessageBox::No,
                                          {},
-                                         QMessageBox::No});
+                                         QMessageBox::No,
+                                         {}});
         box->show();
         settle(box.get());
         box->grab().save(out + u'/' + skin + QStringLiteral("-message.png"));

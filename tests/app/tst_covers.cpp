@@ -136,12 +136,17 @@ void TestCovers::downloadsMissingCoversAndSummarizes() {
     QCOMPARE(dialogs.messageTexts().size(), 1);
     const QString summary = dialogs.messageTexts().first();
     QVERIFY2(summary.startsWith("Covers downloaded: 2\nNot found: 1\nFailed: 1\n"), qPrintable(summary));
-    QVERIFY2(summary.contains("\nGamma: not found (" + server.base() + "/t/Gamma.jpg: HTTP 404 Not Found; " +
-                              server.base() + "/f/Gamma.png: HTTP 404 Not Found)"),
-             qPrintable(summary));
-    QVERIFY2(
-        summary.contains("\nDelta: failed: " + server.base() + "/t/Delta.jpg: not a picture (text/html)"),
-        qPrintable(summary));
+    // One line per cause, naming the templates; the details name the games.
+    const QString notFound = "1 game not found: " + server.base() + "/t/${title}.jpg: HTTP 404 Not Found; " +
+                             server.base() + "/f/${filetitle}.png: HTTP 404 Not Found";
+    const QString failed = "1 game failed: " + server.base() +
+                           "/t/${title}.jpg: not a picture (text/html); " + server.base() +
+                           "/f/${filetitle}.png: HTTP 404 Not Found";
+    QVERIFY2(summary.contains("\n" + notFound + "\n"), qPrintable(summary));
+    QVERIFY2(summary.contains("\n" + failed + "\n"), qPrintable(summary));
+    const QString details = dialogs.requests.first().details;
+    QVERIFY2(details.contains(notFound + "\n    Gamma"), qPrintable(details));
+    QVERIFY2(details.contains(failed + "\n    Delta"), qPrintable(details));
     QCOMPARE(dialogs.requests.first().title, QStringLiteral("Download covers"));
 
     QCOMPARE(jpeg::decodeFile(lib.poster("Alpha")).size(), QSize(450, 600));
@@ -194,7 +199,10 @@ void TestCovers::allReplacesOnlyWithACompletePicture() {
     QVERIFY(finished.wait(20000));
     const QString summary = dialogs.messageTexts().value(0);
     QVERIFY2(summary.startsWith("Covers downloaded: 1\nNot found: 1\nFailed: 1\n"), qPrintable(summary));
-    QVERIFY2(summary.contains("\nCut: failed: " + server.base() + "/c/Cut.jpg: "), qPrintable(summary));
+    QVERIFY2(summary.contains("\n1 game failed: " + server.base() + "/c/${title}.jpg: "),
+             qPrintable(summary));
+    QVERIFY2(dialogs.requests.first().details.contains("\n    Cut"),
+             qPrintable(dialogs.requests.first().details));
     QVERIFY(testsupport::readAll(lib.thumb("Good")) != oldGood);
     QCOMPARE(jpeg::decodeFile(lib.thumb("Good")).size(), QSize(100, 75));
     QCOMPARE(testsupport::readAll(lib.thumb("Cut")), oldCut);

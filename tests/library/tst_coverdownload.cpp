@@ -17,6 +17,8 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 using Mode = HttpTestServer::Mode;
 using Status = CoverDownload::Status;
@@ -104,7 +106,10 @@ private slots:
     void noSerialIsAFailureLine();
     void serialFromARealDiscImage();
     void cancelEndsEveryGame();
+    void endlessBodiesStopAtTheirShare_data();
+    void endlessBodiesStopAtTheirShare();
     void summaryCountsAndReasons();
+    void summaryGroupsGamesByCause();
 
 private:
     std::unique_ptr<HttpTestServer> m_server;
@@ -231,8 +236,9 @@ void TestCoverDownload::failuresLeaveCoversAlone_data() {
         << QByteArray("big-header") << int(Status::Failed) << "more than the 0.1 MB a picture may have";
     QTest::newRow("too large while streaming")
         << QByteArray("big-stream") << int(Status::Failed) << "stopped after";
-    QTest::newRow("400 MB announced") << QByteArray("huge") << int(Status::Failed)
-                                      << "announces 400.0 MB, more than the 400.0 MB a picture may have";
+    QTest::newRow("400 MB announced")
+        << QByteArray("huge") << int(Status::Failed)
+        << "announces 400.0 MB, more than the 100.0 MB a picture may have"; // a quarter of the total
     QTest::newRow("body stops midway") << QByteArray("cut") << int(Status::Failed) << "";
     QTest::newRow("server stalls") << QByteArray("stall") << int(Status::Failed) << "no data for 0.4 s";
     QTest::newRow("server trickles") << QByteArray("trickle") << int(Status::Failed)
@@ -449,20 +455,119 @@ void TestCoverDownload::cancelEndsEveryGame() {
     QCOMPARE(QDir(folder.file("Images")).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
+void TestCoverDownload::endlessBodiesStopAtTheirShare_data() {
+    QTest::addColumn<int>("games");
+    QTest::addColumn<qint64>("maxBytes");
+    QTest::addColumn<qint64>("maxTotalBytes");
+    QTest::addColumn<QString>("limitText");
+    QTest::newRow("one game, its own limit") << 1 << (qint64(1) << 20) << qint64(0) << "1.0 MB";
+    // Four games at once share the total: a quarter each, below the picture limit.
+    QTest::newRow("four games, a shared total") << 4 << qint64(0) << (qint64(4) << 20) << "1.0 MB";
+}
+
+// Servers that send bodies without a length and without an end. The window's
+// thread is busy for a while during the transfers (as it is when it paints
+// covers): what the program reads meanwhile must stay within each transfer's
+// share, not grow with what the server can push.
+void TestCoverDownload::endlessBodiesStopAtTheirShare() {
+    QFETCH(int, games);
+    QFETCH(qint64, maxBytes);
+    QFETCH(qint64, maxTotalBytes);
+    QFETCH(QString, limitText);
+    TestFolder folder;
+    QThread serverThread;
+    auto* server = new HttpTestServer;
+    HttpTestServer::Route route;
+    route.body = coverJpeg(4);
+    route.mode = Mode::Endless;
+    QList<CoverDownload::Game> list;
+    for (int i = 0; i < games; ++i) {
+        const QString name = QStringLiteral("Game %1").arg(i);
+        list.append({name, QString()});
+        server->setRoute("/e/" + QUrl::toPercentEncoding(name) + ".jpg", route);
+    }
+    server->moveToThread(&serverThread);
+    connect(&serverThread, &QThread::finished, server, &QObject::deleteLater);
+    serverThread.start();
+    bool listening = false;
+    QMetaObject::invokeMethod(
+        server, [&] { listening = server->listen(); }, Qt::BlockingQueuedConnection);
+    QVERIFY(listening);
+
+    CoverDownload::Options options;
+    options.appFolder = folder.path() + "/";
+    options.parallel = games;
+    options.maxBytes = maxBytes;
+    options.maxTotalBytes = maxTotalBytes;
+    QTimer::singleShot(50, [] { QThread::msleep(400); });
+    const Run run = download({server->base() + "/e/${title}.jpg"}, list, options);
+    const qint64 sent = server->endlessBytesSent();
+    serverThread.quit();
+    serverThread.wait();
+
+    QCOMPARE(run.reports.size(), games);
+    for (const CoverDownload::Report& report : run.reports) {
+        QCOMPARE(int(report.status), int(Status::Failed));
+        QVERIFY2(report.detail.contains("stopped after " + limitText + ": more than the " + limitText +
+                                        " a picture may have"),
+                 qPrintable(report.detail));
+    }
+    // Beyond each share only what the system's socket buffers hold on the way.
+    const qint64 allowed = games * ((qint64(1) << 20) + (qint64(16) << 20));
+    QVERIFY2(sent <= allowed, qPrintable(QStringLiteral("the servers sent %1 MB").arg(sent >> 20)));
+}
+
 void TestCoverDownload::summaryCountsAndReasons() {
-    const QList<CoverDownload::Report> reports{
-        {"A", Status::Downloaded, "http://h/A.jpg"},
-        {"B", Status::NotFound, "http://h/B.jpg: HTTP 404 Not Found"},
-        {"C", Status::Failed, "http://h/C.jpg: not a picture (text/html)"},
-        {"D", Status::Failed, "no serial"},
-        {"E", Status::Cancelled, ""}};
+    const QList<CoverDownload::Report> reports{{"A", Status::Downloaded, "http://h/A.jpg", {}},
+                                               {"B", Status::NotFound, "http://h/B.jpg: HTTP 404 Not Found",
+                                                "http://h/${title}.jpg: HTTP 404 Not Found"},
+                                               {"C", Status::Failed,
+                                                "http://h/C.jpg: not a picture (text/html)",
+                                                "http://h/${title}.jpg: not a picture (text/html)"},
+                                               {"D", Status::Failed, "no serial", "no serial"},
+                                               {"E", Status::Cancelled, "", ""}};
     const QString text = CoverDownload::summary(reports, 2);
     QVERIFY2(
         text.startsWith("Covers downloaded: 1\nNot found: 1\nFailed: 2\nCancelled before their cover: 1\n"),
         qPrintable(text));
-    QVERIFY(text.contains("\nB: not found (http://h/B.jpg: HTTP 404 Not Found)"));
-    QVERIFY(text.contains("\nC: failed: http://h/C.jpg: not a picture (text/html)"));
-    QVERIFY(text.endsWith("\n... and 1 more"));
+    QVERIFY(text.contains("\n1 game not found: http://h/${title}.jpg: HTTP 404 Not Found\n"));
+    QVERIFY(text.contains("\n1 game failed: http://h/${title}.jpg: not a picture (text/html)\n"));
+    QVERIFY2(text.contains("\n... and 1 more reasons\n"), qPrintable(text));
+    const QString details = CoverDownload::summaryDetails(reports);
+    for (const QString name : {"B", "C", "D"})
+        QVERIFY2(details.contains("\n    " + name), qPrintable(details));
+    QVERIFY(!details.contains("    A") && !details.contains("    E"));
+}
+
+// Thirty games that failed the same way are one line, not thirty, and the
+// details still name each of them under it.
+void TestCoverDownload::summaryGroupsGamesByCause() {
+    QString address;
+    quint16 port = 0;
+    {
+        HttpTestServer closed; // its port is closed again at the end of the block
+        QVERIFY(closed.listen());
+        address = closed.base() + "/c/${title}.jpg";
+        port = closed.port();
+    }
+    QList<CoverDownload::Game> games;
+    for (int i = 0; i < 30; ++i)
+        games.append({QStringLiteral("Game %1").arg(i, 2, 10, QLatin1Char('0')), QString()});
+    TestFolder folder;
+    CoverDownload::Options options;
+    options.appFolder = folder.path() + "/";
+    const Run run = download({address}, games, options);
+    QCOMPARE(run.reports.size(), 30);
+    const QString text = CoverDownload::summary(run.reports);
+    const QString line = QStringLiteral("30 games failed: %1: the server 127.0.0.1:%2 refused the connection")
+                             .arg(address)
+                             .arg(port);
+    QVERIFY2(text.contains("\n" + line + "\n"), qPrintable(text));
+    QCOMPARE(text.count('\n'), 6); // three counts, a blank line, the cause, a blank line, the pointer
+    const QString details = CoverDownload::summaryDetails(run.reports);
+    QVERIFY2(details.startsWith(line + "\n"), qPrintable(details));
+    for (const CoverDownload::Game& game : std::as_const(games))
+        QVERIFY2(details.contains("\n    " + game.name), qPrintable(game.name));
 }
 
 QTEST_GUILESS_MAIN(TestCoverDownload)

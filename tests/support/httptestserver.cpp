@@ -88,7 +88,7 @@ void HttpTestServer::onReadable(QTcpSocket* socket) {
         head += name + ": " + value + "\r\n";
     if (route.mode == Mode::Fake400MB)
         head += "Content-Length: " + QByteArray::number((qint64(400) << 20) + 1) + "\r\n";
-    else if (route.mode != Mode::NoLength)
+    else if (route.mode != Mode::NoLength && route.mode != Mode::Endless)
         head += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
     head += "\r\n";
     socket->write(head);
@@ -106,6 +106,24 @@ void HttpTestServer::onReadable(QTcpSocket* socket) {
     case Mode::Fake400MB:
     case Mode::Stall:
         break;
+    case Mode::Endless: {
+        // Kept a little ahead of the system's send buffer, so the client's
+        // reading, not this thread, sets the pace.
+        static const QByteArray zeros(256 << 10, '\0');
+        const qint64 head = socket->bytesToWrite();
+        socket->write(route.body);
+        auto headLeft = std::make_shared<qint64>(head);
+        auto topUp = [this, socket, headLeft](qint64 written) {
+            const qint64 ofHead = std::min(written, *headLeft);
+            *headLeft -= ofHead;
+            m_endlessBytes += written - ofHead;
+            while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < (1 << 20))
+                socket->write(zeros);
+        };
+        connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
+        topUp(0);
+        break;
+    }
     case Mode::Trickle: {
         auto* timer = new QTimer(socket);
         auto sent = std::make_shared<qsizetype>(0);

@@ -25,6 +25,7 @@ public:
         Stall,     // reads the request and never answers
         Trickle,   // the headers, then one byte of the body every trickleMs
         Fake400MB, // headers announcing 400 MB + 1 byte, then nothing
+        Endless,   // no Content-Length, the body, then zeros for as long as the client reads
     };
     struct Route {
         int status = 200;
@@ -51,6 +52,8 @@ public:
     // Every path requested so far, in order of arrival.
     QList<QByteArray> requested() const;
     int requestCount() const { return m_requestCount.load(); }
+    // Bytes of Endless bodies the sockets have handed to the system so far.
+    qint64 endlessBytesSent() const { return m_endlessBytes.load(); }
     int trickleMs = 200;
 
 private:
@@ -62,4 +65,5 @@ private:
     QHash<QByteArray, Route> m_routes;
     QList<QByteArray> m_requested;
     std::atomic<int> m_requestCount{0};
+    std::atomic<qint64> m_endlessBytes{0};
 };

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
 
@@ -54,7 +56,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QMessageBox::Icon, icon);
         const std::unique_ptr<QMessageBox> box = Dialogs::makeMessageBox(
-            nullptr, {Dialogs::Kind::Message, title, text, icon, QMessageBox::Ok, {}, {}});
+            nullptr, {Dialogs::Kind::Message, title, text, icon, QMessageBox::Ok, {}, {}, {}});
         box->show();
         QVERIFY(QTest::qWaitForWindowExposed(box.get()));
         QVERIFY2(box->width() >= titleBarWidth(title), qPrintable(QString::number(box->width())));
@@ -91,6 +93,38 @@ private slots:
             Dialogs::message(nullptr, QStringLiteral("Warning"), QStringLiteral("Delete 'Ico'?"),
                              QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, defaultButton);
         QCOMPARE(answer, defaultButton);
+    }
+
+    // A summary that names hundreds of games keeps them in the details area,
+    // which scrolls: the box, details open, still fits a 1366 x 768 screen.
+    void longDetailsFitASmallScreen() {
+        QStringList lines;
+        for (int i = 0; i < 400; ++i)
+            lines << QStringLiteral("    A game with a rather long name, number %1 (USA) (En,Fr,De,Es,It)")
+                         .arg(i);
+        Dialogs::Request request{Dialogs::Kind::Message,
+                                 QStringLiteral("Download covers"),
+                                 QStringLiteral("Covers downloaded: 0\nNot found: 0\nFailed: 400"),
+                                 QMessageBox::NoIcon,
+                                 QMessageBox::Ok,
+                                 {},
+                                 {},
+                                 lines.join(u'\n')};
+        const std::unique_ptr<QMessageBox> box = Dialogs::makeMessageBox(nullptr, request);
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        QAbstractButton* showDetails = nullptr;
+        for (QAbstractButton* button : box->buttons())
+            if (box->buttonRole(button) == QMessageBox::ActionRole)
+                showDetails = button;
+        QVERIFY(showDetails);
+        showDetails->click();
+        QTRY_VERIFY(box->findChild<QTextEdit*>() && box->findChild<QTextEdit*>()->isVisible());
+        QTextEdit* details = box->findChild<QTextEdit*>();
+        QCOMPARE(details->toPlainText(), lines.join(u'\n'));
+        QVERIFY(details->verticalScrollBar()->maximum() > 0); // it scrolls rather than grows
+        QTRY_VERIFY2(box->frameGeometry().height() <= 768 - 40 && box->frameGeometry().width() <= 1366,
+                     qPrintable(QStringLiteral("%1 x %2").arg(box->width()).arg(box->height())));
     }
 };
 
