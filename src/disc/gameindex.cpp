@@ -1,5 +1,6 @@
 #include "disc/gameindex.h"
 
+#include "core/flatpakinstallations.h"
 #include "core/korvelloerror.h"
 
 #include <QDir>
@@ -183,11 +184,14 @@ QStringList GameIndex::candidatePaths(const QString& emulatorFolder) {
     for (const QString& folder : dataFolders)
         for (const QString& name : {QStringLiteral("PCSX2"), QStringLiteral("pcsx2")})
             paths << folder + u'/' + name + file;
-    // The Flatpak, installed for this user or for the whole system.
-    const QString flatpak =
-        QStringLiteral("/flatpak/app/net.pcsx2.PCSX2/current/active/files/share/PCSX2") + file;
-    paths << QDir::homePath() + QStringLiteral("/.local/share") + flatpak;
-    paths << QStringLiteral("/var/lib") + flatpak;
+    // The Flatpak, in each installation flatpak knows. Its build installs the
+    // program's folder as it is, resources beside the executable in bin; a
+    // build laid out as a distribution's has them in share/PCSX2.
+    for (const QString& installation : flatpakinstallations::folders()) {
+        const QString files =
+            flatpakinstallations::applicationFiles(installation, QStringLiteral("net.pcsx2.PCSX2"));
+        paths << files + QStringLiteral("/bin") + file << files + QStringLiteral("/share/PCSX2") + file;
+    }
     paths.removeDuplicates();
     return paths;
 }

@@ -1,7 +1,8 @@
 #include "launch/flatpakbuild.h"
-#include "launch/emulatorending.h"
 
+#include "core/flatpakinstallations.h"
 #include "core/korvelloerror.h"
+#include "launch/emulatorending.h"
 #include "launch/processidentity.h"
 #include "launch/processtable.h"
 
@@ -23,11 +24,6 @@ namespace {
 // "flatpak info" reads the installations only; it answers in well under a second. A hung
 // one (a broken system helper) must not hold a Start or the window's start-up.
 constexpr int kQueryMs = 4000;
-
-QString environmentFolder(const char* variable) {
-    const QString value = qEnvironmentVariable(variable);
-    return QDir::isAbsolutePath(value) ? QDir::cleanPath(value) : QString();
-}
 
 // The output of one flatpak command, or nothing when it did not run or failed.
 std::optional<QByteArray> query(const QString& flatpak, const QStringList& arguments) {
@@ -75,16 +71,10 @@ bool isFlatpak(const QString& exeFile) {
 }
 
 QStringList exportFolders() {
-    QString user = environmentFolder("FLATPAK_USER_DIR");
-    if (user.isEmpty()) {
-        const QString data = environmentFolder("XDG_DATA_HOME");
-        user = (data.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/share") : data) +
-               QStringLiteral("/flatpak");
-    }
-    QString system = environmentFolder("FLATPAK_SYSTEM_DIR");
-    if (system.isEmpty())
-        system = QStringLiteral("/var/lib/flatpak");
-    return {user + QStringLiteral("/exports/bin"), system + QStringLiteral("/exports/bin")};
+    QStringList folders;
+    for (const QString& installation : flatpakinstallations::folders())
+        folders << installation + QStringLiteral("/exports/bin");
+    return folders;
 }
 
 std::optional<Installation> find() {

@@ -23,10 +23,8 @@ inline constexpr char kListName[] = "PCSX2 (Flatpak)";
 // True for kExecutable exactly.
 bool isFlatpak(const QString& exeFile);
 
-// The folders Flatpak exports launchers into, user installation first, as flatpak itself
-// finds its installations: $FLATPAK_USER_DIR (else $XDG_DATA_HOME/flatpak, else
-// ~/.local/share/flatpak) and $FLATPAK_SYSTEM_DIR (else /var/lib/flatpak), each with
-// "/exports/bin".
+// The folders Flatpak exports launchers into: "/exports/bin" of each installation
+// flatpak knows, the user's first (flatpakinstallations::folders()).
 QStringList exportFolders();
 
 // An installed Flatpak build and how to start it.

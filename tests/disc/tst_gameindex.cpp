@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTest>
 
 class TstGameIndex : public QObject {
@@ -15,6 +16,8 @@ private slots:
     void lineEndsAndEdges();
     void unreadableFileIsReported();
     void findsThePortableCopyFirst();
+    void findsTheFlatpaksCopy_data();
+    void findsTheFlatpaksCopy();
     void fullSizeDatabase();
 };
 
@@ -99,6 +102,74 @@ void TstGameIndex::findsThePortableCopyFirst() {
                                          "active/files/share/PCSX2/resources/GameIndex.yaml")));
     testsupport::writeAll(folder.file(QStringLiteral("resources/GameIndex.yaml")), "SLUS-1:\n  name: A\n");
     QCOMPARE(GameIndex::find(folder.path()), folder.file(QStringLiteral("resources/GameIndex.yaml")));
+}
+
+void TstGameIndex::findsTheFlatpaksCopy_data() {
+    QTest::addColumn<QString>("variable"); // set to the installation ("" for the home folder's default)
+    QTest::addColumn<QString>("installation");
+    QTest::addColumn<QString>("resources"); // in the application's files
+    QTest::newRow("user, bin/resources (the current build)") << ""
+                                                             << "home/.local/share/flatpak"
+                                                             << "bin/resources";
+    QTest::newRow("user, share/PCSX2") << ""
+                                       << "home/.local/share/flatpak"
+                                       << "share/PCSX2/resources";
+    QTest::newRow("FLATPAK_USER_DIR") << "FLATPAK_USER_DIR"
+                                      << "user"
+                                      << "bin/resources";
+    QTest::newRow("XDG_DATA_HOME") << "XDG_DATA_HOME"
+                                   << "data/flatpak"
+                                   << "bin/resources";
+    QTest::newRow("FLATPAK_SYSTEM_DIR") << "FLATPAK_SYSTEM_DIR"
+                                        << "system"
+                                        << "bin/resources";
+    QTest::newRow("installations.d") << "FLATPAK_CONFIG_DIR"
+                                     << "sdcard/flatpak"
+                                     << "bin/resources";
+}
+
+// A game added for the Flatpak is named from the database in the Flatpak's
+// own files, wherever flatpak installed it.
+void TstGameIndex::findsTheFlatpaksCopy() {
+    QFETCH(QString, variable);
+    QFETCH(QString, installation);
+    QFETCH(QString, resources);
+    TestFolder folder;
+    const QList<QByteArray> variables{"HOME", "FLATPAK_USER_DIR", "XDG_DATA_HOME", "FLATPAK_SYSTEM_DIR",
+                                      "FLATPAK_CONFIG_DIR"};
+    QHash<QByteArray, QByteArray> saved;
+    for (const QByteArray& name : variables) {
+        if (qEnvironmentVariableIsSet(name.constData()))
+            saved.insert(name, qgetenv(name.constData()));
+        qunsetenv(name.constData());
+    }
+    qputenv("HOME", folder.file("home").toUtf8());
+    // Nothing outside the test's folder may answer first.
+    qputenv("FLATPAK_SYSTEM_DIR", folder.file("nothing").toUtf8());
+    qputenv("FLATPAK_CONFIG_DIR", folder.file("nothing").toUtf8());
+    for (const QString& path : {QStringLiteral("config/installations.d"), QStringLiteral("home")})
+        QVERIFY(QDir().mkpath(folder.file(path)));
+    if (variable == "FLATPAK_CONFIG_DIR") {
+        testsupport::writeAll(folder.file("config/installations.d/sdcard.conf"),
+                              "[Installation \"sdcard\"]\nDisplayName=SD card\nPath=" +
+                                  folder.file("sdcard/flatpak").toUtf8() + "\nStorageType=sdcard\n");
+        qputenv("FLATPAK_CONFIG_DIR", folder.file("config").toUtf8());
+    } else if (variable == "XDG_DATA_HOME") {
+        qputenv("XDG_DATA_HOME", folder.file("data").toUtf8());
+    } else if (!variable.isEmpty()) {
+        qputenv(variable.toUtf8().constData(), folder.file(installation).toUtf8());
+    }
+    const QString database = folder.file(installation + "/app/net.pcsx2.PCSX2/current/active/files/" +
+                                         resources + "/GameIndex.yaml");
+    QVERIFY(QDir().mkpath(QFileInfo(database).path()));
+    testsupport::writeAll(database, "SLUS-1:\n  name: A\n");
+    const QString found = GameIndex::find(QString());
+    for (const QByteArray& name : variables) {
+        qunsetenv(name.constData());
+        if (saved.contains(name))
+            qputenv(name.constData(), saved.value(name));
+    }
+    QCOMPARE(found, database);
 }
 
 void TstGameIndex::fullSizeDatabase() {
