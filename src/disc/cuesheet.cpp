@@ -1,5 +1,6 @@
 #include "disc/cuesheet.h"
 
+#include "core/boundedread.h"
 #include "core/korvelloerror.h"
 
 #include <QDir>
@@ -47,13 +48,13 @@ QString fileNameOf(const QString& rest) {
 } // namespace
 
 CueDataTrack CueDataTrack::read(const QString& cuePath) {
-    QFile file(cuePath);
-    if (QFileInfo(cuePath).size() > MaxCueBytes)
-        throw KorvelloError(QStringLiteral("its cue sheet is larger than %1 bytes").arg(MaxCueBytes));
-    if (!file.open(QIODevice::ReadOnly))
-        throw KorvelloError(QStringLiteral("its cue sheet cannot be opened: %1").arg(file.errorString()));
+    // A FIFO or a device named .cue must not hold a Start or an import.
+    const BoundedRead file = BoundedRead::read(cuePath, MaxCueBytes);
+    if (!file.bytes)
+        throw KorvelloError(QStringLiteral("its cue sheet cannot be read: %1")
+                                .arg(file.missing() ? QStringLiteral("there is no such file") : file.error));
     const QStringList lines =
-        QString::fromUtf8(file.read(MaxCueBytes)).split(QRegularExpression(QStringLiteral("\r?\n")));
+        QString::fromUtf8(*file.bytes).split(QRegularExpression(QStringLiteral("\r?\n")));
 
     QString currentFile;
     CueDataTrack track;

@@ -99,6 +99,10 @@ bool startsWith(const char* p, const char* end, const char* word, int length) {
 } // namespace
 
 GameIndex GameIndex::load(const QString& path) {
+    // Opening a FIFO would wait for a writer: only a regular file (or a link to one) is read.
+    if (!QFileInfo(path).isFile())
+        throw KorvelloError(
+            QStringLiteral("Cannot read the game database %1: it is not a regular file").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw KorvelloError(

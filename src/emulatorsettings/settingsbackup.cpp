@@ -1,7 +1,9 @@
 #include "emulatorsettings/settingsbackup.h"
 
+#include "core/boundedread.h"
 #include "core/korvelloerror.h"
 #include "ini/iniwriter.h"
+#include "ini/settingsfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,13 +26,12 @@ QString joined(const QStringList& names) {
 }
 
 QByteArray readWhole(const QString& path) {
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
-        throw KorvelloError(QStringLiteral("Cannot read %1: %2").arg(path, in.errorString()));
-    QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        throw KorvelloError(QStringLiteral("Cannot read %1: %2").arg(path, in.errorString()));
-    return bytes;
+    BoundedRead in = BoundedRead::read(path, kMaxSettingsFileBytes);
+    if (!in.bytes)
+        throw KorvelloError(
+            QStringLiteral("Cannot read %1: %2")
+                .arg(path, in.missing() ? QStringLiteral("No such file or directory") : in.error));
+    return std::move(*in.bytes);
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "ini/inidocument.h"
 
 #include "core/asciicase.h"
+#include "core/boundedread.h"
 #include "core/korvelloerror.h"
 #include "ini/iniwriter.h"
+#include "ini/settingsfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -110,17 +112,12 @@ IniDocument IniDocument::open(const QString& path) {
     doc.m_exists = doc.m_onDisk;
     doc.m_writeBit = doc.m_onDisk && hasWriteBit(doc.m_path);
 
-    QFile in(doc.m_path);
-    if (!in.open(QIODevice::ReadOnly)) {
-        doc.m_readError = in.errorString();
+    const BoundedRead in = BoundedRead::read(doc.m_path, kMaxSettingsFileBytes);
+    if (!in.bytes) {
+        doc.m_readError = in.missing() ? QStringLiteral("No such file or directory") : in.error;
         return doc;
     }
-    const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError) {
-        doc.m_readError = in.errorString();
-        return doc;
-    }
-    doc.m_text = IniText::parse(bytes);
+    doc.m_text = IniText::parse(*in.bytes);
     return doc;
 }
 

@@ -1,7 +1,10 @@
 #include "ini/inivalues.h"
 
+#include "core/boundedread.h"
+
 #include "ini/initext.h"
 #include "ini/iniwriter.h"
+#include "ini/settingsfile.h"
 
 #include <QFile>
 #include <QSet>
@@ -23,10 +26,8 @@ QString slot(const QString& section, const QString& key) {
 } // namespace
 
 IniValues IniValues::fromFile(const QString& path) {
-    QFile in(resolveIniFile(path));
-    if (!in.open(QIODevice::ReadOnly))
-        return {};
-    return fromBytes(in.readAll());
+    const BoundedRead in = BoundedRead::read(resolveIniFile(path), kMaxSettingsFileBytes);
+    return in.bytes ? fromBytes(*in.bytes) : IniValues();
 }
 
 IniValues IniValues::fromBytes(const QByteArray& bytes) {

@@ -1,18 +1,11 @@
 #include "ini/settingsfile.h"
 
-#include <QFile>
+#include "core/boundedread.h"
+
 #include <QFileInfo>
 
 std::optional<QByteArray> readSettingsFile(const QString& path) {
-    constexpr qint64 kLimit = 4 * 1024 * 1024;
-    const QFileInfo info(path);
-    if (info.isSymLink() || !info.isFile() || info.size() > kLimit)
+    if (QFileInfo(path).isSymLink())
         return std::nullopt;
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = in.read(kLimit + 1);
-    if (in.error() != QFileDevice::NoError || bytes.size() > kLimit)
-        return std::nullopt;
-    return bytes;
+    return BoundedRead::read(path, kMaxSettingsFileBytes).bytes;
 }

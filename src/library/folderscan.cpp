@@ -1,5 +1,7 @@
 #include "library/folderscan.h"
 
+#include "core/boundedread.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -110,12 +112,12 @@ bool FolderScan::isImageName(const QString& fileName) {
 }
 
 QStringList FolderScan::cueTracks(const QString& cuePath) {
-    QFile file(cuePath);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxCueBytes)
+    const BoundedRead file = BoundedRead::read(cuePath, kMaxCueBytes);
+    if (!file.bytes)
         return {};
     const QString folder = QFileInfo(cuePath).absolutePath();
     QStringList tracks;
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QList<QByteArray> lines = file.bytes->split('\n');
     for (QByteArray line : lines) {
         line = line.trimmed();
         if (!line.toUpper().startsWith("FILE "))
