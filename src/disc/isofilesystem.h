@@ -37,12 +37,14 @@ public:
     // The whole file. Throws when it is longer than `maxLength` or lies outside the image.
     QByteArray readFile(const Entry& entry, quint32 maxLength, const QString& name);
     // The same file handed to `consume` in pieces of at most ChunkBytes, in order, through
-    // one buffer that stays in the processor's cache: for a file that is only scanned.
+    // one buffer kept for the thread: for a file that is only scanned.
     void streamFile(const Entry& entry, quint32 maxLength, const QString& name,
                     const std::function<void(const char* data, qsizetype length)>& consume);
 
-    // Pieces of a streamed file: whole sectors, small enough for the processor's cache.
-    static constexpr quint32 ChunkBytes = 256 * 1024;
+    // Pieces of a streamed file: whole sectors, a megabyte at a time. Measured on a 1 MiB
+    // L2 cache, four reads of 256 KiB cost the kernel more than the one read of a megabyte
+    // saves the sum that follows it; a boot file is a few of these.
+    static constexpr quint32 ChunkBytes = 1024 * 1024;
 
     // A directory larger than this is refused; real discs' directories take a few sectors.
     static constexpr quint32 MaxDirectoryBytes = 1024 * 1024;

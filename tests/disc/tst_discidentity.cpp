@@ -150,7 +150,7 @@ void TestDiscIdentity::identifiesEveryFormat() {
 void TestDiscIdentity::bootFileInAFolder() {
     // A lower-case BOOT2 path into a folder, with "cdrom:" and a version the disc does not have.
     QTemporaryDir work;
-    // Seven whole words and two bytes after the last 64-byte block the sum takes at once.
+    // Seven whole words and two bytes after the last 128-byte block the sum takes at once.
     const QByteArray boot = bootFile(4096 + 7 * 4 + 2);
     const QByteArray iso =
         makeIso(work.path(), {{QStringLiteral("SYSTEM.CNF"), "BOOT2 = cdrom:\\data\\slpm_655.55;2\n"},
