@@ -385,6 +385,8 @@ int CommandLine::addFolder(QTextStream& out) {
     options.gameIndexPath = GameIndex::find(m_appFolder);
     if (start.currentBuilds)
         options.currentSettingsFolder = start.settingsFolder;
+    else
+        options.pluginEraSettingsFolder = start.settingsFolder;
     const LibraryImport::Summary summary = LibraryImport(options).run(m_addFolder);
     out << LibraryImport::summaryText(summary) << u'\n';
     for (const QString& name : summary.added)

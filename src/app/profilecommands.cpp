@@ -345,6 +345,8 @@ LibraryImport::Options ProfileCommands::folderImportOptions() const {
     options.gameIndexPath = GameIndex::find(m_setup.appFolder);
     if (m_setup.currentBuilds)
         options.currentSettingsFolder = m_setup.settingsFolder;
+    else
+        options.pluginEraSettingsFolder = m_setup.settingsFolder;
     return options;
 }
 

@@ -219,13 +219,6 @@ QString iniValue(const IniKey& key, const GameProfile& profile, const QString& a
 
 namespace {
 
-// One key as it is written for the builds that read the folder.
-struct KeyWrite {
-    QString key;
-    QString value;
-    bool skip = false; // nothing is written: the user's own line stays as it is
-};
-
 bool isOneOf(int column, std::initializer_list<int> columns) {
     return std::find(columns.begin(), columns.end(), column) != columns.end();
 }
@@ -252,9 +245,17 @@ KeyWrite linuxGsdxWrite(const IniKey& key, const QString& value, const GameProfi
     return {spelling, value};
 }
 
-KeyWrite buildsWrite(const IniKey& key, const QString& value, const GameProfile& profile,
+} // namespace
+
+KeyWrite keyWriteFor(const IniKey& key, const QString& value, const GameProfile& profile,
                      const pluginera::Builds& builds, bool flat) {
     const QString name = QString::fromLatin1(key.key);
+    // No folder of the profile's own: the emulator keeps the memory card folder it
+    // uses now. "disabled" with an empty folder would send it to a folder of no
+    // name, where none of the user's saves are.
+    if ((key.column == col::PCSX2MemoryCards || key.rule == ValueRule::AlwaysDisabled) &&
+        profile.value(col::PCSX2MemoryCards).trimmed().isEmpty())
+        return {{}, {}, true};
     if (flat)
         return linuxGsdxWrite(key, value, profile);
     if (key.file == IniFile::Spu2 && builds.linuxPlugins) {
@@ -284,8 +285,6 @@ KeyWrite buildsWrite(const IniKey& key, const QString& value, const GameProfile&
         return {name, pluginera::cdvdSource(value, builds.core16)};
     return {name, value};
 }
-
-} // namespace
 
 void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder) {
     WriteEmulatorConfig(profile, iniPath, appFolder, appFolder + QStringLiteral("Plugins"));
@@ -320,7 +319,7 @@ void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, con
             const QString plugins = pluginsFolder.endsWith(u'/') ? pluginsFolder : pluginsFolder + u'/';
             value = QString(plugins + profile.value(key.column)).replace(u'\\', QStringLiteral("\\\\"));
         }
-        writes[i] = buildsWrite(key, value, profile, builds, isFlat(key));
+        writes[i] = keyWriteFor(key, value, profile, builds, isFlat(key));
         if (!writes[i].skip)
             docOf(key.file).checkValue(writes[i].key, writes[i].value, isFlat(key));
     }
@@ -337,6 +336,11 @@ void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, con
         if (w.skip)
             continue;
         IniDocument& doc = docOf(key.file);
+        // An empty value says nothing the file does not say already when it lacks the key:
+        // the emulator takes its own default either way.
+        if (w.value.isEmpty() && key.section && !isFlat(key) &&
+            !doc.value(QString::fromLatin1(key.section), w.key).has_value())
+            continue;
         try {
             if (isFlat(key))
                 doc.setFlatValue(w.key, w.value);

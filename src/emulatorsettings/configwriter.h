@@ -1,5 +1,7 @@
 #pragma once
 
+#include "emulatorsettings/pluginera.h"
+
 #include <QString>
 #include <array>
 
@@ -49,6 +51,17 @@ QString iniFileName(IniFile file);
 // The value written for a key of the table, from the profile.
 QString iniValue(const IniKey& key, const GameProfile& profile, const QString& appFolder);
 
+// One key as it is written for the builds that read the folder.
+struct KeyWrite {
+    QString key;
+    QString value;
+    bool skip = false; // nothing is written: the user's own line stays as it is
+};
+// How `value` (iniValue's) is written for `builds`: the spelling and value those
+// builds read, or skip. `flat`: GSdx.ini is in the Linux build's flat form.
+KeyWrite keyWriteFor(const IniKey& key, const QString& value, const GameProfile& profile,
+                     const pluginera::Builds& builds, bool flat);
+
 // Writes the 104 keys into the files in `iniPath`. A value that cannot be
 // written safely (a line break, or a blank in a flat GSdx.ini) is refused before
 // any file changes. Otherwise the first key whose write fails (a missing folder,
@@ -62,7 +75,9 @@ QString iniValue(const IniKey& key, const GameProfile& profile, const QString& a
 // vsync and disc source are translated, keys those builds never read are left
 // alone, and a value with no meaning there leaves the user's own line as it is.
 // "Filenames"/"GS" names the plug-in in `pluginsFolder`, the folder the emulator
-// loads its plug-ins from; without it, AppFolder + "Plugins".
+// loads its plug-ins from; without it, AppFolder + "Plugins". A profile without a
+// memory card folder leaves "UseDefaultMemoryCards" and "MemoryCards" as they are, and an
+// empty value adds no line for a key the file lacks (the emulator takes its default).
 void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder);
 void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder,
                          const QString& pluginsFolder);

@@ -2,11 +2,14 @@
 
 #include "core/korvelloerror.h"
 #include "disc/discidentity.h"
+#include "emulatorsettings/configwriter.h"
 #include "emulatorsettings/currentgeneration.h"
 #include "emulatorsettings/currentprofilereader.h"
+#include "emulatorsettings/pluginerareader.h"
 #include "gamelist/artworkfiles.h"
 #include "ini/inivalues.h"
 #include "launch/currentbuild.h"
+#include "store/columntable.h"
 #include "store/defaultprofile.h"
 #include "store/encodings.h"
 #include "store/gamediscstore.h"
@@ -124,6 +127,13 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
     }
     NameBook book(names);
 
+    // The plug-in era's files hold one set of values for every game: read once.
+    std::optional<GameProfile> eraValues;
+    if (!m_options.pluginEraSettingsFolder.isEmpty()) {
+        eraValues = defaultprofile::make(QString(), QString(), m_options.executable, m_options.pluginFile);
+        pluginera::readProfile(*eraValues, m_options.pluginEraSettingsFolder);
+    }
+
     GameIndex index;
     if (!m_options.gameIndexPath.isEmpty()) {
         try {
@@ -203,6 +213,11 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
 
         batch.append(defaultprofile::make(name, QFileInfo(image).absoluteFilePath(), m_options.executable,
                                           m_options.pluginFile));
+        if (eraValues) {
+            for (const IniKey& key : kIniKeys)
+                if (key.column >= 0 && key.column != col::PCSX2CurrentIso)
+                    batch.last().setValue(key.column, eraValues->value(key.column));
+        }
         if (!m_options.currentSettingsFolder.isEmpty()) {
             // Read back through the same table Start writes with, so that a Start
             // without edits leaves both files as they are.

@@ -31,6 +31,9 @@ public:
         // profile then starts from what the emulator would use for the disc today, its
         // PCSX2.ini overlaid with the disc's own game settings file.
         QString currentSettingsFolder;
+        // The plug-in era's settings folder (its four files), empty for the current
+        // builds: a new profile then starts from what those files say today.
+        QString pluginEraSettingsFolder;
         int batchSize = 100;
     };
 

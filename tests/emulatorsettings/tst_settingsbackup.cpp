@@ -2,6 +2,7 @@
 #include "core/korvelloerror.h"
 #include "emulatorsettings/configwriter.h"
 #include "emulatorsettings/settingsbackup.h"
+#include "store/defaultprofile.h"
 #include "store/gameprofile.h"
 #include "support/testfolder.h"
 
@@ -102,7 +103,9 @@ void TestSettingsBackup::filesThatDidNotExistAreRemoved() {
     writeAll(inis.filePath(QStringLiteral("PCSX2_ui.ini")), "CdvdSource=ISO\n");
     SettingsBackup backup(inis.path());
     QVERIFY(!backup.ensure().isEmpty());
-    WriteEmulatorConfig(GameProfile(), inis.path(), QStringLiteral("/opt/korvello/"));
+    const GameProfile profile = defaultprofile::make(QStringLiteral("Game"), QStringLiteral("/g/Game.iso"),
+                                                     QStringLiteral("pcsx2"), QStringLiteral("GSdx.so"));
+    WriteEmulatorConfig(profile, inis.path(), QStringLiteral("/opt/korvello/"));
     QCOMPARE(QDir(inis.path()).entryList(QDir::Files).size(), 4);
 
     const QString done = backup.restore();

@@ -4,6 +4,7 @@
 // and that every line Start does not own keeps its bytes.
 #include "emulatorrun.h"
 #include "emulatorsettings/configwriter.h"
+#include "emulatorsettings/pluginerareader.h"
 #include "linuxreaders.h"
 #include "store/columntable.h"
 #include "store/gameprofile.h"
@@ -176,6 +177,10 @@ private slots:
     void soundFileName();
     void realUsersSets_data();
     void realUsersSets();
+    void readBackOfBothForms_data();
+    void readBackOfBothForms();
+    void realUsersSetsReadBack_data();
+    void realUsersSetsReadBack();
 };
 
 void TestLinuxPlugins::readsWhatTheProfileSays_data() {
@@ -426,6 +431,103 @@ void TestLinuxPlugins::realUsersSets() {
     QCOMPARE(readBack(f, IniFile::Ui, "Filenames", "GS"), kPlugins + QStringLiteral("/libGSdx.so"));
     verifyOtherLinesKept(f, before);
     QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), QStringList(before.keys()));
+}
+
+void TestLinuxPlugins::readBackOfBothForms_data() {
+    QTest::addColumn<bool>("core16");
+    QTest::newRow("1.4") << false;
+    QTest::newRow("1.6") << true;
+}
+
+// A profile read from the user's files is what the emulator uses today: a Start
+// with it changes no byte of any of them, translated values included.
+void TestLinuxPlugins::readBackOfBothForms() {
+    QFETCH(bool, core16);
+    Folder f;
+    writeForms(f, core16);
+    // Values the builds spell otherwise than the profile stores them.
+    QByteArray gsdx = kGsdx;
+    gsdx.replace("upscale_multiplier = 1", "upscale_multiplier = 0"); // custom: resx x resy
+    writeAll(f.file(QStringLiteral("GSdx.ini")), gsdx);
+    QByteArray vm = vmFile(core16);
+    vm.replace("EECycleRate=0", core16 ? "EECycleRate=-3" : "EECycleRate=-1");
+    if (core16)
+        vm.replace("VsyncEnable=0", "VsyncEnable=2"); // adaptive: the design has no such entry
+    writeAll(f.file(QStringLiteral("PCSX2_vm.ini")), vm);
+    const QMap<QString, QByteArray> before = snapshot(f);
+
+    GameProfile profile = linuxProfile();
+    profile.setValue(col::PCSX2CurrentIso, QStringLiteral("/home/u/ps2/old.iso"));
+    const QStringList unheld = pluginera::readProfile(profile, f.dir.path());
+    QCOMPARE(unheld, QStringList());
+    QCOMPARE(profile.value(col::GSDXRenderer), QStringLiteral("12"));
+    QCOMPARE(profile.value(col::GSDXnativeres), QStringLiteral("0"));
+    QCOMPARE(profile.value(col::GSDXupscale_multiplier), QStringLiteral("1")); // custom, as stored
+    QCOMPARE(profile.value(col::GSDXswthreads), QStringLiteral("2"));
+    QCOMPARE(profile.value(col::PCSX2EECycleRate), core16 ? QStringLiteral("2") : QStringLiteral("1"));
+    QCOMPARE(profile.value(col::PCSX2VsyncEnable), core16 ? QStringLiteral("2") : QStringLiteral("disabled"));
+    QCOMPARE(profile.value(col::PCSX2CdvdSource), QStringLiteral("Iso"));
+    QCOMPARE(profile.value(col::SPU2Output_Module), QStringLiteral("SDLAudio"));
+    QCOMPARE(profile.value(col::SPU2Disable_Effects), QStringLiteral("FALSE"));
+    QCOMPARE(profile.value(col::PCSX2AspectRatio), QStringLiteral("Stretch"));
+    QCOMPARE(profile.value(col::PCSX2MemoryCards), QString()); // the default folder is in use
+
+    WriteEmulatorConfig(profile, f.dir.path(), QStringLiteral("/opt/korvello/"), kPlugins);
+    const QMap<QString, QByteArray> after = snapshot(f);
+    QCOMPARE(after.keys(), before.keys());
+    for (const QString& name : before.keys())
+        QVERIFY2(after.value(name) == before.value(name),
+                 qPrintable(name + QStringLiteral(":\n") + QString::fromUtf8(after.value(name))));
+}
+
+void TestLinuxPlugins::realUsersSetsReadBack_data() {
+    realUsersSets_data();
+}
+
+// Each real user's set, read back and written by a Start: every file keeps its
+// bytes, but for the one line that points the emulator at the game's disc.
+void TestLinuxPlugins::realUsersSetsReadBack() {
+    if (!QFileInfo(QStringLiteral(KORVELLO_SOURCE_DIR "/../shared/testdata/linux-sets")).isDir())
+        QSKIP("The real users' sets (../shared/testdata/linux-sets) are not here");
+    QFETCH(QString, set);
+    Folder f;
+    for (const QString& name : QDir(set).entryList(QDir::Files))
+        QVERIFY(QFile::copy(set + u'/' + name, f.file(name)));
+    for (const QString& name : QDir(f.dir.path()).entryList(QDir::Files))
+        QFile::setPermissions(f.file(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QMap<QString, QByteArray> before = snapshot(f);
+    const QString gs = linuxreaders::readWx(before.value(QStringLiteral("PCSX2_ui.ini")), "Filenames", "GS")
+                           .value_or(QString());
+    GameProfile profile = linuxProfile();
+    const QStringList unheld = pluginera::readProfile(profile, f.dir.path());
+    qInfo("values the profile cannot hold: %s", qPrintable(unheld.join(QStringLiteral(", "))));
+    profile.setValue(col::PCSX2CurrentIso, QStringLiteral("/home/u/ps2/Game (USA).iso"));
+
+    WriteEmulatorConfig(profile, f.dir.path(), QStringLiteral("/opt/korvello/"), QFileInfo(gs).path());
+    const QMap<QString, QByteArray> after = snapshot(f);
+    QCOMPARE(after.keys(), before.keys());
+    for (const QString& name : before.keys()) {
+        QList<QByteArray> was = before.value(name).split('\n');
+        QList<QByteArray> now = after.value(name).split('\n');
+        if (name == QLatin1String("PCSX2_ui.ini")) {
+            for (QList<QByteArray>* lines : {&was, &now})
+                for (QByteArray& line : *lines)
+                    if (line.startsWith("CurrentIso="))
+                        line = "CurrentIso=<the game's disc>";
+        }
+        QStringList added;
+        for (const QByteArray& line : std::as_const(now))
+            if (!was.contains(line))
+                added << QString::fromUtf8(line);
+        QVERIFY2(now.size() == was.size(), qPrintable(name + QStringLiteral(" gained or lost lines; new: ") +
+                                                      added.join(QStringLiteral(" | "))));
+        for (qsizetype i = 0; i < was.size(); ++i)
+            QVERIFY2(now[i] == was[i],
+                     qPrintable(QStringLiteral("%1 line %2: \"%3\" became \"%4\"")
+                                    .arg(name)
+                                    .arg(i + 1)
+                                    .arg(QString::fromUtf8(was[i]), QString::fromUtf8(now[i]))));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLinuxPlugins)
