@@ -131,6 +131,8 @@ private slots:
     void currentBuildsStartFromTheEmulatorsSettings();
     void windowAddsAFolder();
     void commandLineAddsAFolder();
+    void pluginEraSetsKeepTheirBytes_data();
+    void pluginEraSetsKeepTheirBytes();
 };
 
 void TstAddFolder::scanFindsEachImageOnce() {
@@ -453,6 +455,64 @@ void TstAddFolder::commandLineAddsAFolder() {
     const auto [code2, out2] = run();
     QCOMPARE(code2, 0);
     QVERIFY2(out2.contains(QStringLiteral("Added: 0")), qPrintable(out2));
+}
+
+void TstAddFolder::pluginEraSetsKeepTheirBytes_data() {
+    QTest::addColumn<QString>("set");
+    const QString sets = QStringLiteral(KORVELLO_SOURCE_DIR "/../shared/testdata/linux-sets/");
+    for (const QString& user : QDir(sets).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        QTest::newRow(qPrintable(user)) << sets + user;
+}
+
+// A real user's plug-in era settings, then --add-folder and --start of the game
+// it added, with no edit between: every file keeps its bytes but for the line
+// that points the emulator at the game's disc.
+void TstAddFolder::pluginEraSetsKeepTheirBytes() {
+    if (!QFileInfo(QStringLiteral(KORVELLO_SOURCE_DIR "/../shared/testdata/linux-sets")).isDir())
+        QSKIP("The real users' sets (../shared/testdata/linux-sets) are not here");
+    QFETCH(QString, set);
+    TestFolder app;
+    QVERIFY(QDir().mkpath(app.file(QStringLiteral("inis"))));
+    QMap<QString, QByteArray> before;
+    for (const QString& name : QDir(set).entryList(QDir::Files)) {
+        before.insert(name, testsupport::readAll(set + u'/' + name));
+        testsupport::writeAll(app.file(QStringLiteral("inis/") + name), before.value(name));
+    }
+    const QString emulator = app.file(QStringLiteral("pcsx2"));
+    testsupport::writeAll(emulator, "#!/bin/sh\nexit 0\n");
+    QFile::setPermissions(emulator, QFile::permissions(emulator) | QFile::ExeOwner);
+    const QString discs = app.file(QStringLiteral("discs"));
+    QVERIFY(QDir().mkpath(discs));
+    QVERIFY(discimages::writePs2Iso(discs + QStringLiteral("/Game.iso"), QStringLiteral("SLUS_209.46"),
+                                    bootFile(3)));
+
+    const auto run = [&](const QStringList& arguments) {
+        QProcess p;
+        p.start(QStringLiteral(KORVELLO_BIN_DIR "/korvello"),
+                QStringList{QStringLiteral("--folder"), app.path()} + arguments);
+        p.waitForFinished(60000);
+        return std::make_pair(p.exitCode(),
+                              QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+    };
+    const auto [addCode, added] = run({QStringLiteral("--add-folder"), discs});
+    QCOMPARE(addCode, 0);
+    QVERIFY2(added.contains(QStringLiteral("Added: 1")), qPrintable(added));
+    const QString game = storedNames(app.file(QStringLiteral("db.mdb"))).value(0);
+    const auto [startCode, started] = run({QStringLiteral("--start"), game});
+    QVERIFY2(startCode == 0, qPrintable(started));
+
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        QList<QByteArray> was = it.value().split('\n');
+        QList<QByteArray> now =
+            testsupport::readAll(app.file(QStringLiteral("inis/") + it.key())).split('\n');
+        for (QList<QByteArray>* lines : {&was, &now})
+            for (QByteArray& line : *lines)
+                if (it.key() == QLatin1String("PCSX2_ui.ini") && line.startsWith("CurrentIso="))
+                    line = "CurrentIso=<the game's disc>";
+        QVERIFY2(now == was, qPrintable(it.key() + QStringLiteral(" changed")));
+    }
+    QVERIFY(testsupport::readAll(app.file(QStringLiteral("inis/PCSX2_ui.ini")))
+                .contains("CurrentIso=" + QFile::encodeName(discs + QStringLiteral("/Game.iso"))));
 }
 
 QTEST_MAIN(TstAddFolder)
