@@ -315,7 +315,9 @@ std::optional<QString> currentValue(const CurrentKey& key, const GameProfile& pr
         return QString::number(columnIsOn(profile, c) ? 1 : 0);
     case R::AspectRatio: {
         const QString& word = profile.value(c);
-        if (word == u"Stretch" || word == u"4:3" || word == u"16:9")
+        // The emulator's AspectRatioNames; "Auto 4:3/3:2", its default, is none of the
+        // design's words but is stored as it stands and so goes back unchanged.
+        if (word == u"Stretch" || word == u"4:3" || word == u"16:9" || word == u"Auto 4:3/3:2")
             return word;
         return std::nullopt;
     }

@@ -126,7 +126,7 @@ bool apply(const CurrentKey& key, const QString& value, GameProfile& profile, bo
         return true;
     }
     case R::AspectRatio:
-        if (value != u"Stretch" && value != u"4:3" && value != u"16:9")
+        if (value != u"Stretch" && value != u"4:3" && value != u"16:9" && value != u"Auto 4:3/3:2")
             return false;
         profile.setValue(c, value);
         return true;

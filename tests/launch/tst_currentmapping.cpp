@@ -148,7 +148,7 @@ void TestCurrentMapping::values_data() {
     QTest::newRow("half pixel on") << Changes{{col::GSDXUserHacks_HalfPixelOffset, "1"}} << gs
                                    << "UserHacks_HalfPixelOffset"
                                    << "1";
-    for (const char* word : {"Stretch", "4:3", "16:9"})
+    for (const char* word : {"Stretch", "4:3", "16:9", "Auto 4:3/3:2"})
         QTest::addRow("aspect %s", word)
             << Changes{{col::PCSX2AspectRatio, word}} << gs << "AspectRatio" << word;
     QTest::newRow("aspect unknown") << Changes{{col::PCSX2AspectRatio, "21:9"}} << gs << "AspectRatio"

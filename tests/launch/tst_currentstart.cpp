@@ -679,6 +679,14 @@ void TestCurrentStart::realFilesReadBack() {
     const QByteArray settingsBefore = readAll(settings);
     QCOMPARE(int(generationOf(IniValues::fromBytes(settingsBefore))), generation);
     const CurrentGeneration g = CurrentGeneration(generation);
+    // The aspect ratio the user has, "Auto 4:3/3:2" (the emulator's default) included,
+    // is the one a new profile starts from.
+    GameProfile fromSettings = emulatorrun::fixtureProfile();
+    currentmapping::readProfile(fromSettings, settings, QString());
+    QCOMPARE(fromSettings.value(col::PCSX2AspectRatio),
+             IniValues::fromBytes(settingsBefore)
+                 .value(QStringLiteral("EmuCore/GS"), QStringLiteral("AspectRatio"))
+                 .value_or(QString()));
     QTemporaryDir dir;
     const QString game = dir.filePath(QStringLiteral("gamesettings/game.ini"));
     if (!gameFile.isEmpty()) {
