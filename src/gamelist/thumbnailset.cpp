@@ -5,9 +5,10 @@
 
 #include <exception>
 
-ThumbnailSet::ThumbnailSet(std::shared_ptr<ThumbnailCellReader> reader, QList<Picture> pictures,
-                           QList<int> gamePicture)
-    : m_reader(std::move(reader)), m_pictures(std::move(pictures)), m_gamePicture(std::move(gamePicture)) {}
+ThumbnailSet::ThumbnailSet(std::shared_ptr<ThumbnailCellReader> reader, QString folder,
+                           QList<Picture> pictures, QList<int> gamePicture)
+    : m_reader(std::move(reader)), m_folder(std::move(folder)), m_pictures(std::move(pictures)),
+      m_gamePicture(std::move(gamePicture)) {}
 
 ThumbnailSet::Pointer ThumbnailSet::fromCells(QList<QImage> cells) {
     QList<Picture> pictures;
@@ -18,7 +19,7 @@ ThumbnailSet::Pointer ThumbnailSet::fromCells(QList<QImage> cells) {
         games.append(int(pictures.size()));
         pictures.append(Picture{std::move(cell), {}, {}, 1});
     }
-    return std::make_shared<const ThumbnailSet>(nullptr, std::move(pictures), std::move(games));
+    return std::make_shared<const ThumbnailSet>(nullptr, QString(), std::move(pictures), std::move(games));
 }
 
 qint64 ThumbnailSet::cellBytes(int game) const {
@@ -35,8 +36,10 @@ QImage ThumbnailSet::cell(int game) const {
         return cell;
     // The pixel file no longer holds the cell: made again from its JPEG, as a
     // rebuild would (the next rebuild finds the file short and writes it anew).
+    const QString name = QString::fromUtf8(picture.name);
     try {
-        cell = ImageList::fitToCell(jpeg::decodeFile(picture.path), picture.scale);
+        cell = ImageList::fitToCell(jpeg::decodeFile(name.startsWith(u'/') ? name : m_folder + name),
+                                    picture.scale);
     } catch (const std::exception&) {
         cell = ImageList::fitToCell(QImage(), picture.scale);
     }

@@ -2,6 +2,7 @@
 
 #include "gamelist/thumbnailcellreader.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -24,12 +25,16 @@ public:
     struct Picture {
         QImage held;                          // in memory; null when stored
         ThumbnailCellReader::Location stored; // in the pixel file
-        QString path;                         // the JPEG it was made from
-        int scale = 1;                        // 2 for a cell of twice the size
+        // The JPEG a stored cell was made from, UTF-8, relative to the set's
+        // folder or absolute: the cache's own name of the file, shared with
+        // its index rather than a path per game.
+        QByteArray name;
+        int scale = 1; // 2 for a cell of twice the size
     };
 
     ThumbnailSet() = default;
-    ThumbnailSet(std::shared_ptr<ThumbnailCellReader> reader, QList<Picture> pictures,
+    // folder: the program folder that stored cells' names are relative to, ending in "/".
+    ThumbnailSet(std::shared_ptr<ThumbnailCellReader> reader, QString folder, QList<Picture> pictures,
                  QList<int> gamePicture);
     // Every game's cell held as given, game i showing cells[i].
     static Pointer fromCells(QList<QImage> cells);
@@ -43,6 +48,7 @@ public:
 
 private:
     std::shared_ptr<ThumbnailCellReader> m_reader;
+    QString m_folder;
     QList<Picture> m_pictures;
     QList<int> m_gamePicture; // per game, its position in m_pictures
 };

@@ -53,6 +53,8 @@ private slots:
     void fallbackFromAnInstalledDataFolder();
     void writtenCacheIsAnnouncedAndServesTheSamePixels();
     void doubleSizeThumbnailsOnlyForScaledScreens();
+    void everyKindOfNameFindsItsOwnFile_data();
+    void everyKindOfNameFindsItsOwnFile();
 };
 
 void TestThumbnailLoader::unchangedRebuildDecodesNothingAndCopiesNothing() {
@@ -428,6 +430,41 @@ void TestThumbnailLoader::doubleSizeThumbnailsOnlyForScaledScreens() {
         const ThumbnailLoader::Result again = next.load(g.names);
         QCOMPARE(again.decoded, 0);
         QVERIFY(sameCells(again.cells, scale == 2 ? doubled : designSize));
+    }
+}
+
+void TestThumbnailLoader::everyKindOfNameFindsItsOwnFile_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("ownFile"); // false: it shows the fallback although its file exists
+    QTest::newRow("accents and a dot") << QStringLiteral("Ōkami · Édition 2.0") << true;
+    QTest::newRow("quotes and brackets") << QStringLiteral("Tom's \"Game\" [Disc 1] (Europe)") << true;
+    QTest::newRow("non-Latin") << QStringLiteral("ファイナルファンタジー X") << true;
+    QTest::newRow("the fallback's own name") << QStringLiteral("Unknown") << false;
+    QTest::newRow("leading space") << QStringLiteral(" Padded") << false;
+}
+
+// The files are looked up on every core, relative to the program folder:
+// each name among the others shows its own file (or the fallback when it
+// cannot have one), before and after the cache holds it.
+void TestThumbnailLoader::everyKindOfNameFindsItsOwnFile() {
+    QFETCH(QString, name);
+    QFETCH(bool, ownFile);
+    GameFolder g(64, 7);
+    constexpr int kAt = 37;
+    g.names[kAt] = name;
+    if (ownFile)
+        g.thumb(kAt, 1000);
+    else // its file exists but is not its own
+        jpeg::writeFile(picture(1000), g.folder.file(QStringLiteral("Images/thumb_%1.jpg").arg(name)), 90);
+    QList<QImage> expected = g.freshCells();
+    if (!ownFile)
+        expected[kAt] =
+            ImageList::fitToCell(jpeg::decodeFile(g.folder.file(QStringLiteral("Images/thumb_unknown.jpg"))));
+    ThumbnailLoader loader = g.loader();
+    for (int run = 0; run < 2; ++run) { // decoded, then from the cache
+        const ThumbnailLoader::Result result = loader.load(g.names);
+        QVERIFY(result.errors.isEmpty());
+        QVERIFY(sameCells(result.cells, expected));
     }
 }
 
