@@ -18,6 +18,8 @@
 #include "editor/spinedit.h"
 #include "emulatorsettings/currentcommandline.h"
 #include "emulatorsettings/currentgeneration.h"
+#include "emulatorsettings/currentprofilereader.h"
+#include "emulatorsettings/pluginerareader.h"
 #include "gamelist/artworkfiles.h"
 #include "ini/inivalues.h"
 #include "launch/currentbuild.h"
@@ -168,6 +170,7 @@ void ProfileCommands::openNewProfile() {
     m_editor->btnDefaultClick();
     if (m_setup.currentBuilds)
         m_pluginFiles = {QString()}; // a new profile of this mode has no plug-in file
+    showEmulatorsValues();
     m_editor->btnNewGame->setEnabled(true);
     m_editor->btnSave->setEnabled(false);
     m_editor->btnAddFolder->setEnabled(!m_gameList->isAddingFolder());
@@ -175,6 +178,33 @@ void ProfileCommands::openNewProfile() {
     m_editor->txtISOPath->setToolTip(QString()); // no stale hint of the last loaded path
     m_editor->txtGameName->clear();
     m_editor->UpdatePosterButtons();
+}
+
+void ProfileCommands::showEmulatorsValues() {
+    // Without an emulator executable or a graphics plug-in the page has no whole
+    // profile to start from, and its defaults stay as they are.
+    const int plugin = m_editor->cmbGSPlugin->currentIndex();
+    if (m_editor->cmbPCSX2ExeFile->count() == 0 || plugin < 0 || plugin >= m_pluginFiles.size())
+        return;
+    const GameProfile defaults = profilemapping::collectForAdd(*m_editor, m_pluginFiles);
+    GameProfile today = defaults;
+    if (m_setup.currentBuilds)
+        currentmapping::readProfile(
+            today, m_setup.settingsFolder + u'/' + QLatin1String(currentbuild::kSettingsFile), QString());
+    else
+        pluginera::readProfile(today, m_setup.settingsFolder);
+    // A key the emulator's files leave out is its own default, which the page
+    // cannot show: the page's default stands for it.
+    for (int column = 0; column < kColumnCount; ++column)
+        if (today.value(column).isEmpty())
+            today.setValue(column, defaults.value(column));
+    try {
+        profilemapping::load(*m_editor, today, m_pluginFiles);
+    } catch (const KorvelloError&) {
+        // A value the page has no control for: the page keeps its defaults, which
+        // are a whole profile of their own.
+        profilemapping::load(*m_editor, defaults, m_pluginFiles);
+    }
 }
 
 QString ProfileCommands::editorValues() const {

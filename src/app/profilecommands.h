@@ -34,7 +34,8 @@ public:
     // The files behind entries the editor's plug-in list was given otherwise.
     void setPluginFiles(const QStringList& files) { m_pluginFiles = files; }
 
-    // Switches to the editor with an empty profile for a new game.
+    // Switches to the editor with an empty profile for a new game: the page's
+    // defaults overlaid with what the emulator's settings files say today.
     void openNewProfile();
     // Back to the game list; changes to a loaded profile are dropped only when the user agrees.
     void showGameList();
@@ -70,6 +71,8 @@ signals:
 
 private:
     void connectControls();
+    // Loads the page with what the emulator uses today (its settings files over the page's defaults).
+    void showEmulatorsValues();
     void finishArtworkImport(const std::shared_ptr<ArtworkImportJob>& job, const QString& game);
     // Every value the editor page shows for the profile, as one text: what Edit
     // loaded is kept in m_loadedValues, so leaving can tell whether it changed.

@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 #include "app/mainwindow.h"
 #include "app/programsettings.h"
+#include "editor/editorpage.h"
 #include "emulatorrun.h"
 #include "gamelist/gamelistview.h"
 #include "launch/processtable.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -66,6 +68,7 @@ private slots:
     void unsafeExecutableIsRefused();
     void missingFilesStartNothing_data();
     void missingFilesStartNothing();
+    void newStartsFromTheEmulatorsFiles();
 };
 
 void TestStart::arguments_data() {
@@ -476,6 +479,32 @@ void TestStart::missingFilesStartNothing() {
     QCOMPARE(parts(w).startedExecutable, QString());
     QCOMPARE(ProgramSettings().readText(CommandLine::lastEmulatorKey()), QStringLiteral("earlier.exe"));
     QCOMPARE(QDir(f.folder.file(QStringLiteral("inis"))).entryList(QDir::Files), QStringList());
+}
+
+// New shows what the emulator uses today: the page's defaults overlaid with
+// the plug-in era's files, so that adding the game changes nothing there.
+void TestStart::newStartsFromTheEmulatorsFiles() {
+    DialogRecorder dialogs;
+    EmulatorFolder f;
+    QVERIFY(QDir().mkpath(f.folder.file(QStringLiteral("Plugins"))));
+    QVERIFY(QFile::copy(QStringLiteral(KORVELLO_TEST_PLUGINS "/libgsdx-ogl.so"),
+                        f.folder.file(QStringLiteral("Plugins/libgsdx-ogl.so"))));
+    QVERIFY(QDir().mkpath(f.folder.file(QStringLiteral("inis"))));
+    testsupport::writeAll(f.folder.file(QStringLiteral("inis/PCSX2_vm.ini")),
+                          "[EmuCore]\nEnablePatches=disabled\n[EmuCore/Speedhacks]\nEECycleRate=-1\n"
+                          "VUCycleSteal=2\n");
+    testsupport::writeAll(f.folder.file(QStringLiteral("inis/GSdx.ini")), "interlace = 2\nRenderer = 13\n");
+    MainWindow w(f.folder.path());
+    EditorPage* page = parts(w).editorPage;
+    page->chkPatches->setChecked(true);
+    parts(w).commands->openNewProfile();
+    QCOMPARE(parts(w).pages->currentWidget(), page);
+    QVERIFY(!page->chkPatches->isChecked());
+    QCOMPARE(page->cmbInterlacing->currentIndex(), 2);
+    QCOMPARE(page->cmbRenderer->currentText(), QStringLiteral("OpenGL (Software)"));
+    QVERIFY(page->txtGameName->text().isEmpty());
+    QVERIFY(!page->btnSave->isEnabled());
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 }
 
 QTEST_MAIN(TestStart)
