@@ -16,38 +16,65 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-QString StartLock::path(const QString& appFolder) {
-    const QString folder = QDir::cleanPath(QFileInfo(appFolder).absoluteFilePath());
-    const QByteArray digest = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256).toHex();
+QString StartLock::path(const QString& kind, const QString& folder) {
+    // The real path: a folder reached through a link is the folder it leads to.
+    const QFileInfo info(folder);
+    QString real = info.canonicalFilePath();
+    if (real.isEmpty())
+        real = QDir::cleanPath(info.absoluteFilePath());
+    const QByteArray digest = QCryptographicHash::hash(real.toUtf8(), QCryptographicHash::Sha256).toHex();
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-           QStringLiteral("/korvello/start-") + QString::fromLatin1(digest.left(32)) +
+           QStringLiteral("/korvello/") + kind + u'-' + QString::fromLatin1(digest.left(32)) +
            QStringLiteral(".lock");
 }
 
+QString StartLock::path(const QString& appFolder) {
+    return path(QStringLiteral("start"), appFolder);
+}
+
 StartLock::StartLock(const QString& appFolder, int waitMs) {
-    const QString file = path(appFolder);
-    QDir().mkpath(QFileInfo(file).path());
-    // A link or anything but a regular file at the lock's name is not used.
+    const QDeadlineTimer deadline(waitMs);
+    take(
+        path(appFolder), [&] { return !deadline.hasExpired(); },
+        QStringLiteral("Another Start of a game of %1 is under way. Try again when its emulator has started")
+            .arg(QDir::toNativeSeparators(appFolder)));
+}
+
+StartLock::StartLock(const QString& kind, const QString& folder, const std::function<bool()>& keepWaiting,
+                     const QString& busy) {
+    take(path(kind, folder), keepWaiting, busy);
+}
+
+void StartLock::take(const QString& file, const std::function<bool()>& keepWaiting, const QString& busy) {
+    if (!QDir().mkpath(QFileInfo(file).path())) {
+        qWarning("Going on without the lock %s: its folder cannot be made", qUtf8Printable(file));
+        return;
+    }
+    // A link or anything but a regular file at the lock's name is not used: going
+    // on without the lock would let two of the same work run at once, unseen.
     m_fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
                   0600);
-    struct stat st;
+    const int openError = errno;
+    struct stat st {};
     if (m_fd >= 0 && (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(m_fd);
         m_fd = -1;
+        throw KorvelloError(
+            QStringLiteral("%1 is not a lock file of Korvello's; remove it and try again").arg(file));
     }
     if (m_fd < 0) {
-        qWarning("Start goes on without its lock: cannot open %s: %s", qUtf8Printable(file),
-                 std::strerror(errno));
+        if (openError == ELOOP || openError == EISDIR || openError == ENXIO)
+            throw KorvelloError(
+                QStringLiteral("%1 is not a lock file of Korvello's; remove it and try again").arg(file));
+        qWarning("Going on without the lock %s: it cannot be opened: %s", qUtf8Printable(file),
+                 std::strerror(openError));
         return;
     }
-    const QDeadlineTimer deadline(waitMs);
     while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-        if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || !keepWaiting()) {
             ::close(m_fd);
             m_fd = -1;
-            throw KorvelloError(QStringLiteral("Another Start of a game of %1 is under way. Try again when "
-                                               "its emulator has started")
-                                    .arg(QDir::toNativeSeparators(appFolder)));
+            throw KorvelloError(busy);
         }
         QThread::msleep(20);
     }

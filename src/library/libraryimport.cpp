@@ -9,6 +9,7 @@
 #include "gamelist/artworkfiles.h"
 #include "ini/inivalues.h"
 #include "launch/currentbuild.h"
+#include "launch/startlock.h"
 #include "store/columntable.h"
 #include "store/defaultprofile.h"
 #include "store/encodings.h"
@@ -106,6 +107,22 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
     if (!QFileInfo(folder).isDir())
         throw KorvelloError(QStringLiteral("The folder %1 does not exist").arg(folder));
     auto cancelled = [cancel] { return cancel && cancel->load(); };
+
+    // One addition at a time per library, in this copy of the program or another
+    // (the window and --add-folder): the second waits, then finds the first's
+    // games already there rather than storing the same discs under other names.
+    std::optional<StartLock> oneAtATime;
+    try {
+        oneAtATime.emplace(
+            QStringLiteral("library"), QFileInfo(m_options.databasePath).absolutePath(),
+            [&] { return !cancelled(); },
+            QStringLiteral("Another addition of games to this library is under way"));
+    } catch (const KorvelloError&) {
+        if (!cancelled())
+            throw;
+        summary.cancelled = true;
+        return summary;
+    }
 
     ProfileStore store;
     store.setDatabasePath(m_options.databasePath);

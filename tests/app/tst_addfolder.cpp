@@ -131,6 +131,7 @@ private slots:
     void currentBuildsStartFromTheEmulatorsSettings();
     void windowAddsAFolder();
     void commandLineAddsAFolder();
+    void additionsAtOnceAddEachDiscOnce();
     void pluginEraSetsKeepTheirBytes_data();
     void pluginEraSetsKeepTheirBytes();
 };
@@ -455,6 +456,42 @@ void TstAddFolder::commandLineAddsAFolder() {
     const auto [code2, out2] = run();
     QCOMPARE(code2, 0);
     QVERIFY2(out2.contains(QStringLiteral("Added: 0")), qPrintable(out2));
+}
+
+// Two additions of the same folder at once, one of them through a link to the
+// program folder: the second waits for the first and adds nothing twice.
+void TstAddFolder::additionsAtOnceAddEachDiscOnce() {
+    Shelf shelf;
+    // Enough discs that the two additions overlap.
+    constexpr int kMore = 30;
+    for (int i = 0; i < kMore; ++i)
+        QVERIFY(discimages::writePs2Iso(shelf.discs + QStringLiteral("/more/Game %1.iso").arg(i),
+                                        QStringLiteral("SLES_%1.%2").arg(500 + i).arg(10 + i % 80),
+                                        bootFile(100 + i)));
+    TestFolder links;
+    const QString linked = links.file(QStringLiteral("korvello-link"));
+    QVERIFY(QFile::link(shelf.app.path(), linked));
+    for (int round = 0; round < 2; ++round) {
+        QFile::remove(shelf.app.file(QStringLiteral("db.mdb")));
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (const QString& folder : {shelf.app.path(), linked}) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->start(
+                QStringLiteral(KORVELLO_BIN_DIR "/korvello"),
+                {QStringLiteral("--folder"), folder, QStringLiteral("--add-folder"), shelf.discs});
+        }
+        QStringList outputs;
+        for (const auto& p : runs) {
+            QVERIFY(p->waitForFinished(120000));
+            const QString out = QString::fromUtf8(p->readAllStandardOutput() + p->readAllStandardError());
+            QVERIFY2(p->exitCode() == 0, qPrintable(out));
+            outputs << out;
+        }
+        QCOMPARE(storedNames(shelf.app.file(QStringLiteral("db.mdb"))).size(), 5 + kMore);
+        QVERIFY2(outputs.join(u'|').contains(QStringLiteral("Added: %1").arg(5 + kMore)) &&
+                     outputs.join(u'|').contains(QStringLiteral("Added: 0")),
+                 qPrintable(outputs.join(u'|')));
+    }
 }
 
 void TstAddFolder::pluginEraSetsKeepTheirBytes_data() {
