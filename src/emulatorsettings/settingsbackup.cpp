@@ -98,6 +98,16 @@ QString SettingsBackup::restore() const {
                 "There is no backup of the emulator's settings in %1: Korvello has not written there")
                 .arg(m_folder));
     const QDir backup(backupFolder());
+    // Only files the backup made itself are put back: a link placed in the
+    // backup (or as the backup) would copy whatever it leads to into the
+    // emulator's settings.
+    if (QFileInfo(backupFolder()).isSymLink())
+        throw KorvelloError(
+            QStringLiteral("%1 is a link, not Korvello's backup: nothing was put back").arg(backupFolder()));
+    for (const QString& name : fileNames())
+        if (QFileInfo(resolveIniFile(backup.filePath(name))).isSymLink())
+            throw KorvelloError(QStringLiteral("%1 is a link, not a kept file: nothing was put back")
+                                    .arg(resolveIniFile(backup.filePath(name))));
     // Every kept file is written beside its target first; only then are they renamed into place.
     std::vector<std::unique_ptr<QSaveFile>> staged;
     QStringList restored;

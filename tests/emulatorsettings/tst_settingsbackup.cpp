@@ -51,6 +51,7 @@ private slots:
     void filesThatDidNotExistAreRemoved();
     void restoreWithoutBackupChangesNothing();
     void missingSettingsFolderMakesNoBackup();
+    void linksInTheBackupAreNotFollowed();
 };
 
 void TestSettingsBackup::roundTripIsByteIdentical() {
@@ -132,6 +133,27 @@ void TestSettingsBackup::missingSettingsFolderMakesNoBackup() {
     const QString missing = parent.filePath(QStringLiteral("inis"));
     QCOMPARE(SettingsBackup(missing).ensure(), QString());
     QVERIFY(!QFileInfo::exists(missing));
+}
+
+// A kept file replaced by a link (to a file of someone else's, say): restore
+// refuses before it changes anything, rather than copying what the link leads to.
+void TestSettingsBackup::linksInTheBackupAreNotFollowed() {
+    QTemporaryDir inis;
+    QTemporaryDir elsewhere;
+    const QMap<QString, QByteArray> user = userFiles();
+    for (auto it = user.begin(); it != user.end(); ++it)
+        writeAll(inis.filePath(it.key()), it.value());
+    SettingsBackup backup(inis.path());
+    QVERIFY(!backup.ensure().isEmpty());
+    scribble(inis.path());
+    const QMap<QString, QByteArray> written = filesIn(inis.path());
+    writeAll(elsewhere.filePath(QStringLiteral("secret")), "not a settings file\n");
+    const QString kept = backup.backupFolder() + QStringLiteral("/PCSX2_vm.ini");
+    QVERIFY(QFile::remove(kept));
+    QVERIFY(QFile::link(elsewhere.filePath(QStringLiteral("secret")), kept));
+
+    QVERIFY_THROWS_EXCEPTION(KorvelloError, backup.restore());
+    QCOMPARE(filesIn(inis.path()), written);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsBackup)
