@@ -6,6 +6,7 @@
 #include "launch/processidentity.h"
 #include "launch/processtable.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,7 +26,12 @@ namespace {
 // one (a broken system helper) must not hold a Start or the window's start-up.
 constexpr int kQueryMs = 4000;
 
-// The output of one flatpak command, or nothing when it did not run or failed.
+// What "flatpak info" answers is a few lines; a command that floods its output is
+// stopped rather than read into memory.
+constexpr qint64 kMaxQueryBytes = 64 * 1024;
+
+// The output of one flatpak command, or nothing when it did not run, failed,
+// took too long or said more than kMaxQueryBytes.
 std::optional<QByteArray> query(const QString& flatpak, const QStringList& arguments) {
     if (flatpak.isEmpty())
         return std::nullopt;
@@ -33,15 +39,29 @@ std::optional<QByteArray> query(const QString& flatpak, const QStringList& argum
     process.setProgram(flatpak);
     process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
     process.start();
-    if (!process.waitForFinished(kQueryMs)) {
+    const QDeadlineTimer deadline(kQueryMs);
+    QByteArray output;
+    const auto stop = [&process] {
         process.kill();
         process.waitForFinished(1000);
         return std::nullopt;
+    };
+    // Read as it comes, so that Qt never buffers more than the limit.
+    while (process.state() != QProcess::NotRunning) {
+        if (deadline.hasExpired())
+            return stop();
+        process.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
+        output += process.read(kMaxQueryBytes + 1 - output.size());
+        if (output.size() > kMaxQueryBytes)
+            return stop();
     }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    output += process.read(kMaxQueryBytes + 1 - output.size());
+    if (output.size() > kMaxQueryBytes || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
         return std::nullopt;
-    return process.readAllStandardOutput();
+    return output;
 }
 
 // `text` as one word for a POSIX shell: as it is when it holds nothing the shell reads,

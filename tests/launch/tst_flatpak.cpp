@@ -31,6 +31,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+
 namespace {
 
 // A 2.x PCSX2.ini as the Flatpak's first run leaves it (SPU2/Output Backend is 2.x's).
@@ -98,6 +100,7 @@ private slots:
     void startWritesTheGamesFileAndEndsOnlyItsTree();
     void permissionNotice();
     void addFolderForTheFlatpak();
+    void floodedAnswerIsNotKept();
 
 private:
     // The library folder: no emulator of its own, as a Flatpak user's.
@@ -375,6 +378,22 @@ void TestFlatpak::addFolderForTheFlatpak() {
     QVERIFY(add.exitCode() != 0);
     QVERIFY(QString::fromUtf8(add.readAllStandardError()).contains(QStringLiteral("holds no emulator")));
     QVERIFY(!QFile::exists(m_library->file(QStringLiteral("db.mdb"))));
+}
+
+// A flatpak command that answers without end: the answer is dropped at its
+// limit, not read into memory until the time-out.
+void TestFlatpak::floodedAnswerIsNotKept() {
+    writeExecutable(home(QStringLiteral("bin/flatpak")), "#!/bin/sh\nexec yes read-only\n");
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    const std::optional<bool> answer =
+        flatpakbuild::sandboxReads({QString(), home(QStringLiteral("bin/flatpak"))}, m_library->path());
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    QCOMPARE(answer, std::nullopt);
+    const long grownKb = after.ru_maxrss - before.ru_maxrss;
+    QVERIFY2(grownKb < 64 * 1024,
+             qPrintable(QStringLiteral("the program grew by %1 MB").arg(grownKb / 1024)));
 }
 
 QTEST_MAIN(TestFlatpak)
