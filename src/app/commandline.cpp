@@ -4,6 +4,7 @@
 #include "app/emulatorfolder.h"
 #include "app/emulatorregistry.h"
 #include "app/programsettings.h"
+#include "app/singleinstance.h"
 #include "core/appinfo.h"
 #include "core/korvelloerror.h"
 #include "core/programfiles.h"
@@ -388,6 +389,8 @@ int CommandLine::addFolder(QTextStream& out) {
     else
         options.pluginEraSettingsFolder = start.settingsFolder;
     const LibraryImport::Summary summary = LibraryImport(options).run(m_addFolder);
+    if (!summary.added.isEmpty())
+        SingleInstance::tellLibraryChanged(m_appFolder);
     out << LibraryImport::summaryText(summary) << u'\n';
     for (const QString& name : summary.added)
         out << QStringLiteral("added: ") << name << u'\n';

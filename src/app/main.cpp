@@ -76,8 +76,7 @@ int main(int argc, char* argv[]) {
         instance.listen();
         MainWindow frmMain(appFolder,
                            programfiles::searchFolders(appFolder, QCoreApplication::applicationDirPath()));
-        QObject::connect(&instance, &SingleInstance::raiseRequested, &frmMain,
-                         [&frmMain] { frmMain.restoreFromTray(); });
+        instance.serve(frmMain);
         frmMain.show();
         const int status = QApplication::exec();
         if (frmMain.nextFolder().isEmpty())

@@ -361,6 +361,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void MainWindow::showLibraryChanges() {
+    // An addition of the window's own reloads the list when it ends.
+    if (m_gameListPage->isAddingFolder())
+        return;
+    const QString current = m_gameListPage->currentGame();
+    m_gameListPage->loadGameList();
+    if (!current.isEmpty())
+        m_gameListPage->selectGameNamed(current);
+}
+
 void MainWindow::restoreFromTray() {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();

@@ -56,6 +56,9 @@ public:
 
     // Out of the tray or from under other windows; a maximised window stays maximised.
     void restoreFromTray();
+    // Another copy of the program added games (--add-folder): the list shows
+    // them, and the selected game stays selected.
+    void showLibraryChanges();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,5 +1,7 @@
 #include "app/singleinstance.h"
 
+#include "app/mainwindow.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 namespace {
 constexpr int kConnectMs = 1000;
 const QByteArray kRaise = QByteArrayLiteral("raise\n");
+const QByteArray kLibrary = QByteArrayLiteral("library\n");
 } // namespace
 
 SingleInstance::SingleInstance(const QString& appFolder, QObject* parent)
@@ -49,6 +52,24 @@ bool SingleInstance::handOverToRunning() {
     return true;
 }
 
+void SingleInstance::tellLibraryChanged(const QString& appFolder) {
+    const QString name = serverName(appFolder);
+    if (name.isEmpty())
+        return;
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(kConnectMs))
+        return; // no window runs: it reads the library when it opens
+    socket.write(kLibrary);
+    socket.waitForBytesWritten(kConnectMs);
+    socket.disconnectFromServer();
+}
+
+void SingleInstance::serve(MainWindow& window) {
+    connect(this, &SingleInstance::raiseRequested, &window, [&window] { window.restoreFromTray(); });
+    connect(this, &SingleInstance::libraryChanged, &window, [&window] { window.showLibraryChanges(); });
+}
+
 void SingleInstance::listen() {
     if (m_name.isEmpty())
         return;
@@ -65,8 +86,11 @@ void SingleInstance::listen() {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             // What a later start sends is read only to see that it asked to come forward.
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().contains(kRaise.trimmed()))
+                const QByteArray said = socket->read(64);
+                if (said.contains(kRaise.trimmed()))
                     emit raiseRequested();
+                else if (said.contains(kLibrary.trimmed()))
+                    emit libraryChanged();
             });
         }
     });

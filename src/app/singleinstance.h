@@ -3,11 +3,13 @@
 #include <QObject>
 #include <QString>
 
+class MainWindow;
 class QLocalServer;
 
 // One window per user and emulator folder. The first start listens on a local
 // socket named after the user and the folder; a later start finds it, asks it
-// to bring its window forward and ends. Nothing else is passed on.
+// to bring its window forward and ends. A command that changed the library
+// (--add-folder) tells the window to show it. Nothing else is passed on.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -24,9 +26,15 @@ public:
     bool handOverToRunning();
     // Listens for later starts; each one emits raiseRequested().
     void listen();
+    // Connects the window: it comes forward, and shows the library again when told.
+    void serve(MainWindow& window);
+
+    // Tells the window of that folder, when one runs, that games were added.
+    static void tellLibraryChanged(const QString& appFolder);
 
 signals:
     void raiseRequested();
+    void libraryChanged();
 
 private:
     QString m_name;

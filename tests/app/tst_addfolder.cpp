@@ -2,6 +2,7 @@
 // the stored profiles, a second run, Cancel, the window and --add-folder.
 #include "app/gamelistpage.h"
 #include "app/mainwindow.h"
+#include "app/singleinstance.h"
 #include "editor/editorpage.h"
 #include "emulatorsettings/currentconfigwriter.h"
 #include "emulatorsettings/currentgeneration.h"
@@ -132,6 +133,7 @@ private slots:
     void windowAddsAFolder();
     void commandLineAddsAFolder();
     void additionsAtOnceAddEachDiscOnce();
+    void openWindowShowsGamesAddedOnTheCommandLine();
     void pluginEraSetsKeepTheirBytes_data();
     void pluginEraSetsKeepTheirBytes();
 };
@@ -492,6 +494,27 @@ void TstAddFolder::additionsAtOnceAddEachDiscOnce() {
                      outputs.join(u'|').contains(QStringLiteral("Added: 0")),
                  qPrintable(outputs.join(u'|')));
     }
+}
+
+// The window of the folder is open while --add-folder adds games: its list
+// shows them, without a restart.
+void TstAddFolder::openWindowShowsGamesAddedOnTheCommandLine() {
+    Shelf shelf;
+    DialogRecorder dialogs;
+    MainWindow window(shelf.app.path());
+    SingleInstance instance(shelf.app.path());
+    instance.listen();
+    instance.serve(window);
+    window.show();
+    auto* grid = window.findChild<GameListView*>(QStringLiteral("gameGrid"));
+    QCOMPARE(grid->count(), 0);
+    QProcess p;
+    p.start(QStringLiteral(KORVELLO_BIN_DIR "/korvello"),
+            {QStringLiteral("--folder"), shelf.app.path(), QStringLiteral("--add-folder"), shelf.discs});
+    QTRY_COMPARE_WITH_TIMEOUT(grid->count(), 5, 60000);
+    QVERIFY(p.state() == QProcess::NotRunning || p.waitForFinished(60000));
+    QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 }
 
 void TstAddFolder::pluginEraSetsKeepTheirBytes_data() {
