@@ -8,6 +8,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -47,24 +48,40 @@ struct Walker {
         }
         QList<QByteArray> files;
         QList<QByteArray> folders;
+        bool unreachable = false;
         while (dirent* entry = ::readdir(dir)) {
             const QByteArray name(entry->d_name);
             if (name == "." || name == "..")
                 continue;
             const QByteArray path = folder + '/' + name;
+            const bool imageName = FolderScan::isImageName(QString::fromLatin1(name.right(4))) ||
+                                   FolderScan::isImageName(QString::fromLatin1(name.right(3)));
             struct stat es {};
-            if (::stat(path.constData(), &es) != 0)
-                continue; // a dangling link
+            if (::stat(path.constData(), &es) != 0) {
+                struct stat ls {};
+                if (errno == EACCES)
+                    unreachable = true; // listed, but the folder cannot be entered
+                else if (imageName && ::lstat(path.constData(), &ls) == 0 && S_ISLNK(ls.st_mode))
+                    result.skipped.append(
+                        {QFile::decodeName(path), QStringLiteral("it is a link to %1, which does not exist")
+                                                      .arg(QFile::symLinkTarget(QFile::decodeName(path)))});
+                continue;
+            }
             if (S_ISDIR(es.st_mode)) {
                 folders.append(path);
                 continue;
             }
-            if (!S_ISREG(es.st_mode))
+            if (!S_ISREG(es.st_mode)) {
+                // A FIFO or a device would hang or never end the reading of a disc.
+                if (imageName)
+                    result.skipped.append(
+                        {QFile::decodeName(path),
+                         QStringLiteral("it is not a file (a FIFO, a device or a socket)")});
                 continue;
+            }
             if (++result.filesSeen % 4096 == 0 && progress)
                 progress(result.filesSeen);
-            if (!FolderScan::isImageName(QString::fromLatin1(name.right(4))) &&
-                !FolderScan::isImageName(QString::fromLatin1(name.right(3))))
+            if (!imageName)
                 continue;
             if (!validUtf8(name)) {
                 result.skipped.append(
@@ -75,6 +92,10 @@ struct Walker {
             files.append(path);
         }
         ::closedir(dir);
+        if (unreachable)
+            result.skipped.append(
+                {QFile::decodeName(folder), QStringLiteral("the folder can be listed but not entered, so its "
+                                                           "files cannot be read")});
         auto byName = [](const QByteArray& a, const QByteArray& b) {
             return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) < 0;
         };

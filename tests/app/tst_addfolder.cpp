@@ -33,6 +33,7 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -125,6 +126,7 @@ class TstAddFolder : public QObject {
     Q_OBJECT
 private slots:
     void scanFindsEachImageOnce();
+    void scanNamesWhatItSkips();
     void addsOneProfilePerGame();
     void failedBatchKeepsTheStoredGames();
     void chdIsAddedThroughTheEmulatorsGameList();
@@ -269,6 +271,33 @@ void TstAddFolder::chdIsAddedThroughTheEmulatorsGameList() {
     const GameDisc d = discStore.find(QStringLiteral("Shadow"));
     QCOMPARE(d.serial, QStringLiteral("SLUS-20946"));
     QCOMPARE(d.crc, 0xCAFEF00Du);
+}
+
+// What is named like an image but cannot be read as one is listed with its reason.
+void TstAddFolder::scanNamesWhatItSkips() {
+    TestFolder f;
+    const QString root = f.file(QStringLiteral("shelf"));
+    QVERIFY(QDir().mkpath(root + QStringLiteral("/locked")));
+    QVERIFY(::mkfifo(QFile::encodeName(root + QStringLiteral("/pipe.iso")).constData(), 0600) == 0);
+    QVERIFY(QFile::link(root + QStringLiteral("/moved away.iso"), root + QStringLiteral("/gone.iso")));
+    testsupport::writeAll(root + QStringLiteral("/locked/inside.iso"), "x");
+    // Listed but not entered (root enters every folder, so this part is checked for others only).
+    const bool enforced = ::geteuid() != 0;
+    QVERIFY(QFile::setPermissions(root + QStringLiteral("/locked"), QFileDevice::ReadOwner));
+    const FolderScan::Result r = FolderScan::scan(root);
+    QFile::setPermissions(root + QStringLiteral("/locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QHash<QString, QString> why;
+    for (const auto& [path, reason] : r.skipped)
+        why.insert(QFileInfo(path).fileName(), reason);
+    QCOMPARE(why.value(QStringLiteral("pipe.iso")),
+             QStringLiteral("it is not a file (a FIFO, a device or a socket)"));
+    QCOMPARE(why.value(QStringLiteral("gone.iso")), QStringLiteral("it is a link to %1, which does not exist")
+                                                        .arg(root + QStringLiteral("/moved away.iso")));
+    if (enforced)
+        QVERIFY2(why.value(QStringLiteral("locked")).contains(QStringLiteral("listed but not entered")),
+                 qPrintable(why.keys().join(u'|')));
+    QVERIFY(!r.images.contains(root + QStringLiteral("/pipe.iso")));
 }
 
 void TstAddFolder::addsOneProfilePerGame() {
