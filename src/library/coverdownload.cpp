@@ -20,6 +20,7 @@ struct CoverDownload::Active {
     QString serialError; // why the disc has no serial
     QStringList reasons; // one per template tried
     QStringList causes;  // the same without the game's own addresses, to group games by
+    QString note;        // what the causes leave out about this game (why its disc has no serial)
     bool onlyNotFound = true;
     std::unique_ptr<CoverTransfer> transfer;
 };
@@ -84,7 +85,7 @@ void CoverDownload::cancel() {
     m_cancelled = true;
     while (!m_waiting.isEmpty()) {
         const int index = m_waiting.dequeue();
-        m_reports.append({m_games[index].name, Status::Cancelled, QString(), QString()});
+        m_reports.append({m_games[index].name, Status::Cancelled, QString(), QString(), QString()});
     }
     // A game whose picture is being written keeps it; the others end now.
     const auto active = m_active;
@@ -148,7 +149,11 @@ void CoverDownload::nextTemplate(Active& game) {
                                     .arg(t.text(), game.serialError.isEmpty()
                                                        ? QStringLiteral("no serial found")
                                                        : game.serialError));
-            game.causes.append(game.reasons.last());
+            // Grouped as one cause; why each disc was not identified is the game's own note.
+            game.causes.append(
+                QStringLiteral("no serial for %1 (the disc was not identified)").arg(t.text()));
+            if (!game.serialError.isEmpty())
+                game.note = game.serialError;
             continue;
         }
         QUrl url;
@@ -173,10 +178,11 @@ void CoverDownload::nextTemplate(Active& game) {
     }
     const int index = game.index;
     const QString cause = game.causes.join(QStringLiteral("; "));
+    const QString note = game.note;
     if (game.onlyNotFound && !game.reasons.isEmpty())
-        endGame(index, Status::NotFound, game.reasons.join(QStringLiteral("; ")), {}, cause);
+        endGame(index, Status::NotFound, game.reasons.join(QStringLiteral("; ")), {}, cause, note);
     else
-        endGame(index, Status::Failed, game.reasons.join(QStringLiteral("; ")), {}, cause);
+        endGame(index, Status::Failed, game.reasons.join(QStringLiteral("; ")), {}, cause, note);
 }
 
 void CoverDownload::transferEnded(Active& game) {
@@ -256,10 +262,10 @@ void CoverDownload::pictureSaved(int index, const QImage& thumbnail, const QStri
         nextTemplate(game);
 }
 
-void CoverDownload::endGame(int index, Status status, QString detail, const QImage& thumbnail,
-                            QString cause) {
+void CoverDownload::endGame(int index, Status status, QString detail, const QImage& thumbnail, QString cause,
+                            QString note) {
     // Made before the game's state goes: `detail` may come from it.
-    const Report report{m_games[index].name, status, std::move(detail), std::move(cause)};
+    const Report report{m_games[index].name, status, std::move(detail), std::move(cause), std::move(note)};
     m_active.remove(index); // a running transfer is aborted with it
     m_reports.append(report);
     emit gameFinished(report, thumbnail);
@@ -282,7 +288,7 @@ namespace {
 struct CauseGroup {
     CoverDownload::Status status;
     QString cause;
-    QStringList names;
+    QStringList names; // each with its note, when it has one
 };
 
 // Games that ended the same way, in the order their first game ended.
@@ -293,14 +299,15 @@ QList<CauseGroup> groupByCause(const QList<CoverDownload::Report>& reports) {
         if (r.status != CoverDownload::Status::NotFound && r.status != CoverDownload::Status::Failed)
             continue;
         const QString cause = r.cause.isEmpty() ? r.detail : r.cause;
+        const QString named = r.note.isEmpty() ? r.name : QStringLiteral("%1: %2").arg(r.name, r.note);
         const QPair<int, QString> key{int(r.status), cause};
         const auto it = found.constFind(key);
         if (it != found.constEnd()) {
-            groups[*it].names.append(r.name);
+            groups[*it].names.append(named);
             continue;
         }
         found.insert(key, groups.size());
-        groups.append({r.status, cause, {r.name}});
+        groups.append({r.status, cause, {named}});
     }
     return groups;
 }

@@ -40,6 +40,7 @@ public:
         // The reasons with each address given as the template it came from:
         // games that failed the same way have the same cause.
         QString cause;
+        QString note; // what the cause leaves out about this game, such as why its disc has no serial
     };
     struct Options {
         QString appFolder; // ends in "/"; the pictures go to its Images folder
@@ -99,7 +100,8 @@ private:
     void pictureSaved(int index, const QImage& thumbnail, const QString& error);
     // A worker's result for game `index` came back: the game, or nothing when it has ended.
     Active* poolTaskDone(int index);
-    void endGame(int index, Status status, QString detail, const QImage& thumbnail = {}, QString cause = {});
+    void endGame(int index, Status status, QString detail, const QImage& thumbnail = {}, QString cause = {},
+                 QString note = {});
     void finishIfIdle();
 
     QList<CoverTemplate> m_templates;

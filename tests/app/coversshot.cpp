@@ -1,9 +1,11 @@
 // Pictures of "Download covers...": the dialog with its addresses, and the
 // progress while covers arrive from a local server that answers slowly. The
 // screen is taken by ImageMagick's `import` from the X server, as a user sees
-// it. A tool for looking at the dialog under Xvfb:
-//   xvfb-run -a -s "-screen 0 1280x1024x24" coversshot /tmp/dialog.png /tmp/progress.png
+// it. The summary at the end is shown as the real box, its details open. A tool
+// for looking at the dialog under Xvfb:
+//   xvfb-run -a -s "-screen 0 1366x768x24" coversshot /tmp/dialog.png /tmp/progress.png /tmp/summary.png
 #include "app/coverdownloaddialog.h"
+#include "app/gamelistpage.h"
 #include "app/mainwindow.h"
 #include "store/columntable.h"
 #include "store/profilestore.h"
@@ -11,6 +13,7 @@
 #include "support/httptestserver.h"
 #include "support/testfolder.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QBuffer>
 #include <QPlainTextEdit>
@@ -34,6 +37,8 @@ int main(int argc, char** argv) {
         argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/covers-dialog.png");
     const QString progressShot =
         argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("/tmp/covers-progress.png");
+    const QString summaryShot =
+        argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("/tmp/covers-summary.png");
     testsupport::removeProgramSettings();
     DialogRecorder dialogs;
     TestFolder folder;
@@ -64,7 +69,7 @@ int main(int argc, char** argv) {
             server.setRoute("/covers/" + QUrl::toPercentEncoding(games[i]) + ".jpg", route);
         }
     }
-    server.trickleMs = 5;
+    server.trickleMs = 1;
     MainWindow window(folder.path());
     window.move(0, 0);
     window.show();
@@ -77,10 +82,20 @@ int main(int argc, char** argv) {
         QTimer::singleShot(700, [&, dialog] {
             grabScreen(dialogShot);
             dialog->findChild<QPushButton*>(QStringLiteral("coversStart"))->click();
-            QTimer::singleShot(1500, [&] {
-                grabScreen(progressShot);
-                app.quit();
-            });
+            QTimer::singleShot(1500, [&] { grabScreen(progressShot); });
+        });
+    });
+    QObject::connect(window.gameListPage(), &GameListPage::coverDownloadFinished, &app, [&] {
+        Dialogs::Request summary = dialogs.requests.last();
+        auto box = Dialogs::makeMessageBox(&window, summary);
+        box->show();
+        for (QAbstractButton* button : box->buttons())
+            if (box->buttonRole(button) == QMessageBox::ActionRole)
+                button->click();
+        QTimer::singleShot(700, [&, shown = box.release()] {
+            grabScreen(summaryShot);
+            delete shown;
+            app.quit();
         });
     });
     return app.exec();

@@ -381,6 +381,11 @@ void TestCoverDownload::noSerialIsAFailureLine() {
             QVERIFY2(r.detail.contains("no serial for") && r.detail.contains("the game has no disc image") &&
                          r.detail.contains("/t/First.jpg: HTTP 404"),
                      qPrintable(r.detail));
+            // Grouped with every other game without a serial; the reason stays the game's own.
+            QVERIFY2(r.cause.startsWith("no serial for " + m_server->base() +
+                                        "/s/${serial}.jpg (the disc was not identified); "),
+                     qPrintable(r.cause));
+            QCOMPARE(r.note, QStringLiteral("the game has no disc image"));
         } else {
             QCOMPARE(int(r.status), int(Status::Downloaded));
         }
@@ -518,14 +523,20 @@ void TestCoverDownload::endlessBodiesStopAtTheirShare() {
 }
 
 void TestCoverDownload::summaryCountsAndReasons() {
-    const QList<CoverDownload::Report> reports{{"A", Status::Downloaded, "http://h/A.jpg", {}},
-                                               {"B", Status::NotFound, "http://h/B.jpg: HTTP 404 Not Found",
-                                                "http://h/${title}.jpg: HTTP 404 Not Found"},
-                                               {"C", Status::Failed,
-                                                "http://h/C.jpg: not a picture (text/html)",
-                                                "http://h/${title}.jpg: not a picture (text/html)"},
-                                               {"D", Status::Failed, "no serial", "no serial"},
-                                               {"E", Status::Cancelled, "", ""}};
+    const QList<CoverDownload::Report> reports{
+        {"A", Status::Downloaded, "http://h/A.jpg", {}, {}},
+        {"B",
+         Status::NotFound,
+         "http://h/B.jpg: HTTP 404 Not Found",
+         "http://h/${title}.jpg: HTTP 404 Not Found",
+         {}},
+        {"C",
+         Status::Failed,
+         "http://h/C.jpg: not a picture (text/html)",
+         "http://h/${title}.jpg: not a picture (text/html)",
+         {}},
+        {"D", Status::Failed, "no serial", "no serial", "the file does not exist"},
+        {"E", Status::Cancelled, "", "", ""}};
     const QString text = CoverDownload::summary(reports, 2);
     QVERIFY2(
         text.startsWith("Covers downloaded: 1\nNot found: 1\nFailed: 2\nCancelled before their cover: 1\n"),
@@ -534,7 +545,7 @@ void TestCoverDownload::summaryCountsAndReasons() {
     QVERIFY(text.contains("\n1 game failed: http://h/${title}.jpg: not a picture (text/html)\n"));
     QVERIFY2(text.contains("\n... and 1 more reasons\n"), qPrintable(text));
     const QString details = CoverDownload::summaryDetails(reports);
-    for (const QString name : {"B", "C", "D"})
+    for (const QString name : {"B\n", "C\n", "D: the file does not exist"})
         QVERIFY2(details.contains("\n    " + name), qPrintable(details));
     QVERIFY(!details.contains("    A") && !details.contains("    E"));
 }
