@@ -52,8 +52,25 @@ bool SingleInstance::handOverToRunning() {
     return true;
 }
 
+namespace {
+
+QtMessageHandler g_previousHandler = nullptr;
+
+// Qt's notice that the desktop gave no runtime folder: the window says it when it
+// opens; a command that only tells the window something keeps its output clean.
+void withoutRuntimeNotice(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (g_previousHandler)
+        g_previousHandler(type, context, text);
+}
+
+} // namespace
+
 void SingleInstance::tellLibraryChanged(const QString& appFolder) {
+    g_previousHandler = qInstallMessageHandler(withoutRuntimeNotice);
     const QString name = serverName(appFolder);
+    qInstallMessageHandler(g_previousHandler);
     if (name.isEmpty())
         return;
     QLocalSocket socket;

@@ -179,7 +179,8 @@ void TestCurrentMode::addStartAndUnload() {
     const std::optional<GameProfile> stored = parts(w).store->load(QStringLiteral("Current Game"));
     QVERIFY(stored);
     QCOMPARE(stored->value(col::GSDXPluginFile), QString());
-    QCOMPARE(stored->value(col::GSDXRenderer), QStringLiteral("-1"));
+    // New started from what PCSX2.ini says: its renderer, not the page's "automatic".
+    QCOMPARE(stored->value(col::GSDXRenderer), QStringLiteral("14"));
     QCOMPARE(parts(w).currentGame, QStringLiteral("Current Game"));
 
     // Start writes the game's settings file, leaves PCSX2.ini alone and gives the image after "--".
@@ -196,7 +197,7 @@ void TestCurrentMode::addStartAndUnload() {
     const QString gameFile = f.folder.file(
         QStringLiteral("gamesettings/%1_%2.ini")
             .arg(disc.serial, QStringLiteral("%1").arg(disc.crc, 8, 16, QLatin1Char('0')).toUpper()));
-    QVERIFY2(testsupport::readAll(gameFile).contains("Renderer=-1\r\n"), qPrintable(gameFile));
+    QVERIFY2(testsupport::readAll(gameFile).contains("Renderer=14\r\n"), qPrintable(gameFile));
     QVERIFY(!QFile::exists(f.folder.file(QStringLiteral("inis/GSdx.ini"))));
     QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.messageTexts().join(u'|')));
 
