@@ -48,23 +48,30 @@ void GameListPage::addGamesOfFolder(const QString& folder) {
     m_folderProgress->setAutoReset(false);
     m_folderProgress->setMinimumWidth(420);
     const std::shared_ptr<std::atomic_bool> cancel = m_folderCancel;
-    // Cancel stops after the game at hand; the dialog stays until the worker has stored what it has.
-    connect(m_folderProgress, &QProgressDialog::canceled, this, [this, cancel] {
+    // Cancel stops after the game at hand; the dialog stays until the worker has stored
+    // what it has. QProgressDialog's own cancel() would hide it at once, and Escape or
+    // the title bar's close button would close it, while the work goes on unseen.
+    disconnect(m_folderProgress, &QProgressDialog::canceled, m_folderProgress, &QProgressDialog::cancel);
+    const auto stopWork = [this, cancel] {
         cancel->store(true);
-        if (m_folderProgress)
-            m_folderProgress->setLabelText(QStringLiteral("Cancelling: keeping the games already added..."));
-    });
+        if (!m_folderProgress)
+            return;
+        m_folderProgress->setLabelText(QStringLiteral("Cancelling: keeping the games already added..."));
+        m_folderProgress->show();
+    };
+    connect(m_folderProgress, &QProgressDialog::canceled, this, stopWork);
+    connect(m_folderProgress, &QDialog::rejected, this, stopWork);
     for (QPushButton* b : {m_addFolderButton, m_newGameButton})
         b->setEnabled(false);
     emit folderAdditionRunning(true);
 
     auto result = std::make_shared<FolderResult>();
     QPointer<QProgressDialog> dialog = m_folderProgress;
-    auto report = [this, dialog](int done, int total, const QString& current) {
+    auto report = [this, dialog, cancel](int done, int total, const QString& current) {
         QMetaObject::invokeMethod(
             this,
-            [dialog, done, total, current] {
-                if (!dialog || dialog->wasCanceled())
+            [dialog, cancel, done, total, current] {
+                if (!dialog || cancel->load())
                     return;
                 dialog->setMaximum(total);
                 dialog->setValue(done);

@@ -10,6 +10,7 @@
 #include "gamelist/gamelistview.h"
 #include "ini/inivalues.h"
 #include "launch/currentbuild.h"
+#include "launch/startlock.h"
 #include "library/folderscan.h"
 #include "library/libraryimport.h"
 #include "store/columntable.h"
@@ -24,6 +25,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -133,6 +135,7 @@ private slots:
     void cancelKeepsOnlyCompleteGames();
     void currentBuildsStartFromTheEmulatorsSettings();
     void windowAddsAFolder();
+    void cancelKeepsTheDialogUntilTheWorkStops();
     void commandLineAddsAFolder();
     void additionsAtOnceAddEachDiscOnce();
     void openWindowShowsGamesAddedOnTheCommandLine();
@@ -465,6 +468,39 @@ void TstAddFolder::windowAddsAFolder() {
     QVERIFY(added.wait(60000));
     QVERIFY(dialogs.messageTexts().value(0).contains(QStringLiteral("Added: 0")));
     QCOMPARE(grid->count(), 5);
+}
+
+// Cancel while the addition waits for another one to end (the library's lock is
+// held here): the dialog stays, says it is cancelling, and goes when the work
+// has stopped, within a second.
+void TstAddFolder::cancelKeepsTheDialogUntilTheWorkStops() {
+    Shelf shelf;
+    DialogRecorder dialogs;
+    const StartLock other(
+        QStringLiteral("library"), shelf.app.path(), [] { return false; }, QStringLiteral("busy"));
+    MainWindow window(shelf.app.path());
+    window.show();
+    QSignalSpy added(window.gameListPage(), &GameListPage::folderAdded);
+    dialogs.pathAnswers.enqueue(shelf.discs);
+    window.findChild<QPushButton*>(QStringLiteral("btnAddFolder"))->click();
+    auto* progress = window.findChild<QProgressDialog*>(QStringLiteral("addFolderProgress"));
+    QVERIFY(progress);
+    QTRY_VERIFY(progress->isVisible());
+    QTest::qWait(300); // the worker waits for the other addition
+    QVERIFY(added.isEmpty());
+    QPushButton* cancel = progress->findChild<QPushButton*>();
+    QVERIFY(cancel);
+    QElapsedTimer clock;
+    clock.start();
+    cancel->click();
+    QVERIFY(progress->isVisible());
+    QVERIFY2(progress->labelText().startsWith(QStringLiteral("Cancelling")),
+             qPrintable(progress->labelText()));
+    QVERIFY(added.wait(5000));
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(dialogs.messageTexts().value(0).startsWith(QStringLiteral("Cancelled.")),
+             qPrintable(dialogs.messageTexts().join(u'|')));
+    QCOMPARE(storedNames(shelf.app.file(QStringLiteral("db.mdb"))).size(), 0);
 }
 
 void TstAddFolder::commandLineAddsAFolder() {
