@@ -195,13 +195,24 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
                                   : !m_options.currentSettingsFolder.isEmpty()
                                       ? currentbuild::gameListCachePath(m_options.currentSettingsFolder)
                                       : QString();
-    const int total = int(found.images.size());
+    // Of two images of one disc the one kept is the one in the fewest folders below
+    // the folder added, then the first by name: "MGS3.iso" rather than
+    // "Misc/copy of MGS3.iso", whatever the order the folders were walked in.
+    QStringList inOrder = found.images;
+    std::stable_sort(inOrder.begin(), inOrder.end(), [](const QString& a, const QString& b) {
+        const qsizetype depthA = a.count(u'/'), depthB = b.count(u'/');
+        if (depthA != depthB)
+            return depthA < depthB;
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    QHash<QString, QString> imageOfAdded; // game -> its image, for games added by this run
+    const int total = int(inOrder.size());
     for (int i = 0; i < total; ++i) {
         if (cancelled()) {
             summary.cancelled = true;
             break;
         }
-        const QString& image = found.images[i];
+        const QString& image = inOrder[i];
         if (progress)
             progress(i, total, image);
         const QString path = canonical(image);
@@ -218,7 +229,11 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
         }
         const QString key = discKey(id.serial, id.crc);
         if (const auto it = gameOfDisc.constFind(key); it != gameOfDisc.cend()) {
-            summary.present.append({image, *it});
+            const QString kept = imageOfAdded.value(*it);
+            summary.present.append(
+                {image, kept.isEmpty()
+                            ? *it
+                            : QStringLiteral("%1, added from %2").arg(*it, QFileInfo(kept).fileName())});
             continue;
         }
         const GameIndex::Entry* entry = index.lookup(id.serial);
@@ -258,6 +273,7 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
         batchDiscs.append(d);
         gameOfImage.insert(path, name);
         gameOfDisc.insert(key, name);
+        imageOfAdded.insert(name, image);
         if (batch.size() >= m_options.batchSize && !store_batch())
             return summary;
     }
@@ -296,7 +312,9 @@ QString LibraryImport::summaryText(const Summary& s) {
     };
     // Which image was left out, and the game that has its disc (the one kept is found first:
     // a folder's files in name order, then its subfolders).
-    listed(QStringLiteral("Already in the library (the game that has the disc):"), s.present);
+    listed(QStringLiteral("Already in the library (the game that has the disc; of two images of one disc, "
+                          "the one in the fewest folders is added, then the first by name):"),
+           s.present);
     listed(QStringLiteral("Not identified:"), s.failed);
     listed(QStringLiteral("Skipped:"), s.skipped);
     return lines.join(u'\n');

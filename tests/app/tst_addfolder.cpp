@@ -130,6 +130,7 @@ private slots:
     void scanFindsEachImageOnce();
     void scanNamesWhatItSkips();
     void addsOneProfilePerGame();
+    void discFoundTwiceKeepsTheShallowerImage();
     void failedBatchKeepsTheStoredGames();
     void chdIsAddedThroughTheEmulatorsGameList();
     void cancelKeepsOnlyCompleteGames();
@@ -303,6 +304,28 @@ void TstAddFolder::scanNamesWhatItSkips() {
     QVERIFY(!r.images.contains(root + QStringLiteral("/pipe.iso")));
 }
 
+// The walk meets the copy first (its folder comes first by name, deeper down);
+// the image kept is the one in the fewest folders, whatever the walk's order.
+void TstAddFolder::discFoundTwiceKeepsTheShallowerImage() {
+    Shelf shelf;
+    const QString root = shelf.app.file(QStringLiteral("two"));
+    QVERIFY(discimages::writePs2Iso(root + QStringLiteral("/Games/MGS3.iso"), QStringLiteral("SLUS_209.46"),
+                                    bootFile(7)));
+    QVERIFY(QDir().mkpath(root + QStringLiteral("/Backup/old")));
+    QVERIFY(QFile::copy(root + QStringLiteral("/Games/MGS3.iso"),
+                        root + QStringLiteral("/Backup/old/copy of MGS3.iso")));
+    const LibraryImport::Summary s = LibraryImport(shelf.options()).run(root);
+    QCOMPARE(s.added.size(), 1);
+    ProfileStore store;
+    store.setDatabasePath(shelf.app.file(QStringLiteral("db.mdb")));
+    QCOMPARE(store.load(s.added.first())->value(col::PCSX2CurrentIso),
+             root + QStringLiteral("/Games/MGS3.iso"));
+    QCOMPARE(s.present.size(), 1);
+    QVERIFY2(LibraryImport::summaryText(s).contains(
+                 QStringLiteral("copy of MGS3.iso: %1, added from MGS3.iso").arg(s.added.first())),
+             qPrintable(LibraryImport::summaryText(s)));
+}
+
 void TstAddFolder::addsOneProfilePerGame() {
     Shelf shelf;
     const LibraryImport::Summary s = LibraryImport(shelf.options()).run(shelf.discs);
@@ -318,10 +341,9 @@ void TstAddFolder::addsOneProfilePerGame() {
     QCOMPARE(s.present.size(), 1); // the copy of gta.iso, by its serial and CRC
     QVERIFY(s.present.first().first.endsWith(QStringLiteral("gta copy.iso")));
     // The summary says which image was left out and which game has its disc.
-    QVERIFY2(
-        LibraryImport::summaryText(s).contains(
-            QStringLiteral("Already in the library (the game that has the disc):\ngta copy.iso: ") + gta),
-        qPrintable(LibraryImport::summaryText(s)));
+    QVERIFY2(LibraryImport::summaryText(s).contains(QStringLiteral("gta copy.iso: ") + gta +
+                                                    QStringLiteral(", added from gta.iso")),
+             qPrintable(LibraryImport::summaryText(s)));
     QCOMPARE(s.failed.size(), 2); // the damaged and the truncated image, each with its reason
     for (const auto& [file, reason] : s.failed)
         QVERIFY2(!reason.isEmpty(), qPrintable(file));
