@@ -39,17 +39,27 @@ QString SingleInstance::serverName(const QString& appFolder) {
     return runtime + QStringLiteral("/korvello-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest));
 }
 
-bool SingleInstance::handOverToRunning() {
-    if (m_name.isEmpty())
-        return false; // no private place for the socket: every start opens its window
+namespace {
+
+// Says `message` to the window listening on `name`; false when none listens.
+bool say(const QString& name, const QByteArray& message) {
+    if (name.isEmpty())
+        return false;
     QLocalSocket socket;
-    socket.connectToServer(m_name);
+    socket.connectToServer(name);
     if (!socket.waitForConnected(kConnectMs))
         return false;
-    socket.write(kRaise);
+    socket.write(message);
     socket.waitForBytesWritten(kConnectMs);
     socket.disconnectFromServer();
     return true;
+}
+
+} // namespace
+
+bool SingleInstance::handOverToRunning() {
+    // No private place for the socket: every start opens its window.
+    return say(m_name, kRaise);
 }
 
 namespace {
@@ -71,15 +81,8 @@ void SingleInstance::tellLibraryChanged(const QString& appFolder) {
     g_previousHandler = qInstallMessageHandler(withoutRuntimeNotice);
     const QString name = serverName(appFolder);
     qInstallMessageHandler(g_previousHandler);
-    if (name.isEmpty())
-        return;
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    if (!socket.waitForConnected(kConnectMs))
-        return; // no window runs: it reads the library when it opens
-    socket.write(kLibrary);
-    socket.waitForBytesWritten(kConnectMs);
-    socket.disconnectFromServer();
+    // No window runs: it reads the library when it opens.
+    say(name, kLibrary);
 }
 
 void SingleInstance::serve(MainWindow& window) {

@@ -1,8 +1,8 @@
 #include "core/flatpakinstallations.h"
 
+#include "core/boundedread.h"
+
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 namespace flatpakinstallations {
 
@@ -17,12 +17,12 @@ QString environmentFolder(const char* variable) {
 // [Installation "name"] groups. A configuration file is small: anything
 // larger, or not a regular file, is not one.
 QStringList configuredPaths(const QString& file) {
-    QFile config(file);
-    if (!QFileInfo(file).isFile() || QFileInfo(file).size() > 64 * 1024 || !config.open(QIODevice::ReadOnly))
+    const BoundedRead config = BoundedRead::read(file, 64 * 1024);
+    if (!config.bytes)
         return {};
     QStringList paths;
     bool inInstallation = false;
-    for (const QByteArray& raw : config.readAll().split('\n')) {
+    for (const QByteArray& raw : config.bytes->split('\n')) {
         const QString line = QString::fromUtf8(raw).trimmed();
         if (line.startsWith(u'['))
             inInstallation = line.startsWith(QLatin1String("[Installation "));

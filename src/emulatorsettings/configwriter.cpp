@@ -286,25 +286,27 @@ KeyWrite keyWriteFor(const IniKey& key, const QString& value, const GameProfile&
     return {name, value};
 }
 
+EmulatorFiles EmulatorFiles::open(const QString& settingsFolder) {
+    const QString folder = settingsFolder.endsWith(u'/') ? settingsFolder : settingsFolder + u'/';
+    EmulatorFiles files;
+    for (IniFile f : {IniFile::GSdx, IniFile::Ui, IniFile::Vm, IniFile::Spu2})
+        files.of(f) = IniDocument::open(folder + iniFileName(f));
+    files.builds = pluginera::detect(files.of(IniFile::GSdx), files.of(IniFile::Vm));
+    if (files.builds.linuxPlugins && !files.of(IniFile::Spu2).exists())
+        files.of(IniFile::Spu2) = IniDocument::open(folder + QLatin1String(pluginera::kLinuxSoundFile));
+    return files;
+}
+
 void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder) {
     WriteEmulatorConfig(profile, iniPath, appFolder, appFolder + QStringLiteral("Plugins"));
 }
 
 void WriteEmulatorConfig(const GameProfile& profile, const QString& iniPath, const QString& appFolder,
                          const QString& pluginsFolder) {
-    const QString folder = iniPath.endsWith(u'/') ? iniPath : iniPath + u'/';
-
     // The four files of this Start, each read once and replaced once.
-    std::array<IniDocument, 4> docs;
-    const auto docOf = [&](IniFile f) -> IniDocument& { return docs[static_cast<std::size_t>(f)]; };
-    for (IniFile f : {IniFile::GSdx, IniFile::Ui, IniFile::Vm})
-        docOf(f) = IniDocument::open(folder + iniFileName(f));
-    const pluginera::Builds builds = pluginera::detect(docOf(IniFile::GSdx), docOf(IniFile::Vm));
-    // Found without letter case; a missing sound file is created under the name the
-    // Linux SPU2-X opens (its CfgHelpers join the settings folder and "spu2-x.ini").
-    docOf(IniFile::Spu2) = IniDocument::open(folder + iniFileName(IniFile::Spu2));
-    if (builds.linuxPlugins && !docOf(IniFile::Spu2).exists())
-        docOf(IniFile::Spu2) = IniDocument::open(folder + QLatin1String(pluginera::kLinuxSoundFile));
+    EmulatorFiles files = EmulatorFiles::open(iniPath);
+    const auto docOf = [&](IniFile f) -> IniDocument& { return files.of(f); };
+    const pluginera::Builds& builds = files.builds;
     const bool flatGsdx = docOf(IniFile::GSdx).isFlat();
     const bool linuxBuilds = builds.linuxPlugins || builds.core16;
     const auto isFlat = [&](const IniKey& key) { return key.file == IniFile::GSdx && flatGsdx; };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "emulatorsettings/pluginera.h"
+#include "ini/inidocument.h"
 
 #include <QString>
 #include <array>
@@ -50,6 +51,17 @@ extern const std::array<IniKey, kIniKeyCount> kIniKeys;
 QString iniFileName(IniFile file);
 // The value written for a key of the table, from the profile.
 QString iniValue(const IniKey& key, const GameProfile& profile, const QString& appFolder);
+
+// The four files of a settings folder, each read once, and the builds they tell of.
+// The sound file is found without letter case; a missing one is created under the
+// name the Linux SPU2-X opens (its CfgHelpers join the settings folder and "spu2-x.ini").
+struct EmulatorFiles {
+    std::array<IniDocument, 4> docs;
+    pluginera::Builds builds;
+    IniDocument& of(IniFile file) { return docs[static_cast<std::size_t>(file)]; }
+
+    static EmulatorFiles open(const QString& settingsFolder);
+};
 
 // One key as it is written for the builds that read the folder.
 struct KeyWrite {

@@ -86,14 +86,9 @@ QStringList candidates(const IniKey& key, const QString& text, const Builds& bui
 } // namespace
 
 QStringList readProfile(GameProfile& profile, const QString& settingsFolder) {
-    const QString folder = settingsFolder.endsWith(u'/') ? settingsFolder : settingsFolder + u'/';
-    std::array<IniDocument, 4> docs;
-    const auto docOf = [&](IniFile f) -> IniDocument& { return docs[static_cast<std::size_t>(f)]; };
-    for (IniFile f : {IniFile::GSdx, IniFile::Ui, IniFile::Vm, IniFile::Spu2})
-        docOf(f) = IniDocument::open(folder + iniFileName(f));
-    const Builds builds = detect(docOf(IniFile::GSdx), docOf(IniFile::Vm));
-    if (builds.linuxPlugins && !docOf(IniFile::Spu2).exists())
-        docOf(IniFile::Spu2) = IniDocument::open(folder + QLatin1String(kLinuxSoundFile));
+    EmulatorFiles files = EmulatorFiles::open(settingsFolder);
+    const auto docOf = [&](IniFile f) -> const IniDocument& { return files.of(f); };
+    const Builds& builds = files.builds;
     const bool flatGsdx = docOf(IniFile::GSdx).exists() && docOf(IniFile::GSdx).isFlat();
 
     QStringList unheld;

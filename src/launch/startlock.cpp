@@ -56,16 +56,15 @@ void StartLock::take(const QString& file, const std::function<bool()>& keepWaiti
                   0600);
     const int openError = errno;
     struct stat st {};
-    if (m_fd >= 0 && (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+    const bool opened = m_fd >= 0;
+    if (opened && (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(m_fd);
         m_fd = -1;
+    }
+    if (m_fd < 0 && (opened || openError == ELOOP || openError == EISDIR || openError == ENXIO))
         throw KorvelloError(
             QStringLiteral("%1 is not a lock file of Korvello's; remove it and try again").arg(file));
-    }
     if (m_fd < 0) {
-        if (openError == ELOOP || openError == EISDIR || openError == ENXIO)
-            throw KorvelloError(
-                QStringLiteral("%1 is not a lock file of Korvello's; remove it and try again").arg(file));
         qWarning("Going on without the lock %s: it cannot be opened: %s", qUtf8Printable(file),
                  std::strerror(openError));
         return;

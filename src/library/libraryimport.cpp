@@ -144,6 +144,15 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
     }
     NameBook book(names);
 
+    // The current builds' PCSX2.ini lies under every game's own file: read once.
+    std::optional<IniValues> currentSettings;
+    CurrentGeneration currentGeneration{};
+    QString currentDataFolder;
+    if (!m_options.currentSettingsFolder.isEmpty()) {
+        currentSettings = IniValues::fromFile(m_options.currentSettingsFolder + QStringLiteral("/PCSX2.ini"));
+        currentGeneration = generationOf(*currentSettings);
+        currentDataFolder = QDir::cleanPath(m_options.currentSettingsFolder + QStringLiteral("/.."));
+    }
     // The plug-in era's files hold one set of values for every game: read once.
     std::optional<GameProfile> eraValues;
     if (!m_options.pluginEraSettingsFolder.isEmpty()) {
@@ -250,16 +259,13 @@ LibraryImport::Summary LibraryImport::run(const QString& folder, const std::atom
                 if (key.column >= 0 && key.column != col::PCSX2CurrentIso)
                     batch.last().setValue(key.column, eraValues->value(key.column));
         }
-        if (!m_options.currentSettingsFolder.isEmpty()) {
+        if (currentSettings) {
             // Read back through the same table Start writes with, so that a Start
             // without edits leaves both files as they are.
-            const QString settingsIni = m_options.currentSettingsFolder + QStringLiteral("/PCSX2.ini");
-            const CurrentGeneration generation = generationOf(IniValues::fromFile(settingsIni));
-            const QString dataFolder =
-                QDir::cleanPath(m_options.currentSettingsFolder + QStringLiteral("/.."));
-            currentmapping::readProfile(
-                batch.last(), settingsIni,
-                currentbuild::gameSettingsPath(dataFolder, id.serial, id.crc, generation));
+            const QString gameFile =
+                currentbuild::gameSettingsPath(currentDataFolder, id.serial, id.crc, currentGeneration);
+            currentmapping::readProfile(batch.last(), *currentSettings, IniValues::fromFile(gameFile),
+                                        currentGeneration);
         }
         GameDisc d;
         d.game = name;

@@ -133,6 +133,16 @@ QMap<QString, QByteArray> snapshot(const Folder& f) {
     return files;
 }
 
+// A copy of a real user's set, writable as the user's own files are.
+bool copySet(const QString& set, const Folder& f) {
+    for (const QString& name : QDir(set).entryList(QDir::Files)) {
+        if (!QFile::copy(set + u'/' + name, f.file(name)))
+            return false;
+        QFile::setPermissions(f.file(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    return true;
+}
+
 std::optional<QString> readBack(const Folder& f, IniFile file, const QString& section, const QString& key) {
     switch (file) {
     case IniFile::GSdx: {
@@ -405,10 +415,7 @@ void TestLinuxPlugins::realUsersSets() {
         QSKIP("The real users' sets (../shared/testdata/linux-sets) are not here");
     QFETCH(QString, set);
     Folder f;
-    for (const QString& name : QDir(set).entryList(QDir::Files))
-        QVERIFY(QFile::copy(set + u'/' + name, f.file(name)));
-    for (const QString& name : QDir(f.dir.path()).entryList(QDir::Files))
-        QFile::setPermissions(f.file(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(copySet(set, f));
     const QMap<QString, QByteArray> before = snapshot(f);
     const QString module =
         linuxreaders::readWx(before.value(QStringLiteral("spu2-x.ini")), "OUTPUT", "Output_Module")
@@ -491,10 +498,7 @@ void TestLinuxPlugins::realUsersSetsReadBack() {
         QSKIP("The real users' sets (../shared/testdata/linux-sets) are not here");
     QFETCH(QString, set);
     Folder f;
-    for (const QString& name : QDir(set).entryList(QDir::Files))
-        QVERIFY(QFile::copy(set + u'/' + name, f.file(name)));
-    for (const QString& name : QDir(f.dir.path()).entryList(QDir::Files))
-        QFile::setPermissions(f.file(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(copySet(set, f));
     const QMap<QString, QByteArray> before = snapshot(f);
     const QString gs = linuxreaders::readWx(before.value(QStringLiteral("PCSX2_ui.ini")), "Filenames", "GS")
                            .value_or(QString());
